@@ -1,0 +1,15 @@
+// An absolute point in time, in seconds since 1970-01-01 UTC.
+#pragma once
+
+#include <compare>
+
+namespace linecal {
+
+struct Date {
+    double seconds = 0;
+    Date operator+(double s) const { return Date{seconds + s}; }
+    double operator-(Date other) const { return seconds - other.seconds; }
+    friend auto operator<=>(const Date&, const Date&) = default;
+};
+
+}  // namespace linecal

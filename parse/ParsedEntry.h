@@ -1,0 +1,38 @@
+// The record one parse of an entry line produces.
+#pragma once
+
+#include "parse/Date.h"
+
+#include <unicode/unistr.h>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+
+namespace linecal {
+
+// Key strings of the record, as its JSON form and its readers name them.
+inline constexpr const char* VOK_TITLE = "VOK_TITLE";
+inline constexpr const char* VOK_FROM_DATE = "VOK_FROM_DATE";
+inline constexpr const char* VOK_TO_DATE = "VOK_TO_DATE";
+inline constexpr const char* VOK_ALL_DAY = "VOK_ALL_DAY";
+inline constexpr const char* VOK_TASK = "VOK_TASK";
+inline constexpr const char* VOK_ALARMS = "VOK_ALARMS";
+inline constexpr const char* VOK_CALENDAR = "VOK_CALENDAR";
+inline constexpr const char* VOK_LOCATION = "VOK_LOCATION";
+
+// Alarm marker text (such as "15m") to minutes before the start.
+using AlarmMap = std::map<icu::UnicodeString, std::int32_t>;
+
+struct ParsedEntry {
+    icu::UnicodeString title;                   // always; may be empty
+    Date fromDate;                              // always
+    Date toDate;                                // always, never before fromDate
+    bool allDay = false;
+    bool task = false;
+    AlarmMap alarms;                            // always, possibly empty
+    std::optional<icu::UnicodeString> calendar; // lower-cased tag text, only when tagged
+    std::optional<icu::UnicodeString> location; // only when " at " is followed by text
+};
+
+}  // namespace linecal

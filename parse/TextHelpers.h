@@ -1,0 +1,19 @@
+// String helpers shared by the parser and the application.
+#pragma once
+
+#include <unicode/unistr.h>
+
+#include <optional>
+#include <string>
+
+namespace linecal {
+
+// Collapses runs of spaces, makes "at at" "at", trims both ends.
+icu::UnicodeString ZQtrim(const icu::UnicodeString& s);
+// Brings a recognised time such as " 430p " into a form the date reader takes ("4:30pm").
+icu::UnicodeString naturalTimeString(const icu::UnicodeString& s);
+// Percent-encodes for one URL component; absent when the text is not valid Unicode.
+std::optional<std::string> stringByURIEncoding(const icu::UnicodeString& s);
+const char* stringWithBool(bool value);
+
+}  // namespace linecal

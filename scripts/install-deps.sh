@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages linecal needs to build, test, benchmark and fuzz.
+set -euo pipefail
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; fi
+$SUDO apt-get update -qq
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
+  libicu-dev libical-dev qt6-base-dev libcli11-dev nlohmann-json3-dev \
+  libgtest-dev libgmock-dev googletest libbenchmark-dev \
+  locales tzdata khal todoman python3-icalendar >/dev/null
+# Tests run in several locales; generate the ones the system may lack.
+if [ -f /etc/locale.gen ]; then
+  for l in en_US.UTF-8 de_DE.UTF-8 sv_SE.UTF-8 en_GB.UTF-8; do
+    $SUDO sed -i "s/^# *${l} /${l} /" /etc/locale.gen
+  done
+  $SUDO locale-gen >/dev/null
+fi
