@@ -1,0 +1,36 @@
+// What linecal needs of a calendar store: list calendars, save events and tasks.
+#pragma once
+
+#include "items/Calendar.h"
+
+#include <vector>
+
+namespace linecal {
+
+struct StoreError {
+    icu::UnicodeString message;             // what went wrong
+    icu::UnicodeString recoverySuggestion;  // what the user can do about it
+};
+
+// Span of a save: this occurrence only.
+inline constexpr int CalSpanThisEvent = 0;
+
+class CalendarStore {
+public:
+    virtual ~CalendarStore() = default;
+
+    // All calendars in a stable order; may be empty.
+    virtual std::vector<CalendarRef> calendars() const = 0;
+    // The calendar with exactly this identifier, or null.
+    virtual CalendarRef calendarWithUID(const icu::UnicodeString& uid) const;
+
+    // On success the item has a uid. On failure `error` (when given) says why and what to do;
+    // the item and the store are as before.
+    virtual bool saveEvent(Event& event, int span, StoreError* error) = 0;
+    virtual bool saveTask(Task& task, StoreError* error) = 0;
+};
+
+// Saves an event or a task through the matching operation.
+bool saveItem(CalendarStore& store, CalendarItem& item, StoreError* error);
+
+}  // namespace linecal

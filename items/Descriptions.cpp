@@ -1,0 +1,110 @@
+#include "items/Descriptions.h"
+
+#include "parse/DateHelpers.h"
+
+#include <unicode/datefmt.h>
+#include <unicode/locid.h>
+#include <unicode/timezone.h>
+
+#include <memory>
+#include <string>
+
+namespace linecal {
+namespace {
+
+// Making an ICU formatter costs far more than a keystroke may; keep one per thread and style
+// and rebuild it only when the default locale or time zone changed.
+class Formatters {
+public:
+    const icu::DateFormat& get(bool withTime) {
+        std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
+        icu::UnicodeString zoneID;
+        zone->getID(zoneID);
+        const char* locale = icu::Locale::getDefault().getName();
+        if (locale_ != locale || zoneID_ != zoneID) {
+            locale_ = locale;
+            zoneID_ = zoneID;
+            dateOnly_.reset();
+            dateTime_.reset();
+        }
+        auto& slot = withTime ? dateTime_ : dateOnly_;
+        if (!slot) {
+            slot.reset(icu::DateFormat::createDateTimeInstance(
+                icu::DateFormat::kShort, withTime ? icu::DateFormat::kShort : icu::DateFormat::kNone,
+                icu::Locale::getDefault()));
+            if (slot) slot->adoptTimeZone(zone.release());
+        }
+        return *slot;
+    }
+
+private:
+    std::string locale_;
+    icu::UnicodeString zoneID_;
+    std::unique_ptr<icu::DateFormat> dateOnly_, dateTime_;
+};
+
+icu::UnicodeString format(Date date, bool withTime) {
+    thread_local Formatters formatters;
+    icu::UnicodeString text;
+    formatters.get(withTime).format(date.seconds * 1000.0, text);
+    return text;
+}
+
+icu::UnicodeString calendarPrefix(const CalendarItem& item) {
+    if (!item.calendar) return {};
+    return icu::UnicodeString(u"[") + item.calendar->title + u"] ";
+}
+
+icu::UnicodeString eventLine(const Event& event, Date now) {
+    icu::UnicodeString line = calendarPrefix(event);
+    if (!event.title || event.title->isEmpty()) {
+        // An example of what the line understands.
+        return line + u"Buy groceries at " + format(tomorrowAt4pm(now), false);
+    }
+    line += *event.title;
+    if (event.location) line += icu::UnicodeString(u" at ") + *event.location;
+    const bool withTime = !event.isAllDay;
+    if (event.startDate && event.endDate && *event.startDate == *event.endDate) {
+        line += icu::UnicodeString(u" at ") + format(*event.startDate, withTime);
+    } else if (event.startDate && event.endDate) {
+        line += icu::UnicodeString(u" from ") + format(*event.startDate, withTime) + u" to " +
+                format(*event.endDate, withTime);
+    } else if (event.startDate) {
+        line += icu::UnicodeString(u" at ") + format(*event.startDate, withTime);
+    }
+    return line;
+}
+
+icu::UnicodeString taskLine(const Task& task) {
+    icu::UnicodeString line = calendarPrefix(task);
+    if (task.title) line += *task.title;
+    if (task.dueDate) line += icu::UnicodeString(u" by ") + format(*task.dueDate, false);
+    return line;
+}
+
+}  // namespace
+
+icu::UnicodeString ZQeventLine(const CalendarItem& item, Date now) {
+    if (auto* event = dynamic_cast<const Event*>(&item)) return eventLine(*event, now);
+    if (auto* task = dynamic_cast<const Task*>(&item)) return taskLine(*task);
+    return {};
+}
+
+icu::UnicodeString ZQalarmLine(const CalendarItem& item) {
+    if (item.alarms.empty()) return u"No alarms";
+    icu::UnicodeString line;
+    for (std::size_t i = 0; i < item.alarms.size(); ++i) {
+        if (i > 0) line += u", ";
+        if (item.alarms[i]) line += item.alarms[i]->description();
+    }
+    line += item.alarms.size() == 1 ? u" alarm" : u" alarms";
+    return line;
+}
+
+icu::UnicodeString ZQdescription(const CalendarItem& item, Date now) {
+    icu::UnicodeString text = ZQeventLine(item, now);
+    if (!item.alarms.empty()) text += icu::UnicodeString(u" ") + ZQalarmLine(item);
+    return text;
+}
+
+}  // namespace linecal

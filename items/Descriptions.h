@@ -1,0 +1,15 @@
+// The two preview lines of an item, worded with the default locale's short date and time styles
+// in ICU's default time zone.
+#pragma once
+
+#include "items/Calendar.h"
+
+namespace linecal {
+
+// `now` only matters for the example line an untitled event shows.
+icu::UnicodeString ZQeventLine(const CalendarItem& item, Date now);
+icu::UnicodeString ZQalarmLine(const CalendarItem& item);
+// The event line, and the alarm line after a blank when the item has alarms.
+icu::UnicodeString ZQdescription(const CalendarItem& item, Date now);
+
+}  // namespace linecal
