@@ -1,0 +1,76 @@
+#include "stores/StoreErrors.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace linecal::errors {
+namespace {
+
+icu::UnicodeString u(const std::string& text) { return icu::UnicodeString::fromUTF8(text); }
+icu::UnicodeString quoted(const icu::UnicodeString& title) { return icu::UnicodeString(u"“") + title + u"”"; }
+icu::UnicodeString at(const std::string& folder) {
+    return folder.empty() ? icu::UnicodeString() : u" (" + u(folder) + u")";
+}
+
+}  // namespace
+
+StoreError noCalendar() {
+    return {u"The item has no calendar.",
+            u"Name a calendar in brackets, such as [Work], or choose a default calendar "
+            u"(`linecal calendars` lists them)."};
+}
+
+StoreError calendarGone(const icu::UnicodeString& title, const std::string& folder) {
+    return {u"The calendar " + quoted(title) + u" does not exist" + at(folder) + u".",
+            u"Choose another calendar, or restore the calendar's folder."};
+}
+
+StoreError readOnly(const icu::UnicodeString& title, const std::string& folder) {
+    return {u"The calendar " + quoted(title) + u" is read-only" + at(folder) + u".",
+            u"Choose a writable calendar, or make the calendar's folder writable."};
+}
+
+StoreError writeFailed(int errnum, const icu::UnicodeString& title, const std::string& folder) {
+    StoreError error{u"Could not save into the calendar " + quoted(title) + at(folder) + u": " +
+                         u(std::strerror(errnum)) + u".",
+                     {}};
+    switch (errnum) {
+        case ENOSPC:
+        case EDQUOT:
+            error.recoverySuggestion = u"Free some disk space, then add the item again.";
+            break;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            error.recoverySuggestion = u"Make the calendar's folder writable, or choose another calendar.";
+            break;
+        case ENOENT:
+        case ENOTDIR:
+            error.recoverySuggestion = u"Choose another calendar, or restore the calendar's folder.";
+            break;
+        default:
+            error.recoverySuggestion = u"Check the calendar's folder and the disk, then add the item again.";
+    }
+    return error;
+}
+
+StoreError emailWithoutAddress() {
+    return {u"The e-mail alarm has no address.",
+            u"Choose an address for e-mail alarms in the preferences, or another alarm type."};
+}
+
+bool alarmsComplete(const CalendarItem& item, StoreError* error) {
+    for (const auto& alarm : item.alarms) {
+        if (alarm && alarm->action == AlarmAction::Email && (!alarm->emailAddress || alarm->emailAddress->isEmpty())) {
+            return fail(error, emailWithoutAddress());
+        }
+    }
+    return true;
+}
+
+StoreError duplicateUID(const icu::UnicodeString& uid) {
+    return {u"An item with the identifier " + uid + u" already exists.",
+            u"Add the item again; it will get a new identifier."};
+}
+
+}  // namespace linecal::errors

@@ -1,0 +1,29 @@
+// The errors stores report, worded once so every store tells the user the same thing.
+#pragma once
+
+#include "items/CalendarStore.h"
+
+#include <string>
+
+namespace linecal {
+
+inline bool fail(StoreError* out, StoreError error) {
+    if (out) *out = std::move(error);
+    return false;
+}
+
+namespace errors {
+
+StoreError noCalendar();
+// `folder` may be empty for stores without folders.
+StoreError calendarGone(const icu::UnicodeString& title, const std::string& folder);
+StoreError readOnly(const icu::UnicodeString& title, const std::string& folder);
+// A system call failed with `errnum` while writing into `folder`.
+StoreError writeFailed(int errnum, const icu::UnicodeString& title, const std::string& folder);
+StoreError emailWithoutAddress();
+// False with an error when an alarm lacks what its action needs to be written.
+bool alarmsComplete(const CalendarItem& item, StoreError* error);
+StoreError duplicateUID(const icu::UnicodeString& uid);
+
+}  // namespace errors
+}  // namespace linecal
