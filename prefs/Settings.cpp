@@ -1,0 +1,110 @@
+#include "prefs/Settings.h"
+
+#include "prefs/DefaultAlarm.h"
+
+#include <stdexcept>
+
+namespace linecal {
+
+const SettingDef& settingDef(Setting id) {
+    for (const auto& def : kSettings) {
+        if (def.id == id) return def;
+    }
+    throw std::logic_error("setting missing from the table");
+}
+
+QString settingKey(Setting id) { return QString::fromUtf8(settingDef(id).key); }
+
+std::optional<QString> stringSetting(const SettingsStore& store, Setting id) {
+    const auto& def = settingDef(id);
+    if (auto value = store.readString(settingKey(id))) return value;
+    if (def.fallback) return QString::fromUtf8(def.fallback);
+    return std::nullopt;
+}
+
+std::int32_t intSetting(const SettingsStore& store, Setting id) {
+    const auto& def = settingDef(id);
+    auto value = store.readIntIfPresent(settingKey(id));
+    if (value && !(def.zeroIsAbsent && *value == 0)) return *value;
+    if (id == Setting::AlarmMinutes) return leadingInteger(defaultAlarmTime()).value_or(0);
+    return def.fallback ? leadingInteger(QString::fromUtf8(def.fallback)).value_or(0) : 0;
+}
+
+bool boolSetting(const SettingsStore& store, Setting id) {
+    const auto& def = settingDef(id);
+    if (auto value = store.readBoolIfPresent(settingKey(id))) return *value;
+    return def.fallback && QByteArrayView(def.fallback) == "true";
+}
+
+void writeSetting(SettingsStore& store, Setting id, const QVariant& value) {
+    store.setValue(settingKey(id), value);
+    if (settingDef(id).flushAtOnce) store.flush();
+}
+
+icu::UnicodeString toUnicode(const QString& text) {
+    return icu::UnicodeString(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<int32_t>(text.size()));
+}
+
+QString toQString(const icu::UnicodeString& text) {
+    return QString(reinterpret_cast<const QChar*>(text.getBuffer()), text.length());
+}
+
+std::optional<QString> selectedCalendarUID(const SettingsStore& settings, const CalendarStore& store) {
+    auto uid = settings.readString(settingKey(Setting::CalendarUID));
+    if (!uid) return std::nullopt;
+    const icu::UnicodeString wanted = toUnicode(*uid);
+    for (const auto& calendar : store.calendars()) {
+        if (calendar && calendar->uid == wanted) return uid;
+    }
+    return std::nullopt;
+}
+
+void setSelectedCalendarUID(SettingsStore& settings, const CalendarStore& store, const std::optional<QString>& uid) {
+    if (!uid) return;
+    if (selectedCalendarUID(settings, store) == uid) return;
+    writeSetting(settings, Setting::CalendarUID, *uid);
+}
+
+void ensureSelectedCalendar(SettingsStore& settings, const CalendarStore& store) {
+    if (selectedCalendarUID(settings, store)) return;
+    auto calendars = store.calendars();
+    if (!calendars.empty()) setSelectedCalendarUID(settings, store, toQString(calendars.front()->uid));
+}
+
+std::int32_t eventLengthMinutes(const SettingsStore& settings) {
+    auto text = settings.readString(settingKey(Setting::EventLength));
+    return text ? leadingInteger(*text).value_or(0) : 0;
+}
+
+const QStringList& alarmSoundNames() {
+    static const QStringList names = {
+        QStringLiteral("alarm-clock-elapsed"), QStringLiteral("bell"),     QStringLiteral("complete"),
+        QStringLiteral("dialog-information"),  QStringLiteral("message"),  QStringLiteral("message-new-instant"),
+        QStringLiteral("phone-incoming-call"), QStringLiteral("service-login"),
+    };
+    return names;
+}
+
+ItemSettings itemSettings(const SettingsStore& settings, const CalendarStore& store, const QStringList& emails) {
+    ItemSettings result;
+    result.alarmEnabled = boolSetting(settings, Setting::AlarmEnabled);
+    result.alarmMinutes = intSetting(settings, Setting::AlarmMinutes);
+    if (auto uid = selectedCalendarUID(settings, store)) result.targetCalendarUID = toUnicode(*uid);
+    result.eventLengthMinutes = eventLengthMinutes(settings);
+    switch (intSetting(settings, Setting::AlarmTypeIndex)) {
+        case 1: result.alarmAction = AlarmAction::Sound; break;
+        case 2: result.alarmAction = AlarmAction::Email; break;
+        default: result.alarmAction = AlarmAction::Display; break;  // the message item, or none
+    }
+    // An index past the end of its list selects the first entry.
+    const auto& sounds = alarmSoundNames();
+    const auto soundIndex = intSetting(settings, Setting::AlarmSoundIndex);
+    result.alarmSound = toUnicode(sounds.value(soundIndex >= 0 && soundIndex < sounds.size() ? soundIndex : 0));
+    const auto emailIndex = intSetting(settings, Setting::AlarmEmailIndex);
+    if (!emails.isEmpty()) {
+        result.alarmEmail = toUnicode(emails.value(emailIndex >= 0 && emailIndex < emails.size() ? emailIndex : 0));
+    }
+    return result;
+}
+
+}  // namespace linecal

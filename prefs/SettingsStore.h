@@ -1,0 +1,87 @@
+// Where linecal keeps what outlives a run: a small key-value interface, in memory for tests
+// and as an INI file for real use.
+#pragma once
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace linecal {
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+
+    // True when any value is stored under the key.
+    virtual bool contains(const QString& key) const = 0;
+    // The raw stored value; invalid when absent.
+    virtual QVariant value(const QString& key) const = 0;
+    virtual void setValue(const QString& key, const QVariant& value) = 0;
+    // Writes pending changes to permanent storage now; false when that failed.
+    virtual bool flush() = 0;
+
+    // Typed reads. A value that does not read as the type counts as absent.
+    std::optional<QString> readString(const QString& key) const;
+    std::int32_t readInt(const QString& key) const { return readIntIfPresent(key).value_or(0); }
+    bool readBool(const QString& key) const { return readBoolIfPresent(key).value_or(false); }
+    std::optional<std::int32_t> readIntIfPresent(const QString& key) const;
+    std::optional<bool> readBoolIfPresent(const QString& key) const;
+};
+
+class MemorySettings : public SettingsStore {
+public:
+    bool contains(const QString& key) const override { return values_.contains(key); }
+    QVariant value(const QString& key) const override { return values_.value(key); }
+    void setValue(const QString& key, const QVariant& value) override;
+    bool flush() override;
+
+    int writeCount() const { return writes_; }
+    int flushCount() const { return flushes_; }
+
+private:
+    QHash<QString, QVariant> values_;
+    int writes_ = 0;
+    int flushes_ = 0;
+};
+
+using Warn = std::function<void(const QString&)>;
+// Writes "linecal: warning: …" to stderr.
+void warnOnStderr(const QString& message);
+
+// QSettings in INI format. A file that cannot be read, or is not valid UTF-8 text in INI form, is
+// left untouched: reads give the fallbacks, writes stay in memory, and each flush warns.
+class IniSettings : public SettingsStore {
+public:
+    explicit IniSettings(const QString& path, Warn warn = warnOnStderr);
+    ~IniSettings() override;
+
+    // $XDG_CONFIG_HOME/linecal/linecal.conf, or ~/.config/linecal/linecal.conf.
+    static QString defaultPath();
+
+    bool isUsable() const { return settings_ != nullptr; }
+    const QString& path() const { return path_; }
+
+    bool contains(const QString& key) const override;
+    QVariant value(const QString& key) const override;
+    void setValue(const QString& key, const QVariant& value) override;
+    bool flush() override;
+
+private:
+    QString path_;
+    Warn warn_;
+    QString problem_;
+    std::unique_ptr<QSettings> settings_;
+    MemorySettings detached_;  // where writes go while the file is unusable
+};
+
+// The integer a text starts with: white space, an optional sign, digits; clamped to 32 bits.
+std::optional<std::int32_t> leadingInteger(const QString& text);
+
+}  // namespace linecal
