@@ -45,6 +45,8 @@ public:
     virtual void copyUtf16(UChar* dest) const = 0;     // writes length() code units
     virtual std::uint64_t contentHash() const = 0;     // changes when the content changes
     virtual const char* className() const = 0;         // for exception reasons
+    // True for a missing string (a bogus icu::UnicodeString); operations refuse it.
+    virtual bool isNull() const { return false; }
 };
 
 // An icu::UnicodeString searched in place (direct UTF-16 storage).
@@ -57,6 +59,7 @@ public:
     void copyUtf16(UChar* dest) const override;
     std::uint64_t contentHash() const override;
     const char* className() const override { return "UnicodeString"; }
+    bool isNull() const override { return s_.isBogus(); }
 private:
     const icu::UnicodeString& s_;
 };
@@ -178,5 +181,9 @@ using AssertionHandler = void (*)(const AssertionFailure&);
 void setAssertionHandler(AssertionHandler handler);
 // Counts how often the lock clean-up found the lock already released.
 std::uint64_t debugCacheSpinLockCount();
+// The cache slot a pattern maps to, and how many times a pattern has been compiled
+// since the process started; for tests and diagnostics.
+std::size_t cacheSlotForRegex(const icu::UnicodeString& regex);
+std::uint64_t debugRegexCompileCount();
 
 }  // namespace linecal::rx
