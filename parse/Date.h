@@ -2,6 +2,7 @@
 #pragma once
 
 #include <compare>
+#include <ostream>
 
 namespace linecal {
 
@@ -11,5 +12,8 @@ struct Date {
     double operator-(Date other) const { return seconds - other.seconds; }
     friend auto operator<=>(const Date&, const Date&) = default;
 };
+
+// Lets test frameworks print dates readably.
+inline std::ostream& operator<<(std::ostream& out, Date d) { return out << "Date{" << d.seconds << "}"; }
 
 }  // namespace linecal

@@ -16,4 +16,8 @@ icu::UnicodeString naturalTimeString(const icu::UnicodeString& s);
 std::optional<std::string> stringByURIEncoding(const icu::UnicodeString& s);
 const char* stringWithBool(bool value);
 
+// Plain (not pattern) replacement of every non-overlapping occurrence, left to
+// right, in one pass over the text. Returns the number of replacements.
+int replaceOccurrences(icu::UnicodeString& s, const icu::UnicodeString& from, const icu::UnicodeString& to);
+
 }  // namespace linecal

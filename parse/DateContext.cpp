@@ -1,0 +1,80 @@
+#include "parse/DateContext.h"
+
+#include <unicode/datefmt.h>
+#include <unicode/locid.h>
+#include <unicode/smpdtfmt.h>
+
+#include <cstring>
+
+namespace linecal {
+namespace {
+
+void replaceAll(std::string& s, const std::string& from, const std::string& to) {
+    for (std::size_t pos = 0; (pos = s.find(from, pos)) != std::string::npos; pos += to.size())
+        s.replace(pos, from.size(), to);
+}
+
+std::string computeDateOrder(const icu::Locale& locale) {
+    std::unique_ptr<icu::DateFormat> format(icu::DateFormat::createDateInstance(icu::DateFormat::kShort, locale));
+    icu::UnicodeString pattern;
+    if (auto* simple = dynamic_cast<icu::SimpleDateFormat*>(format.get())) simple->toPattern(pattern);
+    std::string order;
+    pattern.toUpper(icu::Locale::getRoot()).toUTF8String(order);
+    for (const char* sep : {"/", ".", "-"}) replaceAll(order, sep, "");
+    replaceAll(order, "MM", "M");
+    replaceAll(order, "DD", "D");
+    replaceAll(order, "YYYY", "Y");
+    replaceAll(order, "YY", "Y");
+    return order + "H";
+}
+
+}  // namespace
+
+DateContext& DateContext::current() {
+    thread_local DateContext context;
+    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
+    icu::UnicodeString id;
+    zone->getID(id);
+    const char* localeName = icu::Locale::getDefault().getName();
+    if (!context.calendar_ || id != context.zoneId_ || context.localeName_ != localeName)
+        context.rebuild(zone.release(), localeName);
+    return context;
+}
+
+void DateContext::rebuild(icu::TimeZone* zone, const char* localeName) {
+    zone->getID(zoneId_);
+    localeName_ = localeName;
+    UErrorCode status = U_ZERO_ERROR;
+    // Gregorian throughout, as the field arithmetic and the date reader assume.
+    calendar_ = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
+    calendar_->setLenient(true);
+    dateOrder_ = computeDateOrder(icu::Locale::getDefault());
+}
+
+DateFields DateContext::fields(double seconds) {
+    UErrorCode status = U_ZERO_ERROR;
+    calendar_->setTime(seconds * 1000.0, status);
+    return DateFields{calendar_->get(UCAL_EXTENDED_YEAR, status), calendar_->get(UCAL_MONTH, status) + 1,
+                      calendar_->get(UCAL_DATE, status), calendar_->get(UCAL_HOUR_OF_DAY, status),
+                      calendar_->get(UCAL_MINUTE, status)};
+}
+
+double DateContext::fromFields(int year, int month, int day, int hour, int minute) {
+    UErrorCode status = U_ZERO_ERROR;
+    calendar_->clear();
+    calendar_->set(UCAL_EXTENDED_YEAR, year);
+    calendar_->set(UCAL_MONTH, month - 1);
+    calendar_->set(UCAL_DATE, day);
+    calendar_->set(UCAL_HOUR_OF_DAY, hour);
+    calendar_->set(UCAL_MINUTE, minute);
+    double ms = calendar_->getTime(status);
+    return U_SUCCESS(status) ? ms / 1000.0 : 0.0;
+}
+
+int DateContext::weekday(double seconds) {
+    UErrorCode status = U_ZERO_ERROR;
+    calendar_->setTime(seconds * 1000.0, status);
+    return calendar_->get(UCAL_DAY_OF_WEEK, status);
+}
+
+}  // namespace linecal

@@ -1,0 +1,39 @@
+// Per-thread ICU objects for date work: a lenient Gregorian calendar in the
+// default time zone and the default locale's date order. Built once and rebuilt
+// only when the default zone or locale changes, so a keystroke never pays for them.
+#pragma once
+
+#include <unicode/gregocal.h>
+#include <unicode/timezone.h>
+
+#include <memory>
+#include <string>
+
+namespace linecal {
+
+struct DateFields {
+    int year, month, day, hour, minute;  // month is 1-based
+};
+
+class DateContext {
+public:
+    // The context for the calling thread, refreshed if zone or locale changed.
+    static DateContext& current();
+
+    DateFields fields(double seconds);
+    // Builds a date from fields, carrying out-of-range values; second 0.
+    double fromFields(int year, int month, int day, int hour, int minute);
+    const std::string& dateOrder() const { return dateOrder_; }
+    int weekday(double seconds);  // 1 = Sunday .. 7 = Saturday
+    const icu::TimeZone& zone() const { return calendar_->getTimeZone(); }
+
+private:
+    void rebuild(icu::TimeZone* zone, const char* localeName);
+
+    std::unique_ptr<icu::GregorianCalendar> calendar_;
+    icu::UnicodeString zoneId_;
+    std::string localeName_;
+    std::string dateOrder_;
+};
+
+}  // namespace linecal

@@ -1,0 +1,53 @@
+// Working values of one parse; they live for one call only.
+#pragma once
+
+#include "parse/ParsedEntry.h"
+#include "regex/RegexService.h"
+
+#include <optional>
+#include <string>
+
+namespace linecal {
+
+// A time of day the text does not give. Compared for exact equality: 0 is noon.
+inline constexpr double NoTime = 2147483647.0;
+
+struct ParseState {
+    Date now;
+    std::string dateOrder;  // the locale's numeric date order, read once per parse
+    ParsedEntry record;
+    icu::UnicodeString workingText;
+    std::optional<Date> startDate, endDate;
+    double startTime = NoTime, endTime = NoTime;
+    std::optional<Date> firstWeekday, secondWeekday, todayDate, tomorrowDate;
+    double duration = 0, offset = 0;
+
+    // One space at each end, before every phase: it lets each pattern, which
+    // begins and ends with a space, match at either end and right after a cut.
+    void wrap();
+    // The groups of the first match (group 0 first), or nothing without a match.
+    std::optional<rx::Strings> firstMatch(const icu::UnicodeString& pattern) const;
+    // Replaces every occurrence of the recognised text with one space.
+    void cut(const icu::UnicodeString& recognised);
+};
+
+// The phases, in the order the pipeline runs them.
+void readTaskWord(ParseState& st);
+void readAlarmMarkers(ParseState& st);
+void readCalendarTag(ParseState& st);
+void readExplicitDates(ParseState& st);
+void readTimes(ParseState& st);
+void readWeekdays(ParseState& st);
+void readToday(ParseState& st);
+void readTomorrow(ParseState& st);
+void readDuration(ParseState& st);
+void readRelativeOffset(ParseState& st);
+void readPlusOffset(ParseState& st);
+void resolveDates(ParseState& st);
+
+// Leading decimal digits as a signed 32-bit value, saturating at the largest.
+std::int32_t leadingInt(const icu::UnicodeString& digits);
+// Seconds of a unit text, 0 for a text the unit table does not hold.
+std::int32_t unitSeconds(const icu::UnicodeString& unit);
+
+}  // namespace linecal

@@ -1,0 +1,45 @@
+// The parser's patterns, each one long-lived object so that the regex cache
+// recognises it by identity on every keystroke.
+#pragma once
+
+#include <unicode/unistr.h>
+
+namespace linecal::patterns {
+
+#define LINECAL_PATTERN(name, text)                               \
+    inline const icu::UnicodeString& name() {                     \
+        static const icu::UnicodeString pattern(text);            \
+        return pattern;                                           \
+    }
+
+LINECAL_PATTERN(taskWord, uR"( ([Tt]odo(s)?|[Tt]ask(s)?) )")
+LINECAL_PATTERN(alarmMarker, uR"( \@(([0-9]+)([mhdw]){1}) )")
+LINECAL_PATTERN(calendarTag, uR"( (\[(.+)\]) )")
+LINECAL_PATTERN(monthFirstDate,
+    uR"( ((([Jj]an(uary)?|[Ff]eb(ruary)?|[Mm]a(r(ch)?)?|[Aa]pr(il)?|[Mm]ay|[Jj]un(e)?|[Jj]ul(y)?|[Aa]ug(ust)?|[Ss]ep(tember)?|[Oo]ct(ober)?|[Nn]ov(ember)?|[Dd]ec(ember)?) ([0-3]{0,1}[0-9]{1}))((st)?|(nd)?|(rd)?|(th)?)|([0-9]{1,4}[-/\.]{1}[0-9]{1,4}[-/\.]{0,1}[0-9]{0,4})) )")
+LINECAL_PATTERN(dayFirstDate,
+    uR"( ((([0-3]{0,1}[0-9]{1}))((st)?|(nd)?|(rd)?|(th)?)[ ]([Jj]an(uary)?|[Ff]eb(ruary)?|[Mm]a(r(ch)?)?|[Aa]pr(il)?|[Mm]ay|[Jj]un(e)?|[Jj]ul(y)?|[Aa]ug(ust)?|[Ss]ep(tember)?|[Oo]ct(ober)?|[Nn]ov(ember)?|[Dd]ec(ember)?)|([0-9]{1,4}[-/\.]{1}[0-9]{1,4}[-/\.]{0,1}[0-9]{0,4})) )")
+LINECAL_PATTERN(timeOfDay,
+    uR"( ((((0?[1-9]|1[012])([\:\.]{0,1}[0-5][0-9]){0,2}[ ]{0,1}(([AaPp]([Mm])?))( [MmEePpCc][SsDd][Tt])?)|([01][0-9]|2[0-3])[\:\.]{0,1}([0-5][0-9])( [MmEePpCc][SsDd][Tt]?)?)|([Nn]oon)( [MmEePpCc][SsDd][Tt]?)) )")
+LINECAL_PATTERN(weekday,
+    uR"([ ]((next)?[ ]?([Mm]on(day)?|[Tt]ue(s(day)?)?|[Ww]ed(nesday)?|[Tt]hu(r(s(day)?)?)?|[Ff]ri(day)?|[Ss]at(urday)?|[Ss]un(day)?))[ ])")
+LINECAL_PATTERN(today, uR"( ([Tt]oday) )")
+LINECAL_PATTERN(tomorrow, uR"( ([Tt]omorrow) )")
+LINECAL_PATTERN(duration,
+    uR"( for \s*(\d+(\.\d+)?)\s*(((w(eek)?)|(wk)|(d(ay)?)|(hr)|(h(our)?)|(m((in)?utes)?))s?)(\s*) )")
+LINECAL_PATTERN(relativeOffset,
+    uR"( in \s*(\d+(\.\d+)?)\s*(((w(eek)?)|(wk)|(d(ay)?)|(hr)|(h(our)?)|(m((in)?utes)?))s?)(\s*) )")
+LINECAL_PATTERN(plusOffset, uR"( \+([0-9]+)([mdhw]{1}) )")
+LINECAL_PATTERN(location, uR"( at (.*))")
+// The trailing and leading runs of white space. The look-behind starts a match
+// only where a run begins, and the possessive loops keep no backtracking state,
+// so a run of a million tabs costs linear time and no match stack, with the same
+// first match as the plain "\s*$" and "^\s*".
+LINECAL_PATTERN(trailingSpace, uR"((?<!\s)\s*+$)")
+LINECAL_PATTERN(leadingSpace, uR"(^\s*+)")
+LINECAL_PATTERN(compactTime,
+    uR"( ((((0?[1-9]|1[012])[0-5][0-9])[ ]{0,1}(AM|PM|am|pm|aM|Am|pM|Pm)( [MmEePpCc][SsDd][Tt])?)|(([01][0-9]|2[0-3])[0-5][0-9])(  [MmEePpCc][SsDd][Tt])?) )")
+
+#undef LINECAL_PATTERN
+
+}  // namespace linecal::patterns

@@ -1,0 +1,90 @@
+// Combines what the phases read into start, end and the all-day flag. The rules
+// run in a fixed order; later rules see what earlier ones set.
+#include "parse/DateHelpers.h"
+#include "parse/ParseState.h"
+
+#include <cmath>
+#include <limits>
+
+namespace linecal {
+namespace {
+
+bool given(double time) { return time != NoTime; }
+
+Date wholeSeconds(Date d) { return Date{std::trunc(d.seconds)}; }
+
+std::int32_t truncated32(double v) {
+    if (!(v > std::numeric_limits<std::int32_t>::min())) return std::numeric_limits<std::int32_t>::min();
+    if (!(v < std::numeric_limits<std::int32_t>::max())) return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(v);
+}
+
+void placeDays(ParseState& st) {
+    if (st.startDate && given(st.startTime)) st.startDate = *st.startDate + st.startTime;
+    if (st.endDate && given(st.endTime)) st.endDate = *st.endDate + st.endTime;
+    if (st.firstWeekday) {
+        Date d = given(st.startTime) ? *st.firstWeekday + st.startTime : *st.firstWeekday;
+        st.startDate = wholeSeconds(d);
+    }
+    if (st.secondWeekday) {
+        Date d = given(st.endTime) ? *st.secondWeekday + st.endTime : *st.secondWeekday;
+        st.endDate = wholeSeconds(d);
+        if (st.firstWeekday && st.startDate && *st.endDate < *st.startDate) st.endDate = addOneWeek(*st.endDate);
+    }
+    if (st.todayDate) st.startDate = given(st.startTime) ? noon(st.now) + st.startTime : *st.todayDate;
+    if (st.tomorrowDate) {
+        Date d = given(st.startTime) ? *st.tomorrowDate + st.startTime : *st.tomorrowDate;
+        if (!st.startDate) st.startDate = d;
+        else st.endDate = d;
+    }
+    if (!st.startDate && given(st.startTime)) st.startDate = noon(st.now) + st.startTime;
+    if (!st.endDate && given(st.endTime) && st.startDate) st.endDate = noon(*st.startDate) + st.endTime;
+}
+
+bool allDayFlag(const ParseState& st) {
+    std::int32_t k = truncated32(st.offset);
+    if (k != 0) return k % 86400 == 0 && !given(st.startTime);
+    return st.startDate && !given(st.startTime) && !given(st.endTime);
+}
+
+void applyOffset(ParseState& st) {
+    if (st.offset == 0) return;
+    st.startDate = st.endDate = st.now + st.offset;
+    if (given(st.startTime)) st.startDate = st.endDate = noon(*st.startDate) + st.startTime;
+    if (given(st.endTime)) st.endDate = noon(*st.startDate) + st.endTime;
+}
+
+// Times of today that have passed mean tomorrow; days that have passed mean next year.
+void movePassed(ParseState& st, bool allDay) {
+    auto passedToday = [&](const std::optional<Date>& d) {
+        return d && isThisDay(*d, st.now) && isBefore(*d, st.now);
+    };
+    auto passedDay = [&](const std::optional<Date>& d) {
+        return d && !isThisDay(*d, st.now) && isBefore(*d, st.now);
+    };
+    if (passedToday(st.startDate) && !allDay) st.startDate = addOneDay(*st.startDate);
+    if (passedToday(st.endDate)) st.endDate = addOneDay(*st.endDate);
+    if (passedDay(st.startDate)) st.startDate = addOneYear(*st.startDate);
+    if (passedDay(st.endDate)) st.endDate = addOneYear(*st.endDate);
+}
+
+}  // namespace
+
+void resolveDates(ParseState& st) {
+    placeDays(st);
+    bool allDay = allDayFlag(st);
+    applyOffset(st);
+    movePassed(st, allDay);
+    if (st.startDate && st.endDate && *st.endDate < *st.startDate) st.endDate = st.startDate;
+    if (!st.startDate) {
+        st.startDate = aboutAnHour(st.now);
+        // An end kept without a start (the first date was unreadable) must not
+        // end up before the default start.
+        if (st.endDate && *st.endDate < *st.startDate) st.endDate = st.startDate;
+    }
+    st.record.allDay = allDay;
+    st.record.fromDate = *st.startDate;
+    st.record.toDate = (st.endDate ? *st.endDate : *st.startDate) + st.duration;
+}
+
+}  // namespace linecal

@@ -1,0 +1,35 @@
+#include "parse/ParseState.h"
+
+#include <unicode/uchar.h>
+
+#include <array>
+#include <limits>
+#include <utility>
+
+namespace linecal {
+
+std::int32_t unitSeconds(const icu::UnicodeString& unit) {
+    static const std::array<std::pair<const char16_t*, std::int32_t>, 14> table{{
+        {u"m", 60}, {u"min", 60}, {u"minute", 60}, {u"minutes", 60},
+        {u"h", 3600}, {u"hr", 3600}, {u"hour", 3600}, {u"hours", 3600},
+        {u"d", 86400}, {u"day", 86400}, {u"days", 86400},
+        {u"w", 604800}, {u"week", 604800}, {u"weeks", 604800},
+    }};
+    for (const auto& [text, seconds] : table)
+        if (unit == text) return seconds;  // exact, case-sensitive
+    return 0;
+}
+
+std::int32_t leadingInt(const icu::UnicodeString& digits) {
+    std::int64_t value = 0;
+    for (int32_t i = 0; i < digits.length(); ++i) {
+        int32_t d = u_charDigitValue(digits.char32At(i));
+        if (d < 0 || !u_isdigit(digits.char32At(i))) break;
+        value = value * 10 + d;
+        if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+        if (U_IS_LEAD(digits[i])) ++i;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+}  // namespace linecal

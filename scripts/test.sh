@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds Release and Debug+ASan/UBSan, runs every test in both, then fuzzes the
+# parser and the regex service for a minute each.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+jobs=${JOBS:-2}
+fuzz_seconds=${FUZZ_SECONDS:-60}
+
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINECAL_BENCH=ON >/dev/null
+cmake --build build/release -j"$jobs"
+ctest --test-dir build/release --output-on-failure
+
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLINECAL_SANITIZE=ON >/dev/null
+cmake --build build/asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build/asan --output-on-failure
+
+if [ "$fuzz_seconds" -gt 0 ]; then
+  CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLINECAL_FUZZ=ON >/dev/null
+  cmake --build build/fuzz -j"$jobs" --target parse_fuzz regex_fuzz
+  for target in parse_fuzz regex_fuzz; do
+    mkdir -p "build/fuzz/corpus-$target"
+    echo "fuzzing $target for ${fuzz_seconds}s"
+    "build/fuzz/fuzz/$target" -max_total_time="$fuzz_seconds" -timeout=1 -rss_limit_mb=4096 \
+      -print_final_stats=0 "build/fuzz/corpus-$target" 2>"build/fuzz/$target.log" \
+      || { tail -n 60 "build/fuzz/$target.log"; exit 1; }
+  done
+fi

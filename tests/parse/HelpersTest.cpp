@@ -1,0 +1,91 @@
+// Date field arithmetic, the locale's date order and the text helpers.
+#include "ParseTestSupport.h"
+#include "parse/DateHelpers.h"
+#include "parse/NaturalDate.h"
+#include "parse/TextHelpers.h"
+
+namespace linecal::testing {
+namespace {
+
+class DateHelpers : public ParseFixture {};
+
+TEST_F(DateHelpers, FieldArithmeticDropsSecondsAndCarries) {
+    EXPECT_EQ(noon(local(2010, 3, 10, 23, 59, 59)), local(2010, 3, 10, 12));
+    EXPECT_EQ(noon(local(2010, 3, 10, 0, 0, 0)), local(2010, 3, 10, 12));
+    EXPECT_EQ(addOneDay(local(2010, 1, 31, 9, 30, 45)), local(2010, 2, 1, 9, 30));
+    EXPECT_EQ(addOneYear(local(2012, 2, 29, 8)), local(2013, 3, 1, 8));
+    EXPECT_EQ(addOneWeek(local(2010, 3, 10, 12)), local(2010, 3, 17, 12));  // across the clock change
+    EXPECT_EQ(tomorrowAt4pm(local(2010, 3, 10, 23, 30)), local(2010, 3, 11, 16));
+}
+
+TEST_F(DateHelpers, QuarterHourStep) {
+    const std::pair<std::array<int, 3>, std::array<int, 3>> cases[] = {
+        {{10, 0, 0}, {10, 10, 15}},  {{10, 7, 59}, {10, 10, 15}}, {{10, 22, 0}, {10, 10, 15}},
+        {{10, 23, 0}, {10, 10, 30}}, {{10, 52, 0}, {10, 10, 45}}, {{10, 53, 0}, {10, 11, 0}},
+        {{23, 55, 0}, {11, 0, 0}},
+    };
+    for (const auto& [in, out] : cases) {
+        Date d = dateToNearest15Minutes(local(2010, 3, 10, in[0], in[1], in[2]));
+        EXPECT_EQ(d, local(2010, 3, out[0], out[1], out[2])) << in[0] << ":" << in[1];
+    }
+}
+
+TEST_F(DateHelpers, DayIsAnOpenInterval) {
+    Date day = local(2010, 3, 10, 9);
+    EXPECT_FALSE(isThisDay(local(2010, 3, 10, 0, 0, 0), day));
+    EXPECT_TRUE(isThisDay(local(2010, 3, 10, 0, 0, 1), day));
+    EXPECT_TRUE(isThisDay(local(2010, 3, 10, 23, 59, 59), day));
+    EXPECT_FALSE(isThisDay(local(2010, 3, 11, 0, 0, 0), day));
+    EXPECT_FALSE(isBefore(day, day));
+    EXPECT_EQ(busyCalDate(local(2010, 12, 5, 16)), "2010-12-05T16:00:00-0800");
+}
+
+TEST(DateOrder, FollowsTheLocaleShortDatePattern) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"en_US", "MDYH"}, {"de_DE", "DMYH"}, {"sv_SE", "YMDH"}, {"en_GB", "DMYH"}, {"ja_JP", "YMDH"},
+    };
+    for (auto [locale, order] : cases) {
+        PinnedZoneAndLocale pin("UTC", locale);
+        EXPECT_EQ(dateOrderFormat(), order) << locale;
+    }
+}
+
+TEST_F(DateHelpers, NaturalDateReaderRejectsWhatItCannotRead) {
+    for (const char* text : {" Feb 30 ", " 13/40 ", " 555-1234 ", " 25PM ", " 4:75PM ", " Ma 5 ", " xyz ",
+                             " 4PM XST ", ""}) {
+        EXPECT_FALSE(dateWithNaturalLanguageString(icu::UnicodeString::fromUTF8(text), now_, "MDYH")) << text;
+    }
+    EXPECT_EQ(dateWithNaturalLanguageString(u" NOON PDT ", now_), Date{local(2010, 3, 10, 11).seconds});
+    EXPECT_EQ(dateWithNaturalLanguageString(u" 12AM ", now_), local(2010, 3, 10, 0));
+    EXPECT_EQ(dateWithNaturalLanguageString(u" Wed ", now_), local(2010, 3, 10));
+}
+
+TEST(TextHelpers, ZQtrimCollapsesSpacesAndDoubledAt) {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u"  Lunch   with  Bob ", u"Lunch with Bob"}, {u"Dinner at at Joe's", u"Dinner at Joe's"},
+        {u"chat at home", u"chat home"}, {u"", u""}, {u"     ", u""}, {u"a\t\tb\t", u"a\t\tb"},
+        {u"a           b", u"a  b"},  // eleven spaces keep two
+    };
+    for (auto [in, out] : cases) EXPECT_EQ(ZQtrim(in), icu::UnicodeString(out)) << u8(in);
+}
+
+TEST(TextHelpers, NaturalTimeStringNormalisesCompactTimes) {
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u" 4pm ", u" 4pm   "},    {u" 9a ", u" 9am   "},      {u" 430pm ", u"4:30pm"},
+        {u" 430p ", u"4:30pm"},    {u" 1130am ", u"11:30am"},  {u" 1630 ", u"16:30"},
+        {u" 4.30PM ", u" 4:30pm   "}, {u" 430 pm ", u"4:30 pm"}, {u" a am ", u" a am   "},
+    };
+    for (auto [in, out] : cases) EXPECT_EQ(naturalTimeString(in), icu::UnicodeString(out)) << u8(in);
+}
+
+TEST(TextHelpers, UriEncodingAndBooleans) {
+    EXPECT_EQ(stringByURIEncoding(u"Team Meeting"), "Team%20Meeting");
+    EXPECT_EQ(stringByURIEncoding(u"a/b?c"), "a%2Fb%3Fc");
+    EXPECT_EQ(stringByURIEncoding(u"Caf\u00e9 ~x_y-z."), "Caf%C3%A9%20~x_y-z.");
+    EXPECT_FALSE(stringByURIEncoding(icu::UnicodeString(static_cast<UChar>(0xD800))));
+    EXPECT_STREQ(stringWithBool(false), "No");
+    EXPECT_STREQ(stringWithBool(true), "Yes");
+}
+
+}  // namespace
+}  // namespace linecal::testing

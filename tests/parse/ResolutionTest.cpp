@@ -1,0 +1,107 @@
+// Whole entries through the parser: what start, end and all-day come out.
+#include "ParseTestSupport.h"
+#include "parse/ParseEntry.h"
+
+namespace linecal::testing {
+namespace {
+
+struct Resolved {
+    const char* text;
+    Date from, to;
+    bool allDay;
+    const char* title;
+};
+
+class Resolution : public ParseFixture {};
+
+TEST_F(Resolution, WorkedExamplesAtWednesdayAfternoon) {
+    const Resolved cases[] = {
+        {"Buy groceries at 4pm tomorrow", local(2010, 3, 11, 16), local(2010, 3, 11, 16), false, "Buy groceries"},
+        {"Call Bob", local(2010, 3, 10, 16, 15), local(2010, 3, 10, 16, 15), false, "Call Bob"},
+        {"Call Bob for 30 minutes", local(2010, 3, 10, 16, 15), local(2010, 3, 10, 16, 45), false, "Call Bob"},
+        {"Lunch 12:30pm", local(2010, 3, 11, 12, 30), local(2010, 3, 11, 12, 30), false, "Lunch"},
+        {"Dinner 7pm", local(2010, 3, 10, 19), local(2010, 3, 10, 19), false, "Dinner"},
+        {"Dentist May 5th", local(2010, 5, 5), local(2010, 5, 5), true, "Dentist"},
+        {"Review 1/5", local(2011, 1, 5), local(2011, 1, 5), true, "Review"},
+        {"Party today", local(2010, 3, 10), local(2010, 3, 10), true, "Party"},
+        {"Vacation tomorrow", local(2010, 3, 11), local(2010, 3, 11), true, "Vacation"},
+        {"today to tomorrow", local(2010, 3, 10), local(2010, 3, 11), true, "to"},
+        {"Movie Fri 8pm", local(2010, 3, 12, 20), local(2010, 3, 12, 20), false, "Movie"},
+        // The clocks go forward on 14 March: day arithmetic must keep noon at noon.
+        {"Trip Fri to Mon", local(2010, 3, 12), local(2010, 3, 15), true, "Trip"},
+        {"Conference Mon to Thu", local(2010, 3, 15), local(2010, 3, 18), true, "Conference"},
+        {"Call mom in 2 hours", local(2010, 3, 10, 17), local(2010, 3, 10, 17), false, "Call mom"},
+        {"Pay bills in 3 days", local(2010, 3, 13, 15), local(2010, 3, 13, 15), true, "Pay bills"},
+        {"Pay bills in 3 days 5pm", local(2010, 3, 13, 17), local(2010, 3, 13, 17), false, "Pay bills"},
+        {"Meeting 2pm to 4pm", local(2010, 3, 11, 14), local(2010, 3, 11, 14), false, "Meeting"},
+        {"Standup 9am to 9:30am tomorrow", local(2010, 3, 11, 9), local(2010, 3, 11, 9, 30), false, "Standup"},
+        {"Call mom +2h", local(2010, 3, 10, 17), local(2010, 3, 10, 17), false, "Call mom"},
+        {"Trip 5 May to 9 May", local(2010, 5, 5), local(2010, 5, 9), true, "Trip"},
+        {"Trip May 5 to May 9", local(2010, 5, 5), local(2010, 5, 9), true, "Trip"},
+        // 9am EST is 6am here, which has passed: tomorrow at 6am.
+        {"Meet 9am EST", local(2010, 3, 11, 6), local(2010, 3, 11, 6), false, "Meet"},
+        {"Holiday next Fri", local(2010, 3, 19), local(2010, 3, 19), true, "Holiday"},
+        {"Sync 1630", local(2010, 3, 10, 16, 30), local(2010, 3, 10, 16, 30), false, "Sync"},
+        {"Sync 430p", local(2010, 3, 10, 16, 30), local(2010, 3, 10, 16, 30), false, "Sync"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ParsedEntry e = parseEntry(icu::UnicodeString::fromUTF8(c.text), now_);
+        EXPECT_EQ(e.fromDate, c.from);
+        EXPECT_EQ(e.toDate, c.to);
+        EXPECT_EQ(e.allDay, c.allDay);
+        EXPECT_EQ(u8(e.title), c.title);
+        EXPECT_GE(e.toDate, e.fromDate);
+    }
+}
+
+TEST_F(Resolution, DefaultStartStepsToTheQuarterHourAfterAnHour) {
+    const std::pair<int, Date> cases[] = {
+        {0, local(2010, 3, 10, 11, 15)}, {5, local(2010, 3, 10, 11, 15)}, {25, local(2010, 3, 10, 11, 30)},
+        {53, local(2010, 3, 10, 12, 0)},
+    };
+    for (auto [minute, expected] : cases) {
+        ParsedEntry e = parseEntry(u"", local(2010, 3, 10, 10, minute));
+        EXPECT_EQ(e.fromDate, expected) << minute;
+        EXPECT_EQ(e.toDate, expected);
+        EXPECT_FALSE(e.allDay);
+        EXPECT_TRUE(e.title.isEmpty());
+        EXPECT_TRUE(e.alarms.empty());
+        EXPECT_FALSE(e.calendar || e.location);
+    }
+}
+
+TEST(ResolutionAcrossZones, NumericDatesFollowTheLocaleOrder) {
+    const struct {
+        const char* locale;
+        const char* text;
+        int month, day;
+    } cases[] = {
+        {"en_US", "Review 5/12", 5, 12},
+        {"de_DE", "Review 5.12.", 12, 5},
+        {"de_DE", "Review 5/12", 12, 5},
+        {"sv_SE", "Review 2010-05-12", 5, 12},
+        {"sv_SE", "Review 5/12", 5, 12},
+        {"en_GB", "Review 5/12/10", 12, 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.locale) + " " + c.text);
+        PinnedZoneAndLocale pin("Europe/Berlin", c.locale);
+        ParsedEntry e = parseEntry(icu::UnicodeString::fromUTF8(c.text), local(2010, 3, 10, 15));
+        EXPECT_EQ(e.fromDate, local(2010, c.month, c.day));
+        EXPECT_TRUE(e.allDay);
+    }
+}
+
+TEST(ResolutionAcrossZones, PassedTimeOnTheNightTheClocksGoBack) {
+    // 31 October 2010 in Berlin has 25 hours; 1am has passed at 2:30 in the second 2am.
+    PinnedZoneAndLocale pin("Europe/Berlin", "de_DE");
+    Date now{local(2010, 10, 31, 2, 30).seconds + 3600};
+    ParsedEntry e = parseEntry(u"Wake 1am", now);
+    EXPECT_EQ(e.fromDate, local(2010, 11, 1, 1, 0));
+    ParsedEntry later = parseEntry(u"Wake 11pm", now);
+    EXPECT_EQ(later.fromDate, local(2010, 10, 31, 23, 0));
+}
+
+}  // namespace
+}  // namespace linecal::testing
