@@ -173,7 +173,10 @@ std::string toICalendar(const CalendarItem& item, std::time_t stamp) {
             } else {
                 icalcomponent_add_property(
                     body, timed(icalproperty_new_dtstart(zone.wallTime(seconds(*event->startDate))), zone));
-                icalcomponent_add_property(body, timed(icalproperty_new_dtend(zone.wallTime(seconds(end))), zone));
+                // DTEND must come after DTSTART; without it the event lasts no time at all.
+                if (seconds(end) > seconds(*event->startDate)) {
+                    icalcomponent_add_property(body, timed(icalproperty_new_dtend(zone.wallTime(seconds(end))), zone));
+                }
                 usesZone = true;
             }
         }

@@ -66,6 +66,12 @@ TEST_F(ICalendarText, TimedEventIsLocalTimeWithItsOwnZoneDefinition) {
 
     EXPECT_EQ(readBack(calendar.get(), ICAL_DTSTART_PROPERTY), static_cast<time_t>(e.startDate->seconds));
     EXPECT_EQ(readBack(calendar.get(), ICAL_DTEND_PROPERTY), static_cast<time_t>(e.endDate->seconds));
+
+    e.endDate = e.startDate;
+    auto zeroLength = parseICalendar(toICalendar(e, 0));
+    EXPECT_EQ(icalrestriction_check(zeroLength.get()), 1);
+    event = icalcomponent_get_first_component(zeroLength.get(), ICAL_VEVENT_COMPONENT);
+    EXPECT_EQ(propertyText(event, ICAL_DTEND_PROPERTY), "") << "an end equal to the start is left out";
 }
 
 TEST_F(ICalendarText, SummerTimeInstantsReadBackExactly) {

@@ -1,0 +1,130 @@
+#!/usr/bin/env bash
+# Items that `linecal add` saves must read correctly in calendar tools nobody here wrote:
+# khal lists the events, todoman the to-dos, and Python's icalendar parses every file.
+# Usage: interop.sh PATH/TO/linecal
+set -euo pipefail
+
+linecal=${1:?usage: interop.sh PATH/TO/linecal}
+for tool in khal todoman /usr/bin/python3; do
+  command -v "$tool" >/dev/null || { echo "interop: $tool is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+export TZ=America/Los_Angeles LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME"
+store=$work/calendars
+conf=$work/linecal.conf
+printf '[General]\nEventLength=60\n' >"$conf"
+
+fail=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then
+    echo "ok: $1"
+  else
+    echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; fail=1
+  fi
+}
+
+add() { "$linecal" --store "$store" --config "$conf" add --now 2010-03-10T15:00 -- "$@" 2>>"$work/add.log"; }
+
+add "Buy groceries at 4pm tomorrow" >/dev/null
+add "Lunch tomorrow 12pm for 2 hours at Cafe Rio @15m" >/dev/null
+add "Holiday 3/15" >/dev/null
+add "Trip 3/15 to 3/17" >/dev/null
+add "Kaffee mit Jörg 3pm tomorrow" >/dev/null
+add "todo Pay rent 3/12 @1d" >/dev/null
+add "task Call the bank tomorrow" >/dev/null
+check "add logged every save" 7 "$(grep -c '^successfully saved new item: ' "$work/add.log")"
+
+calendar=$store/personal
+check "one file per item" 7 "$(find "$calendar" -name '*.ics' | wc -l)"
+check "no temporary files" 0 "$(find "$calendar" -name '*.tmp' | wc -l)"
+
+# --- khal -------------------------------------------------------------------------------------
+cat >"$work/khal.conf" <<KHAL
+[calendars]
+[[personal]]
+path = $calendar
+type = calendar
+[locale]
+timeformat = %H:%M
+dateformat = %Y-%m-%d
+longdateformat = %Y-%m-%d
+datetimeformat = %Y-%m-%d %H:%M
+longdatetimeformat = %Y-%m-%d %H:%M
+default_timezone = America/Los_Angeles
+local_timezone = America/Los_Angeles
+[sqlite]
+path = $work/khal.db
+KHAL
+events=$(khal -c "$work/khal.conf" list --day-format '' \
+  --format '{title}|{start}|{end}|{all-day}|{location}' 2010-03-01 2010-03-31 | sort -u)
+expected=$(sort <<'LIST'
+Buy groceries|2010-03-11 16:00|2010-03-11 17:00|False|
+Lunch|2010-03-11 12:00|2010-03-11 14:00|False|Cafe Rio
+Holiday|2010-03-15|2010-03-15|True|
+Trip|2010-03-15|2010-03-17|True|
+Kaffee mit Jörg|2010-03-11 15:00|2010-03-11 16:00|False|
+LIST
+)
+check "khal lists the events" "$expected" "$events"
+
+# --- todoman ----------------------------------------------------------------------------------
+mkdir -p "$XDG_CONFIG_HOME/todoman"
+cat >"$XDG_CONFIG_HOME/todoman/config.py" <<TODO
+path = "$store/*"
+date_format = "%Y-%m-%d"
+time_format = "%H:%M"
+cache_path = "$work/todoman.sqlite3"
+TODO
+cat >"$work/tasks.py" <<'PY'
+import datetime, json, sys
+for t in json.load(sys.stdin):
+    due = datetime.datetime.fromtimestamp(t["due"]).strftime("%Y-%m-%d %H:%M") if t["due"] else "-"
+    print("|".join([t["summary"], due, t["list"]]))
+PY
+tasks=$(todoman --porcelain list | /usr/bin/python3 "$work/tasks.py" | sort)
+expected=$(cat <<'LIST'
+Call the bank|2010-03-11 12:00|Personal
+Pay rent|2010-03-12 12:00|Personal
+LIST
+)
+check "todoman lists the to-dos" "$expected" "$tasks"
+
+# --- icalendar --------------------------------------------------------------------------------
+parsed=$(/usr/bin/python3 - "$calendar" <<'PY'
+import pathlib, sys, icalendar
+count = 0
+for path in sorted(pathlib.Path(sys.argv[1]).glob("*.ics")):
+    cal = icalendar.Calendar.from_ical(path.read_bytes())
+    items = [c for c in cal.walk() if c.name in ("VEVENT", "VTODO")]
+    assert len(items) == 1, path
+    item = items[0]
+    assert str(item["UID"]) + ".ics" == path.name, path
+    for alarm in item.walk("VALARM"):
+        assert "TRIGGER" in alarm and "ACTION" in alarm, path
+    for tzid in {p.params.get("TZID") for k in ("DTSTART", "DTEND", "DUE") for p in [item.get(k)] if p is not None} - {None}:
+        assert any(tz["TZID"] == tzid for tz in cal.walk("VTIMEZONE")), (path, tzid)
+    count += 1
+print(count)
+PY
+)
+check "icalendar parses every file" 7 "$parsed"
+
+# --- a read-only calendar refuses and stays as it was -------------------------------------------
+before=$(ls -la "$calendar"; cat "$calendar"/*.ics | md5sum)
+chmod a-w "$calendar"
+set +e
+"$linecal" --store "$store" --config "$conf" add --now 2010-03-10T15:00 -- "Dentist 9am tomorrow" >"$work/out" 2>"$work/err"
+rc=$?
+set -e
+chmod u+w "$calendar"
+check "read-only save exits 1" 1 "$rc"
+check "read-only save names the failure" 1 "$(grep -c "^failed to save new event ('The calendar “Personal” is read-only" "$work/err")"
+check "read-only save suggests a fix" 1 "$(grep -c '^Choose a writable calendar' "$work/err")"
+check "read-only calendar unchanged" "$before" "$(ls -la "$calendar"; cat "$calendar"/*.ics | md5sum)"
+
+if [ "$fail" -ne 0 ]; then echo "interop: FAILED"; exit 1; fi
+echo "interop: all checks passed"
