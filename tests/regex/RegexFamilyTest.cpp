@@ -127,9 +127,7 @@ TEST(RegexFamily, ReplaceInPlaceRewritesTheRangeAndCounts) {
     UnicodeString a("aaaa");
     EXPECT_EQ(replaceOccurrencesOfRegex(a, UnicodeString("a"), &b, Range{1, 2}), 2u);
     EXPECT_EQ(S(a), "abba");
-    // The receiver changed under the cache: the next search sees the new text.
-    EXPECT_EQ(rangeOfRegex(a, UnicodeString("a")), (Range{0, 1}));
-    EXPECT_EQ(rangeOfRegex(a, UnicodeString("b+")), (Range{1, 2}));
+    EXPECT_EQ(rangeOfRegex(a, UnicodeString("b+")), (Range{1, 2}));  // the cache saw the change
 }
 
 TEST(RegexFamily, CaptureCountAndValidity) {
