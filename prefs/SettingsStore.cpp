@@ -117,7 +117,8 @@ void IniSettings::setValue(const QString& key, const QVariant& value) {
 
 bool IniSettings::flush() {
     if (!settings_) {
-        if (warn_) warn_(problem_ + QStringLiteral("; settings not saved (repair or remove the file)"));
+        if (warn_ && !warnedUnsaved_) warn_(problem_ + QStringLiteral("; settings not saved (repair or remove the file)"));
+        warnedUnsaved_ = true;
         return false;
     }
     settings_->sync();

@@ -56,7 +56,7 @@ using Warn = std::function<void(const QString&)>;
 void warnOnStderr(const QString& message);
 
 // QSettings in INI format. A file that cannot be read, or is not valid UTF-8 text in INI form, is
-// left untouched: reads give the fallbacks, writes stay in memory, and each flush warns.
+// left untouched: reads give the fallbacks, writes stay in memory, and the first flush warns.
 class IniSettings : public SettingsStore {
 public:
     explicit IniSettings(const QString& path, Warn warn = warnOnStderr);
@@ -77,6 +77,7 @@ private:
     QString path_;
     Warn warn_;
     QString problem_;
+    bool warnedUnsaved_ = false;
     std::unique_ptr<QSettings> settings_;
     MemorySettings detached_;  // where writes go while the file is unusable
 };

@@ -173,9 +173,12 @@ std::string toICalendar(const CalendarItem& item, std::time_t stamp) {
             } else {
                 icalcomponent_add_property(
                     body, timed(icalproperty_new_dtstart(zone.wallTime(seconds(*event->startDate))), zone));
-                // DTEND must come after DTSTART; without it the event lasts no time at all.
+                // DTEND must come after DTSTART; a zero duration says "no time at all" in a way
+                // readers do not replace with a default length.
                 if (seconds(end) > seconds(*event->startDate)) {
                     icalcomponent_add_property(body, timed(icalproperty_new_dtend(zone.wallTime(seconds(end))), zone));
+                } else {
+                    icalcomponent_add_property(body, icalproperty_new_duration(icaldurationtype_from_int(0)));
                 }
                 usesZone = true;
             }

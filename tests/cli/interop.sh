@@ -29,6 +29,11 @@ check() {  # check NAME EXPECTED ACTUAL
 
 add() { "$linecal" --store "$store" --config "$conf" add --now 2010-03-10T15:00 -- "$@" 2>>"$work/add.log"; }
 
+# Preview with default settings on a fresh machine: nothing is written.
+check "preview lines" "$(printf 'Call Bob at 3/10/10, 4:15\u202fPM\n15m, 30m alarms')" \
+  "$("$linecal" --store "$store" --config "$work/none.conf" preview --now 2010-03-10T15:00:00 -- "Call Bob @15m")"
+check "preview writes nothing" "no no" "$([ -e "$store" ] && echo yes || echo no) $([ -e "$work/none.conf" ] && echo yes || echo no)"
+
 add "Buy groceries at 4pm tomorrow" >/dev/null
 add "Lunch tomorrow 12pm for 2 hours at Cafe Rio @15m" >/dev/null
 add "Holiday 3/15" >/dev/null
@@ -36,10 +41,16 @@ add "Trip 3/15 to 3/17" >/dev/null
 add "Kaffee mit Jörg 3pm tomorrow" >/dev/null
 add "todo Pay rent 3/12 @1d" >/dev/null
 add "task Call the bank tomorrow" >/dev/null
-check "add logged every save" 7 "$(grep -c '^successfully saved new item: ' "$work/add.log")"
+"$linecal" --store "$store" --config "$work/zero.conf" add --now 2010-03-10T15:00 -- "Call Bob 9am tomorrow" \
+  >/dev/null 2>>"$work/add.log"
+check "add logged every save" 8 "$(grep -c '^successfully saved new item: ' "$work/add.log")"
 
 calendar=$store/personal
-check "one file per item" 7 "$(find "$calendar" -name '*.ics' | wc -l)"
+check "calendars --json" '[{"title":"Personal","type":"Local","isEditable":true,"selected":true}]' \
+  "$("$linecal" --store "$store" --config "$conf" calendars --json |
+     /usr/bin/python3 -c 'import json,sys; print(json.dumps([{k: c[k] for k in ("title","type","isEditable","selected")} for c in json.load(sys.stdin)], separators=(",",":")))')"
+check "last saved item remembered" 2 "$(grep -c '^Last%20\(Event\|Calendar\)%20UID=' "$conf")"
+check "one file per item" 8 "$(find "$calendar" -name '*.ics' | wc -l)"
 check "no temporary files" 0 "$(find "$calendar" -name '*.tmp' | wc -l)"
 
 # --- khal -------------------------------------------------------------------------------------
@@ -67,6 +78,7 @@ Lunch|2010-03-11 12:00|2010-03-11 14:00|False|Cafe Rio
 Holiday|2010-03-15|2010-03-15|True|
 Trip|2010-03-15|2010-03-17|True|
 Kaffee mit Jörg|2010-03-11 15:00|2010-03-11 16:00|False|
+Call Bob|2010-03-11 09:00|2010-03-11 09:00|False|
 LIST
 )
 check "khal lists the events" "$expected" "$events"
@@ -111,7 +123,7 @@ for path in sorted(pathlib.Path(sys.argv[1]).glob("*.ics")):
 print(count)
 PY
 )
-check "icalendar parses every file" 7 "$parsed"
+check "icalendar parses every file" 8 "$parsed"
 
 # --- a read-only calendar refuses and stays as it was -------------------------------------------
 before=$(ls -la "$calendar"; cat "$calendar"/*.ics | md5sum)

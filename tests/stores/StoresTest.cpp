@@ -71,7 +71,8 @@ TEST_F(ICalendarText, TimedEventIsLocalTimeWithItsOwnZoneDefinition) {
     auto zeroLength = parseICalendar(toICalendar(e, 0));
     EXPECT_EQ(icalrestriction_check(zeroLength.get()), 1);
     event = icalcomponent_get_first_component(zeroLength.get(), ICAL_VEVENT_COMPONENT);
-    EXPECT_EQ(propertyText(event, ICAL_DTEND_PROPERTY), "") << "an end equal to the start is left out";
+    EXPECT_EQ(propertyText(event, ICAL_DTEND_PROPERTY), "") << "DTEND must be later than DTSTART";
+    EXPECT_EQ(propertyText(event, ICAL_DURATION_PROPERTY), "DURATION:PT0S");
 }
 
 TEST_F(ICalendarText, SummerTimeInstantsReadBackExactly) {
