@@ -136,8 +136,7 @@ void registerItemCommands(CLI::App& app) {
     app.add_option("--config", global->config, "Settings file to use")->option_text("FILE");
 
     auto addEntryOptions = [](CLI::App* cmd, EntryOptions& options) {
-        cmd->add_option("--now", options.now, "Take this local time as now (YYYY-MM-DDTHH:MM[:SS])");
-        cmd->add_option("text", options.words, "The entry line")->required();
+        addEntryArguments(*cmd, options.now, options.words);
     };
 
     auto previewOptions = std::make_shared<EntryOptions>();

@@ -44,6 +44,7 @@ DateContext& DateContext::current() {
 void DateContext::rebuild(icu::TimeZone* zone, const char* localeName) {
     zone->getID(zoneId_);
     localeName_ = localeName;
+    memoValid_ = false;
     UErrorCode status = U_ZERO_ERROR;
     // Gregorian throughout, as the field arithmetic and the date reader assume.
     calendar_ = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
@@ -52,9 +53,12 @@ void DateContext::rebuild(icu::TimeZone* zone, const char* localeName) {
 }
 
 DateFields DateContext::fields(double seconds) {
+    if (memoValid_ && memoSeconds_ == seconds) return memoFields_;
     UErrorCode status = U_ZERO_ERROR;
     calendar_->setTime(seconds * 1000.0, status);
-    return DateFields{calendar_->get(UCAL_EXTENDED_YEAR, status), calendar_->get(UCAL_MONTH, status) + 1,
+    memoSeconds_ = seconds;
+    memoValid_ = true;
+    return memoFields_ = DateFields{calendar_->get(UCAL_EXTENDED_YEAR, status), calendar_->get(UCAL_MONTH, status) + 1,
                       calendar_->get(UCAL_DATE, status), calendar_->get(UCAL_HOUR_OF_DAY, status),
                       calendar_->get(UCAL_MINUTE, status)};
 }

@@ -34,6 +34,10 @@ private:
     icu::UnicodeString zoneId_;
     std::string localeName_;
     std::string dateOrder_;
+    // One parse asks for the fields of `now` many times; remember the last answer.
+    double memoSeconds_ = 0;
+    DateFields memoFields_{};
+    bool memoValid_ = false;
 };
 
 }  // namespace linecal

@@ -1,5 +1,6 @@
 // The reading phases: each finds its first match, records it and cuts it out.
 #include "parse/DateHelpers.h"
+#include "parse/MatchHints.h"
 #include "parse/NaturalDate.h"
 #include "parse/ParseState.h"
 #include "parse/Patterns.h"
@@ -17,7 +18,8 @@ void ParseState::wrap() {
     workingText.append(u' ');
 }
 
-std::optional<rx::Strings> ParseState::firstMatch(const icu::UnicodeString& pattern) const {
+std::optional<rx::Strings> ParseState::firstMatch(const icu::UnicodeString& pattern, bool mayMatch) const {
+    if (!mayMatch) return std::nullopt;
     rx::OptStrings groups;
     try {
         groups = rx::captureComponentsMatchedByRegex(workingText, pattern);
@@ -50,9 +52,9 @@ std::optional<Date> readDate(const ParseState& st, const icu::UnicodeString& tex
 }
 
 // Fills `into` from one amount phrase ("for 2 hours", "in 3 days"); false when absent.
-bool readAmount(ParseState& st, const icu::UnicodeString& pattern, double& into) {
+bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_t* word, double& into) {
     st.wrap();
-    auto g = st.firstMatch(pattern);
+    auto g = st.firstMatch(pattern, hints::containsAny(st.workingText, {word}));
     if (!g || g->size() < 4) return false;
     into = product32(leadingInt((*g)[1]), unitSeconds((*g)[3]));
     st.cut((*g)[0]);
@@ -63,7 +65,7 @@ bool readAmount(ParseState& st, const icu::UnicodeString& pattern, double& into)
 
 void readTaskWord(ParseState& st) {
     st.record.task = false;
-    if (auto g = st.firstMatch(patterns::taskWord())) {
+    if (auto g = st.firstMatch(patterns::taskWord(), hints::containsAny(st.workingText, {u"odo", u"ask"}))) {
         st.cut((*g)[0]);
         st.record.task = true;
     }
@@ -73,7 +75,7 @@ void readAlarmMarkers(ParseState& st) {
     st.record.alarms.clear();
     for (int pass = 0; pass < 3; ++pass) {
         st.wrap();
-        auto g = st.firstMatch(patterns::alarmMarker());
+        auto g = st.firstMatch(patterns::alarmMarker(), hints::containsAny(st.workingText, {u"@"}));
         if (!g || g->size() < 2) continue;
         std::int32_t minutes = product32(leadingInt((*g)[2]), unitSeconds((*g)[3]) / 60);
         st.cut((*g)[0]);
@@ -83,7 +85,7 @@ void readAlarmMarkers(ParseState& st) {
 
 void readCalendarTag(ParseState& st) {
     st.wrap();
-    auto g = st.firstMatch(patterns::calendarTag());
+    auto g = st.firstMatch(patterns::calendarTag(), hints::containsAny(st.workingText, {u"["}));
     if (!g || g->size() < 2) return;
     st.cut((*g)[0]);
     icu::UnicodeString name((*g)[2]);
@@ -94,6 +96,7 @@ namespace {
 
 // One explicit date: the day-first match wins when both patterns match.
 std::optional<icu::UnicodeString> nextDateText(const ParseState& st) {
+    if (!hints::mayHoldDate(st.workingText)) return std::nullopt;
     auto dayFirst = st.firstMatch(patterns::dayFirstDate());
     if (dayFirst) return (*dayFirst)[0];
     auto monthFirst = st.firstMatch(patterns::monthFirstDate());
@@ -117,7 +120,7 @@ void readTimes(ParseState& st) {
     st.wrap();
     Date todayNoon = noon(st.now);
     for (double* target : {&st.startTime, &st.endTime}) {
-        auto g = st.firstMatch(patterns::timeOfDay());
+        auto g = st.firstMatch(patterns::timeOfDay(), hints::mayHoldTime(st.workingText));
         if (!g) return;
         icu::UnicodeString normalised = naturalTimeString((*g)[0]);
         std::optional<Date> at = readDate(st, normalised.toUpper(icu::Locale::getRoot()));
@@ -129,7 +132,7 @@ void readTimes(ParseState& st) {
 void readWeekdays(ParseState& st) {
     st.wrap();
     for (std::optional<Date>* target : {&st.firstWeekday, &st.secondWeekday}) {
-        auto g = st.firstMatch(patterns::weekday());
+        auto g = st.firstMatch(patterns::weekday(), hints::mayHoldWeekday(st.workingText));
         if (!g) return;
         *target = readDate(st, (*g)[0]);
         if (*target && (*g)[0].indexOf(u"next") >= 0) *target = addOneWeek(**target);
@@ -139,7 +142,7 @@ void readWeekdays(ParseState& st) {
 
 void readToday(ParseState& st) {
     st.wrap();
-    if (auto g = st.firstMatch(patterns::today())) {
+    if (auto g = st.firstMatch(patterns::today(), hints::containsAny(st.workingText, {u"oday"}))) {
         if (auto d = readDate(st, (*g)[0])) st.todayDate = noon(*d);
         st.cut((*g)[0]);
     }
@@ -147,23 +150,23 @@ void readToday(ParseState& st) {
 
 void readTomorrow(ParseState& st) {
     st.wrap();
-    if (auto g = st.firstMatch(patterns::tomorrow())) {
+    if (auto g = st.firstMatch(patterns::tomorrow(), hints::containsAny(st.workingText, {u"omorrow"}))) {
         st.tomorrowDate = readDate(st, (*g)[0]);
         st.cut((*g)[0]);
     }
 }
 
 void readDuration(ParseState& st) {
-    if (!readAmount(st, patterns::duration(), st.duration)) st.duration = 0;
+    if (!readAmount(st, patterns::duration(), u" for ", st.duration)) st.duration = 0;
 }
 
 void readRelativeOffset(ParseState& st) {
-    if (!readAmount(st, patterns::relativeOffset(), st.offset)) st.offset = 0;
+    if (!readAmount(st, patterns::relativeOffset(), u" in ", st.offset)) st.offset = 0;
 }
 
 void readPlusOffset(ParseState& st) {
     st.wrap();
-    auto g = st.firstMatch(patterns::plusOffset());
+    auto g = st.firstMatch(patterns::plusOffset(), hints::containsAny(st.workingText, {u" +"}));
     if (!g || g->size() < 3) return;
     st.offset = product32(leadingInt((*g)[1]), unitSeconds((*g)[2]));
     st.cut((*g)[0]);

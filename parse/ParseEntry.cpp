@@ -1,6 +1,7 @@
 #include "parse/ParseEntry.h"
 
 #include "parse/DateHelpers.h"
+#include "parse/MatchHints.h"
 #include "parse/ParseState.h"
 #include "parse/Patterns.h"
 #include "parse/TextHelpers.h"
@@ -40,7 +41,7 @@ void stripConnectors(icu::UnicodeString& text) {
 }
 
 void readLocation(ParseState& st) {
-    auto g = st.firstMatch(patterns::location());
+    auto g = st.firstMatch(patterns::location(), hints::containsAny(st.workingText, {u" at "}));
     if (!g || g->size() < 2) return;
     st.record.location = (*g)[1];
     st.cut((*g)[0]);

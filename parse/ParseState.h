@@ -26,7 +26,8 @@ struct ParseState {
     // begins and ends with a space, match at either end and right after a cut.
     void wrap();
     // The groups of the first match (group 0 first), or nothing without a match.
-    std::optional<rx::Strings> firstMatch(const icu::UnicodeString& pattern) const;
+    // `mayMatch` false (a hint proved no match possible) skips the engine.
+    std::optional<rx::Strings> firstMatch(const icu::UnicodeString& pattern, bool mayMatch = true) const;
     // Replaces every occurrence of the recognised text with one space.
     void cut(const icu::UnicodeString& recognised);
 };

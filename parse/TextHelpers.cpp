@@ -1,5 +1,6 @@
 #include "parse/TextHelpers.h"
 
+#include "parse/MatchHints.h"
 #include "parse/Patterns.h"
 #include "regex/RegexService.h"
 
@@ -88,7 +89,7 @@ icu::UnicodeString naturalTimeString(const icu::UnicodeString& input) {
     s.append(u"  ");
     if (contains(s, u"a ") && !contains(s, u"am ")) replaceOccurrences(s, icu::UnicodeString(u"a "), icu::UnicodeString(u"am "));
     if (contains(s, u"p ") && !contains(s, u"pm ")) replaceOccurrences(s, icu::UnicodeString(u"p "), icu::UnicodeString(u"pm "));
-    if (!firstRange(s, patterns::compactTime()).found()) return s;
+    if (!hints::hasDigit(s) || !firstRange(s, patterns::compactTime()).found()) return s;
     trimWithPatterns(s);
     insertMinuteColon(s);
     return s;

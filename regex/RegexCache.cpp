@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 #include <thread>
 
 namespace linecal::rx {
@@ -419,7 +420,7 @@ bool search(Slot& slot, Range& range, bool advance, UErrorCode& status, Failures
 // The ranges a find-all records: the first 2048 on the stack, more on the heap.
 class RangeList {
 public:
-    RangeList() : data_(stack_), capacity_(kStackRanges) {}
+    RangeList() : data_(reinterpret_cast<Range*>(stack_)), capacity_(kStackRanges) {}
     RangeList(const RangeList&) = delete;
     RangeList& operator=(const RangeList&) = delete;
     ~RangeList() { std::free(heap_); }
@@ -452,7 +453,10 @@ public:
     }
 
 private:
-    Range stack_[kStackRanges];
+    // Raw storage: Range's member initialisers would otherwise write all 32 KB on
+    // every operation, though most find at most a handful of ranges.
+    static_assert(std::is_trivially_copyable_v<Range> && std::is_trivially_destructible_v<Range>);
+    alignas(Range) unsigned char stack_[kStackRanges * sizeof(Range)];
     Range* heap_ = nullptr;
     Range* data_;
     std::size_t capacity_;

@@ -1,0 +1,126 @@
+#include "cli/CliSupport.h"
+
+#include "parse/ParseEntry.h"
+
+#include <unicode/smpdtfmt.h>
+#include <unicode/ustring.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace linecal::cli {
+
+namespace {
+
+// Each entry command's word list, keyed by the command.
+std::map<const CLI::App*, std::vector<std::string>*>& entryWordTargets() {
+    static std::map<const CLI::App*, std::vector<std::string>*> targets;
+    return targets;
+}
+
+bool takesValue(const CLI::App& cmd, const std::string& arg) {
+    const std::string name = arg.substr(0, arg.find('='));
+    for (const CLI::App* scope = &cmd; scope; scope = scope->get_parent()) {
+        if (const CLI::Option* opt = scope->get_option_no_throw(name))
+            return arg.find('=') == std::string::npos && opt->get_items_expected_max() > 0;
+    }
+    return false;
+}
+
+CLI::App* findSubcommand(CLI::App& app, const std::string& name) {
+    for (CLI::App* sub : app.get_subcommands({}))
+        if (sub->check_name(name)) return sub;
+    return nullptr;
+}
+
+}  // namespace
+
+void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vector<std::string>& words) {
+    cmd.add_option("--now", now, "Take this local time as now (YYYY-MM-DDTHH:MM[:SS])");
+    cmd.footer("TEXT: the entry line; words after the options (or after --) are joined with spaces.");
+    entryWordTargets()[&cmd] = &words;
+    cmd.parse_complete_callback([&words] {
+        if (words.empty()) throw UsageError("no entry text given");
+    });
+}
+
+void parseCommandLine(CLI::App& app, int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    CLI::App* current = &app;
+    for (std::size_t i = 0; i < args.size();) {
+        const std::string& arg = args[i];
+        auto target = entryWordTargets().find(current);
+        bool entryCommand = target != entryWordTargets().end();
+        if (arg == "--" && entryCommand) {
+            target->second->assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            args.resize(i);
+            break;
+        }
+        if (arg.size() > 1 && arg[0] == '-') {
+            i += takesValue(*current, arg) ? 2 : 1;
+            continue;
+        }
+        if (CLI::App* sub = findSubcommand(*current, arg)) {
+            current = sub;
+            ++i;
+            continue;
+        }
+        if (entryCommand) {
+            target->second->assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+            args.resize(i);
+        }
+        break;
+    }
+    std::reverse(args.begin(), args.end());  // CLI11 takes its arguments last first
+    app.parse(args);
+}
+
+icu::UnicodeString entryText(const std::vector<std::string>& words) {
+    std::string joined;
+    for (const auto& w : words) {
+        if (!joined.empty()) joined += ' ';
+        joined += w;
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8(nullptr, 0, &length, joined.data(), static_cast<int32_t>(joined.size()), &status);
+    if (status == U_INVALID_CHAR_FOUND || (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR))
+        throw UsageError("the entry text is not valid UTF-8");
+    if (joined.size() > static_cast<std::size_t>(INT32_MAX / 2)) throw UsageError("the entry text is too long");
+    return icu::UnicodeString::fromUTF8(joined);
+}
+
+Date parseNow(const std::string& text) {
+    for (const char16_t* pattern : {u"yyyy-MM-dd'T'HH:mm:ss", u"yyyy-MM-dd'T'HH:mm"}) {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::SimpleDateFormat format(icu::UnicodeString(pattern), icu::Locale::getRoot(), status);
+        format.setLenient(false);
+        icu::UnicodeString input = icu::UnicodeString::fromUTF8(text);
+        icu::ParsePosition pos(0);
+        UDate ms = format.parse(input, pos);
+        if (U_SUCCESS(status) && pos.getErrorIndex() < 0 && pos.getIndex() == input.length())
+            return Date{ms / 1000.0};
+    }
+    throw UsageError("cannot read --now '" + text + "': expected YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS");
+}
+
+Date nowFrom(const std::optional<std::string>& text) { return text ? parseNow(*text) : currentDate(); }
+
+std::string rfc3339(Date d) {
+    UErrorCode status = U_ZERO_ERROR;
+    static thread_local icu::SimpleDateFormat format(icu::UnicodeString(u"yyyy-MM-dd'T'HH:mm:ssxxx"),
+                                                     icu::Locale::getRoot(), status);
+    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
+    format.adoptTimeZone(zone.release());
+    icu::UnicodeString out;
+    format.format(std::floor(d.seconds) * 1000.0, out);
+    return utf8(out);
+}
+
+std::string utf8(const icu::UnicodeString& s) {
+    std::string out;
+    return s.toUTF8String(out);
+}
+
+}  // namespace linecal::cli
