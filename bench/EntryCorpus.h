@@ -1,9 +1,23 @@
 // Realistic entry lines for the benchmarks: short and long, every phase represented.
 #pragma once
 
+#include "parse/Date.h"
+
+#include <unicode/locid.h>
+#include <unicode/timezone.h>
+
 #include <array>
 
 namespace linecal::bench {
+
+// Wednesday 10 March 2010, 15:00 in Los Angeles, where every run pins the zone and locale.
+inline constexpr Date kNow{1268262000.0};
+
+inline void pinZoneAndLocale() {
+    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("America/Los_Angeles"));
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale("en_US"), status);
+}
 
 inline constexpr std::array<const char*, 64> kEntryCorpus{
     "Buy groceries at 4pm tomorrow", "Call Bob @15m [Work] for 30 minutes", "Call Bob", "Lunch 12:30pm",

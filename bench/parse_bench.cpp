@@ -4,20 +4,12 @@
 #include "parse/ParseEntry.h"
 
 #include <benchmark/benchmark.h>
-#include <unicode/locid.h>
-#include <unicode/timezone.h>
 
 namespace {
 
 using linecal::bench::kEntryCorpus;
-
-const linecal::Date kNow{1268262000.0};  // Wednesday 10 March 2010, 15:00 PST
-
-void pinZoneAndLocale() {
-    icu::TimeZone::adoptDefault(icu::TimeZone::createTimeZone("America/Los_Angeles"));
-    UErrorCode status = U_ZERO_ERROR;
-    icu::Locale::setDefault(icu::Locale("en_US"), status);
-}
+using linecal::bench::kNow;
+using linecal::bench::pinZoneAndLocale;
 
 void BM_ParseEntry(benchmark::State& state) {
     pinZoneAndLocale();

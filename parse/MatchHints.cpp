@@ -7,14 +7,21 @@ namespace {
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
-// A word stem whose first letter may be either case and the rest lower case, as
-// the patterns spell month and weekday names. Scans the buffer without allocating.
-bool containsStem(const icu::UnicodeString& text, std::initializer_list<std::u16string_view> stems) {
+// One of the words, first letter in either case and the rest lower case as the
+// patterns spell month and weekday names, standing before a space and after a
+// space (or right after "next", as the weekday pattern allows). Scans the buffer
+// without allocating.
+bool containsWord(const icu::UnicodeString& text, std::initializer_list<std::u16string_view> words) {
     std::u16string_view s(text.getBuffer(), static_cast<std::size_t>(text.length()));
-    for (std::size_t i = 0; i + 1 < s.size(); ++i) {
+    for (std::size_t i = 1; i + 1 < s.size(); ++i) {
+        bool afterBreak = s[i - 1] == u' ' || (i >= 4 && s.substr(i - 4, 4) == u"next");
+        if (!afterBreak) continue;
         char16_t first = s[i] >= u'A' && s[i] <= u'Z' ? static_cast<char16_t>(s[i] + 32) : s[i];
-        for (std::u16string_view stem : stems)
-            if (first == stem[0] && s.substr(i + 1, stem.size() - 1) == stem.substr(1)) return true;
+        for (std::u16string_view word : words) {
+            std::size_t end = i + word.size();
+            if (first == word[0] && end < s.size() && s[end] == u' ' && s.substr(i + 1, word.size() - 1) == word.substr(1))
+                return true;
+        }
     }
     return false;
 }
@@ -40,13 +47,21 @@ bool mayHoldDate(const icu::UnicodeString& text) {
         if (isDigit(p[i]) && (p[i + 1] == u'-' || p[i + 1] == u'/' || p[i + 1] == u'.') && isDigit(p[i + 2]))
             return true;
     return hasDigit(text) &&
-           containsStem(text, {u"jan", u"feb", u"ma", u"apr", u"jun", u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"});
+           containsWord(text, {u"jan", u"january", u"feb", u"february", u"ma", u"mar", u"march", u"apr", u"april",
+                               u"may", u"jun", u"june", u"jul", u"july", u"aug", u"august", u"sep", u"september",
+                               u"oct", u"october", u"nov", u"november", u"dec", u"december"});
 }
 
-bool mayHoldTime(const icu::UnicodeString& text) { return hasDigit(text) || containsAny(text, {u"oon"}); }
+bool mayHoldTime(const icu::UnicodeString& text) {
+    const char16_t* p = text.getBuffer();
+    for (int32_t i = 0, n = text.length(); i + 1 < n; ++i)
+        if (p[i] == u' ' && isDigit(p[i + 1])) return true;
+    return containsAny(text, {u"oon"});
+}
 
 bool mayHoldWeekday(const icu::UnicodeString& text) {
-    return containsStem(text, {u"mon", u"tue", u"wed", u"thu", u"fri", u"sat", u"sun"});
+    return containsWord(text, {u"mon", u"monday", u"tue", u"tues", u"tuesday", u"wed", u"wednesday", u"thu", u"thur",
+                               u"thurs", u"thursday", u"fri", u"friday", u"sat", u"saturday", u"sun", u"sunday"});
 }
 
 }  // namespace linecal::hints

@@ -12,10 +12,11 @@ namespace linecal::hints {
 
 bool containsAny(const icu::UnicodeString& text, std::initializer_list<const char16_t*> literals);
 bool hasDigit(const icu::UnicodeString& text);
-// A numeric date (digit, separator, digit) or a month name next to a digit is possible.
+// A numeric date (digit, separator, digit), or a month name as a word and a digit.
 bool mayHoldDate(const icu::UnicodeString& text);
-// A digit or the word noon.
+// A digit after a space, or the word noon.
 bool mayHoldTime(const icu::UnicodeString& text);
+// A weekday name as a word.
 bool mayHoldWeekday(const icu::UnicodeString& text);
 
 }  // namespace linecal::hints

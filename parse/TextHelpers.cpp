@@ -5,6 +5,7 @@
 #include "regex/RegexService.h"
 
 #include <unicode/locid.h>
+#include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
 #include <vector>
@@ -45,9 +46,17 @@ void removeRange(icu::UnicodeString& s, const rx::Range& r) {
     if (r.found() && r.length > 0) s.remove(static_cast<int32_t>(r.location), static_cast<int32_t>(r.length));
 }
 
+// Generous on purpose: a false yes only costs a regex run.
+bool mayBeSpace(UChar32 c) {
+    return c < 0x21 || u_isUWhiteSpace(c) || u_isspace(c) || (U_GET_GC_MASK(c) & U_GC_Z_MASK) != 0;
+}
+
+// When the text does not begin (end) with white space, the first match of the
+// leading (trailing) pattern is empty and removes nothing, so the engine is spared.
 void trimWithPatterns(icu::UnicodeString& s) {
-    removeRange(s, firstRange(s, patterns::trailingSpace()));
-    removeRange(s, firstRange(s, patterns::leadingSpace()));
+    if (!s.isEmpty() && mayBeSpace(s.char32At(s.length() - 1)))
+        removeRange(s, firstRange(s, patterns::trailingSpace()));
+    if (!s.isEmpty() && mayBeSpace(s.char32At(0))) removeRange(s, firstRange(s, patterns::leadingSpace()));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@ $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-rec
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
   libicu-dev libical-dev qt6-base-dev libcli11-dev nlohmann-json3-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
-  locales tzdata khal todoman python3-icalendar >/dev/null
+  locales tzdata khal todoman python3-icalendar hyperfine >/dev/null
 # Tests run in several locales; generate the ones the system may lack.
 if [ -f /etc/locale.gen ]; then
   for l in en_US.UTF-8 de_DE.UTF-8 sv_SE.UTF-8 en_GB.UTF-8; do

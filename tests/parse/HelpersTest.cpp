@@ -1,8 +1,13 @@
 // Date field arithmetic, the locale's date order and the text helpers.
 #include "ParseTestSupport.h"
 #include "parse/DateHelpers.h"
+#include "parse/MatchHints.h"
+#include "parse/Patterns.h"
 #include "parse/NaturalDate.h"
 #include "parse/TextHelpers.h"
+#include "regex/RegexService.h"
+
+#include <random>
 
 namespace linecal::testing {
 namespace {
@@ -85,6 +90,40 @@ TEST(TextHelpers, UriEncodingAndBooleans) {
     EXPECT_FALSE(stringByURIEncoding(icu::UnicodeString(static_cast<UChar>(0xD800))));
     EXPECT_STREQ(stringWithBool(false), "No");
     EXPECT_STREQ(stringWithBool(true), "Yes");
+}
+
+}  // namespace
+}  // namespace linecal::testing
+
+namespace linecal::testing {
+namespace {
+
+// The hints may let a pattern run that finds nothing, but must never skip one
+// that would have matched: checked over texts built from the patterns' own words.
+TEST(MatchHints, NeverHideAMatch) {
+    const char* tokens[] = {"May", "ma", "Ma", "Main", "Sept", "sep", "December", "5th", "12", "3/4", "1.2.", "10.30",
+                            "next", "nextFri", "Fri", "sun", "Sunday", "thurs", "Thur", "tues", "4pm", "noon", "EST", "1630", "x",
+                            "@", "[", "]", "today", "Tomorrow", "for", "in", "+2d", "2", "hours", "at", "-"};
+    const std::pair<const icu::UnicodeString*, bool (*)(const icu::UnicodeString&)> checks[] = {
+        {&patterns::monthFirstDate(), hints::mayHoldDate}, {&patterns::dayFirstDate(), hints::mayHoldDate},
+        {&patterns::timeOfDay(), hints::mayHoldTime},      {&patterns::weekday(), hints::mayHoldWeekday},
+        {&patterns::compactTime(), hints::hasDigit},
+    };
+    std::mt19937 rng(11);
+    int matched = 0;
+    for (int round = 0; round < 3000; ++round) {
+        icu::UnicodeString text(u" ");
+        for (int n = 1 + static_cast<int>(rng() % 5); n > 0; --n) {
+            text += icu::UnicodeString::fromUTF8(tokens[rng() % std::size(tokens)]);
+            text += (rng() % 4 == 0) ? u"" : u" ";
+        }
+        for (auto [pattern, hint] : checks) {
+            bool matches = rx::rangeOfRegex(text, *pattern).found();
+            matched += matches;
+            EXPECT_TRUE(!matches || hint(text)) << u8(text) << " / " << u8(*pattern);
+        }
+    }
+    EXPECT_GT(matched, 500);  // the texts really exercise the patterns
 }
 
 }  // namespace
