@@ -11,6 +11,25 @@
 
 namespace linecal::cli {
 
+const char* const kEntryGrammar = R"(
+An entry is one line of text. Besides the title it may hold:
+  todo, task           make a to-do instead of an event
+  @15m @2h @1d @1w     up to three alarms before the start
+  [Work]               the calendar to save into
+  May 5th, 5 May, 5/12 up to two dates (numeric in your locale's order)
+  4pm, 10:30am, 1630   up to two times; a passed time means tomorrow
+  Fri, next Monday     up to two weekdays
+  today, tomorrow
+  for 2 hours          a duration
+  in 3 days, +3d       an offset from now
+  at Cafe Rio          the location (after the first lone "at")
+
+Examples:
+  linecal parse "Buy groceries at 4pm tomorrow"
+  linecal parse --now 2010-03-10T15:00 -- "Call Bob @15m [Work] for 30 minutes"
+  linecal parse "Trip Fri to Mon"
+)";;
+
 namespace {
 
 // Each entry command's word list, keyed by the command.
@@ -38,7 +57,8 @@ CLI::App* findSubcommand(CLI::App& app, const std::string& name) {
 
 void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vector<std::string>& words) {
     cmd.add_option("--now", now, "Take this local time as now (YYYY-MM-DDTHH:MM[:SS])");
-    cmd.footer("TEXT: the entry line; words after the options (or after --) are joined with spaces.");
+    cmd.footer(std::string("\nTEXT: the entry line; the words after the options (or after --) are joined with spaces.\n") +
+               kEntryGrammar);
     entryWordTargets()[&cmd] = &words;
     cmd.parse_complete_callback([&words] {
         if (words.empty()) throw UsageError("no entry text given");

@@ -18,6 +18,9 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// What an entry line may hold, with examples, for --help.
+extern const char* const kEntryGrammar;
+
 // The --now option and the entry words every entry command takes.
 void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vector<std::string>& words);
 // Parses the command line. The entry words (after the command and its options,

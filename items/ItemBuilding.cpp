@@ -26,28 +26,33 @@ std::vector<AlarmRef> alarmsFrom(const AlarmMap& alarms) {
     return result;
 }
 
+// What events and tasks take alike from the record.
+template <typename Item>
+std::unique_ptr<Item> commonItem(const ParsedEntry& entry, const CalendarStore& store,
+                                 const icu::UnicodeString& calAppName) {
+    auto item = std::make_unique<Item>();
+    item->title = entry.title;
+    item->calendar = namedCalendar(entry, store, calAppName);
+    item->alarms = alarmsFrom(entry.alarms);
+    return item;
+}
+
 }  // namespace
 
 std::unique_ptr<Event> ZQeventFromHash(const ParsedEntry& entry, const CalendarStore& store,
                                        const icu::UnicodeString& calAppName) {
-    auto event = std::make_unique<Event>();
+    auto event = commonItem<Event>(entry, store, calAppName);
     event->isAllDay = entry.allDay;
     event->startDate = entry.fromDate;
     event->endDate = entry.toDate;
     event->location = entry.location;
-    event->title = entry.title;
-    event->calendar = namedCalendar(entry, store, calAppName);
-    event->alarms = alarmsFrom(entry.alarms);
     return event;
 }
 
 std::unique_ptr<Task> ZQtaskFromHash(const ParsedEntry& entry, const CalendarStore& store,
                                      const icu::UnicodeString& calAppName) {
-    auto task = std::make_unique<Task>();
+    auto task = commonItem<Task>(entry, store, calAppName);
     task->dueDate = entry.fromDate;
-    task->title = entry.title;
-    task->calendar = namedCalendar(entry, store, calAppName);
-    task->alarms = alarmsFrom(entry.alarms);
     return task;
 }
 

@@ -91,9 +91,8 @@ namespace {
 using detail::OpRequest;
 using detail::OpResult;
 
-OpResult run(const Text& s, const char* name, unsigned op, const icu::UnicodeString& regex, std::uint32_t options,
-             Range range, int capture, RegexError* error, const icu::UnicodeString* replacement = nullptr,
-             icu::UnicodeString* inPlaceTarget = nullptr) {
+OpRequest request(const Text& s, const char* name, unsigned op, const icu::UnicodeString& regex,
+                  std::uint32_t options, Range range, int capture, RegexError* error) {
     OpRequest q;
     q.text = &s;
     q.opName = name;
@@ -102,8 +101,15 @@ OpResult run(const Text& s, const char* name, unsigned op, const icu::UnicodeStr
     q.options = options;
     q.capture = capture;
     q.range = range;
-    q.replacement = replacement;
     q.error = error;
+    return q;
+}
+
+OpResult run(const Text& s, const char* name, unsigned op, const icu::UnicodeString& regex, std::uint32_t options,
+             Range range, int capture, RegexError* error, const icu::UnicodeString* replacement = nullptr,
+             icu::UnicodeString* inPlaceTarget = nullptr) {
+    OpRequest q = request(s, name, op, regex, options, range, capture, error);
+    q.replacement = replacement;
     q.inPlaceTarget = inPlaceTarget;
     return detail::performRegexOp(q);
 }
@@ -131,15 +137,7 @@ bool matched(const Text& s, const char* name, const icu::UnicodeString& regex, s
 
 std::optional<icu::UnicodeString> matchedString(const Text& s, const char* name, const icu::UnicodeString& regex,
                                                 std::uint32_t options, Range range, int capture, RegexError* error) {
-    OpRequest q;
-    q.text = &s;
-    q.opName = name;
-    q.op = detail::kFirstRange;
-    q.regex = &regex;
-    q.options = options;
-    q.capture = capture;
-    q.range = range;
-    q.error = error;
+    OpRequest q = request(s, name, detail::kFirstRange, regex, options, range, capture, error);
     q.wantMatchedText = true;
     OpResult r = detail::performRegexOp(q);
     if (!r.range.found()) return std::nullopt;
