@@ -1,12 +1,16 @@
-#include "TestClock.h"
+#include "TestSupport.h"
 
 #include "items/Calendars.h"
 #include "items/CurrentItem.h"
+#include "items/Descriptions.h"
 #include "items/ItemBuilding.h"
+#include "stores/MemoryStore.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
+#include <cmath>
 
 namespace linecal {
 namespace {
@@ -14,238 +18,201 @@ namespace {
 using testing::local;
 using testing::utf8;
 
-// A store that only lists calendars; building never saves.
-class ListStore : public CalendarStore {
-public:
-    CalendarRef add(const char16_t* uid, const char16_t* title, const char16_t* type = CalCalendarTypeLocal,
-                    std::optional<icu::UnicodeString> notes = std::nullopt, bool editable = true) {
-        auto c = std::make_shared<Calendar>(Calendar{uid, title, type, std::move(notes), editable});
-        list.push_back(c);
-        return c;
+// The alarms as " / text trigger [action detail]", such as " / 15m -900 sound bell".
+std::string alarmsOf(const CalendarItem& item) {
+    std::string out;
+    for (const auto& a : item.alarms) {
+        out += " / " + utf8(a->description()) + " " + std::to_string(static_cast<long long>(a->relativeTrigger));
+        if (a->action) out += std::array{" display", " sound", " email"}[static_cast<int>(*a->action)];
+        if (a->sound) out += " " + utf8(*a->sound);
+        if (a->emailAddress) out += " " + utf8(*a->emailAddress);
     }
-    std::vector<CalendarRef> calendars() const override { return list; }
-    bool saveEvent(Event&, int, StoreError*) override { return false; }
-    bool saveTask(Task&, StoreError*) override { return false; }
-    std::vector<CalendarRef> list;
-};
-
-ParsedEntry entry(const char16_t* title, Date from, Date to) {
-    ParsedEntry e;
-    e.title = title;
-    e.fromDate = from;
-    e.toDate = to;
-    return e;
-}
-
-std::vector<std::pair<std::string, double>> alarmsOf(const CalendarItem& item) {
-    std::vector<std::pair<std::string, double>> out;
-    for (const auto& a : item.alarms) out.emplace_back(utf8(a->description()), a->relativeTrigger);
     return out;
 }
 
-class ItemBuilding : public ::testing::Test {
+// An item on one line, its dates in minutes after 16:15 on 10 March 2010.
+std::string describe(const CalendarItem& item) {
+    auto at = [](std::optional<Date> d) {
+        return d ? std::to_string(std::lround((d->seconds - local(2010, 3, 10, 16, 15).seconds) / 60)) : "-";
+    };
+    std::string text = "'" + utf8(item.title.value_or(u"-")) + "' ";
+    if (auto* e = dynamic_cast<const Event*>(&item)) {
+        text += at(e->startDate) + ".." + at(e->endDate) + (e->isAllDay ? " all-day" : "");
+        if (e->location) text += " at " + utf8(*e->location);
+    } else {
+        text += "due " + at(dynamic_cast<const Task&>(item).dueDate);
+    }
+    if (item.calendar) text += " [" + utf8(item.calendar->title) + "]";
+    return text + alarmsOf(item);
+}
+
+class Items : public ::testing::Test {
 protected:
     void SetUp() override { testing::pinLocale("en_US", "America/Los_Angeles"); }
-    ListStore store;
-};
-
-TEST_F(ItemBuilding, EventTakesEveryFieldOfTheRecordUnchanged) {
-    auto work = store.add(u"w1", u"Work");
-    ParsedEntry e = entry(u"Lunch", local(2010, 3, 11, 12), local(2010, 3, 11, 13));
-    e.location = icu::UnicodeString(u"Cafe");
-    e.calendar = icu::UnicodeString(u"work");
-    e.alarms = {{u"0m", 0}, {u"1h", 60}, {u"1d", 1440}};
-
-    auto item = ZQitemFromHash(e, store, u"iCal");
-    auto* event = dynamic_cast<Event*>(item.get());
-    ASSERT_NE(event, nullptr);
-    EXPECT_EQ(utf8(*event->title), "Lunch");
-    EXPECT_EQ(event->startDate, local(2010, 3, 11, 12));
-    EXPECT_EQ(event->endDate, local(2010, 3, 11, 13));
-    EXPECT_FALSE(event->isAllDay);
-    EXPECT_EQ(utf8(*event->location), "Cafe");
-    EXPECT_EQ(event->calendar, work);
-    EXPECT_TRUE(event->uid.isEmpty());
-    using A = std::vector<std::pair<std::string, double>>;
-    EXPECT_EQ(alarmsOf(*event), (A{{"0m", 0}, {"1d", -86400}, {"1h", -3600}}));
-    for (const auto& alarm : event->alarms) EXPECT_FALSE(alarm->action.has_value());
-}
-
-TEST_F(ItemBuilding, EqualStartAndEndAndAllDayAreLeftAsParsed) {
-    ParsedEntry e = entry(u"Holiday", local(2010, 3, 12), local(2010, 3, 12));
-    e.allDay = true;
-    auto event = ZQeventFromHash(e, store, u"iCal");
-    EXPECT_TRUE(event->isAllDay);
-    EXPECT_EQ(event->startDate, event->endDate);
-    EXPECT_FALSE(event->location.has_value());
-    EXPECT_TRUE(event->alarms.empty());
-    EXPECT_EQ(event->calendar, nullptr);
-}
-
-TEST_F(ItemBuilding, TaskReadsOnlyTitleDueCalendarAndAlarms) {
-    auto home = store.add(u"h1", u"Home");
-    ParsedEntry e = entry(u"Pay rent", local(2010, 3, 11), local(2010, 3, 14));
-    e.task = true;
-    e.allDay = true;
-    e.location = icu::UnicodeString(u"Bank");
-    e.calendar = icu::UnicodeString(u"home");
-    e.alarms = {{u"2h", 120}};
-
-    auto item = ZQitemFromHash(e, store, u"iCal");
-    auto* task = dynamic_cast<Task*>(item.get());
-    ASSERT_NE(task, nullptr);
-    EXPECT_EQ(utf8(*task->title), "Pay rent");
-    EXPECT_EQ(task->dueDate, local(2010, 3, 11));
-    EXPECT_EQ(task->calendar, home);
-    using A = std::vector<std::pair<std::string, double>>;
-    EXPECT_EQ(alarmsOf(*task), (A{{"2h", -7200}}));
-}
-
-TEST_F(ItemBuilding, HugeAlarmOffsetsStayBeforeTheStart) {
-    ParsedEntry e = entry(u"x", local(2010, 3, 11), local(2010, 3, 11));
-    e.alarms = {{u"2147483647m", INT32_MAX}};
-    auto event = ZQeventFromHash(e, store, u"iCal");
-    EXPECT_EQ(event->alarms.at(0)->relativeTrigger, -60.0 * INT32_MAX);
-}
-
-TEST_F(ItemBuilding, CalendarNamesAreFoundByLowerCaseTitle) {
-    store.add(u"a", u"Work");
-    auto later = store.add(u"b", u"work");
-    auto caldav = store.add(u"c", u"Team", CalCalendarTypeCalDAV);
-    ParsedEntry e = entry(u"x", local(2010, 3, 11), local(2010, 3, 11));
-
-    e.calendar = icu::UnicodeString(u"work");
-    EXPECT_EQ(ZQitemFromHash(e, store, u"iCal")->calendar, later) << "the later of two equal names wins";
-    e.calendar = icu::UnicodeString(u"team");
-    EXPECT_EQ(ZQitemFromHash(e, store, u"iCal")->calendar, caldav);
-    EXPECT_EQ(ZQitemFromHash(e, store, u"BusyCal")->calendar, nullptr) << "BusyCal sees local calendars only";
-    e.calendar = icu::UnicodeString(u"Work");
-    EXPECT_EQ(ZQitemFromHash(e, store, u"iCal")->calendar, nullptr) << "the record's name is compared exactly";
-    e.calendar = icu::UnicodeString(u"play");
-    EXPECT_EQ(ZQitemFromHash(e, store, u"iCal")->calendar, nullptr);
-
-    auto lookup = calendarLookup(store, u"iCal");
-    EXPECT_EQ(lookup.size(), 2u);
-    EXPECT_EQ(calendarLookup(store, u"BusyCal").count(u"team"), 0u);
-}
-
-class CurrentItem : public ItemBuilding {
-protected:
-    ParsedEntry callBob(std::initializer_list<std::pair<const icu::UnicodeString, std::int32_t>> alarms) {
-        ParsedEntry e = entry(u"Call Bob", local(2010, 3, 10, 16, 15), local(2010, 3, 10, 16, 15));
-        e.alarms = alarms;
+    // "Call Bob" at a single instant, as a typed line without a duration gives it.
+    static ParsedEntry callBob(AlarmMap alarms = {}) {
+        ParsedEntry e;
+        e.title = u"Call Bob";
+        e.fromDate = e.toDate = local(2010, 3, 10, 16, 15);
+        e.alarms = std::move(alarms);
         return e;
     }
+    MemoryStore store;
     ItemSettings settings;
 };
 
-TEST_F(CurrentItem, DefaultAlarmJoinsOrReplacesTypedAlarmsByKey) {
-    using A = std::vector<std::pair<std::string, double>>;
-    settings.alarmMinutes = 30;
-    EXPECT_EQ(alarmsOf(*currentItemFromEntry(callBob({{u"30m", 30}}), settings, store)), (A{{"30m", -1800}}));
-    EXPECT_EQ(alarmsOf(*currentItemFromEntry(callBob({{u"15m", 15}}), settings, store)),
-              (A{{"15m", -900}, {"30m", -1800}}));
-    settings.alarmMinutes = 60;
-    EXPECT_EQ(alarmsOf(*currentItemFromEntry(callBob({{u"1h", 60}}), settings, store)),
-              (A{{"1h", -3600}, {"60m", -3600}}));
-    settings.alarmEnabled = false;
-    EXPECT_EQ(alarmsOf(*currentItemFromEntry(callBob({{u"1h", 60}}), settings, store)), (A{{"1h", -3600}}));
-    EXPECT_TRUE(currentItemFromEntry(callBob({}), settings, store)->alarms.empty());
+TEST_F(Items, RecordBecomesAnEventOrATaskWithItsFieldsUnchanged) {
+    store.addCalendar({u"w1", u"Work", CalCalendarTypeLocal, {}, true});
+    ParsedEntry e = callBob({{u"0m", 0}, {u"1h", 60}, {u"2147483647m", INT32_MAX}});
+    e.toDate = local(2010, 3, 10, 17);
+    e.allDay = true;
+    e.location = icu::UnicodeString(u"Cafe");
+    e.calendar = icu::UnicodeString(u"work");
+    // Record order, no action yet; a huge offset must not wrap round to an alarm after the start.
+    const std::string alarms = " / 0m 0 / 1h -3600 / 2147483647m -128849018820";
+    EXPECT_EQ(describe(*ZQitemFromHash(e, store, u"iCal")), "'Call Bob' 0..45 all-day at Cafe [Work]" + alarms);
+    e.task = true;
+    EXPECT_EQ(describe(*ZQitemFromHash(e, store, u"iCal")), "'Call Bob' due 0 [Work]" + alarms);
 }
 
-TEST_F(CurrentItem, ItemWithoutCalendarGetsTheTargetCalendar) {
-    auto home = store.add(u"h1", u"Home");
-    auto work = store.add(u"w1", u"Work");
-    settings.targetCalendarUID = icu::UnicodeString(u"h1");
-    EXPECT_EQ(currentItemFromEntry(callBob({}), settings, store)->calendar, home);
-
-    ParsedEntry named = callBob({});
-    named.calendar = icu::UnicodeString(u"work");
-    EXPECT_EQ(currentItemFromEntry(named, settings, store)->calendar, work) << "a named calendar is kept";
-
-    settings.targetCalendarUID = icu::UnicodeString(u"deleted");
-    EXPECT_EQ(currentItemFromEntry(callBob({}), settings, store)->calendar, nullptr);
-    settings.targetCalendarUID.reset();
-    EXPECT_EQ(currentItemFromEntry(callBob({}), settings, store)->calendar, nullptr);
+TEST_F(Items, NamedCalendarIsFoundByLowerCaseTitle) {
+    store.addCalendar({u"a", u"Work", CalCalendarTypeLocal, {}, true});
+    auto later = store.addCalendar({u"b", u"work", CalCalendarTypeLocal, {}, true});
+    auto team = store.addCalendar({u"c", u"Team", CalCalendarTypeCalDAV, {}, true});
+    const struct { const char16_t* name; const char16_t* app; CalendarRef found; } cases[] = {
+        {u"work", u"iCal", later},  // the later of two equal names wins
+        {u"work", u"BusyCal", later},
+        {u"team", u"iCal", team},
+        {u"team", u"BusyCal", nullptr},  // BusyCal sees local calendars only
+        {u"Work", u"iCal", nullptr},     // the record's name is compared exactly
+    };
+    ParsedEntry e = callBob();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(utf8(c.name) + " in " + utf8(c.app));
+        e.calendar = icu::UnicodeString(c.name);
+        EXPECT_EQ(ZQitemFromHash(e, store, c.app)->calendar, c.found);
+    }
 }
 
-TEST_F(CurrentItem, OnlyZeroLengthEventsAreLengthened) {
-    settings.eventLengthMinutes = 60;
-    auto zero = currentItemFromEntry(callBob({}), settings, store);
-    EXPECT_EQ(dynamic_cast<Event&>(*zero).endDate, local(2010, 3, 10, 17, 15));
-
-    ParsedEntry timed = entry(u"Meeting", local(2010, 3, 10, 9), local(2010, 3, 10, 10));
-    EXPECT_EQ(dynamic_cast<Event&>(*currentItemFromEntry(timed, settings, store)).endDate, local(2010, 3, 10, 10));
-
-    ParsedEntry task = callBob({});
-    task.task = true;
-    EXPECT_EQ(dynamic_cast<Task&>(*currentItemFromEntry(task, settings, store)).dueDate, local(2010, 3, 10, 16, 15));
-
-    settings.eventLengthMinutes = 0;
-    auto kept = currentItemFromEntry(callBob({}), settings, store);
-    EXPECT_EQ(dynamic_cast<Event&>(*kept).endDate, local(2010, 3, 10, 16, 15));
-    settings.eventLengthMinutes = -30;
-    auto negative = currentItemFromEntry(callBob({}), settings, store);
-    EXPECT_EQ(dynamic_cast<Event&>(*negative).endDate, local(2010, 3, 10, 16, 15)) << "never ends before it starts";
-}
-
-TEST_F(CurrentItem, EveryAlarmGetsThePreferredActionAndItsDetail) {
+TEST_F(Items, DefaultAlarmJoinsTheTypedOnesAndEveryAlarmGetsThePreferredAction) {
     settings.alarmSound = icu::UnicodeString(u"bell");
     settings.alarmEmail = icu::UnicodeString(u"me@example.org");
-
-    settings.alarmAction = AlarmAction::Sound;
-    auto sound = currentItemFromEntry(callBob({{u"15m", 15}}), settings, store);
-    ASSERT_EQ(sound->alarms.size(), 2u);
-    for (const auto& a : sound->alarms) {
-        EXPECT_EQ(a->action, AlarmAction::Sound);
-        EXPECT_EQ(utf8(a->sound.value_or(u"")), "bell");
-        EXPECT_FALSE(a->emailAddress.has_value());
-    }
-
-    settings.alarmAction = AlarmAction::Email;
-    auto email = currentItemFromEntry(callBob({{u"15m", 15}}), settings, store);
-    for (const auto& a : email->alarms) {
-        EXPECT_EQ(a->action, AlarmAction::Email);
-        EXPECT_EQ(utf8(a->emailAddress.value_or(u"")), "me@example.org");
-        EXPECT_FALSE(a->sound.has_value());
-    }
-
-    settings.alarmAction = AlarmAction::Display;
-    auto display = currentItemFromEntry(callBob({{u"15m", 15}}), settings, store);
-    ASSERT_EQ(display->alarms.size(), 2u);
-    for (const auto& a : display->alarms) {
-        EXPECT_EQ(a->action, AlarmAction::Display);
-        EXPECT_FALSE(a->sound.has_value());
-        EXPECT_FALSE(a->emailAddress.has_value());
+    const struct { bool enabled; std::int32_t minutes; AlarmAction action; AlarmMap typed; const char* alarms; } cases[] = {
+        {true, 30, AlarmAction::Sound, {{u"30m", 30}}, " / 30m -1800 sound bell"},  // replaces the one with its key
+        {true, 30, AlarmAction::Email, {{u"15m", 15}}, " / 15m -900 email me@example.org / 30m -1800 email me@example.org"},
+        {true, 60, AlarmAction::Display, {{u"1h", 60}}, " / 1h -3600 display / 60m -3600 display"},  // another key
+        {false, 60, AlarmAction::Sound, {{u"1h", 60}}, " / 1h -3600 sound bell"},
+        {false, 60, AlarmAction::Display, {}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.alarms);
+        settings.alarmEnabled = c.enabled;
+        settings.alarmMinutes = c.minutes;
+        settings.alarmAction = c.action;
+        EXPECT_EQ(alarmsOf(*currentItemFromEntry(callBob(c.typed), settings, store)), c.alarms);
     }
 }
 
-class Headings : public ::testing::Test {};
-
-Calendar calendar(const char16_t* type, std::optional<icu::UnicodeString> notes) {
-    return Calendar{u"id", u"Title", type, std::move(notes), true};
+TEST_F(Items, SettingsCompleteTheCalendarAndTheLength) {
+    store.addCalendar({u"h1", u"Home", CalCalendarTypeLocal, {}, true});
+    store.addCalendar({u"w1", u"Work", CalCalendarTypeLocal, {}, true});
+    settings.alarmEnabled = false;
+    const struct { const char16_t* target; const char16_t* named; bool task; int minutes, length; const char* item; } cases[] = {
+        {u"h1", nullptr, false, 0, 60, "'Call Bob' 0..60 [Home]"},  // unnamed: the target calendar
+        {u"h1", u"work", false, 0, 60, "'Call Bob' 0..60 [Work]"},
+        {u"deleted", nullptr, false, 0, 0, "'Call Bob' 0..0"},
+        {nullptr, nullptr, true, 0, 60, "'Call Bob' due 0"},
+        {u"h1", nullptr, false, 30, 60, "'Call Bob' 0..30 [Home]"},  // only zero-length events grow
+        {u"h1", nullptr, false, 0, -30, "'Call Bob' 0..0 [Home]"},   // never ends before it starts
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.item);
+        settings.targetCalendarUID = c.target ? std::optional<icu::UnicodeString>(c.target) : std::nullopt;
+        settings.eventLengthMinutes = c.length;
+        ParsedEntry e = callBob();
+        e.task = c.task;
+        e.toDate = Date{e.fromDate.seconds + c.minutes * 60};
+        if (c.named) e.calendar = icu::UnicodeString(c.named);
+        EXPECT_EQ(describe(*currentItemFromEntry(e, settings, store)), c.item);
+    }
 }
 
-TEST_F(Headings, AccountKindFollowsTheNotesAddress) {
-    EXPECT_EQ(utf8(typeForCalendar(calendar(CalCalendarTypeCalDAV, u"bob@gmail.com"))), "Google");
-    EXPECT_EQ(utf8(typeForCalendar(calendar(CalCalendarTypeCalDAV, u"bob@yahoo.com and bob@gmail.com"))), "Google");
-    EXPECT_EQ(utf8(typeForCalendar(calendar(CalCalendarTypeCalDAV, u"bob@yahoo.com"))), "Yahoo");
-    EXPECT_EQ(utf8(typeForCalendar(calendar(CalCalendarTypeCalDAV, u"bob@me.com"))), "MobileMe");
-    EXPECT_EQ(utf8(typeForCalendar(calendar(CalCalendarTypeCalDAV, u"bob@aol.com"))), "AOL");
-    EXPECT_EQ(utf8(typeForCalendar(calendar(CalCalendarTypeCalDAV, u"bob@Gmail.com"))), "CalDAV");
-    EXPECT_EQ(utf8(typeForCalendar(calendar(CalCalendarTypeExchange, std::nullopt))), "Exchange");
-}
-
-TEST_F(Headings, HeadingsGroupByAccountOrType) {
-    auto heading = [](const Calendar& c) { return utf8(headingForCalendar(&c)); };
-    EXPECT_EQ(heading(calendar(CalCalendarTypeCalDAV, u"bob@gmail.com")), "bob@gmail.com (Google)");
-    EXPECT_EQ(heading(calendar(CalCalendarTypeCalDAV, std::nullopt)), "Unknown (CalDAV)");
-    EXPECT_EQ(heading(calendar(CalCalendarTypeExchange, u"")), "Unknown (Exchange)");
-    EXPECT_EQ(heading(calendar(CalCalendarTypeLocal, std::nullopt)), "Unknown");
-    EXPECT_EQ(heading(calendar(CalCalendarTypeLocal, u"On my laptop")), "On my laptop");
-    EXPECT_EQ(heading(calendar(CalCalendarTypeSubscription, u"bob@gmail.com")), "Subscription");
-    EXPECT_EQ(heading(calendar(CalCalendarTypeBirthday, std::nullopt)), "Birthday");
+TEST_F(Items, HeadingsNameTheAccountOrTheType) {
+    const struct { const char16_t* type; std::optional<icu::UnicodeString> notes; const char* heading; } cases[] = {
+        {CalCalendarTypeCalDAV, u"bob@gmail.com", "bob@gmail.com (Google)"},
+        {CalCalendarTypeCalDAV, u"bob@yahoo.com and bob@gmail.com", "bob@yahoo.com and bob@gmail.com (Google)"},
+        {CalCalendarTypeCalDAV, u"bob@yahoo.com", "bob@yahoo.com (Yahoo)"},
+        {CalCalendarTypeExchange, u"bob@me.com", "bob@me.com (MobileMe)"},
+        {CalCalendarTypeCalDAV, u"bob@aol.com", "bob@aol.com (AOL)"},
+        {CalCalendarTypeCalDAV, u"bob@Gmail.com", "bob@Gmail.com (CalDAV)"},  // case-sensitive
+        {CalCalendarTypeCalDAV, std::nullopt, "Unknown (CalDAV)"},
+        {CalCalendarTypeExchange, u"", "Unknown (Exchange)"},
+        {CalCalendarTypeLocal, std::nullopt, "Unknown"},
+        {CalCalendarTypeLocal, u"On my laptop", "On my laptop"},
+        {CalCalendarTypeSubscription, u"bob@gmail.com", "Subscription"},
+    };
+    for (const auto& c : cases) {
+        const Calendar calendar{u"id", u"Title", c.type, c.notes, true};
+        EXPECT_EQ(utf8(headingForCalendar(&calendar)), c.heading);
+    }
     EXPECT_EQ(utf8(headingForCalendar(nullptr)), "Unknown");
+}
+
+const std::string PM = "\u202FPM";  // ICU puts a narrow space between the time and AM/PM in en_US
+
+std::shared_ptr<Event> event(std::optional<icu::UnicodeString> title, Date start, Date end, bool allDay = false) {
+    auto e = std::make_shared<Event>();
+    e->title = std::move(title);
+    e->startDate = start;
+    e->endDate = end;
+    e->isAllDay = allDay;
+    return e;
+}
+
+TEST_F(Items, PreviewLinesInUSEnglish) {
+    auto typed = [&](AlarmMap alarms) { return ZQitemFromHash(callBob(std::move(alarms)), store, u"iCal")->alarms; };
+    const Date now = local(2010, 3, 10, 15), at415 = local(2010, 3, 10, 16, 15), noon = local(2010, 3, 11, 12);
+    auto home = std::make_shared<Calendar>(Calendar{u"h", u"Home", CalCalendarTypeLocal, {}, true});
+    auto lunch = event(u"Lunch", noon, local(2010, 3, 11, 13));
+    lunch->location = icu::UnicodeString(u"Cafe");
+    auto untitled = event(std::nullopt, at415, at415);
+    lunch->calendar = untitled->calendar = home;
+    lunch->alarms = typed({{u"30m", 30}});
+    untitled->alarms = typed({{u"15m", 15}, {u"2h", 120}, {u"30m", 30}});
+    auto task = [&](std::optional<icu::UnicodeString> title, std::optional<Date> due) {
+        auto t = std::make_shared<Task>();
+        t->title = std::move(title);
+        t->dueDate = due;
+        t->calendar = home;
+        return t;
+    };
+    const std::pair<std::shared_ptr<CalendarItem>, std::string> cases[] = {
+        {event(u"Call Bob", at415, at415), "Call Bob at 3/10/10, 4:15" + PM},
+        {lunch, "[Home] Lunch at Cafe from 3/11/10, 12:00" + PM + " to 3/11/10, 1:00" + PM + " 30m alarm"},
+        {event(u"Trip", local(2010, 3, 12), local(2010, 3, 15), true), "Trip from 3/12/10 to 3/15/10"},
+        {event(u"Holiday", local(2010, 3, 12), local(2010, 3, 12), true), "Holiday at 3/12/10"},
+        // Untitled events show an example for tomorrow; blanks are a title.
+        {event(u"", at415, at415), "Buy groceries at 3/11/10"},
+        {untitled, "[Home] Buy groceries at 3/11/10 15m, 2h, 30m alarms"},
+        {event(u"  ", at415, at415), "   at 3/10/10, 4:15" + PM},
+        // Tasks show the due date without time, and no example.
+        {task(u"Pay rent", at415), "[Home] Pay rent by 3/10/10"},
+        {task(u"Pay rent", std::nullopt), "[Home] Pay rent"},
+        {task(u"", noon), "[Home]  by 3/11/10"},
+    };
+    for (const auto& [item, expected] : cases) EXPECT_EQ(utf8(ZQdescription(*item, now)), expected);
+    EXPECT_EQ(utf8(ZQalarmLine(Task{})), "No alarms");
+}
+
+TEST_F(Items, PreviewLocaleAndZoneDecideTheDateText) {
+    testing::pinLocale("de_DE", "Europe/Berlin");
+    auto call = event(u"Bob anrufen", local(2010, 3, 10, 16, 15), local(2010, 3, 10, 17, 0));
+    EXPECT_EQ(utf8(ZQeventLine(*call, Date{})), "Bob anrufen from 10.03.10, 16:15 to 10.03.10, 17:00");
+    EXPECT_EQ(utf8(ZQeventLine(*event(u"", Date{}, Date{}), local(2010, 12, 31, 20))), "Buy groceries at 01.01.11");
+
+    // The same instant, read in another zone, is another wall-clock time.
+    testing::pinLocale("en_US", "America/New_York");
+    EXPECT_EQ(utf8(ZQeventLine(*call, Date{})), "Bob anrufen from 3/10/10, 10:15\u202FAM to 3/10/10, 11:00\u202FAM");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Pins ICU's default locale and time zone for one test, and makes local dates.
+// Pins ICU's default locale and time zone for one test, makes local dates, and gives temporary
+// folders and the files in them.
 #pragma once
 
 #include "parse/Date.h"
@@ -8,6 +9,9 @@
 #include <unicode/timezone.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace linecal::testing {
@@ -31,5 +35,33 @@ inline std::string utf8(const icu::UnicodeString& text) {
     std::string out;
     return text.toUTF8String(out);
 }
+
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream buffer;
+    buffer << in.rdbuf();
+    return buffer.str();
+}
+
+// A fresh folder, removed with all it holds (made writable first) when the test ends.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "linecal-test-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempDir() {
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+        for (auto& entry : fs::recursive_directory_iterator(path_, ec))
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path_, ec);
+    }
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
 
 }  // namespace linecal::testing

@@ -1,210 +1,240 @@
-#include "StoreTestSupport.h"
+#include "TestSupport.h"
 
 #include "stores/ICalendarWriter.h"
-#include "stores/MemoryStore.h"
+#include "stores/VdirStore.h"
 
 #include <gtest/gtest.h>
+#include <libical/ical.h>
+
+#include <cstring>
+#include <set>
+
+namespace fs = std::filesystem;
 
 namespace linecal {
 namespace {
 
 using testing::local;
-using testing::parseICalendar;
-using testing::propertyText;
+using testing::readFile;
+using testing::utf8;
 
-std::shared_ptr<ZQCalAlarm> alarm(const char16_t* text, double trigger, AlarmAction action) {
+using Parsed = std::unique_ptr<icalcomponent, decltype(&icalcomponent_free)>;
+Parsed parse(const std::string& text) { return Parsed(icalparser_parse_string(text.c_str()), icalcomponent_free); }
+
+// The given properties of a component as libical writes them, one line each, joined by blanks.
+std::string properties(icalcomponent* c, std::initializer_list<icalproperty_kind> kinds) {
+    std::string out;
+    for (auto kind : kinds) {
+        for (icalproperty* p = icalcomponent_get_first_property(c, kind); p; p = icalcomponent_get_next_property(c, kind)) {
+            char* text = icalproperty_as_ical_string_r(p);
+            out += (out.empty() ? "" : " ") + std::string(text, std::strcspn(text, "\r\n"));
+            free(text);
+        }
+    }
+    return out;
+}
+
+// The instant libical reads for a date-time property, using the file's own VTIMEZONE.
+time_t readBack(icalcomponent* item, icalproperty_kind kind) {
+    icaltimetype t = icalproperty_get_datetime_with_component(icalcomponent_get_first_property(item, kind), item);
+    return icaltime_as_timet_with_zone(t, t.zone ? t.zone : icaltimezone_get_utc_timezone());
+}
+
+AlarmRef alarm(double trigger, AlarmAction action) {
     auto a = std::make_shared<ZQCalAlarm>();
-    a->relativeTime = text;
     a->relativeTrigger = trigger;
     a->action = action;
     return a;
 }
 
-Event timedEvent() {
+TEST(ICalendarText, DatesAreWallTimesOfTheUsersZoneThatReadBackExactly) {
+    const struct { const char* zone; bool task, allDay; int from[5], to[5]; const char* expected; } cases[] = {
+        {"America/Los_Angeles", false, false, {2010, 7, 4, 21, 30}, {2010, 11, 7, 1, 30},  // summer; an hour that repeats
+         "DTSTART;TZID=America/Los_Angeles:20100704T213000 DTEND;TZID=America/Los_Angeles:20101107T013000 "
+         "TRIGGER:-PT2H +zone"},
+        {"Europe/Berlin", false, false, {2010, 3, 10, 16, 15}, {2010, 3, 10, 16, 15},  // DTEND must be later
+         "DTSTART;TZID=Europe/Berlin:20100310T161500 DURATION:PT0S TRIGGER:-PT2H +zone"},
+        {"Europe/Berlin", false, true, {2010, 3, 12, 12, 0}, {2010, 3, 14, 12, 0},  // the end is exclusive
+         "DTSTART;VALUE=DATE:20100312 DTEND;VALUE=DATE:20100315 TRIGGER:-PT2H"},
+        {"Etc/UTC", false, false, {2010, 3, 10, 16, 15}, {2010, 3, 10, 17, 45},  // a zone libical lacks
+         "DTSTART:20100310T161500Z DTEND:20100310T174500Z TRIGGER:-PT2H"},
+        {"Europe/Berlin", true, false, {2010, 3, 11, 12, 0}, {2010, 3, 11, 12, 0},  // alarms count from the due date
+         "DUE;TZID=Europe/Berlin:20100311T120000 TRIGGER;RELATED=END:-PT2H +zone"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        testing::pinLocale("en_US", c.zone);
+        const Date from = local(c.from[0], c.from[1], c.from[2], c.from[3], c.from[4]);
+        const Date to = local(c.to[0], c.to[1], c.to[2], c.to[3], c.to[4]);
+        Event event;
+        Task task;
+        event.startDate = task.dueDate = from;
+        event.endDate = to;
+        event.isAllDay = c.allDay;
+        CalendarItem& item = c.task ? static_cast<CalendarItem&>(task) : event;
+        item.uid = u"U1";
+        item.alarms = {alarm(-7200, AlarmAction::Display)};
+        auto calendar = parse(toICalendar(item, 0));
+        EXPECT_EQ(icalrestriction_check(calendar.get()), 1);
+        icalcomponent* inner = icalcomponent_get_first_real_component(calendar.get());
+        std::string dates = properties(inner, {ICAL_DTSTART_PROPERTY, ICAL_DTEND_PROPERTY, ICAL_DURATION_PROPERTY,
+                                               ICAL_DUE_PROPERTY}) + " " +
+                            properties(icalcomponent_get_first_component(inner, ICAL_VALARM_COMPONENT), {ICAL_TRIGGER_PROPERTY});
+        if (icalcomponent_get_first_component(calendar.get(), ICAL_VTIMEZONE_COMPONENT)) dates += " +zone";
+        EXPECT_EQ(dates, c.expected);
+        if (c.allDay) continue;
+        EXPECT_EQ(readBack(inner, c.task ? ICAL_DUE_PROPERTY : ICAL_DTSTART_PROPERTY), static_cast<time_t>(from.seconds));
+        if (to.seconds > from.seconds) { EXPECT_EQ(readBack(inner, ICAL_DTEND_PROPERTY), static_cast<time_t>(to.seconds)); }
+    }
+}
+
+TEST(ICalendarText, TextAndAlarmsAreWhatReadersNeed) {
+    testing::pinLocale("de_DE", "Europe/Berlin");
     Event e;
     e.uid = u"E1";
     e.title = icu::UnicodeString(u"Lunch with Jörg");
     e.location = icu::UnicodeString(u"Café, Markt 1");
-    e.startDate = local(2010, 3, 10, 16, 15);
-    e.endDate = local(2010, 3, 10, 17, 45);
-    return e;
-}
-
-// The instant libical reads back for a date-time property, using the file's own VTIMEZONE.
-time_t readBack(icalcomponent* calendar, icalproperty_kind kind) {
-    icalcomponent* inner = icalcomponent_get_first_real_component(calendar);
-    icalproperty* p = icalcomponent_get_first_property(inner, kind);
-    icaltimetype t = icalproperty_get_datetime_with_component(p, inner);
-    return icaltime_as_timet_with_zone(t, t.zone ? t.zone : icaltimezone_get_utc_timezone());
-}
-
-class ICalendarText : public ::testing::Test {
-protected:
-    void SetUp() override { testing::pinLocale("de_DE", "Europe/Berlin"); }
-};
-
-TEST_F(ICalendarText, TimedEventIsLocalTimeWithItsOwnZoneDefinition) {
-    Event e = timedEvent();
-    std::string text = toICalendar(e, 1268234100);
-    auto calendar = parseICalendar(text);
-    ASSERT_TRUE(calendar);
-    EXPECT_EQ(icalrestriction_check(calendar.get()), 1) << text;
-
-    icalcomponent* event = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
-    ASSERT_TRUE(event);
-    EXPECT_EQ(propertyText(event, ICAL_DTSTART_PROPERTY), "DTSTART;TZID=Europe/Berlin:20100310T161500");
-    EXPECT_EQ(propertyText(event, ICAL_DTEND_PROPERTY), "DTEND;TZID=Europe/Berlin:20100310T174500");
-    EXPECT_STREQ(icalcomponent_get_summary(event), "Lunch with Jörg");
-    EXPECT_STREQ(icalcomponent_get_location(event), "Café, Markt 1");
-    EXPECT_STREQ(icalcomponent_get_uid(event), "E1");
-
-    icalcomponent* zone = icalcomponent_get_first_component(calendar.get(), ICAL_VTIMEZONE_COMPONENT);
-    ASSERT_TRUE(zone);
-    EXPECT_EQ(propertyText(zone, ICAL_TZID_PROPERTY), "TZID:Europe/Berlin");
-    EXPECT_EQ(text.find("freeassociation"), std::string::npos);
-    EXPECT_LT(text.size(), 2000u) << "the zone definition is trimmed";
-
-    EXPECT_EQ(readBack(calendar.get(), ICAL_DTSTART_PROPERTY), static_cast<time_t>(e.startDate->seconds));
-    EXPECT_EQ(readBack(calendar.get(), ICAL_DTEND_PROPERTY), static_cast<time_t>(e.endDate->seconds));
-
-    e.endDate = e.startDate;
-    auto zeroLength = parseICalendar(toICalendar(e, 0));
-    EXPECT_EQ(icalrestriction_check(zeroLength.get()), 1);
-    event = icalcomponent_get_first_component(zeroLength.get(), ICAL_VEVENT_COMPONENT);
-    EXPECT_EQ(propertyText(event, ICAL_DTEND_PROPERTY), "") << "DTEND must be later than DTSTART";
-    EXPECT_EQ(propertyText(event, ICAL_DURATION_PROPERTY), "DURATION:PT0S");
-}
-
-TEST_F(ICalendarText, SummerTimeInstantsReadBackExactly) {
-    testing::pinLocale("en_US", "America/Los_Angeles");
-    Event e = timedEvent();
-    e.startDate = local(2010, 7, 4, 21, 30);
-    e.endDate = local(2010, 11, 7, 1, 30);  // the hour that happens twice
-    auto calendar = parseICalendar(toICalendar(e, 0));
-    EXPECT_EQ(readBack(calendar.get(), ICAL_DTSTART_PROPERTY), static_cast<time_t>(e.startDate->seconds));
-    EXPECT_EQ(readBack(calendar.get(), ICAL_DTEND_PROPERTY), static_cast<time_t>(e.endDate->seconds));
-}
-
-TEST_F(ICalendarText, AllDayEventsAreDatesWithExclusiveEnd) {
-    Event e = timedEvent();
-    e.isAllDay = true;
-    e.startDate = local(2010, 3, 12);
-    e.endDate = local(2010, 3, 14);
-    std::string text = toICalendar(e, 0);
-    auto calendar = parseICalendar(text);
-    EXPECT_EQ(icalrestriction_check(calendar.get()), 1) << text;
-    icalcomponent* event = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
-    EXPECT_EQ(propertyText(event, ICAL_DTSTART_PROPERTY), "DTSTART;VALUE=DATE:20100312");
-    EXPECT_EQ(propertyText(event, ICAL_DTEND_PROPERTY), "DTEND;VALUE=DATE:20100315");
-    EXPECT_EQ(icalcomponent_get_first_component(calendar.get(), ICAL_VTIMEZONE_COMPONENT), nullptr);
-
-    e.endDate = e.startDate;
-    auto single = parseICalendar(toICalendar(e, 0));
-    event = icalcomponent_get_first_component(single.get(), ICAL_VEVENT_COMPONENT);
-    EXPECT_EQ(propertyText(event, ICAL_DTEND_PROPERTY), "DTEND;VALUE=DATE:20100313");
-}
-
-TEST_F(ICalendarText, ZonesLibicalLacksAreWrittenInUTC) {
-    testing::pinLocale("en_US", "Etc/UTC");
-    Event e = timedEvent();
-    auto calendar = parseICalendar(toICalendar(e, 0));
-    icalcomponent* event = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
-    EXPECT_EQ(propertyText(event, ICAL_DTSTART_PROPERTY), "DTSTART:20100310T161500Z");
-    EXPECT_EQ(icalcomponent_get_first_component(calendar.get(), ICAL_VTIMEZONE_COMPONENT), nullptr);
-}
-
-TEST_F(ICalendarText, EachAlarmCarriesWhatItsActionNeeds) {
-    Event e = timedEvent();
-    auto sound = alarm(u"15m", -900, AlarmAction::Sound);
+    e.startDate = e.endDate = local(2010, 3, 10, 16, 15);
+    auto sound = alarm(-900, AlarmAction::Sound), email = alarm(-86400, AlarmAction::Email);
     sound->sound = icu::UnicodeString(u"bell");
-    auto email = alarm(u"1d", -86400, AlarmAction::Email);
     email->emailAddress = icu::UnicodeString(u"me@example.org");
-    auto plain = std::make_shared<ZQCalAlarm>();  // built but never given an action
-    plain->relativeTrigger = 0;
-    e.alarms = {alarm(u"30m", -1800, AlarmAction::Display), sound, email, plain};
-
-    std::string text = toICalendar(e, 0);
-    auto calendar = parseICalendar(text);
-    EXPECT_EQ(icalrestriction_check(calendar.get()), 1) << text;
+    // The last alarm was built but never given an action.
+    e.alarms = {alarm(-1800, AlarmAction::Display), sound, email, std::make_shared<ZQCalAlarm>()};
+    const std::string text = toICalendar(e, 1268234100);
+    auto calendar = parse(text);
     icalcomponent* event = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT);
+    ASSERT_TRUE(event) << text;
+    EXPECT_EQ(icalrestriction_check(calendar.get()), 1) << text;
+    EXPECT_EQ(properties(event, {ICAL_DTSTAMP_PROPERTY, ICAL_SUMMARY_PROPERTY, ICAL_LOCATION_PROPERTY}),
+              "DTSTAMP:20100310T151500Z SUMMARY:Lunch with Jörg LOCATION:Café\\, Markt 1");
+    EXPECT_EQ(text.find("freeassociation"), std::string::npos) << "the zone goes by its plain name";
+    EXPECT_LT(text.size(), 2500u) << "the zone definition is trimmed";
     std::vector<std::string> seen;
     for (icalcomponent* a = icalcomponent_get_first_component(event, ICAL_VALARM_COMPONENT); a;
          a = icalcomponent_get_next_component(event, ICAL_VALARM_COMPONENT)) {
-        std::string line = propertyText(a, ICAL_ACTION_PROPERTY) + " " + propertyText(a, ICAL_TRIGGER_PROPERTY);
-        for (auto kind : {ICAL_DESCRIPTION_PROPERTY, ICAL_SUMMARY_PROPERTY, ICAL_ATTACH_PROPERTY, ICAL_ATTENDEE_PROPERTY}) {
-            if (auto p = propertyText(a, kind); !p.empty()) line += " | " + p;
-        }
-        seen.push_back(line);
+        seen.push_back(properties(a, {ICAL_ACTION_PROPERTY, ICAL_TRIGGER_PROPERTY, ICAL_DESCRIPTION_PROPERTY,
+                                      ICAL_SUMMARY_PROPERTY, ICAL_ATTACH_PROPERTY, ICAL_ATTENDEE_PROPERTY}));
     }
     EXPECT_EQ(seen, (std::vector<std::string>{
-                        "ACTION:DISPLAY TRIGGER:-PT30M | DESCRIPTION:Lunch with Jörg",
-                        "ACTION:AUDIO TRIGGER:-PT15M | ATTACH:file:///usr/share/sounds/freedesktop/stereo/bell.oga",
-                        "ACTION:EMAIL TRIGGER:-P1D | DESCRIPTION:Lunch with Jörg | SUMMARY:Lunch with Jörg | "
+                        "ACTION:DISPLAY TRIGGER:-PT30M DESCRIPTION:Lunch with Jörg",
+                        "ACTION:AUDIO TRIGGER:-PT15M ATTACH:file:///usr/share/sounds/freedesktop/stereo/bell.oga",
+                        "ACTION:EMAIL TRIGGER:-P1D DESCRIPTION:Lunch with Jörg SUMMARY:Lunch with Jörg "
                         "ATTENDEE:mailto:me@example.org",
-                        "ACTION:DISPLAY TRIGGER:PT0S | DESCRIPTION:Lunch with Jörg",
+                        "ACTION:DISPLAY TRIGGER:PT0S DESCRIPTION:Lunch with Jörg",
                     }));
 }
 
-TEST_F(ICalendarText, TaskIsATodoDueWithAlarmsCountedFromTheDueDate) {
-    Task t;
-    t.uid = u"T1";
-    t.title = icu::UnicodeString(u"Pay rent");
-    t.dueDate = local(2010, 3, 11, 12);
-    t.alarms = {alarm(u"2h", -7200, AlarmAction::Display)};
-    std::string text = toICalendar(t, 0);
-    auto calendar = parseICalendar(text);
-    EXPECT_EQ(icalrestriction_check(calendar.get()), 1) << text;
-    icalcomponent* todo = icalcomponent_get_first_component(calendar.get(), ICAL_VTODO_COMPONENT);
-    ASSERT_TRUE(todo);
-    EXPECT_EQ(propertyText(todo, ICAL_DUE_PROPERTY), "DUE;TZID=Europe/Berlin:20100311T120000");
-    EXPECT_EQ(propertyText(todo, ICAL_DTSTART_PROPERTY), "");
-    icalcomponent* a = icalcomponent_get_first_component(todo, ICAL_VALARM_COMPONENT);
-    EXPECT_EQ(propertyText(a, ICAL_TRIGGER_PROPERTY), "TRIGGER;RELATED=END:-PT2H");
-}
+constexpr auto kWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
 
-class Memory : public ::testing::Test {
+class Vdir : public ::testing::Test {
 protected:
-    void SetUp() override { testing::pinLocale("en_US", "America/Los_Angeles"); }
-    MemoryStore store;
+    void SetUp() override {
+        testing::pinLocale("en_US", "America/Los_Angeles");
+        root = temp.path() / "calendars";
+        makeCalendar("work", "Work");
+    }
+    void makeCalendar(const std::string& folder, const std::string& displayname) {
+        fs::create_directories(root / folder);
+        std::ofstream(root / folder / "displayname") << displayname << "\n";
+    }
+    // Every file under the root with its contents, to show that a failed save left all as it was.
+    std::set<std::pair<std::string, std::string>> snapshot() {
+        std::set<std::pair<std::string, std::string>> files;
+        for (auto& f : fs::recursive_directory_iterator(root)) files.emplace(f.path(), f.is_directory() ? "" : readFile(f));
+        return files;
+    }
+    // What the item files in the work calendar hold, apart from TAKEN.ics.
+    std::string items() {
+        std::string out;
+        for (auto& f : fs::directory_iterator(root / "work")) {
+            if (f.path().extension() == ".ics" && f.path().filename() != "TAKEN.ics") out += readFile(f);
+        }
+        return out;
+    }
+    testing::TempDir temp;
+    fs::path root;
 };
 
-TEST_F(Memory, SavingGivesTheItemAnIdentifierAndKeepsACopy) {
-    auto home = store.addCalendar({{}, u"Home", CalCalendarTypeLocal, {}, true});
-    EXPECT_FALSE(home->uid.isEmpty());
-    Event e = timedEvent();
-    e.uid.remove();
-    e.calendar = home;
+TEST_F(Vdir, CalendarsAreTheFoldersWithTheirMetadata) {
+    makeCalendar("b-home", "Home");
+    fs::create_directories(root / "plain");
+    fs::create_directories(root / ".hidden");
+    std::ofstream(root / "work" / "description") << "team@example.org\n";
+    std::ofstream(root / "stray.ics") << "not a calendar";
+    fs::permissions(root / "plain", kWrite, fs::perm_options::remove);
+    VdirStore store(root);
     StoreError error;
-    ASSERT_TRUE(saveItem(store, e, &error));
-    EXPECT_EQ(e.uid.length(), 36);
-    ASSERT_EQ(store.savedItems().size(), 1u);
-    EXPECT_EQ(store.savedItems()[0]->uid, e.uid);
-    EXPECT_EQ(store.calendarWithUID(home->uid), home);
-    EXPECT_EQ(store.calendarWithUID(u"nope"), nullptr);
+    ASSERT_TRUE(store.ensureCalendar(&error)) << "a root with calendars gets no new one";
+    std::string calendars;  // "folder:title:type[:read-only][:notes] " each
+    for (const auto& c : store.calendars()) {
+        calendars += utf8(c->uid) + ":" + utf8(c->title) + ":" + utf8(c->type) + (c->isEditable ? "" : ":read-only") +
+                     (c->notes ? ":" + utf8(*c->notes) : "") + " ";
+    }
+    EXPECT_EQ(calendars, "b-home:Home:Local plain:plain:Local:read-only work:Work:Local:team@example.org ");
+
+    // First use, which creates a calendar, is checked from the command line; a root that cannot be made fails.
+    std::ofstream(temp.path() / "file") << "x";
+    EXPECT_FALSE(VdirStore(temp.path() / "file" / "calendars").ensureCalendar(&error));
+    EXPECT_FALSE(error.recoverySuggestion.isEmpty());
+    EXPECT_EQ(readFile(temp.path() / "file"), "x");
 }
 
-TEST_F(Memory, RefusalsExplainWhatToDoAndSaveNothing) {
-    auto readOnly = store.addCalendar({u"ro", u"Holidays", CalCalendarTypeSubscription, {}, false});
-    auto gone = store.addCalendar({u"gone", u"Old", CalCalendarTypeLocal, {}, true});
-    store.removeCalendar(u"gone");
-    auto home = store.addCalendar({u"home", u"Home", CalCalendarTypeLocal, {}, true});
-
-    Task t;
-    t.title = icu::UnicodeString(u"x");
-    auto email = alarm(u"5m", -300, AlarmAction::Email);
-    for (auto [calendar, alarms] : {std::pair{CalendarRef{}, std::vector<AlarmRef>{}},
-                                    std::pair{readOnly, std::vector<AlarmRef>{}},
-                                    std::pair{gone, std::vector<AlarmRef>{}},
-                                    std::pair{home, std::vector<AlarmRef>{email}}}) {
-        t.calendar = calendar;
-        t.alarms = alarms;
+// Refused saves, and saves failing at any step up to the rename, leave every folder as it was and
+// say what to do; a process dying as one of those steps begins leaves no item file either. Failing
+// the folder sync after the rename still saves: the item is whole by then.
+TEST_F(Vdir, SavesAreWholeOrLeaveTheFoldersAsTheyWere) {
+    makeCalendar("archive", "Archive");
+    fs::permissions(root / "archive", kWrite, fs::perm_options::remove);
+    makeCalendar("gone", "Gone");
+    std::ofstream(root / "work" / "TAKEN.ics") << "original";
+    VdirStore store(root);
+    store.clock = [] { return std::time_t{1268234100}; };
+    std::optional<SaveStep> failing;
+    std::string itemsAtSteps;  // what item files hold as each step begins: what a process dying there leaves
+    store.faultHook = [&](SaveStep step) {
+        itemsAtSteps += items();
+        return step == failing ? ENOSPC : 0;
+    };
+    auto in = [&](const char16_t* uid) { return [&, uid](Event& e) { e.calendar = store.calendarWithUID(uid); }; };
+    const struct { const char* name; std::function<void(Event&)> setUp; std::optional<SaveStep> step; const char* fix; } cases[] = {
+        {"read-only calendar", in(u"archive"), {}, "writable"},
+        {"folder removed", [&](Event& e) { in(u"gone")(e); fs::remove_all(root / "gone"); }, {}, "restore"},
+        {"no calendar", [](Event& e) { e.calendar = nullptr; }, {}, "Name a calendar"},
+        {"e-mail alarm without address", [](Event& e) { e.alarms = {alarm(0, AlarmAction::Email)}; }, {}, "address"},
+        {"identifier taken", [](Event& e) { e.uid = u"TAKEN"; }, {}, "new identifier"},
+        {"creating the temporary file", in(u"work"), SaveStep::CreateTemporary, "disk space"},
+        {"writing", in(u"work"), SaveStep::Write, "disk space"},
+        {"syncing the file", in(u"work"), SaveStep::SyncFile, "disk space"},
+        {"closing", in(u"work"), SaveStep::Close, "disk space"},
+        {"renaming", in(u"work"), SaveStep::Rename, "disk space"},
+    };
+    Event event;
+    event.title = icu::UnicodeString(u"Lunch");
+    event.startDate = local(2010, 3, 11, 12);
+    event.calendar = store.calendarWithUID(u"work");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Event tried = event;
+        c.setUp(tried);
+        failing = c.step;
+        const auto before = snapshot();
+        const icu::UnicodeString uid = tried.uid;
         StoreError error;
-        EXPECT_FALSE(store.saveTask(t, &error));
+        EXPECT_FALSE(store.saveEvent(tried, CalSpanThisEvent, &error));
         EXPECT_FALSE(error.message.isEmpty());
-        EXPECT_FALSE(error.recoverySuggestion.isEmpty());
-        EXPECT_TRUE(t.uid.isEmpty());
+        EXPECT_NE(utf8(error.recoverySuggestion).find(c.fix), std::string::npos) << utf8(error.recoverySuggestion);
+        EXPECT_EQ(snapshot(), before);
+        EXPECT_EQ(tried.uid, uid);
     }
-    EXPECT_TRUE(store.savedItems().empty());
+    EXPECT_EQ(itemsAtSteps, "");
+    EXPECT_FALSE(fs::exists(root / "gone")) << "a vanished calendar is not recreated";
+
+    failing = SaveStep::SyncFolder;
+    ASSERT_TRUE(store.saveEvent(event, CalSpanThisEvent, nullptr));
+    EXPECT_EQ(event.uid.length(), 36);
+    const std::string saved = readFile(root / "work" / (utf8(event.uid) + ".ics"));
+    EXPECT_EQ(itemsAtSteps, saved) << "whole as the folder sync begins";
+    EXPECT_NE(saved.find("DTSTAMP:20100310T151500Z"), std::string::npos) << "stamped by the store's clock";
 }
 
 }  // namespace
