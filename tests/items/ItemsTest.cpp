@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <climits>
+#include <cstdint>
 #include <cmath>
 
 namespace linecal {
@@ -170,15 +170,15 @@ std::shared_ptr<Event> event(std::optional<icu::UnicodeString> title, Date start
 }
 
 TEST_F(Items, PreviewLinesInUSEnglish) {
-    auto typed = [&](AlarmMap alarms) { return ZQitemFromHash(callBob(std::move(alarms)), store, u"iCal")->alarms; };
+    auto built = [&](AlarmMap typed) { return ZQitemFromHash(callBob(std::move(typed)), store, u"iCal")->alarms; };
     const Date now = local(2010, 3, 10, 15), at415 = local(2010, 3, 10, 16, 15), noon = local(2010, 3, 11, 12);
     auto home = std::make_shared<Calendar>(Calendar{u"h", u"Home", CalCalendarTypeLocal, {}, true});
     auto lunch = event(u"Lunch", noon, local(2010, 3, 11, 13));
     lunch->location = icu::UnicodeString(u"Cafe");
     auto untitled = event(std::nullopt, at415, at415);
     lunch->calendar = untitled->calendar = home;
-    lunch->alarms = typed({{u"30m", 30}});
-    untitled->alarms = typed({{u"15m", 15}, {u"2h", 120}, {u"30m", 30}});
+    lunch->alarms = built({{u"30m", 30}});
+    untitled->alarms = built({{u"15m", 15}, {u"2h", 120}, {u"30m", 30}});
     auto task = [&](std::optional<icu::UnicodeString> title, std::optional<Date> due) {
         auto t = std::make_shared<Task>();
         t->title = std::move(title);

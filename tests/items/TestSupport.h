@@ -44,24 +44,20 @@ inline std::string readFile(const std::filesystem::path& path) {
 }
 
 // A fresh folder, removed with all it holds (made writable first) when the test ends.
-class TempDir {
-public:
+struct TempDir {
     TempDir() {
         std::string pattern = (std::filesystem::temp_directory_path() / "linecal-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+        path = ::mkdtemp(pattern.data());
     }
     ~TempDir() {
         namespace fs = std::filesystem;
         std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        for (auto& entry : fs::recursive_directory_iterator(path_, ec))
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ec);
+        for (auto& entry : fs::recursive_directory_iterator(path, ec))
             fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
+        fs::remove_all(path, ec);
     }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
+    std::filesystem::path path;
 };
 
 }  // namespace linecal::testing

@@ -20,7 +20,7 @@ class Prefs : public ::testing::Test {
 protected:
     void SetUp() override {
         testing::pinLocale("en_US", "America/Los_Angeles");
-        ::setenv("XDG_CONFIG_HOME", temp.path().c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", temp.path.c_str(), 1);
         store.addCalendar({u"ro", u"Holidays", CalCalendarTypeSubscription, {}, false});
         store.addCalendar({u"home", u"Home", CalCalendarTypeLocal, {}, true});
     }
@@ -67,7 +67,7 @@ TEST_F(Prefs, StoredValuesWinElseTheFallbacks) {
 }
 
 TEST_F(Prefs, CalendarDefaultsComeFromTheirFileWhenItHasThem) {
-    const fs::path file = temp.path() / "linecal" / "calendar-defaults.conf";
+    const fs::path file = temp.path / "linecal" / "calendar-defaults.conf";
     EXPECT_EQ(iCalPreferencesPath(), QString::fromStdString(file.string()));
     EXPECT_FALSE(doesiCalPreferencesExist());
     fs::create_directories(file.parent_path());
@@ -129,7 +129,7 @@ TEST_F(Prefs, IniFileIsUsedWhenWholeAndNeverOverwrittenWhenNot) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const fs::path file = temp.path() / c.name / "linecal.conf";
+        const fs::path file = temp.path / c.name / "linecal.conf";
         const QString conf = QString::fromStdString(file.string());
         if (c.bytes) fs::create_directories(c.bytes->empty() ? file : file.parent_path());
         if (c.bytes && !c.bytes->empty()) std::ofstream(file, std::ios::binary) << *c.bytes;
