@@ -22,27 +22,30 @@ using testing::utf8;
 std::string alarmsOf(const CalendarItem& item) {
     std::string out;
     for (const auto& a : item.alarms) {
-        out += " / " + utf8(a->description()) + " " + std::to_string(static_cast<long long>(a->relativeTrigger));
+        out.append(" / ").append(utf8(a->description())).append(" ");
+        out.append(std::to_string(static_cast<long long>(a->relativeTrigger)));
         if (a->action) out += std::array{" display", " sound", " email"}[static_cast<int>(*a->action)];
-        if (a->sound) out += " " + utf8(*a->sound);
-        if (a->emailAddress) out += " " + utf8(*a->emailAddress);
+        if (a->sound) out.append(" ").append(utf8(*a->sound));
+        if (a->emailAddress) out.append(" ").append(utf8(*a->emailAddress));
     }
     return out;
 }
 
-// An item on one line, its dates in minutes after 16:15 on 10 March 2010.
+// An item on one line, its dates in minutes after 16:15 on 10 March 2010. Strings are
+// appended piece by piece: g++ 12 warns falsely on "literal" + std::string.
 std::string describe(const CalendarItem& item) {
     auto at = [](std::optional<Date> d) {
         return d ? std::to_string(std::lround((d->seconds - local(2010, 3, 10, 16, 15).seconds) / 60)) : "-";
     };
-    std::string text = "'" + utf8(item.title.value_or(u"-")) + "' ";
+    std::string text("'");
+    text.append(utf8(item.title.value_or(u"-"))).append("' ");
     if (auto* e = dynamic_cast<const Event*>(&item)) {
-        text += at(e->startDate) + ".." + at(e->endDate) + (e->isAllDay ? " all-day" : "");
-        if (e->location) text += " at " + utf8(*e->location);
+        text.append(at(e->startDate)).append("..").append(at(e->endDate)).append(e->isAllDay ? " all-day" : "");
+        if (e->location) text.append(" at ").append(utf8(*e->location));
     } else {
-        text += "due " + at(dynamic_cast<const Task&>(item).dueDate);
+        text.append("due ").append(at(dynamic_cast<const Task&>(item).dueDate));
     }
-    if (item.calendar) text += " [" + utf8(item.calendar->title) + "]";
+    if (item.calendar) text.append(" [").append(utf8(item.calendar->title)).append("]");
     return text + alarmsOf(item);
 }
 

@@ -27,7 +27,8 @@ std::string properties(icalcomponent* c, std::initializer_list<icalproperty_kind
     for (auto kind : kinds) {
         for (icalproperty* p = icalcomponent_get_first_property(c, kind); p; p = icalcomponent_get_next_property(c, kind)) {
             char* text = icalproperty_as_ical_string_r(p);
-            out += (out.empty() ? "" : " ") + std::string(text, std::strcspn(text, "\r\n"));
+            if (!out.empty()) out += ' ';
+            out.append(text, std::strcspn(text, "\r\n"));
             free(text);
         }
     }
@@ -167,8 +168,10 @@ TEST_F(Vdir, CalendarsAreTheFoldersWithTheirMetadata) {
     ASSERT_TRUE(store.ensureCalendar(&error)) << "a root with calendars gets no new one";
     std::string calendars;  // "folder:title:type[:read-only][:notes] " each
     for (const auto& c : store.calendars()) {
-        calendars += utf8(c->uid) + ":" + utf8(c->title) + ":" + utf8(c->type) + (c->isEditable ? "" : ":read-only") +
-                     (c->notes ? ":" + utf8(*c->notes) : "") + " ";
+        calendars.append(utf8(c->uid)).append(":").append(utf8(c->title)).append(":").append(utf8(c->type));
+        if (!c->isEditable) calendars += ":read-only";
+        if (c->notes) calendars.append(":").append(utf8(*c->notes));
+        calendars += ' ';
     }
     EXPECT_EQ(calendars, "b-home:Home:Local plain:plain:Local:read-only work:Work:Local:team@example.org ");
 
