@@ -64,11 +64,20 @@ int writeFileAtomically(const fs::path& folder, const std::string& name, const s
                         const std::function<int(SaveStep)>& faultHook) {
     auto fault = [&](SaveStep step) { return faultHook ? faultHook(step) : 0; };
     const fs::path target = folder / name;
-    const fs::path temporary = folder / (name + ".tmp");
+    // A unique temporary name: one left behind by a crash must neither block this
+    // save nor be mistaken for the item's name being taken. Readers skip ".tmp".
+    std::string temporaryName = (folder / (name + ".XXXXXX.tmp")).string();
 
     if (int err = fault(SaveStep::CreateTemporary)) return err;
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    int fd = ::mkostemps(temporaryName.data(), 4, O_CLOEXEC);
     if (fd < 0) return errno;
+    const fs::path temporary = temporaryName;
+    if (::fchmod(fd, 0644) != 0) {
+        int err = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return err;
+    }
 
     auto abandon = [&](int err) {
         if (fd >= 0) ::close(fd);

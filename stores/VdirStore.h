@@ -44,7 +44,6 @@ public:
 
 private:
     bool save(CalendarItem& item, StoreError* error);
-    std::optional<int> injected(SaveStep step) const;
 
     std::filesystem::path root_;
     mutable std::optional<std::vector<CalendarRef>> calendars_;
