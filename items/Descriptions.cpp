@@ -1,53 +1,15 @@
 #include "items/Descriptions.h"
 
+#include "parse/DateContext.h"
 #include "parse/DateHelpers.h"
-
-#include <unicode/datefmt.h>
-#include <unicode/locid.h>
-#include <unicode/timezone.h>
-
-#include <memory>
-#include <string>
 
 namespace linecal {
 namespace {
 
-// Making an ICU formatter costs far more than a keystroke may; keep one per thread and style
-// and rebuild it only when the default locale or time zone changed.
-class Formatters {
-public:
-    const icu::DateFormat& get(bool withTime) {
-        std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
-        icu::UnicodeString zoneID;
-        zone->getID(zoneID);
-        const char* locale = icu::Locale::getDefault().getName();
-        if (locale_ != locale || zoneID_ != zoneID) {
-            locale_ = locale;
-            zoneID_ = zoneID;
-            dateOnly_.reset();
-            dateTime_.reset();
-        }
-        auto& slot = withTime ? dateTime_ : dateOnly_;
-        if (!slot) {
-            slot.reset(icu::DateFormat::createDateTimeInstance(
-                icu::DateFormat::kShort, withTime ? icu::DateFormat::kShort : icu::DateFormat::kNone,
-                icu::Locale::getDefault()));
-            if (slot) slot->adoptTimeZone(zone.release());
-        }
-        return *slot;
-    }
-
-private:
-    std::string locale_;
-    icu::UnicodeString zoneID_;
-    std::unique_ptr<icu::DateFormat> dateOnly_, dateTime_;
-};
-
+// The formatters live with the thread's date context, which remakes them when the
+// default locale or time zone changes.
 icu::UnicodeString format(Date date, bool withTime) {
-    thread_local Formatters formatters;
-    icu::UnicodeString text;
-    formatters.get(withTime).format(date.seconds * 1000.0, text);
-    return text;
+    return DateContext::current().formatShort(date.seconds, withTime);
 }
 
 icu::UnicodeString calendarPrefix(const CalendarItem& item) {

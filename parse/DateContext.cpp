@@ -50,6 +50,22 @@ void DateContext::rebuild(icu::TimeZone* zone, const char* localeName) {
     calendar_ = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
     calendar_->setLenient(true);
     dateOrder_ = computeDateOrder(icu::Locale::getDefault());
+    dateOnly_.reset();
+    dateTime_.reset();
+}
+
+icu::UnicodeString DateContext::formatShort(double seconds, bool withTime) {
+    auto& format = withTime ? dateTime_ : dateOnly_;
+    if (!format) {
+        format.reset(icu::DateFormat::createDateTimeInstance(
+            icu::DateFormat::kShort, withTime ? icu::DateFormat::kShort : icu::DateFormat::kNone,
+            icu::Locale::getDefault()));
+        if (!format) return {};
+        format->setTimeZone(zone());
+    }
+    icu::UnicodeString text;
+    format->format(seconds * 1000.0, text);
+    return text;
 }
 
 DateFields DateContext::fields(double seconds) {

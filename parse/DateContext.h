@@ -3,6 +3,7 @@
 // only when the default zone or locale changes, so a keystroke never pays for them.
 #pragma once
 
+#include <unicode/datefmt.h>
 #include <unicode/gregocal.h>
 #include <unicode/timezone.h>
 
@@ -26,6 +27,9 @@ public:
     const std::string& dateOrder() const { return dateOrder_; }
     int weekday(double seconds);  // 1 = Sunday .. 7 = Saturday
     const icu::TimeZone& zone() const { return calendar_->getTimeZone(); }
+    // The locale's short date style, with or without the short time style; empty
+    // text if ICU has no formatter for the locale.
+    icu::UnicodeString formatShort(double seconds, bool withTime);
 
 private:
     void rebuild(icu::TimeZone* zone, const char* localeName);
@@ -34,6 +38,7 @@ private:
     icu::UnicodeString zoneId_;
     std::string localeName_;
     std::string dateOrder_;
+    std::unique_ptr<icu::DateFormat> dateOnly_, dateTime_;  // made on first use
     // One parse asks for the fields of `now` many times; remember the last answer.
     double memoSeconds_ = 0;
     DateFields memoFields_{};
