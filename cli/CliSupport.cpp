@@ -98,16 +98,15 @@ void parseCommandLine(CLI::App& app, int argc, char** argv) {
 
 icu::UnicodeString entryText(const std::vector<std::string>& words) {
     std::string joined;
-    for (const auto& w : words) {
-        if (!joined.empty()) joined += ' ';
-        joined += w;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        if (i > 0) joined += ' ';
+        joined += words[i];
     }
+    if (joined.size() > static_cast<std::size_t>(INT32_MAX / 2)) throw UsageError("the entry text is too long");
     UErrorCode status = U_ZERO_ERROR;
     int32_t length = 0;
     u_strFromUTF8(nullptr, 0, &length, joined.data(), static_cast<int32_t>(joined.size()), &status);
-    if (status == U_INVALID_CHAR_FOUND || (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR))
-        throw UsageError("the entry text is not valid UTF-8");
-    if (joined.size() > static_cast<std::size_t>(INT32_MAX / 2)) throw UsageError("the entry text is too long");
+    if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR) throw UsageError("the entry text is not valid UTF-8");
     return icu::UnicodeString::fromUTF8(joined);
 }
 
