@@ -23,6 +23,9 @@ public:
     virtual std::vector<CalendarRef> calendars() const = 0;
     // The calendar with exactly this identifier, or null.
     virtual CalendarRef calendarWithUID(const icu::UnicodeString& uid) const;
+    // Forgets what the store remembers of its calendars, so the next listing sees changes made
+    // by other programs. Long-running callers call it when the user opens a view of them.
+    virtual void reload() {}
 
     // On success the item has a uid. On failure `error` (when given) says why and what to do;
     // the item and the store are as before.

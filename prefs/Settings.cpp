@@ -85,25 +85,34 @@ const QStringList& alarmSoundNames() {
     return names;
 }
 
+AlarmChoice alarmChoice(std::int32_t typeIndex, std::int32_t soundIndex, std::int32_t emailIndex,
+                        const QStringList& emails) {
+    AlarmChoice choice;
+    switch (typeIndex) {
+        case 1: choice.action = AlarmAction::Sound; break;
+        case 2: choice.action = AlarmAction::Email; break;
+        default: choice.action = AlarmAction::Display; break;  // the message item, or none
+    }
+    const auto pick = [](const QStringList& list, std::int32_t index) {
+        return list.value(index >= 0 && index < list.size() ? index : 0);
+    };
+    choice.sound = toUnicode(pick(alarmSoundNames(), soundIndex));
+    if (!emails.isEmpty()) choice.email = toUnicode(pick(emails, emailIndex));
+    return choice;
+}
+
 ItemSettings itemSettings(const SettingsStore& settings, const CalendarStore& store, const QStringList& emails) {
     ItemSettings result;
     result.alarmEnabled = boolSetting(settings, Setting::AlarmEnabled);
     result.alarmMinutes = intSetting(settings, Setting::AlarmMinutes);
     if (auto uid = selectedCalendarUID(settings, store)) result.targetCalendarUID = toUnicode(*uid);
     result.eventLengthMinutes = eventLengthMinutes(settings);
-    switch (intSetting(settings, Setting::AlarmTypeIndex)) {
-        case 1: result.alarmAction = AlarmAction::Sound; break;
-        case 2: result.alarmAction = AlarmAction::Email; break;
-        default: result.alarmAction = AlarmAction::Display; break;  // the message item, or none
-    }
-    // An index past the end of its list selects the first entry.
-    const auto& sounds = alarmSoundNames();
-    const auto soundIndex = intSetting(settings, Setting::AlarmSoundIndex);
-    result.alarmSound = toUnicode(sounds.value(soundIndex >= 0 && soundIndex < sounds.size() ? soundIndex : 0));
-    const auto emailIndex = intSetting(settings, Setting::AlarmEmailIndex);
-    if (!emails.isEmpty()) {
-        result.alarmEmail = toUnicode(emails.value(emailIndex >= 0 && emailIndex < emails.size() ? emailIndex : 0));
-    }
+    const AlarmChoice alarm = alarmChoice(intSetting(settings, Setting::AlarmTypeIndex),
+                                          intSetting(settings, Setting::AlarmSoundIndex),
+                                          intSetting(settings, Setting::AlarmEmailIndex), emails);
+    result.alarmAction = alarm.action;
+    result.alarmSound = alarm.sound;
+    result.alarmEmail = alarm.email;
     return result;
 }
 

@@ -85,6 +85,16 @@ std::int32_t eventLengthMinutes(const SettingsStore& settings);
 // The names offered for sound alarms, in pop-up order: sounds of the freedesktop sound theme.
 const QStringList& alarmSoundNames();
 
+// What the default alarm does, from the positions chosen in the alarm type, sound and e-mail
+// lists: 0 message, 1 sound, 2 e-mail; a position past the end of its list picks the first entry.
+struct AlarmChoice {
+    AlarmAction action = AlarmAction::Display;
+    std::optional<icu::UnicodeString> sound;
+    std::optional<icu::UnicodeString> email;
+};
+AlarmChoice alarmChoice(std::int32_t typeIndex, std::int32_t soundIndex, std::int32_t emailIndex,
+                        const QStringList& emails);
+
 // The settings an item is built with, read now. `emails` are the user's own addresses.
 ItemSettings itemSettings(const SettingsStore& settings, const CalendarStore& store,
                           const QStringList& emails = {});

@@ -26,7 +26,7 @@ public:
     // Creates the root and one calendar in it when it holds none; false with an error when it cannot.
     bool ensureCalendar(StoreError* error);
     // Reads the calendars from disk again.
-    void reload();
+    void reload() override;
 
     std::vector<CalendarRef> calendars() const override;
     bool saveEvent(Event& event, int span, StoreError* error) override;
