@@ -1,0 +1,155 @@
+// The application controller: start-up, the entry dialog's operations, the tray item and its
+// pulse, the calendar program, the hot key. One lives for the whole run.
+#pragma once
+
+#include "items/CalendarStore.h"
+#include "platform/CalendarApps.h"
+#include "platform/HotKeys.h"
+#include "platform/WindowActivation.h"
+
+#include <QColor>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QAction;
+class QMenu;
+
+namespace linecal {
+
+class EntryDialog;
+class SettingsStore;
+class StatusItem;
+class UpdateService;
+class UsageStats;
+struct ItemSettings;
+
+// The services the controller works with, owned by whoever made the controller.
+struct AppServices {
+    CalendarStore* store = nullptr;
+    SettingsStore* settings = nullptr;
+    HotKeyService* hotKeys = nullptr;  // null where the desktop offers none
+    CalendarApps* calendarApps = nullptr;
+    UsageStats* usage = nullptr;
+    UpdateService* updater = nullptr;
+    std::function<Date()> now;
+    // The user's own e-mail addresses, in their card's order.
+    std::function<QStringList()> addressBookEmails = [] { return QStringList(); };
+    // Whether a tray can show the status item (tests say no to keep it out of the way).
+    bool useTray = true;
+};
+
+// The platform's blue and red, as the pulse uses them.
+inline const QColor kPulseBlue{0, 0, 255};
+inline const QColor kPulseRed{255, 0, 0};
+
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    explicit AppDelegate(AppServices services, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // ---- start-up and shutdown
+    void awakeFromNib();
+    void applicationDidFinishLaunching();
+    // A later start of the program (or `linecal show`) asked for the dialog.
+    bool applicationShouldHandleReopen(const Activation& activation = {});
+    void applicationWillTerminate();
+
+    // ---- the entry dialog
+    void showDialog(const Activation& activation = {});
+    void hideDialog();
+    bool isDialogOpen() const;
+    void controlTextDidChange();
+    std::unique_ptr<CalendarItem> currentItem() const;
+    // Saves the current item; `exactlyCommand` tells that only Ctrl was held, which also shows
+    // the item in the calendar program. True when it was saved.
+    bool addEvent(bool exactlyCommand);
+    void clickHelpButton();
+    void showHelp();
+    void hideHelp();
+    void toggleHelp(bool show);
+
+    // ---- tray item, menu and pulse
+    void updateMenuIcon();
+    void refreshMenu();  // what the menu shows is brought up to date before it opens
+    void clickMenuIconButton(bool checked);
+    void pulseIcon(const QColor& color, int count);
+
+    // ---- the calendar program
+    void updateDefaultCalendar();
+    void launchCal();
+    void findEventInBusyCal(const QUrl& address);
+
+    // ---- the hot key
+    void syncHotKeys();
+    void registerHotKeys();
+    QString hotKeyText() const;       // "  ⌥⌘R" form
+    QString hotKeyShortcut() const;  // "Ctrl+Alt+R" form
+    QString trayToolTip() const;      // says whether the hot key works
+
+    // ---- the default alarm
+    void toggleAlarmEnabled(bool checked, const QString& minutesText);
+    void updateAlarmSettings(int typeIndex, int soundIndex, int emailIndex);
+
+    // ---- state (the fields other parts read)
+    bool shouldShowMenuIcon = true;
+    bool isAlarmEnabled = true;
+    std::int32_t alarmMinutes = 30;
+    int alarmTypeIndex = 0;
+    int alarmSoundIndex = 0;
+    int alarmEmailIndex = 0;
+    QStringList alarmEmails;  // the e-mail list's entries
+    QString eventLengthText = QStringLiteral("0");
+    bool usageEnabled = false;
+
+    std::int32_t hotKeyCode = 15;
+    QString hotKey = QStringLiteral("r");
+    std::int32_t hotKeyFlags = kHotKeyCommand | kHotKeyOption;
+    HotKeyStatus hotKeyStatus = HotKeyStatus::Unsupported;
+
+    QString lastEventUid;
+    QString lastCalendarUid;
+    QString lastCalendarName;
+    QString lastEventName;
+    std::optional<Date> lastEventDate;
+
+    QString calAppName = QStringLiteral("Calendar");
+    std::optional<CalendarApp> calApp;
+
+    // ---- views, for the program's entry point and for tests
+    EntryDialog* dialog() const { return dialog_.get(); }
+    StatusItem* menuItem() const { return menuItem_.get(); }
+    QMenu* menu() const { return menu_.get(); }
+    QAction* vorlaMenuItem() const { return vorlaMenuItem_; }
+    QAction* launchCalItem() const { return launchCalItem_; }
+
+signals:
+    // Something the user should know and no window shows (a calendar program that did not start).
+    void notice(const QString& message);
+    void quitRequested();
+
+private:
+    ItemSettings itemSettings() const;
+    void rememberLastItem(const CalendarItem& item);
+    void showSaveFailure(const StoreError& error, const CalendarItem& item);
+    void buildMenu();
+    void applyStoredHotKey();
+    void applyStoredAlarm(bool firstLaunch);
+    void collectUsageProperties();
+    void addUsageEvent(const QString& event);
+
+    AppServices services_;
+    std::unique_ptr<EntryDialog> dialog_;
+    std::unique_ptr<QMenu> menu_;
+    QAction* vorlaMenuItem_ = nullptr;
+    QAction* launchCalItem_ = nullptr;
+    std::unique_ptr<StatusItem> menuItem_;
+};
+
+}  // namespace linecal

@@ -1,0 +1,142 @@
+#include "app/AppProgram.h"
+
+#include "app/AppDelegate.h"
+#include "app/EntryDialog.h"
+#include "app/StatusItem.h"
+#include "parse/ParseEntry.h"
+#include "platform/CalendarApps.h"
+#include "platform/Logging.h"
+#include "platform/ProcessLife.h"
+#include "platform/SingleInstance.h"
+#include "platform/X11HotKeys.h"
+#include "prefs/Settings.h"
+#include "prefs/UsageStats.h"
+#include "stores/VdirStore.h"
+
+#include <CLI/CLI.hpp>
+#include <QApplication>
+#include <QIcon>
+#include <QSystemTrayIcon>
+
+#include <iostream>
+
+// Outside any namespace, as Qt's resource macro needs; the icons live in a static library,
+// whose resources the linker would otherwise drop.
+void initAppResources() { Q_INIT_RESOURCE(resources); }
+
+namespace linecal {
+namespace {
+
+struct ProgramOptions {
+    std::string store;
+    std::string config;
+    bool show = false;
+    bool version = false;
+};
+
+// Qt takes its own options (-platform, -display …) from what is left over.
+int parseOptions(int argc, char** argv, ProgramOptions& options) {
+    CLI::App cli{"linecal-app: the tray program that turns one line of text into a calendar event or to-do.\n"
+                 "Starting it again (or `linecal show`) opens the entry dialog of the running one.",
+                 "linecal-app"};
+    cli.allow_extras();
+    cli.add_option("--store", options.store, "Calendar folder tree (vdir) to use")->option_text("DIR");
+    cli.add_option("--config", options.config, "Settings file to use")->option_text("FILE");
+    cli.add_flag("--show", options.show, "Open the entry dialog (of the running program, if there is one)");
+    cli.add_flag("--version", options.version, "Print the version and exit");
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return cli.exit(e) == 0 ? 0 : 2;
+    }
+    return -1;
+}
+
+void reportSettingsProblem(const QString& message) { qCWarning(lcApp, "%s", qUtf8Printable(message)); }
+
+void prepareStore(VdirStore& store) {
+    StoreError error;
+    if (!store.ensureCalendar(&error)) {
+        qCWarning(lcApp, "%s %s", qUtf8Printable(toQString(error.message)),
+                  qUtf8Printable(toQString(error.recoverySuggestion)));
+    }
+}
+
+}  // namespace
+
+int runAppProgram(int argc, char** argv) {
+    initAppResources();
+    ProgramOptions options;
+    if (int done = parseOptions(argc, argv, options); done >= 0) return done;
+    if (options.version) {
+        std::cout << "linecal-app " << LINECAL_VERSION << '\n';
+        return 0;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(LINECAL_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("linecal"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("linecal"), QIcon(QStringLiteral(":/icons/linecal.svg"))));
+
+    const QString token = launchActivationToken();
+    SingleInstance instance;
+    const QString command = QString::fromLatin1(options.show ? kShowCommand : kReopenCommand);
+    switch (instance.claim(command, token)) {
+        case SingleInstance::Role::Secondary:
+            notifyLauncher("forwarded\n");
+            return 0;
+        case SingleInstance::Role::Failed:
+            std::cerr << "linecal-app: another linecal-app is running but does not answer; see the journal\n";
+            notifyLauncher("failed\n");
+            return 1;
+        case SingleInstance::Role::Primary:
+            break;
+    }
+    quitOnTerminationSignals(app);
+
+    IniSettings settings(options.config.empty() ? IniSettings::defaultPath() : QString::fromStdString(options.config),
+                         reportSettingsProblem);
+    VdirStore store(options.store.empty() ? VdirStore::defaultRoot() : std::filesystem::path(options.store));
+    prepareStore(store);
+    std::unique_ptr<X11HotKeys> hotKeys = X11HotKeys::create();
+    XdgCalendarApps calendarApps;
+    LocalUsageStats usage;
+    LocalUpdateService updater;
+
+    AppServices services;
+    services.store = &store;
+    services.settings = &settings;
+    services.hotKeys = hotKeys.get();
+    services.calendarApps = &calendarApps;
+    services.usage = &usage;
+    services.updater = &updater;
+    services.now = currentDate;
+    AppDelegate delegate(std::move(services));
+
+    QObject::connect(&instance, &SingleInstance::commandReceived, &delegate,
+                     [&delegate](const QString& received, const QString& receivedToken) {
+                         const Activation activation{0, receivedToken};
+                         if (received == QLatin1String(kReopenCommand)) delegate.applicationShouldHandleReopen(activation);
+                         else if (received == QLatin1String(kShowCommand)) delegate.showDialog(activation);
+                     });
+    QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QApplication::quit);
+    QObject::connect(&app, &QApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
+    QObject::connect(&delegate, &AppDelegate::notice, &delegate, [&delegate](const QString& message) {
+        if (StatusItem* item = delegate.menuItem()) item->showMessage(message);
+        else std::cerr << "linecal-app: " << message.toStdString() << '\n';
+    });
+
+    delegate.awakeFromNib();
+    delegate.applicationDidFinishLaunching();
+    if (options.show) delegate.showDialog(Activation{0, token});
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        qCInfo(lcApp, "no system tray right now; open the entry dialog with %s or by starting linecal-app again",
+               qUtf8Printable(delegate.hotKeyShortcut()));
+    }
+    qCInfo(lcApp, "linecal-app %s ready (%s)", LINECAL_VERSION, qUtf8Printable(instance.channel()));
+    notifyLauncher("started\n");
+    return app.exec();
+}
+
+}  // namespace linecal

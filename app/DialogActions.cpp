@@ -1,0 +1,127 @@
+// The entry dialog's operations: opening and closing, the live preview, saving, the help box.
+#include "app/AppDelegate.h"
+
+#include "app/EntryDialog.h"
+#include "app/ZQButton.h"
+#include "items/CurrentItem.h"
+#include "items/Descriptions.h"
+#include "parse/TextHelpers.h"
+#include "platform/Logging.h"
+#include "prefs/Settings.h"
+
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace linecal {
+
+bool AppDelegate::isDialogOpen() const { return dialog_->isVisible(); }
+
+void AppDelegate::showDialog(const Activation& activation) {
+    updateDefaultCalendar();
+    if (isDialogOpen()) return;
+    services_.store->reload();
+    controlTextDidChange();
+    // Focusing selects the whole line, so typing replaces the last entry.
+    dialog_->titleField->setFocus(Qt::OtherFocusReason);
+    dialog_->titleField->selectAll();
+    dialog_->show();
+    bringToFront(dialog_->windowHandle(), activation);
+    dialog_->activateWindow();
+}
+
+void AppDelegate::hideDialog() { dialog_->hide(); }
+
+void AppDelegate::controlTextDidChange() {
+    const QString text = dialog_->text();
+    dialog_->addButton->setEnabled(!text.isEmpty());
+    auto item = currentItem();
+    const Date now = services_.now();
+    dialog_->setPreview(toQString(ZQeventLine(*item, now)), toQString(ZQalarmLine(*item)));
+}
+
+ItemSettings AppDelegate::itemSettings() const {
+    ItemSettings settings;
+    settings.alarmEnabled = isAlarmEnabled;
+    settings.alarmMinutes = alarmMinutes;
+    if (auto uid = selectedCalendarUID(*services_.settings, *services_.store)) settings.targetCalendarUID = toUnicode(*uid);
+    settings.eventLengthMinutes = eventLengthMinutes(*services_.settings);
+    const AlarmChoice alarm = alarmChoice(alarmTypeIndex, alarmSoundIndex, alarmEmailIndex, alarmEmails);
+    settings.alarmAction = alarm.action;
+    settings.alarmSound = alarm.sound;
+    settings.alarmEmail = alarm.email;
+    settings.calAppName = toUnicode(calAppName);
+    return settings;
+}
+
+std::unique_ptr<CalendarItem> AppDelegate::currentItem() const {
+    return linecal::currentItem(toUnicode(dialog_->text()), services_.now(), itemSettings(), *services_.store);
+}
+
+void AppDelegate::rememberLastItem(const CalendarItem& item) {
+    lastEventName = item.title ? toQString(*item.title) : QString();
+    if (auto* event = dynamic_cast<const Event*>(&item)) lastEventDate = event->startDate;
+    else if (auto* task = dynamic_cast<const Task*>(&item)) lastEventDate = task->dueDate;
+    lastEventUid = toQString(item.uid);
+    lastCalendarUid = item.calendar ? toQString(item.calendar->uid) : QString();
+    lastCalendarName = item.calendar ? toQString(item.calendar->title) : QString();
+    writeSetting(*services_.settings, Setting::LastEventUID, lastEventUid);
+    writeSetting(*services_.settings, Setting::LastCalendarUID, lastCalendarUid);
+}
+
+void AppDelegate::showSaveFailure(const StoreError& error, const CalendarItem& item) {
+    pulseIcon(kPulseRed, 1);
+    qCWarning(lcApp, "failed to save new event ('%s'): %s", qUtf8Printable(toQString(error.message)),
+              qUtf8Printable(toQString(ZQdescription(item, services_.now()))));
+    const icu::UnicodeString& shown = error.recoverySuggestion.isEmpty() ? error.message : error.recoverySuggestion;
+    dialog_->setFailure(toQString(shown));
+}
+
+bool AppDelegate::addEvent(bool exactlyCommand) {
+    // Return on an empty line does what a click on the disabled button does: nothing.
+    if (!dialog_->addButton->isEnabled()) return false;
+    auto item = currentItem();
+    StoreError error;
+    const bool saved = saveItem(*services_.store, *item, &error);
+    if (saved) {
+        rememberLastItem(*item);
+        pulseIcon(kPulseBlue, 1);
+        qCInfo(lcApp, "successfully saved new item: %s",
+               qUtf8Printable(toQString(ZQdescription(*item, services_.now()))));
+        if (exactlyCommand) launchCal();
+        hideDialog();
+    } else {
+        showSaveFailure(error, *item);
+    }
+    addUsageEvent(QStringLiteral("Reminders/") + QString::fromUtf8(stringWithBool(saved)));
+    return saved;
+}
+
+void AppDelegate::clickHelpButton() {
+    const bool wasHidden = dialog_->helpBox->isHidden();
+    if (wasHidden) showHelp();
+    else hideHelp();
+    addUsageEvent(QStringLiteral("Help Button/") + QString::fromUtf8(stringWithBool(wasHidden)));
+}
+
+void AppDelegate::showHelp() {
+    dialog_->helpBox->show();
+    toggleHelp(true);
+}
+
+void AppDelegate::hideHelp() {
+    // The box goes first: while it shows, the dialog may not be made shorter than it needs.
+    dialog_->helpBox->hide();
+    toggleHelp(false);
+}
+
+void AppDelegate::toggleHelp(bool show) {
+    const int d = dialog_->helpBox->height() + 14;
+    QRect frame = dialog_->geometry();
+    // The top edge stays where it is; the dialog grows or shrinks at the bottom.
+    frame.setHeight(frame.height() + (show ? d : -d));
+    dialog_->setGeometry(frame);
+    dialog_->helpButton->setChecked(show);
+    writeSetting(*services_.settings, Setting::HideHelp, !show);
+}
+
+}  // namespace linecal

@@ -1,0 +1,173 @@
+#include "app/EntryDialog.h"
+
+#include "app/KeyRules.h"
+#include "app/ZQButton.h"
+#include "parse/EntryGrammar.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <limits>
+
+namespace linecal {
+namespace {
+
+// Screen readers get the whole line, up to a length a person could still listen to.
+constexpr qsizetype kSpokenLength = 2000;
+
+}  // namespace
+
+PreviewLabel::PreviewLabel(const QString& role, QWidget* parent) : QLabel(parent) {
+    setAccessibleDescription(role);
+    setTextFormat(Qt::PlainText);
+    setTextInteractionFlags(Qt::NoTextInteraction);
+    // A long line must not widen the dialog; it is cut to the width instead.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setMinimumWidth(1);
+}
+
+void PreviewLabel::setLine(const QString& line, const QColor& color) {
+    line_ = line;
+    QPalette palette = parentWidget() ? parentWidget()->palette() : QPalette();
+    if (color.isValid()) palette.setColor(QPalette::WindowText, color);
+    setPalette(palette);
+    setAccessibleName(line.size() > kSpokenLength ? line.left(kSpokenLength) + QChar(0x2026) : line);
+    elide();
+}
+
+void PreviewLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    elide();
+}
+
+void PreviewLabel::elide() {
+    // Measuring a huge line costs as much as drawing it; no more than a screen's worth is looked at.
+    const QString visible = line_.size() > 1000 ? line_.left(1000) : line_;
+    setText(fontMetrics().elidedText(visible, Qt::ElideRight, qMax(1, width())));
+}
+
+EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("linecal"));
+    // It floats over the work it interrupts, so it cannot get lost behind another window.
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
+    setMinimumWidth(520);
+
+    titleField = new QLineEdit(this);
+    titleField->setAccessibleName(QStringLiteral("Entry"));
+    titleField->setMaxLength(std::numeric_limits<int>::max());
+    titleField->setPlaceholderText(QStringLiteral("Lunch with Anna tomorrow 12:30 at Cafe Rio"));
+    QFont entryFont = titleField->font();
+    entryFont.setPointSizeF(entryFont.pointSizeF() * 1.35);
+    titleField->setFont(entryFont);
+    titleField->setMinimumHeight(QFontMetrics(entryFont).height() + 14);
+
+    eventField = new PreviewLabel(QStringLiteral("Preview"), this);
+    alarmField = new PreviewLabel(QStringLiteral("Alarms"), this);
+    alarmField->setForegroundRole(QPalette::PlaceholderText);
+
+    addButton = new ZQButton(this);
+    helpButton = new QToolButton(this);
+    helpButton->setText(QStringLiteral("?"));
+    helpButton->setCheckable(true);
+    helpButton->setAccessibleName(QStringLiteral("Help"));
+    helpButton->setToolTip(QStringLiteral("Show or hide what an entry may hold"));
+    helpBox = makeHelpBox();
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(helpButton);
+    buttons->addStretch(1);
+    buttons->addWidget(addButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setSpacing(6);
+    layout->addWidget(titleField);
+    layout->addWidget(eventField);
+    layout->addWidget(alarmField);
+    layout->addLayout(buttons);
+    layout->addSpacing(8);
+    layout->addWidget(helpBox);
+    layout->addStretch(1);
+
+    connect(titleField, &QLineEdit::textChanged, this, &EntryDialog::textChanged);
+    connect(addButton, &QPushButton::clicked, this, [this] {
+        emit addRequested(isExactlyCommand(QGuiApplication::keyboardModifiers(), false));
+    });
+    connect(helpButton, &QToolButton::clicked, this, &EntryDialog::helpClicked);
+}
+
+QFrame* EntryDialog::makeHelpBox() {
+    auto* box = new QFrame(this);
+    box->setFrameShape(QFrame::StyledPanel);
+    box->setAccessibleName(QStringLiteral("What an entry may hold"));
+    auto* grid = new QGridLayout(box);
+    grid->setHorizontalSpacing(14);
+    grid->setVerticalSpacing(2);
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.9);
+    int row = 0;
+    for (const GrammarRow& entry : kEntryGrammarRows) {
+        auto* phrases = new QLabel(QString::fromUtf8(entry.phrases), box);
+        auto* meaning = new QLabel(QString::fromUtf8(entry.meaning), box);
+        QFont bold = small;
+        bold.setBold(true);
+        phrases->setFont(bold);
+        meaning->setFont(small);
+        grid->addWidget(phrases, row, 0);
+        grid->addWidget(meaning, row, 1);
+        ++row;
+    }
+    auto* keys = new QLabel(QStringLiteral("Return adds · Ctrl+Return adds and opens the calendar · Esc closes"), box);
+    keys->setFont(small);
+    keys->setForegroundRole(QPalette::PlaceholderText);
+    grid->addWidget(keys, row, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    // A fixed height keeps the dialog's growth and shrinking by the box exact.
+    box->setFixedHeight(box->sizeHint().height());
+    return box;
+}
+
+QString EntryDialog::text() const { return titleField->text(); }
+
+void EntryDialog::setPreview(const QString& event, const QString& alarms) {
+    failure_ = false;
+    eventField->setLine(event);
+    alarmField->setLine(alarms);
+}
+
+void EntryDialog::setFailure(const QString& message) {
+    failure_ = true;
+    eventField->setLine(message, QColor(Qt::red));
+}
+
+void EntryDialog::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter) {
+        const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
+        if (modifiers == Qt::NoModifier) emit addRequested(false);
+        else if (isExactlyCommand(*event)) emit addRequested(true);
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        emit closeRequested();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void EntryDialog::closeEvent(QCloseEvent* event) {
+    // Closing the window only hides it: the program lives on in the tray.
+    event->ignore();
+    emit closeRequested();
+}
+
+void EntryDialog::reject() { emit closeRequested(); }
+
+}  // namespace linecal

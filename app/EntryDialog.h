@@ -1,0 +1,68 @@
+// The entry dialog: one line of text, the preview of the item it makes, its alarms, the add
+// button and the help box. It only shows and reports; the controller decides.
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+
+class QFrame;
+class QLineEdit;
+class QToolButton;
+
+namespace linecal {
+
+class ZQButton;
+
+// A label showing one line that may be far longer than the dialog is wide: it shows what fits
+// and gives the whole line to screen readers.
+class PreviewLabel : public QLabel {
+    Q_OBJECT
+public:
+    PreviewLabel(const QString& role, QWidget* parent = nullptr);
+    // An invalid colour is the palette's own.
+    void setLine(const QString& line, const QColor& color = {});
+    const QString& line() const { return line_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void elide();
+    QString line_;
+};
+
+class EntryDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit EntryDialog(QWidget* parent = nullptr);
+
+    QLineEdit* titleField;
+    PreviewLabel* eventField;
+    PreviewLabel* alarmField;
+    ZQButton* addButton;
+    QToolButton* helpButton;
+    QFrame* helpBox;
+
+    QString text() const;
+    void setPreview(const QString& event, const QString& alarms);
+    // Shows what went wrong, in red, in place of the preview line.
+    void setFailure(const QString& message);
+    bool showsFailure() const { return failure_; }
+
+signals:
+    void textChanged();
+    void addRequested(bool exactlyCommand);
+    void helpClicked();
+    void closeRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    QFrame* makeHelpBox();
+    bool failure_ = false;
+};
+
+}  // namespace linecal

@@ -1,0 +1,62 @@
+// The tray item, its menu and the pulse.
+#include "app/AppDelegate.h"
+
+#include "app/StatusItem.h"
+#include "platform/Logging.h"
+#include "prefs/Settings.h"
+
+#include <QKeySequence>
+#include <QMenu>
+
+namespace linecal {
+
+void AppDelegate::buildMenu() {
+    menu_ = std::make_unique<QMenu>();
+    vorlaMenuItem_ = menu_->addAction(QStringLiteral("New Entry…"), this, [this] { showDialog(); });
+    launchCalItem_ = menu_->addAction(QStringLiteral("Launch %1").arg(calAppName), this, &AppDelegate::launchCal);
+    menu_->addSeparator();
+    menu_->addAction(QStringLiteral("Quit linecal"), this, &AppDelegate::quitRequested);
+    connect(menu_.get(), &QMenu::aboutToShow, this, &AppDelegate::refreshMenu);
+}
+
+void AppDelegate::refreshMenu() {
+    updateDefaultCalendar();
+    services_.store->reload();
+    vorlaMenuItem_->setEnabled(!services_.store->calendars().empty());
+}
+
+void AppDelegate::updateMenuIcon() {
+    const bool wanted = shouldShowMenuIcon && services_.useTray;
+    if (wanted && !menuItem_) {
+        menuItem_ = std::make_unique<StatusItem>(menu_.get());
+        menuItem_->setToolTip(trayToolTip());
+    } else if (!wanted && menuItem_) {
+        menuItem_.reset();
+    }
+}
+
+QString AppDelegate::trayToolTip() const {
+    const QString keys = hotKeyShortcut();
+    switch (hotKeyStatus) {
+        case HotKeyStatus::Active: return QStringLiteral("linecal: %1 opens the entry dialog").arg(keys);
+        case HotKeyStatus::Taken:
+            return QStringLiteral("linecal: the hot key %1 is not active, another program uses it").arg(keys);
+        case HotKeyStatus::Invalid:
+            return QStringLiteral("linecal: the hot key %1 is not active, no key of this keyboard makes it").arg(keys);
+        case HotKeyStatus::Unsupported: break;
+    }
+    return QStringLiteral("linecal: bind “linecal show” to a key in the desktop's keyboard settings");
+}
+
+void AppDelegate::clickMenuIconButton(bool checked) {
+    shouldShowMenuIcon = checked;
+    writeSetting(*services_.settings, Setting::ShowMenuBarIcon, checked);
+    updateMenuIcon();
+}
+
+void AppDelegate::pulseIcon(const QColor& color, int count) {
+    // Without the tray item there is nothing to pulse.
+    if (menuItem_) menuItem_->pulse(color, count);
+}
+
+}  // namespace linecal

@@ -1,0 +1,67 @@
+#include "app/ZQButton.h"
+
+#include "app/KeyRules.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace linecal {
+
+ZQButton::ZQButton(QWidget* parent) : QPushButton(parent) {
+    // Return is handled once, by the dialog; a default button would save a second time.
+    setAutoDefault(false);
+    setDefault(false);
+    // Every input event of the dialog may change the modifiers; the button looks at each.
+    qApp->installEventFilter(this);
+}
+
+void ZQButton::setMainTitle(const QString& title) {
+    mainTitle_ = title;
+    retitle();
+}
+
+void ZQButton::setOptionTitle(const QString& title) {
+    optionTitle_ = title;
+    retitle();
+}
+
+void ZQButton::followModifiers(Qt::KeyboardModifiers modifiers, bool capsLock) {
+    const bool option = isExactlyCommand(modifiers, capsLock);
+    if (option == showingOption_) return;
+    showingOption_ = option;
+    retitle();
+}
+
+void ZQButton::retitle() { setText(showingOption_ ? optionTitle_ : mainTitle_); }
+
+bool ZQButton::eventFilter(QObject* watched, QEvent* event) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != window()) return false;
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            auto* key = static_cast<QKeyEvent*>(event);
+            // A modifier key's own event may carry the state from before it; ask the keyboard.
+            const bool modifierKey = key->key() == Qt::Key_Control || key->key() == Qt::Key_Shift ||
+                                     key->key() == Qt::Key_Alt || key->key() == Qt::Key_Meta;
+            if (modifierKey) followModifiers(QGuiApplication::queryKeyboardModifiers());
+            else followModifiers(key->modifiers(), capsLockOn(*key));
+            break;
+        }
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonPress:
+        case QEvent::Enter:
+            followModifiers(static_cast<QInputEvent*>(event)->modifiers());
+            break;
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+        case QEvent::Show:
+            if (widget == window()) followModifiers(QGuiApplication::queryKeyboardModifiers());
+            break;
+        default:
+            break;
+    }
+    return false;
+}
+
+}  // namespace linecal

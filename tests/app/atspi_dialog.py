@@ -1,0 +1,62 @@
+#!/usr/bin/python3
+"""Prints what a screen reader finds in linecal-app's entry dialog, as one JSON object:
+the entry text, the preview and alarm lines, the add button's name and the help button's state."""
+import json
+import sys
+import time
+
+import pyatspi
+
+
+def walk(node, depth=0):
+    if node is None or depth > 40:
+        return
+    yield node
+    for i in range(node.childCount):
+        try:
+            yield from walk(node.getChildAtIndex(i), depth + 1)
+        except Exception:  # a node that vanished while walking
+            continue
+
+
+def find_app(name, seconds=5.0):
+    """The application's accessible root; it registers a moment after its first window shows."""
+    deadline = time.monotonic() + seconds
+    while True:
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            child = desktop.getChildAtIndex(i)
+            if child is not None and child.name == name:
+                return child
+        if time.monotonic() > deadline:
+            return None
+        time.sleep(0.05)
+
+
+def main():
+    app_name = sys.argv[1] if len(sys.argv) > 1 else "linecal-app"
+    app = find_app(app_name)
+    if app is None:
+        print(json.dumps({"error": "no accessible application " + app_name}))
+        return 1
+    found = {}
+    for node in walk(app):
+        role, name, description = node.getRoleName(), node.name, node.description
+        if name == "Entry" and role in ("text", "entry"):
+            text = node.queryText()
+            found["entry"] = text.getText(0, text.characterCount)
+        elif description == "Preview":
+            found["preview"] = name
+        elif description == "Alarms":
+            found["alarms"] = name
+        elif role == "push button" and name.startswith("Add"):
+            found["add"] = name
+            found["addEnabled"] = node.getState().contains(pyatspi.STATE_ENABLED)
+        elif name == "Help" and role in ("push button", "toggle button", "check box"):
+            found["help"] = node.getState().contains(pyatspi.STATE_CHECKED)
+    print(json.dumps(found, ensure_ascii=False))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
