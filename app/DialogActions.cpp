@@ -109,17 +109,20 @@ void AppDelegate::showHelp() {
 }
 
 void AppDelegate::hideHelp() {
-    // The box goes first: while it shows, the dialog may not be made shorter than it needs.
-    dialog_->helpBox->hide();
     toggleHelp(false);
+    dialog_->helpBox->hide();
 }
 
 void AppDelegate::toggleHelp(bool show) {
     const int d = dialog_->helpBox->height() + 14;
     QRect frame = dialog_->geometry();
-    // The top edge stays where it is; the dialog grows or shrinks at the bottom.
+    // The top edge stays where it is; the dialog grows or shrinks at the bottom. Its height is
+    // fixed otherwise: a one-line entry has nothing to gain from a taller window.
     frame.setHeight(frame.height() + (show ? d : -d));
+    dialog_->setMinimumHeight(0);
+    dialog_->setMaximumHeight(QWIDGETSIZE_MAX);
     dialog_->setGeometry(frame);
+    dialog_->setFixedHeight(frame.height());
     dialog_->helpButton->setChecked(show);
     writeSetting(*services_.settings, Setting::HideHelp, !show);
 }

@@ -84,15 +84,22 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     buttons->addStretch(1);
     buttons->addWidget(addButton);
 
+    auto* entry = new QVBoxLayout;
+    entry->setSpacing(6);
+    entry->addWidget(titleField);
+    entry->addWidget(eventField);
+    entry->addWidget(alarmField);
+    entry->addLayout(buttons);
+    // The help box sits 14 pixels below the rest, so showing or hiding it changes the
+    // dialog's height by exactly its own height and those 14.
     auto* layout = new QVBoxLayout(this);
-    layout->setSpacing(6);
-    layout->addWidget(titleField);
-    layout->addWidget(eventField);
-    layout->addWidget(alarmField);
-    layout->addLayout(buttons);
-    layout->addSpacing(8);
+    layout->setSpacing(14);
+    layout->addLayout(entry);
     layout->addWidget(helpBox);
-    layout->addStretch(1);
+    // The help toggle sets the height itself; the layout must not resize the window meanwhile.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
+    adjustSize();
+    setFixedHeight(height());
 
     connect(titleField, &QLineEdit::textChanged, this, &EntryDialog::textChanged);
     connect(addButton, &QPushButton::clicked, this, [this] {

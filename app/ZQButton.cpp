@@ -6,6 +6,19 @@
 #include <QKeyEvent>
 
 namespace linecal {
+namespace {
+
+Qt::KeyboardModifier modifierOfKey(int key) {
+    switch (key) {
+        case Qt::Key_Control: return Qt::ControlModifier;
+        case Qt::Key_Shift: return Qt::ShiftModifier;
+        case Qt::Key_Alt: return Qt::AltModifier;
+        case Qt::Key_Meta: return Qt::MetaModifier;
+        default: return Qt::NoModifier;
+    }
+}
+
+}  // namespace
 
 ZQButton::ZQButton(QWidget* parent) : QPushButton(parent) {
     // Return is handled once, by the dialog; a default button would save a second time.
@@ -41,11 +54,12 @@ bool ZQButton::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease: {
             auto* key = static_cast<QKeyEvent*>(event);
-            // A modifier key's own event may carry the state from before it; ask the keyboard.
-            const bool modifierKey = key->key() == Qt::Key_Control || key->key() == Qt::Key_Shift ||
-                                     key->key() == Qt::Key_Alt || key->key() == Qt::Key_Meta;
-            if (modifierKey) followModifiers(QGuiApplication::queryKeyboardModifiers());
-            else followModifiers(key->modifiers(), capsLockOn(*key));
+            // Platforms differ on whether a modifier key's own event carries the state from
+            // before or after it; the key tells which way the state goes.
+            Qt::KeyboardModifiers modifiers = key->modifiers();
+            if (const Qt::KeyboardModifier own = modifierOfKey(key->key()); own != Qt::NoModifier)
+                modifiers.setFlag(own, event->type() == QEvent::KeyPress);
+            followModifiers(modifiers, capsLockOn(*key));
             break;
         }
         case QEvent::MouseMove:

@@ -1,0 +1,69 @@
+// A controller on in-memory services, pinned to Los Angeles and en_US, with now at
+// Wednesday 10 March 2010, 15:00.
+#pragma once
+
+#include "TestSupport.h"
+
+#include "app/AppDelegate.h"
+#include "app/EntryDialog.h"
+#include "platform/CalendarApps.h"
+#include "platform/HotKeys.h"
+#include "prefs/Settings.h"
+#include "prefs/SettingsStore.h"
+#include "prefs/UsageStats.h"
+#include "stores/MemoryStore.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+#include <memory>
+
+namespace linecal::testing {
+
+struct AppFixture {
+    AppFixture() {
+        pinLocale("en_US", "America/Los_Angeles");
+        personal = store.addCalendar({u"personal", u"Personal", CalCalendarTypeLocal, {}, true});
+        hotKeys.keyboard = {{QStringLiteral("r"), 27}, {QStringLiteral("k"), 45}};
+        apps.app = CalendarApp{QStringLiteral("fakecal.desktop"), QStringLiteral("Fake Calendar")};
+    }
+
+    // Creates the controller and runs start-up as the program does.
+    AppDelegate& launch(bool useTray = false) {
+        AppServices services;
+        services.store = &store;
+        services.settings = &settings;
+        services.hotKeys = &hotKeys;
+        services.calendarApps = &apps;
+        services.usage = &usage;
+        services.updater = &updater;
+        services.now = [this] { return now; };
+        services.useTray = useTray;
+        app = std::make_unique<AppDelegate>(std::move(services));
+        app->awakeFromNib();
+        app->applicationDidFinishLaunching();
+        return *app;
+    }
+
+    // What a returning start finds: the first-start marker set.
+    void markLaunchedBefore() { settings.setValue(settingKey(Setting::AppHasLaunched), true); }
+
+    EntryDialog& dialog() const { return *app->dialog(); }
+    void type(const QString& text) const { dialog().titleField->setText(text); }
+
+    MemoryStore store;
+    CalendarRef personal;
+    MemorySettings settings;
+    MemoryHotKeys hotKeys;
+    MemoryCalendarApps apps;
+    MemoryUsageStats usage;
+    LocalUpdateService updater;
+    Date now = local(2010, 3, 10, 15, 0);
+    std::unique_ptr<AppDelegate> app;
+};
+
+inline QString stored(const SettingsStore& settings, Setting id) {
+    return settings.value(settingKey(id)).toString();
+}
+
+}  // namespace linecal::testing

@@ -1,0 +1,139 @@
+// The calendar program as the desktop names it: desktop entries and mimeapps.list in a private
+// XDG tree, read through the real lookup; and the BusyCal address.
+#include "AppTestSupport.h"
+
+#include "app/AppProgram.h"
+#include "app/ZQButton.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QSignalSpy>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace linecal::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct XdgTree {
+    TempDir dir;
+    fs::path applications() const { return dir.path / "data" / "applications"; }
+
+    // Installs a desktop entry the way packages do, index of types included.
+    void addApp(const std::string& id, const std::string& name, const std::string& exec, const std::string& types) {
+        fs::create_directories(applications());
+        std::ofstream(applications() / id) << "[Desktop Entry]\nType=Application\nName=" << name
+                                            << "\nExec=" << exec << "\nMimeType=" << types << "\n";
+        const std::string index = "update-desktop-database '" + applications().string() + "'";
+        QCOMPARE(std::system(index.c_str()), 0);
+    }
+    void setDefault(const std::string& id) {
+        fs::create_directories(dir.path / "config");
+        std::ofstream(dir.path / "config" / "mimeapps.list") << "[Default Applications]\ntext/calendar=" << id << "\n";
+    }
+};
+
+XdgTree& tree() {
+    static XdgTree xdg;
+    return xdg;
+}
+
+}  // namespace
+
+class CalendarProgramTest : public QObject {
+    Q_OBJECT
+private slots:
+    void onlyAProgramForCalendarFilesCounts() {
+        // An editor for text/plain would open calendar files too; it is no calendar program.
+        tree().addApp("editor.desktop", "Text Editor", "true", "text/plain;");
+        XdgCalendarApps apps;
+        QVERIFY(!apps.defaultApp());
+
+        tree().addApp("fakecal.desktop", "Fake Calendar", "touch " + (tree().dir.path / "launched").string(),
+                      "text/calendar;");
+        tree().setDefault("fakecal.desktop");
+        QTRY_VERIFY_WITH_TIMEOUT(apps.defaultApp().has_value(), 5000);
+        QCOMPARE(apps.defaultApp()->name, QStringLiteral("Fake Calendar"));
+        QCOMPARE(apps.defaultApp()->desktopId, QStringLiteral("fakecal.desktop"));
+    }
+
+    void theTitlesFollowTheDefaultAndLaunchingStartsIt() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        XdgCalendarApps xdg;
+        AppDelegate& app = f.launch();
+        auto lookUp = [&] {  // what the real lookup finds in the private tree, as the program asks it
+            f.apps.app = xdg.defaultApp();
+            app.updateDefaultCalendar();
+            return app.dialog()->addButton->mainTitle();
+        };
+        QCOMPARE(lookUp(), QStringLiteral("Add Event to Fake Calendar"));
+        QCOMPARE(app.dialog()->addButton->optionTitle(), QStringLiteral("Add and Launch Fake Calendar"));
+        QCOMPARE(app.launchCalItem()->text(), QStringLiteral("Launch Fake Calendar"));
+
+        QString why;
+        QVERIFY2(xdg.launch(*f.apps.app, &why), qPrintable(why));
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(tree().dir.path / "launched"), 5000);
+
+        // The user picks another program while linecal runs.
+        tree().addApp("other.desktop", "Other Calendar", "true", "text/calendar;");
+        tree().setDefault("other.desktop");
+        QTRY_COMPARE_WITH_TIMEOUT(lookUp(), QStringLiteral("Add Event to Other Calendar"), 5000);
+
+        // Every calendar program gone, or left with a program that is not there: none at all.
+        fs::remove(tree().applications() / "fakecal.desktop");
+        fs::remove(tree().applications() / "other.desktop");
+        tree().addApp("broken.desktop", "Broken Calendar", "/nonexistent/calendar-program", "text/calendar;");
+        tree().setDefault("broken.desktop");
+        QTRY_COMPARE_WITH_TIMEOUT(lookUp(), QStringLiteral("Add Event to Calendar"), 5000);
+        QVERIFY(!app.launchCalItem()->isEnabled());
+        QVERIFY(!xdg.launch(CalendarApp{QStringLiteral("other.desktop"), QStringLiteral("Other Calendar")}, &why));
+        QVERIFY(why.contains(QStringLiteral("other.desktop")));
+    }
+
+    void busyCalIsAskedByAddressFiveSecondsLater() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.apps.app = CalendarApp{QStringLiteral("busycal.desktop"), QStringLiteral("BusyCal")};
+        f.store.addCalendar({u"w", u"Work/Home", CalCalendarTypeLocal, {}, true});
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QStringLiteral("Café & cake? [Work/Home] 3/15 4pm"));
+        QVERIFY(app.addEvent(true));
+        QVERIFY(f.apps.opened.empty());
+        QTRY_COMPARE_WITH_TIMEOUT(f.apps.opened.size(), size_t(1), 6000);
+        QCOMPARE(f.apps.opened.front().toString(QUrl::FullyEncoded),
+                 QStringLiteral("busycalevent://find/Work%2FHome/Caf%C3%A9%20%26%20cake%3F/2010-03-15T16%3A00%3A00-0700"));
+        QVERIFY(f.apps.launched.empty());
+    }
+};
+
+int runCalendarProgramTest(int argc, char** argv) {
+    CalendarProgramTest suite;
+    return QTest::qExec(&suite, argc, argv);
+}
+
+}  // namespace linecal::testing
+
+int main(int argc, char** argv) {
+    using linecal::testing::tree;
+    // GIO reads these once, at its first use.
+    const auto& base = tree().dir.path;
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    ::setenv("XDG_DATA_HOME", (base / "data").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (base / "config").c_str(), 1);
+    ::setenv("XDG_DATA_DIRS", (base / "system").c_str(), 1);
+    ::setenv("XDG_CONFIG_DIRS", (base / "system").c_str(), 1);
+    ::setenv("XDG_CURRENT_DESKTOP", "", 1);
+    // The types' family tree (text/calendar is a kind of text/plain) without the system's programs.
+    std::filesystem::create_directories(base / "system");
+    std::filesystem::create_symlink("/usr/share/mime", base / "system" / "mime");
+    initAppResources();
+    QApplication app(argc, argv);
+    return linecal::testing::runCalendarProgramTest(argc, argv);
+}
+
+#include "CalendarProgramTest.moc"

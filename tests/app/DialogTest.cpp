@@ -1,0 +1,248 @@
+// The entry dialog: the item each keystroke builds, saving with Return and Ctrl+Return, the
+// add button's titles, the help box, failed saves and the editing keys.
+#include "AppTestSupport.h"
+
+#include "app/KeyRules.h"
+#include "app/ZQButton.h"
+#include "items/Descriptions.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QToolButton>
+
+namespace linecal::testing {
+namespace {
+
+// The saved item's alarms as "15m,30m" in their order.
+QString alarmNames(const CalendarItem& item) {
+    QStringList names;
+    for (const auto& alarm : item.alarms) names << toQString(alarm->description());
+    return names.join(QLatin1Char(','));
+}
+
+}  // namespace
+
+class DialogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void defaultAlarmJoinsTheTypedOnes_data() {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("minutes");
+        QTest::addColumn<QString>("alarms");
+        QTest::addColumn<QString>("alarmLine");
+        QTest::newRow("same key replaces") << "Call Bob @30m" << true << 30 << "30m" << "30m alarm";
+        QTest::newRow("another key adds") << "Call Bob @15m" << true << 30 << "15m,30m" << "15m, 30m alarms";
+        QTest::newRow("same time, other key") << "Call Bob @1h" << true << 60 << "1h,60m" << "1h, 60m alarms";
+        QTest::newRow("default off") << "Call Bob @1h" << false << 60 << "1h" << "1h alarm";
+        QTest::newRow("none at all") << "Call Bob" << false << 30 << "" << "No alarms";
+    }
+    void defaultAlarmJoinsTheTypedOnes() {
+        QFETCH(QString, entry);
+        QFETCH(bool, enabled);
+        QFETCH(int, minutes);
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.toggleAlarmEnabled(enabled, QString::number(minutes));
+        f.type(entry);
+        auto item = app.currentItem();
+        QTEST(alarmNames(*item), "alarms");
+        QTEST(f.dialog().alarmField->line(), "alarmLine");
+        for (const auto& alarm : item->alarms) QCOMPARE(alarm->action, AlarmAction::Display);
+    }
+
+    void alarmTypeReachesEveryAlarm() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.updateAlarmSettings(1, 1, 0);
+        f.type(QStringLiteral("Call Bob @15m"));
+        auto item = app.currentItem();
+        QCOMPARE(item->alarms.size(), size_t(2));
+        for (const auto& alarm : item->alarms) {
+            QCOMPARE(alarm->action, AlarmAction::Sound);
+            QCOMPARE(toQString(*alarm->sound), alarmSoundNames().at(1));
+        }
+        QCOMPARE(stored(f.settings, Setting::AlarmSoundIndex), QStringLiteral("1"));
+    }
+
+    void eventLengthStretchesOnlyZeroLengthEvents() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        f.type(QStringLiteral("Call Bob 5pm"));
+        auto lengthOf = [&] {
+            auto item = app.currentItem();
+            auto* event = dynamic_cast<Event*>(item.get());
+            return int((*event->endDate - *event->startDate) / 60);
+        };
+        QCOMPARE(lengthOf(), 0);
+        f.settings.setValue(settingKey(Setting::EventLength), QStringLiteral("60"));
+        QCOMPARE(lengthOf(), 60);
+        f.type(QStringLiteral("Call Bob 5pm for 2 hours"));
+        QCOMPARE(lengthOf(), 120);
+    }
+
+    void returnSavesAndCtrlReturnAlsoLaunches() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        QLineEdit* field = f.dialog().titleField;
+
+        f.type(QStringLiteral("Shift and Ctrl do nothing"));
+        QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier | Qt::ControlModifier);
+        QVERIFY(f.store.savedItems().empty());
+        QVERIFY(app.isDialogOpen());
+
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(f.store.savedItems().size(), size_t(1));
+        QVERIFY(!app.isDialogOpen());
+        QVERIFY(f.apps.launched.empty());
+        QCOMPARE(app.lastEventName, QStringLiteral("Shift and Ctrl do nothing"));
+        QCOMPARE(app.lastCalendarName, QStringLiteral("Personal"));
+        QCOMPARE(stored(f.settings, Setting::LastEventUID), toQString(f.store.savedItems().back()->uid));
+        QCOMPARE(f.usage.events.back(), QStringLiteral("Reminders/Yes"));
+
+        app.showDialog();
+        QCOMPARE(field->selectedText(), QStringLiteral("Shift and Ctrl do nothing"));  // kept, selected
+        f.type(QStringLiteral("Lunch tomorrow noon"));
+        QTest::keyClick(field, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(f.store.savedItems().size(), size_t(2));
+        QCOMPARE(f.apps.launched, std::vector<QString>{QStringLiteral("fakecal.desktop")});
+        const auto& events = f.usage.events;
+        QCOMPARE(std::vector<QString>(events.end() - 2, events.end()),
+                 (std::vector<QString>{QStringLiteral("Launch iCal Menu Item/Fake Calendar"), QStringLiteral("Reminders/Yes")}));
+    }
+
+    void onlyExactlyCtrlCounts() {
+        QVERIFY(isExactlyCommand(Qt::ControlModifier, false));
+        QVERIFY(!isExactlyCommand(Qt::ControlModifier, true));  // Caps Lock
+        QVERIFY(!isExactlyCommand(Qt::ControlModifier | Qt::KeypadModifier, false));
+        QVERIFY(!isExactlyCommand(Qt::ControlModifier | Qt::ShiftModifier, false));
+        QVERIFY(!isExactlyCommand(Qt::ControlModifier | Qt::MetaModifier, false));
+        QVERIFY(!isExactlyCommand(Qt::NoModifier, false));
+    }
+
+    void addButtonTitleFollowsCtrl() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        ZQButton* button = f.dialog().addButton;
+        QTest::keyClick(f.dialog().titleField, Qt::Key_End);  // no modifier held, whatever ran before
+        QCOMPARE(button->text(), QStringLiteral("Add Event to Fake Calendar"));
+        QCOMPARE(button->toolTip(), QStringLiteral("Ctrl+Return to Add and Launch Fake Calendar"));
+        QTest::keyPress(f.dialog().titleField, Qt::Key_Left, Qt::ControlModifier);
+        QCOMPARE(button->text(), QStringLiteral("Add and Launch Fake Calendar"));
+        QTest::keyPress(f.dialog().titleField, Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(button->text(), QStringLiteral("Add Event to Fake Calendar"));
+        QTest::keyPress(f.dialog().titleField, Qt::Key_Left, Qt::ControlModifier);
+        QTest::keyRelease(f.dialog().titleField, Qt::Key_Left, Qt::NoModifier);
+        QCOMPARE(button->text(), QStringLiteral("Add Event to Fake Calendar"));
+    }
+
+    void anEmptyEntryCannotBeAdded() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QString());
+        QVERIFY(!f.dialog().addButton->isEnabled());
+        QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Personal] Buy groceries at ")));
+        QTest::keyClick(f.dialog().titleField, Qt::Key_Return);
+        QVERIFY(f.store.savedItems().empty());
+        QVERIFY(app.isDialogOpen());
+    }
+
+    void aFailedSaveKeepsEverything() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.store.addCalendar({u"ro", u"Holidays", CalCalendarTypeSubscription, {}, false});
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.settings.setValue(settingKey(Setting::LastEventUID), QStringLiteral("before"));
+        const int writes = f.settings.writeCount();
+        f.type(QStringLiteral("Party [Holidays] Friday"));
+        QVERIFY(!app.addEvent(false));
+        QVERIFY(app.isDialogOpen());
+        QCOMPARE(f.dialog().text(), QStringLiteral("Party [Holidays] Friday"));
+        QVERIFY(f.dialog().showsFailure());
+        QCOMPARE(f.dialog().eventField->line(),
+                 QStringLiteral("Choose a writable calendar, or make the calendar's folder writable."));
+        QCOMPARE(f.dialog().eventField->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QVERIFY(app.lastEventUid.isEmpty());
+        QCOMPARE(f.settings.writeCount(), writes);
+        QCOMPARE(f.usage.events.back(), QStringLiteral("Reminders/No"));
+        // The next keystroke brings the normal preview back.
+        f.type(QStringLiteral("Party [Holidays] Friday!"));
+        QVERIFY(!f.dialog().showsFailure());
+        QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Holidays] Party Friday!")));
+    }
+
+    void helpTwiceRestoresTheFrame() {
+        AppFixture f;
+        AppDelegate& app = f.launch();
+        const QRect before = f.dialog().geometry();
+        app.clickHelpButton();
+        QVERIFY(f.dialog().helpBox->isHidden());
+        QCOMPARE(f.dialog().geometry().top(), before.top());
+        QCOMPARE(f.dialog().geometry().height(), before.height() - f.dialog().helpBox->height() - 14);
+        QCOMPARE(stored(f.settings, Setting::HideHelp), QStringLiteral("true"));
+        app.clickHelpButton();
+        QCOMPARE(f.dialog().geometry(), before);
+        QCOMPARE(stored(f.settings, Setting::HideHelp), QStringLiteral("false"));
+        QCOMPARE(f.usage.events.back(), QStringLiteral("Help Button/Yes"));
+        QCOMPARE(f.settings.flushCount() >= 2, true);
+    }
+
+    void editingKeysKeepTheClipboard() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        QLineEdit* field = f.dialog().titleField;
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        clipboard->setText(QStringLiteral("copied earlier"));
+        f.type(QStringLiteral("Lunch Friday"));
+        field->setCursorPosition(5);
+        QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);  // nothing selected
+        QCOMPARE(clipboard->text(), QStringLiteral("copied earlier"));
+        QCOMPARE(field->text(), QStringLiteral("Lunch Friday"));
+
+        field->setSelection(6, 6);  // "Friday"
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(field->text(), QStringLiteral("Lunch copied earlier"));
+        QCOMPARE(field->cursorPosition(), 20);
+        QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Personal] Lunch copied earlier at ")));
+
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(field->selectedText(), field->text());
+        QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(clipboard->text(), QStringLiteral("Lunch copied earlier"));
+        QVERIFY(field->text().isEmpty());
+        QVERIFY(!f.dialog().addButton->isEnabled());
+    }
+
+    void escapeClosesWithoutSaving() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QStringLiteral("Not this one"));
+        QTest::keyClick(f.dialog().titleField, Qt::Key_Escape);
+        QVERIFY(!app.isDialogOpen());
+        QVERIFY(f.store.savedItems().empty());
+        QCOMPARE(f.dialog().text(), QStringLiteral("Not this one"));
+    }
+};
+
+int runDialogTest(int argc, char** argv) {
+    DialogTest suite;
+    return QTest::qExec(&suite, argc, argv);
+}
+
+}  // namespace linecal::testing
+
+#include "DialogTest.moc"
