@@ -5,6 +5,7 @@
 #include "app/StatusItem.h"
 #include "parse/ParseEntry.h"
 #include "platform/CalendarApps.h"
+#include "platform/JournalLog.h"
 #include "platform/Logging.h"
 #include "platform/ProcessLife.h"
 #include "platform/SingleInstance.h"
@@ -73,6 +74,7 @@ int runAppProgram(int argc, char** argv) {
         return 0;
     }
 
+    routeLogToJournal();
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(LINECAL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("linecal"));

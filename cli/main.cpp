@@ -2,6 +2,7 @@
 #include "cli/CliSupport.h"
 #include "cli/ItemCommands.h"
 #include "cli/ParseCommand.h"
+#include "cli/ShowCommand.h"
 
 #include <CLI/CLI.hpp>
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     linecal::cli::registerParseCommand(app);
     linecal::cli::registerItemCommands(app);
+    linecal::cli::registerShowCommand(app);
     try {
         linecal::cli::parseCommandLine(app, argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -1,0 +1,10 @@
+// `linecal show`: the desktop program's entry dialog, from a terminal or a desktop shortcut.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+namespace linecal::cli {
+
+void registerShowCommand(CLI::App& app);
+
+}  // namespace linecal::cli
