@@ -1,7 +1,5 @@
 #include "platform/X11HotKeys.h"
 
-#include "platform/Logging.h"
-
 #include <QGuiApplication>
 
 #include <xcb/xcb.h>
@@ -134,7 +132,6 @@ HotKeyStatus X11HotKeys::registerHotKey(int keyCode, int flags) {
     grabbedMask_ = mask;
     if (taken) {
         ungrab();
-        qCWarning(lcApp, "the hot key (key code %d, modifiers %d) is taken by another program", keyCode, flags);
         return HotKeyStatus::Taken;
     }
     return HotKeyStatus::Active;

@@ -1,0 +1,247 @@
+#!/usr/bin/env bash
+# linecal-app as a person uses it: a real X server (Xvfb), a tray host (trayer), a private D-Bus
+# session, keys from xdotool, texts read through AT-SPI as a screen reader reads them.
+# Usage: desktop_e2e.sh PATH/TO/linecal-app PATH/TO/linecal [SCREENSHOT_FOLDER]
+set -euo pipefail
+
+app=$(realpath "${1:?usage: desktop_e2e.sh PATH/TO/linecal-app PATH/TO/linecal [SCREENSHOT_FOLDER]}")
+cli=$(realpath "${2:?usage: desktop_e2e.sh PATH/TO/linecal-app PATH/TO/linecal [SCREENSHOT_FOLDER]}")
+shots=${3:+$(realpath "$3")}
+here=$(cd "$(dirname "$0")" && pwd)
+
+for tool in Xvfb xdotool trayer import dbus-run-session khal update-desktop-database /usr/bin/python3; do
+  command -v "$tool" >/dev/null || { echo "desktop_e2e: $tool is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
+done
+
+# Everything below runs on a session bus of its own.
+if [ -z "${LINECAL_E2E_SESSION:-}" ]; then
+  exec env LINECAL_E2E_SESSION=1 dbus-run-session -- "$0" "$@"
+fi
+
+work=$(mktemp -d)
+pids=()
+stop() {  # stop PID: ends one process this script started, and waits for it
+  kill "$1" 2>/dev/null || true
+  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+  kill -9 "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+cleanup() {
+  chmod -R u+w "$work" 2>/dev/null || true
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do stop "${pids[i]}"; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+export XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/run
+export TZ=America/Los_Angeles LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+unset XDG_CURRENT_DESKTOP WAYLAND_DISPLAY DESKTOP_STARTUP_ID XDG_ACTIVATION_TOKEN
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/applications" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+store=$XDG_DATA_HOME/linecal/calendars
+calendar=$store/personal
+
+fail=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then echo "ok: $1"; else
+    echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; fail=1
+  fi
+}
+now_ms() { date +%s%3N; }
+
+# ---- the desktop: X server, tray host, a calendar program of our own -------------------------
+mkfifo "$work/display"
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+read -r -t 10 display <"$work/display" || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+export DISPLAY=:$display
+xsetroot -solid '#4a6785' 2>/dev/null || true  # a desktop colour, for the screenshots
+trayer --edge top --align right --widthtype request --height 28 --SetDockType true --tint 0xdddddd \
+  --transparent true --alpha 0 >/dev/null 2>&1 &
+pids+=($!)
+
+mkdir -p "$work/bin"
+printf '#!/bin/sh\necho "$@" >>"%s/launched"\n' "$work" >"$work/bin/fakecal"
+chmod +x "$work/bin/fakecal"
+printf '[Desktop Entry]\nType=Application\nName=Fake Calendar\nExec=%s\nMimeType=text/calendar;\n' \
+  "$work/bin/fakecal" >"$XDG_DATA_HOME/applications/fakecal.desktop"
+update-desktop-database "$XDG_DATA_HOME/applications"
+printf '[Default Applications]\ntext/calendar=fakecal.desktop\n' >"$XDG_CONFIG_HOME/mimeapps.list"
+
+# ---- helpers ------------------------------------------------------------------------------------
+start_app() {  # start_app LOG [ARGS…]: the program in the background; its id in $app_pid
+  local log=$1; shift
+  "$app" "$@" >"$log" 2>&1 &
+  app_pid=$!
+  pids+=("$app_pid")
+}
+dialog_window() { xdotool search --onlyvisible --name '^linecal$' 2>/dev/null | head -n 1; }
+wait_dialog() { timeout 5 xdotool search --sync --onlyvisible --name '^linecal$' >/dev/null 2>&1; }
+wait_closed() {
+  for _ in $(seq 50); do [ -z "$(dialog_window)" ] && return 0; sleep 0.1; done
+  return 1
+}
+shown() { if [ -n "$(dialog_window)" ]; then echo open; else echo closed; fi; }
+read_dialog() { "$here/atspi_dialog.py" linecal-app; }
+field() { /usr/bin/python3 -c 'import json,sys; print(json.load(sys.stdin).get(sys.argv[1], ""))' "$1"; }
+wait_field() {  # wait_field KEY EXPECTED: the dialog's KEY as soon as it reads EXPECTED, else its last value
+  local value=""
+  for _ in $(seq 30); do
+    value=$(read_dialog | field "$1")
+    [ "$value" == "$2" ] && break
+    sleep 0.1
+  done
+  printf '%s' "$value"
+}
+items() { find "$calendar" -name '*.ics' 2>/dev/null | wc -l; }
+preview_of() { "$cli" preview -- "$1" | head -n 1; }
+
+# ---- first launch ---------------------------------------------------------------------------------
+t0=$(now_ms)
+start_app "$work/app.log"
+first=$app_pid
+wait_dialog && t1=$(now_ms) || t1=""
+check "first launch opens the dialog" open "$(shown)"
+echo "info: start to dialog mapped: $((${t1:-0} - t0)) ms"
+check "the example entry is real text" "Buy groceries at 4pm tomorrow" "$(wait_field entry 'Buy groceries at 4pm tomorrow')"
+check "the preview reads as the command line's" "$(preview_of 'Buy groceries at 4pm tomorrow')" \
+  "$(wait_field preview "$(preview_of 'Buy groceries at 4pm tomorrow')")"
+check "the add button names the calendar program" "Add Event to Fake Calendar" "$(read_dialog | field add)"
+if [ -n "$shots" ]; then mkdir -p "$shots"; fi
+
+# ---- typing and Return save -----------------------------------------------------------------------
+entry="Dentist tomorrow 3pm for 45 minutes @1h at Main St clinic"
+xdotool type --delay 5 "$entry"
+check "typing replaces the selected example" "$entry" "$(wait_field entry "$entry")"
+check "the preview follows every key" "$(preview_of "$entry")" "$(wait_field preview "$(preview_of "$entry")")"
+check "the alarm line" "1h, 30m alarms" "$(read_dialog | field alarms)"
+if [ -n "$shots" ]; then import -window "$(dialog_window)" "$shots/dialog.png"; fi
+xdotool key Return
+wait_closed || true
+check "Return saves and closes" "closed 1" "$(shown) $(items)"
+cat >"$work/khal.conf" <<KHAL
+[calendars]
+[[personal]]
+path = $calendar
+[locale]
+timeformat = %H:%M
+dateformat = %Y-%m-%d
+longdateformat = %Y-%m-%d
+datetimeformat = %Y-%m-%d %H:%M
+longdatetimeformat = %Y-%m-%d %H:%M
+KHAL
+tomorrow=$(date -d tomorrow +%Y-%m-%d)
+check "khal reads the saved event" "15:00-15:45 Dentist :: Main St clinic" \
+  "$(khal -c "$work/khal.conf" list --format '{start-time}-{end-time} {title} :: {location}' "$tomorrow" 1d 2>/dev/null | tail -n 1)"
+
+# ---- reopening: a second start, linecal show, the hot key ---------------------------------------------
+t0=$(now_ms)
+timeout 10 "$app" >"$work/second.log" 2>&1
+check "a second start hands over and ends at once" 0 $?
+wait_dialog && t1=$(now_ms) || t1=""
+echo "info: second start to dialog mapped: $((${t1:-0} - t0)) ms"
+check "the second start opened the dialog" open "$(shown)"
+check "the last entry is still there" "$entry" "$(read_dialog | field entry)"
+xdotool type --delay 5 "Escape test"
+check "and selected, so typing replaces it" "Escape test" "$(wait_field entry 'Escape test')"
+xdotool key Escape
+wait_closed || true
+check "Escape closes without saving" "closed 1" "$(shown) $(items)"
+
+t0=$(now_ms)
+timeout 15 "$cli" show
+check "linecal show succeeds" 0 $?
+wait_dialog && t1=$(now_ms) || t1=""
+echo "info: linecal show to dialog mapped: $((${t1:-0} - t0)) ms"
+check "linecal show opens the dialog" open "$(shown)"
+xdotool key Escape
+wait_closed || true
+
+t0=$(now_ms)
+xdotool key ctrl+alt+r
+wait_dialog && t1=$(now_ms) || t1=""
+echo "info: hot key to dialog mapped: $((${t1:-0} - t0)) ms"
+check "Ctrl+Alt+R opens the dialog" open "$(shown)"
+
+# ---- Ctrl+Return saves and starts the calendar program ------------------------------------------
+xdotool type --delay 5 "Standup tomorrow 9am"
+wait_field entry "Standup tomorrow 9am" >/dev/null
+xdotool key ctrl+Return
+wait_closed || true
+for _ in $(seq 50); do [ -s "$work/launched" ] && break; sleep 0.1; done
+check "Ctrl+Return saves and starts the calendar program" "closed 2 1" "$(shown) $(items) $(wc -l <"$work/launched" 2>/dev/null || echo 0)"
+
+# ---- a calendar that cannot be written keeps the dialog and the text ------------------------------
+chmod a-w "$calendar"
+xdotool key ctrl+alt+r
+wait_dialog || true
+xdotool type --delay 5 "Lost? tomorrow"
+wait_field entry "Lost? tomorrow" >/dev/null
+xdotool key Return
+sleep 0.3
+check "a failed save keeps the dialog open" "open 2" "$(shown) $(items)"
+check "and says what to do" "Choose a writable calendar, or make the calendar's folder writable." \
+  "$(wait_field preview "Choose a writable calendar, or make the calendar's folder writable.")"
+check "and keeps the text as typed" "Lost? tomorrow" "$(read_dialog | field entry)"
+chmod u+w "$calendar"
+xdotool key Return
+wait_closed || true
+check "once writable, the same text saves" "closed 3" "$(shown) $(items)"
+
+# ---- the tray ------------------------------------------------------------------------------------------
+windows_named() {  # windows_named NAME: the visible windows with exactly this name
+  for w in $(xdotool search --onlyvisible --name '.*' 2>/dev/null); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" == "$1" ] && echo "$w"
+  done
+  return 0
+}
+icon=$(windows_named linecal-app | head -n 1)
+check "the tray host shows the icon" yes "$([ -n "$icon" ] && echo yes || echo no)"
+if [ -n "$icon" ]; then
+  eval "$(xdotool getwindowgeometry --shell "$icon")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+  sleep 0.5
+  menu=$(windows_named linecal-app | grep -v "^$icon\$" | head -n 1)
+  check "a click on the tray icon opens its menu" yes "$([ -n "$menu" ] && echo yes || echo no)"
+  if [ -n "$shots" ] && [ -n "$menu" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$menu")"
+    import -window root -crop "$((WIDTH + 40))x$((Y + HEIGHT + 20))+$((X - 20))+0" "$shots/tray-menu.png"
+  fi
+  xdotool key Escape
+fi
+
+# ---- several starts at once, and no session bus ------------------------------------------------------
+"$app" >/dev/null 2>&1 & a=$!
+"$app" >/dev/null 2>&1 & b=$!
+pids+=("$a" "$b")
+wait "$a"; ra=$?; wait "$b"; rb=$?
+check "two more starts at once both hand over" "0 0" "$ra $rb"
+check "one program runs" 1 "$(pgrep -c -f "^$app" 2>/dev/null || true)"
+xdotool key Escape
+wait_closed || true
+
+nobus=$work/nobus
+mkdir -m 700 -p "$nobus/run"
+( unset DBUS_SESSION_BUS_ADDRESS
+  export XDG_RUNTIME_DIR=$nobus/run
+  "$app" --config "$nobus/linecal.conf" --store "$nobus/calendars" >"$work/nobus.log" 2>&1 & echo $! >"$nobus/pid"
+  for _ in $(seq 50); do [ -S "$nobus/run/linecal-app.socket" ] && break; sleep 0.1; done
+  timeout 10 "$app" --config "$nobus/linecal.conf" >/dev/null 2>&1; echo $? >"$nobus/second" )
+nobus_pid=$(cat "$nobus/pid")
+pids+=("$nobus_pid")
+check "without a session bus a second start hands over through the socket" 0 "$(cat "$nobus/second")"
+check "the first one says the hot key is taken by the other program" 1 \
+  "$(grep -c 'taken by another program' "$work/nobus.log" || true)"
+stop "$nobus_pid"
+check "SIGTERM ends it cleanly and releases its lock" "gone no" \
+  "$(kill -0 "$nobus_pid" 2>/dev/null && echo running || echo gone) $([ -e "$nobus/run/linecal-app.lock" ] && echo yes || echo no)"
+
+# ---- Quit --------------------------------------------------------------------------------------------
+stop "$first"
+check "the program ends on SIGTERM" gone "$(kill -0 "$first" 2>/dev/null && echo running || echo gone)"
+check "nothing was lost: three items" 3 "$(items)"
+grep -q 'successfully saved new item: ' "$work/app.log" || { echo "FAIL: no save was logged"; fail=1; }
+
+if [ "$fail" -ne 0 ]; then echo "--- app log"; cat "$work/app.log"; fi
+exit "$fail"
