@@ -20,9 +20,14 @@ fi
 
 work=$(mktemp -d)
 pids=()
+alive() {  # alive PID: running, and not merely a zombie that nobody has reaped yet
+  local state
+  state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 1
+  [ -n "$state" ] && [ "$state" != Z ]
+}
 stop() {  # stop PID: ends one process this script started, and waits for it
   kill "$1" 2>/dev/null || true
-  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || break; sleep 0.1; done
+  for _ in $(seq 50); do alive "$1" || break; sleep 0.1; done
   kill -9 "$1" 2>/dev/null || true
   wait "$1" 2>/dev/null || true
 }
@@ -235,11 +240,11 @@ check "the first one says the hot key is taken by the other program" 1 \
   "$(grep -c 'taken by another program' "$work/nobus.log" || true)"
 stop "$nobus_pid"
 check "SIGTERM ends it cleanly and releases its lock" "gone no" \
-  "$(kill -0 "$nobus_pid" 2>/dev/null && echo running || echo gone) $([ -e "$nobus/run/linecal-app.lock" ] && echo yes || echo no)"
+  "$(alive "$nobus_pid" && echo running || echo gone) $([ -e "$nobus/run/linecal-app.lock" ] && echo yes || echo no)"
 
 # ---- Quit --------------------------------------------------------------------------------------------
 stop "$first"
-check "the program ends on SIGTERM" gone "$(kill -0 "$first" 2>/dev/null && echo running || echo gone)"
+check "the program ends on SIGTERM" gone "$(alive "$first" && echo running || echo gone)"
 check "nothing was lost: three items" 3 "$(items)"
 grep -q 'successfully saved new item: ' "$work/app.log" || { echo "FAIL: no save was logged"; fail=1; }
 
