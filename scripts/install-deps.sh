@@ -9,6 +9,12 @@ $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-rec
   libicu-dev libical-dev qt6-base-dev libcli11-dev nlohmann-json3-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   locales tzdata khal todoman python3-icalendar hyperfine >/dev/null
+# The desktop program: Qt's X11 platform and SVG icons, xcb, GIO, the journal; and what its
+# end-to-end check drives it with (X server, tray host, keys, screen reader bus, screenshots).
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  qt6-qpa-plugins qt6-svg-dev libqt6svg6 libxcb1-dev libxcb-keysyms1-dev libglib2.0-dev libsystemd-dev \
+  desktop-file-utils dpkg-dev file xvfb xauth x11-xserver-utils xdotool trayer imagemagick \
+  dbus dbus-x11 at-spi2-core python3-pyatspi fonts-dejavu-core sysstat >/dev/null
 # Tests run in several locales; generate the ones the system may lack.
 if [ -f /etc/locale.gen ]; then
   for l in en_US.UTF-8 de_DE.UTF-8 sv_SE.UTF-8 en_GB.UTF-8; do

@@ -18,32 +18,15 @@ if [ -z "${LINECAL_E2E_SESSION:-}" ]; then
   exec env LINECAL_E2E_SESSION=1 dbus-run-session -- "$0" "$@"
 fi
 
-work=$(mktemp -d)
+# shellcheck source=desktop_session.sh
+. "$here/desktop_session.sh"
+desktop_start
 pids=()
-alive() {  # alive PID: running, and not merely a zombie that nobody has reaped yet
-  local state
-  state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 1
-  [ -n "$state" ] && [ "$state" != Z ]
-}
-stop() {  # stop PID: ends one process this script started, and waits for it
-  kill "$1" 2>/dev/null || true
-  for _ in $(seq 50); do alive "$1" || break; sleep 0.1; done
-  kill -9 "$1" 2>/dev/null || true
-  wait "$1" 2>/dev/null || true
-}
 cleanup() {
-  chmod -R u+w "$work" 2>/dev/null || true
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do stop "${pids[i]}"; done
-  rm -rf "$work"
+  desktop_stop
 }
 trap cleanup EXIT
-
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
-export XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/run
-export TZ=America/Los_Angeles LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-unset XDG_CURRENT_DESKTOP WAYLAND_DISPLAY DESKTOP_STARTUP_ID XDG_ACTIVATION_TOKEN
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/applications" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 store=$XDG_DATA_HOME/linecal/calendars
 calendar=$store/personal
 
@@ -53,19 +36,8 @@ check() {  # check NAME EXPECTED ACTUAL
     echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; fail=1
   fi
 }
-now_ms() { date +%s%3N; }
 
-# ---- the desktop: X server, tray host, a calendar program of our own -------------------------
-mkfifo "$work/display"
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-read -r -t 10 display <"$work/display" || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=:$display
-xsetroot -solid '#4a6785' 2>/dev/null || true  # a desktop colour, for the screenshots
-trayer --edge top --align right --widthtype request --height 28 --SetDockType true --tint 0xdddddd \
-  --transparent true --alpha 0 >/dev/null 2>&1 &
-pids+=($!)
-
+# ---- a calendar program of our own -----------------------------------------------------------------
 mkdir -p "$work/bin"
 printf '#!/bin/sh\necho "$@" >>"%s/launched"\n' "$work" >"$work/bin/fakecal"
 chmod +x "$work/bin/fakecal"
@@ -80,12 +52,6 @@ start_app() {  # start_app LOG [ARGS…]: the program in the background; its id 
   "$app" "$@" >"$log" 2>&1 &
   app_pid=$!
   pids+=("$app_pid")
-}
-dialog_window() { xdotool search --onlyvisible --name '^linecal$' 2>/dev/null | head -n 1; }
-wait_dialog() { timeout 5 xdotool search --sync --onlyvisible --name '^linecal$' >/dev/null 2>&1; }
-wait_closed() {
-  for _ in $(seq 50); do [ -z "$(dialog_window)" ] && return 0; sleep 0.1; done
-  return 1
 }
 shown() { if [ -n "$(dialog_window)" ]; then echo open; else echo closed; fi; }
 read_dialog() { "$here/atspi_dialog.py" linecal-app; }

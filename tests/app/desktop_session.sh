@@ -1,0 +1,63 @@
+# A private desktop for checking linecal-app, sourced by the end-to-end check and the desktop
+# benchmark: per-user folders in a temporary folder, an X server (Xvfb), a tray host (trayer)
+# and helpers to find the entry dialog. The caller runs on its own session bus
+# (dbus-run-session) and calls desktop_start once.
+
+desktop_pids=()
+
+alive() {  # alive PID: running, and not merely a zombie that nobody has reaped yet
+  local state
+  state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) || return 1
+  [ -n "$state" ] && [ "$state" != Z ]
+}
+
+stop() {  # stop PID: ends one process this script started, and waits for it
+  kill "$1" 2>/dev/null || true
+  for _ in $(seq 50); do alive "$1" || break; sleep 0.1; done
+  kill -9 "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+
+desktop_stop() {
+  chmod -R u+w "$work" 2>/dev/null || true
+  for ((i = ${#desktop_pids[@]} - 1; i >= 0; i--)); do stop "${desktop_pids[i]}"; done
+  rm -rf "$work"
+}
+
+# Sets $work and the XDG folders, starts Xvfb (sets DISPLAY) and the tray host.
+desktop_start() {
+  work=$(mktemp -d)
+  trap desktop_stop EXIT
+  export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+  export XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/run
+  export TZ=America/Los_Angeles LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+  unset XDG_CURRENT_DESKTOP WAYLAND_DISPLAY DESKTOP_STARTUP_ID XDG_ACTIVATION_TOKEN
+  mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/applications" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
+  mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+
+  mkfifo "$work/display"
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 3>"$work/display" 2>"$work/xvfb.log" &
+  desktop_pids+=($!)
+  # Xvfb picks a free display and writes its number once it listens.
+  local display
+  read -r -t 10 display <"$work/display" || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; return 1; }
+  export DISPLAY=:$display
+  xsetroot -solid '#4a6785' 2>/dev/null || true  # a desktop colour, for the screenshots
+  trayer --edge top --align right --widthtype request --height 28 --SetDockType true --tint 0xdddddd \
+    --transparent true --alpha 0 >/dev/null 2>&1 &
+  desktop_pids+=($!)
+}
+
+dialog_window() { xdotool search --onlyvisible --name '^linecal$' 2>/dev/null | head -n 1; }
+
+wait_dialog() {  # polls often, so that times taken around it mean something
+  for _ in $(seq 500); do [ -n "$(dialog_window)" ] && return 0; sleep 0.01; done
+  return 1
+}
+
+wait_closed() {
+  for _ in $(seq 50); do [ -z "$(dialog_window)" ] && return 0; sleep 0.1; done
+  return 1
+}
+
+now_ms() { date +%s%3N; }
