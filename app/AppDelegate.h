@@ -40,6 +40,10 @@ struct AppServices {
     std::function<Date()> now;
     // The user's own e-mail addresses, in their card's order.
     std::function<QStringList()> addressBookEmails = [] { return QStringList(); };
+    // Makes sure the store has a calendar to save into (a first calendar in an empty store); false
+    // with the reason when it cannot. Asked at start-up and whenever the dialog opens on a store
+    // without calendars, so a folder the user repairs is taken up without a restart.
+    std::function<bool(StoreError*)> prepareStore;
     // Whether a tray can show the status item (tests say no to keep it out of the way).
     bool useTray = true;
 };
@@ -136,6 +140,7 @@ signals:
 
 private:
     ItemSettings itemSettings() const;
+    void prepareStore();
     void rememberLastItem(const CalendarItem& item);
     void showSaveFailure(const StoreError& error, const CalendarItem& item);
     void buildMenu();
@@ -145,6 +150,7 @@ private:
     void addUsageEvent(const QString& event);
 
     AppServices services_;
+    std::optional<StoreError> storeProblem_;  // why the store has no calendar, while it has none
     std::unique_ptr<EntryDialog> dialog_;
     std::unique_ptr<QMenu> menu_;
     QAction* vorlaMenuItem_ = nullptr;

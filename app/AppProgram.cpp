@@ -55,14 +55,6 @@ int parseOptions(int argc, char** argv, ProgramOptions& options) {
 
 void reportSettingsProblem(const QString& message) { qCWarning(lcApp, "%s", qUtf8Printable(message)); }
 
-void prepareStore(VdirStore& store) {
-    StoreError error;
-    if (!store.ensureCalendar(&error)) {
-        qCWarning(lcApp, "%s %s", qUtf8Printable(toQString(error.message)),
-                  qUtf8Printable(toQString(error.recoverySuggestion)));
-    }
-}
-
 }  // namespace
 
 int runAppProgram(int argc, char** argv) {
@@ -100,7 +92,6 @@ int runAppProgram(int argc, char** argv) {
     IniSettings settings(options.config.empty() ? IniSettings::defaultPath() : QString::fromStdString(options.config),
                          reportSettingsProblem);
     VdirStore store(options.store.empty() ? VdirStore::defaultRoot() : std::filesystem::path(options.store));
-    prepareStore(store);
     std::unique_ptr<X11HotKeys> hotKeys = X11HotKeys::create();
     XdgCalendarApps calendarApps;
     LocalUsageStats usage;
@@ -108,6 +99,7 @@ int runAppProgram(int argc, char** argv) {
 
     AppServices services;
     services.store = &store;
+    services.prepareStore = [&store](StoreError* error) { return store.ensureCalendar(error); };
     services.settings = &settings;
     services.hotKeys = hotKeys.get();
     services.calendarApps = &calendarApps;

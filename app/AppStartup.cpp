@@ -94,6 +94,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     SettingsStore& settings = *services_.settings;
     const bool launchedBefore = boolSetting(settings, Setting::AppHasLaunched);
 
+    prepareStore();
     applyStoredHotKey();
 
     const auto lastEvent = settings.readString(settingKey(Setting::LastEventUID));

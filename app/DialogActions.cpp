@@ -20,6 +20,7 @@ void AppDelegate::showDialog(const Activation& activation) {
     updateDefaultCalendar();
     if (isDialogOpen()) return;
     services_.store->reload();
+    if (services_.store->calendars().empty()) prepareStore();
     controlTextDidChange();
     // Focusing selects the whole line, so typing replaces the last entry.
     dialog_->titleField->setFocus(Qt::OtherFocusReason);
@@ -30,6 +31,19 @@ void AppDelegate::showDialog(const Activation& activation) {
 }
 
 void AppDelegate::hideDialog() { dialog_->hide(); }
+
+void AppDelegate::prepareStore() {
+    StoreError error;
+    if (!services_.prepareStore || services_.prepareStore(&error)) {
+        storeProblem_.reset();
+        return;
+    }
+    if (!storeProblem_) {  // said once, not at every opening
+        qCWarning(lcApp, "%s %s", qUtf8Printable(toQString(error.message)),
+                  qUtf8Printable(toQString(error.recoverySuggestion)));
+    }
+    storeProblem_ = error;
+}
 
 void AppDelegate::controlTextDidChange() {
     const QString text = dialog_->text();
@@ -68,7 +82,10 @@ void AppDelegate::rememberLastItem(const CalendarItem& item) {
     writeSetting(*services_.settings, Setting::LastCalendarUID, lastCalendarUid);
 }
 
-void AppDelegate::showSaveFailure(const StoreError& error, const CalendarItem& item) {
+void AppDelegate::showSaveFailure(const StoreError& reported, const CalendarItem& item) {
+    // An item without a calendar in a store without calendars: the store's own trouble is what
+    // the user can act on, not the missing calendar.
+    const StoreError& error = !item.calendar && storeProblem_ ? *storeProblem_ : reported;
     pulseIcon(kPulseRed, 1);
     qCWarning(lcApp, "failed to save new event ('%s'): %s", qUtf8Printable(toQString(error.message)),
               qUtf8Printable(toQString(ZQdescription(item, services_.now()))));

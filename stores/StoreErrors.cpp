@@ -73,4 +73,9 @@ StoreError duplicateUID(const icu::UnicodeString& uid) {
             u"Add the item again; it will get a new identifier."};
 }
 
+StoreError rootNotAFolder(const std::string& root) {
+    return {u"The calendar folder " + u(root) + u" is not a folder.",
+            u"Move what is there out of the way, or choose another folder for the calendars (--store)."};
+}
+
 }  // namespace linecal::errors

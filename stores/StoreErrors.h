@@ -24,6 +24,8 @@ StoreError emailWithoutAddress();
 // False with an error when an alarm lacks what its action needs to be written.
 bool alarmsComplete(const CalendarItem& item, StoreError* error);
 StoreError duplicateUID(const icu::UnicodeString& uid);
+// The folder that should hold the calendars is something else (a file, say).
+StoreError rootNotAFolder(const std::string& root);
 
 }  // namespace errors
 }  // namespace linecal

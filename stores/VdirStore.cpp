@@ -152,6 +152,7 @@ bool VdirStore::ensureCalendar(StoreError* error) {
     if (!calendars().empty()) return true;
     const icu::UnicodeString title = u(kFirstCalendarTitle);
     std::error_code ec;
+    if (fs::exists(root_, ec) && !fs::is_directory(root_, ec)) return fail(error, errors::rootNotAFolder(root_.string()));
     fs::create_directories(root_ / kFirstCalendarFolder, ec);
     if (ec) return fail(error, errors::writeFailed(ec.value(), title, root_.string()));
     const fs::path folder = root_ / kFirstCalendarFolder;

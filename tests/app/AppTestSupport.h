@@ -39,6 +39,7 @@ struct AppFixture {
         services.updater = &updater;
         services.now = [this] { return now; };
         services.useTray = useTray;
+        services.prepareStore = prepare;
         app = std::make_unique<AppDelegate>(std::move(services));
         app->awakeFromNib();
         app->applicationDidFinishLaunching();
@@ -59,6 +60,7 @@ struct AppFixture {
     MemoryUsageStats usage;
     LocalUpdateService updater;
     Date now = local(2010, 3, 10, 15, 0);
+    std::function<bool(StoreError*)> prepare;
     std::unique_ptr<AppDelegate> app;
 };
 

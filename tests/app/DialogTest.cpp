@@ -181,6 +181,24 @@ private slots:
         QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Holidays] Party Friday!")));
     }
 
+    void aStoreWithoutCalendarsSaysWhy() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.store.removeCalendar(u"personal");
+        int asked = 0;
+        f.prepare = [&asked](StoreError* error) {
+            ++asked;
+            *error = {u"The calendar folder /x is not a folder.", u"Move what is there out of the way."};
+            return false;
+        };
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        QCOMPARE(asked, 2);  // at start-up and again at the opening, in case it was mended meanwhile
+        f.type(QStringLiteral("Lunch"));
+        QVERIFY(!app.addEvent(false));
+        QCOMPARE(f.dialog().eventField->line(), QStringLiteral("Move what is there out of the way."));
+    }
+
     void helpTwiceRestoresTheFrame() {
         AppFixture f;
         AppDelegate& app = f.launch();

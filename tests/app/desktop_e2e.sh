@@ -54,7 +54,7 @@ start_app() {  # start_app LOG [ARGS…]: the program in the background; its id 
   pids+=("$app_pid")
 }
 shown() { if [ -n "$(dialog_window)" ]; then echo open; else echo closed; fi; }
-read_dialog() { "$here/atspi_dialog.py" linecal-app; }
+read_dialog() { "$here/atspi_dialog.py" linecal-app ${reading:-}; }  # $reading: a process id
 field() { /usr/bin/python3 -c 'import json,sys; print(json.load(sys.stdin).get(sys.argv[1], ""))' "$1"; }
 wait_field() {  # wait_field KEY EXPECTED: the dialog's KEY as soon as it reads EXPECTED, else its last value
   local value=""
@@ -207,6 +207,35 @@ check "the first one says the hot key is taken by the other program" 1 \
 stop "$nobus_pid"
 check "SIGTERM ends it cleanly and releases its lock" "gone no" \
   "$(alive "$nobus_pid" && echo running || echo gone) $([ -e "$nobus/run/linecal-app.lock" ] && echo yes || echo no)"
+
+# ---- a store that is a file, a settings file that is not text --------------------------------------
+bad=$work/bad
+mkdir -m 700 -p "$bad/run"
+printf 'not a folder\n' >"$bad/store"
+head -c 256 /dev/urandom >"$bad/linecal.conf"
+cp "$bad/linecal.conf" "$bad/linecal.conf.before"
+( unset DBUS_SESSION_BUS_ADDRESS
+  export XDG_RUNTIME_DIR=$bad/run
+  exec "$app" --store "$bad/store" --config "$bad/linecal.conf" >"$bad/log" 2>&1 ) &
+bad_pid=$!
+pids+=("$bad_pid")
+reading=$bad_pid
+wait_dialog || true
+check "damaged settings read as a first launch: the dialog opens" open "$(shown)"
+xdotool type --delay 5 "Keep me tomorrow"
+wait_field entry "Keep me tomorrow" >/dev/null
+xdotool key Return
+sleep 0.3
+check "a store that is a file: the dialog stays open with the text" "open Keep me tomorrow" \
+  "$(shown) $(read_dialog | field entry)"
+check "and says what to do about the folder" \
+  "Move what is there out of the way, or choose another folder for the calendars (--store)." \
+  "$(wait_field preview "Move what is there out of the way, or choose another folder for the calendars (--store).")"
+check "the settings file is left as it was" same "$(cmp -s "$bad/linecal.conf" "$bad/linecal.conf.before" && echo same || echo changed)"
+check "the store file is left as it was" "not a folder" "$(cat "$bad/store")"
+check "the log says the settings file is not text" 1 "$(grep -c 'is not text; using default settings' "$bad/log" || true)"
+stop "$bad_pid"
+reading=""
 
 # ---- Quit --------------------------------------------------------------------------------------------
 stop "$first"

@@ -180,6 +180,10 @@ TEST_F(Vdir, CalendarsAreTheFoldersWithTheirMetadata) {
     EXPECT_FALSE(VdirStore(temp.path / "file" / "calendars").ensureCalendar(&error));
     EXPECT_FALSE(error.recoverySuggestion.isEmpty());
     EXPECT_EQ(readFile(temp.path / "file"), "x");
+    // A root that is itself a file is named as such, so the user knows what to move.
+    EXPECT_FALSE(VdirStore(temp.path / "file").ensureCalendar(&error));
+    EXPECT_EQ(utf8(error.message), "The calendar folder " + (temp.path / "file").string() + " is not a folder.");
+    EXPECT_EQ(readFile(temp.path / "file"), "x");
 }
 
 // Refused saves, and saves failing at any step up to the rename, leave every folder as it was and
