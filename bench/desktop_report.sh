@@ -8,11 +8,9 @@ app=$(realpath "${1:?usage: desktop_report.sh PATH/TO/linecal-app PATH/TO/lineca
 cli=$(realpath "${2:?usage: desktop_report.sh PATH/TO/linecal-app PATH/TO/linecal [RUNS] [IDLE]}")
 runs=${3:-10}
 idle=${4:-30}
-if [ -z "${LINECAL_BENCH_SESSION:-}" ]; then
-  exec env LINECAL_BENCH_SESSION=1 dbus-run-session -- "$0" "$@"
-fi
 # shellcheck source=../tests/app/desktop_session.sh
 . "$(dirname "$0")/../tests/app/desktop_session.sh"
+desktop_enter "$0" "$@"
 desktop_start
 
 median() { sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }

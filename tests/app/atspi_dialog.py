@@ -20,7 +20,7 @@ def walk(node, depth=0):
             continue
 
 
-def find_app(name, pid=None, seconds=5.0):
+def find_app(name, pid=None, seconds=2.0):
     """The application's accessible root (of process `pid` when given); it registers a moment
     after its first window shows."""
     deadline = time.monotonic() + seconds

@@ -1,7 +1,8 @@
 # A private desktop for checking linecal-app, sourced by the end-to-end check and the desktop
-# benchmark: per-user folders in a temporary folder, an X server (Xvfb), a tray host (trayer)
-# and helpers to find the entry dialog. The caller runs on its own session bus
-# (dbus-run-session) and calls desktop_start once.
+# benchmark: per-user folders in a temporary folder, a session bus of its own, an X server
+# (Xvfb), a tray host (trayer) and helpers to find the entry dialog. The caller runs
+#   desktop_enter "$0" "$@"   (re-runs the script inside the private session)
+#   desktop_start             (then, inside it: X server and tray host)
 
 desktop_pids=()
 
@@ -13,7 +14,8 @@ alive() {  # alive PID: running, and not merely a zombie that nobody has reaped 
 
 stop() {  # stop PID: ends one process this script started, and waits for it
   kill "$1" 2>/dev/null || true
-  for _ in $(seq 50); do alive "$1" || break; sleep 0.1; done
+  # A sanitizer build checks the whole heap for leaks on the way out, which takes a while.
+  for _ in $(seq 200); do alive "$1" || break; sleep 0.1; done
   kill -9 "$1" 2>/dev/null || true
   wait "$1" 2>/dev/null || true
 }
@@ -21,19 +23,32 @@ stop() {  # stop PID: ends one process this script started, and waits for it
 desktop_stop() {
   chmod -R u+w "$work" 2>/dev/null || true
   for ((i = ${#desktop_pids[@]} - 1; i >= 0; i--)); do stop "${desktop_pids[i]}"; done
-  rm -rf "$work"
 }
 
-# Sets $work and the XDG folders, starts Xvfb (sets DISPLAY) and the tray host.
-desktop_start() {
+# Outside the session: makes the per-user folders and re-runs SCRIPT ARGS on a bus of its own.
+# The folders are set first so that the services the bus starts (the accessibility bus among
+# them) keep their sockets there too: a shared ~/.cache would let one run's services remove
+# another's.
+desktop_enter() {
+  [ -n "${LINECAL_DESKTOP_WORK:-}" ] && return 0
   work=$(mktemp -d)
-  trap desktop_stop EXIT
+  export LINECAL_DESKTOP_WORK=$work
   export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
   export XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/run
   export TZ=America/Los_Angeles LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-  unset XDG_CURRENT_DESKTOP WAYLAND_DISPLAY DESKTOP_STARTUP_ID XDG_ACTIVATION_TOKEN
+  unset XDG_CURRENT_DESKTOP WAYLAND_DISPLAY DESKTOP_STARTUP_ID XDG_ACTIVATION_TOKEN DBUS_SESSION_BUS_ADDRESS
   mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/applications" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
   mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+  local status=0
+  dbus-run-session -- "$@" || status=$?
+  rm -rf "$work"
+  exit "$status"
+}
+
+# Inside the session: starts Xvfb (sets DISPLAY) and the tray host; stops them on exit.
+desktop_start() {
+  work=$LINECAL_DESKTOP_WORK
+  trap desktop_stop EXIT
 
   mkfifo "$work/display"
   Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 3>"$work/display" 2>"$work/xvfb.log" &
