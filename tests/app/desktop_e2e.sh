@@ -216,6 +216,7 @@ check "SIGTERM ends it cleanly and releases its lock" "gone no" \
 
 # ---- a store that is a file, a settings file that is not text --------------------------------------
 bad=$work/bad
+mkdir -p "$bad"
 printf 'not a folder\n' >"$bad/store"
 head -c 256 /dev/urandom >"$bad/linecal.conf"
 cp "$bad/linecal.conf" "$bad/linecal.conf.before"
