@@ -4,11 +4,13 @@
 #include "parse/NaturalDate.h"
 #include "parse/ParseState.h"
 #include "parse/Patterns.h"
+#include "parse/PhaseViews.h"
 #include "parse/TextHelpers.h"
 
 #include <unicode/locid.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace linecal {
@@ -18,11 +20,13 @@ void ParseState::wrap() {
     workingText.append(u' ');
 }
 
-std::optional<rx::Strings> ParseState::firstMatch(const icu::UnicodeString& pattern, bool mayMatch) const {
-    if (!mayMatch) return std::nullopt;
+namespace {
+
+std::optional<rx::Strings> firstGroups(const icu::UnicodeString& text, const icu::UnicodeString& pattern,
+                                       rx::Range range) {
     rx::OptStrings groups;
     try {
-        groups = rx::captureComponentsMatchedByRegex(workingText, pattern);
+        groups = rx::captureComponentsMatchedByRegex(rx::UnicodeText(text), pattern, range);
     } catch (const rx::RegexException&) {
         // ICU gives up on pathological text (its match stack is bounded); the
         // parser never fails, so the phase simply finds nothing.
@@ -30,6 +34,19 @@ std::optional<rx::Strings> ParseState::firstMatch(const icu::UnicodeString& patt
     }
     if (!groups || groups->empty()) return std::nullopt;
     return std::move(*groups);
+}
+
+}  // namespace
+
+std::optional<rx::Strings> ParseState::firstMatch(const icu::UnicodeString& pattern, bool mayMatch) const {
+    if (!mayMatch) return std::nullopt;
+    return firstGroups(workingText, pattern, rx::kWholeRange);
+}
+
+std::optional<rx::Strings> ParseState::firstMatchIn(const icu::UnicodeString& pattern, int32_t start,
+                                                    int32_t length) const {
+    return firstGroups(workingText, pattern,
+                       rx::Range{static_cast<std::size_t>(start), static_cast<std::size_t>(length)});
 }
 
 void ParseState::cut(const icu::UnicodeString& recognised) {
@@ -51,12 +68,21 @@ std::optional<Date> readDate(const ParseState& st, const icu::UnicodeString& tex
     return dateWithNaturalLanguageString(text, st.now, st.dateOrder);
 }
 
+// A decimal amount of a unit, as the user typed it ("1.5 hours" is 5400
+// seconds), in whole seconds held within the 32-bit range like the other amounts.
+double amountSeconds(const icu::UnicodeString& number, std::int32_t unit) {
+    if (unit == 0) return 0;  // a unit the table does not hold, even for a huge number
+    const double seconds = std::trunc(decimalValue(number) * unit);
+    return std::clamp(seconds, static_cast<double>(std::numeric_limits<std::int32_t>::min()),
+                      static_cast<double>(std::numeric_limits<std::int32_t>::max()));
+}
+
 // Fills `into` from one amount phrase ("for 2 hours", "in 3 days"); false when absent.
 bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_t* word, double& into) {
     st.wrap();
     auto g = st.firstMatch(pattern, hints::containsAny(st.workingText, {word}));
     if (!g || g->size() < 4) return false;
-    into = product32(leadingInt((*g)[1]), unitSeconds((*g)[3]));
+    into = amountSeconds((*g)[1], unitSeconds((*g)[3]));
     st.cut((*g)[0]);
     return true;
 }
@@ -85,7 +111,9 @@ void readAlarmMarkers(ParseState& st) {
 
 void readCalendarTag(ParseState& st) {
     st.wrap();
-    auto g = st.firstMatch(patterns::calendarTag(), hints::containsAny(st.workingText, {u"["}));
+    auto bounds = hints::calendarTagBounds(st.workingText);
+    if (!bounds) return;
+    auto g = st.firstMatchIn(patterns::calendarTag(), bounds->first, bounds->second);
     if (!g || g->size() < 2) return;
     st.cut((*g)[0]);
     icu::UnicodeString name((*g)[2]);
@@ -94,24 +122,37 @@ void readCalendarTag(ParseState& st) {
 
 namespace {
 
-// One explicit date: the day-first match wins when both patterns match.
+rx::Range firstRange(const icu::UnicodeString& text, const icu::UnicodeString& pattern) {
+    try {
+        return rx::rangeOfRegex(text, pattern);
+    } catch (const rx::RegexException&) {
+        return rx::kNotFoundRange;  // ICU gave up: no date
+    }
+}
+
+// One explicit date: the day-first match wins when both patterns match. A year
+// that directly follows a month-name date belongs to it.
 std::optional<icu::UnicodeString> nextDateText(const ParseState& st) {
     if (!hints::mayHoldDate(st.workingText)) return std::nullopt;
-    auto dayFirst = st.firstMatch(patterns::dayFirstDate());
-    if (dayFirst) return (*dayFirst)[0];
-    auto monthFirst = st.firstMatch(patterns::monthFirstDate());
-    if (monthFirst) return (*monthFirst)[0];
-    return std::nullopt;
+    icu::UnicodeString scratch;
+    const icu::UnicodeString& view = phaseView(st.workingText, ViewFor::Dates, scratch);
+    rx::Range r = firstRange(view, patterns::dayFirstDate());
+    if (!r.found()) r = firstRange(view, patterns::monthFirstDate());
+    if (!r.found()) return std::nullopt;
+    const auto start = static_cast<int32_t>(r.location), end = static_cast<int32_t>(r.end());
+    return icu::UnicodeString(st.workingText, start, end - start + yearAfterMonthNameDate(st.workingText, start, end));
 }
 
 }  // namespace
 
 void readExplicitDates(ParseState& st) {
     st.wrap();
-    for (std::optional<Date>* target : {&st.startDate, &st.endDate}) {
+    const std::pair<std::optional<Date>*, bool*> targets[] = {{&st.startDate, &st.startYearGiven},
+                                                              {&st.endDate, &st.endYearGiven}};
+    for (auto [date, yearGiven] : targets) {
         auto text = nextDateText(st);
         if (!text) return;
-        *target = readDate(st, *text);
+        *date = dateWithNaturalLanguageString(*text, st.now, st.dateOrder, yearGiven);
         st.cut(*text);
     }
 }
@@ -120,7 +161,9 @@ void readTimes(ParseState& st) {
     st.wrap();
     Date todayNoon = noon(st.now);
     for (double* target : {&st.startTime, &st.endTime}) {
-        auto g = st.firstMatch(patterns::timeOfDay(), hints::mayHoldTime(st.workingText));
+        if (!hints::mayHoldTime(st.workingText)) return;
+        icu::UnicodeString scratch;
+        auto g = firstGroups(phaseView(st.workingText, ViewFor::Times, scratch), patterns::timeOfDay(), rx::kWholeRange);
         if (!g) return;
         icu::UnicodeString normalised = naturalTimeString((*g)[0]);
         std::optional<Date> at = readDate(st, normalised.toUpper(icu::Locale::getRoot()));

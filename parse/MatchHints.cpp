@@ -64,4 +64,30 @@ bool mayHoldWeekday(const icu::UnicodeString& text) {
                                u"thurs", u"thursday", u"fri", u"friday", u"sat", u"saturday", u"sun", u"sunday"});
 }
 
+namespace {
+
+// The characters ICU's "." does not cross without the dot-all flag.
+bool isLineTerminator(char16_t c) {
+    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+}  // namespace
+
+std::optional<std::pair<int32_t, int32_t>> calendarTagBounds(const icu::UnicodeString& text) {
+    const char16_t* p = text.getBuffer();
+    const int32_t n = text.length();
+    for (int32_t lineStart = 0; lineStart < n;) {
+        int32_t lineEnd = lineStart;
+        while (lineEnd < n && !isLineTerminator(p[lineEnd])) ++lineEnd;
+        int32_t open = -1;
+        for (int32_t i = lineStart; i + 1 < lineEnd && open < 0; ++i)
+            if (p[i] == u' ' && p[i + 1] == u'[') open = i;
+        // The closing "] " ends before the line does: a terminator is no space.
+        for (int32_t close = lineEnd - 2; open >= 0 && close >= open + 3; --close)
+            if (p[close] == u']' && p[close + 1] == u' ') return std::make_pair(open, close + 2 - open);
+        lineStart = lineEnd + 1;
+    }
+    return std::nullopt;
+}
+
 }  // namespace linecal::hints

@@ -6,7 +6,10 @@
 
 #include <unicode/unistr.h>
 
+#include <cstdint>
 #include <initializer_list>
+#include <optional>
+#include <utility>
 
 namespace linecal::hints {
 
@@ -18,5 +21,12 @@ bool mayHoldDate(const icu::UnicodeString& text);
 bool mayHoldTime(const icu::UnicodeString& text);
 // A weekday name as a word.
 bool mayHoldWeekday(const icu::UnicodeString& text);
+
+// Where the calendar tag's first match lies, as (start, length), found in one
+// pass: the first " [" with a later "] " on the same line (what "." spans), up
+// to the last such "] " with at least one character between the brackets.
+// Run over this window alone, the pattern finds the same match without trying
+// every " [" of the line again, which is what made a line of open tags quadratic.
+std::optional<std::pair<int32_t, int32_t>> calendarTagBounds(const icu::UnicodeString& text);
 
 }  // namespace linecal::hints

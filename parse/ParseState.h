@@ -18,6 +18,7 @@ struct ParseState {
     ParsedEntry record;
     icu::UnicodeString workingText;
     std::optional<Date> startDate, endDate;
+    bool startYearGiven = false, endYearGiven = false;  // the explicit date's text named its year
     double startTime = NoTime, endTime = NoTime;
     std::optional<Date> firstWeekday, secondWeekday, todayDate, tomorrowDate;
     double duration = 0, offset = 0;
@@ -28,6 +29,8 @@ struct ParseState {
     // The groups of the first match (group 0 first), or nothing without a match.
     // `mayMatch` false (a hint proved no match possible) skips the engine.
     std::optional<rx::Strings> firstMatch(const icu::UnicodeString& pattern, bool mayMatch = true) const;
+    // The same, with the engine shown only the window [start, start + length).
+    std::optional<rx::Strings> firstMatchIn(const icu::UnicodeString& pattern, int32_t start, int32_t length) const;
     // Replaces every occurrence of the recognised text with one space.
     void cut(const icu::UnicodeString& recognised);
 };
@@ -48,6 +51,9 @@ void resolveDates(ParseState& st);
 
 // Leading decimal digits as a signed 32-bit value, saturating at the largest.
 std::int32_t leadingInt(const icu::UnicodeString& digits);
+// Decimal digits with an optional fraction after a ".", as the amount patterns
+// capture them ("1.5", "90"); digits of any script count.
+double decimalValue(const icu::UnicodeString& number);
 // Seconds of a unit text, 0 for a text the unit table does not hold.
 std::int32_t unitSeconds(const icu::UnicodeString& unit);
 

@@ -32,4 +32,23 @@ std::int32_t leadingInt(const icu::UnicodeString& digits) {
     return static_cast<std::int32_t>(value);
 }
 
+double decimalValue(const icu::UnicodeString& number) {
+    double value = 0, scale = 0;
+    for (int32_t i = 0; i < number.length(); i = number.moveIndex32(i, 1)) {
+        const UChar32 c = number.char32At(i);
+        if (c == u'.' && scale == 0) {
+            scale = 1;
+            continue;
+        }
+        if (!u_isdigit(c)) break;
+        if (scale == 0) {
+            value = value * 10 + u_charDigitValue(c);
+        } else {
+            scale /= 10;
+            value += scale * u_charDigitValue(c);
+        }
+    }
+    return value;
+}
+
 }  // namespace linecal
