@@ -1,5 +1,5 @@
 // The operation family: thin wrappers that name the operation, pick its code and
-// shape the result. The work happens in performRegexOp (RegexCache.cpp).
+// shape the result. The work happens in performRegexOp (RegexOperation.cpp).
 
 #include "regex/RegexInternal.h"
 
