@@ -30,7 +30,15 @@ std::string computeDateOrder(const icu::Locale& locale) {
 
 }  // namespace
 
+namespace {
+thread_local DateContext* tPinned = nullptr;
+}  // namespace
+
+DateContext::Pin::Pin() : previous_(tPinned) { tPinned = &current(); }
+DateContext::Pin::~Pin() { tPinned = previous_; }
+
 DateContext& DateContext::current() {
+    if (tPinned) return *tPinned;
     thread_local DateContext context;
     std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
     icu::UnicodeString id;
@@ -44,7 +52,7 @@ DateContext& DateContext::current() {
 void DateContext::rebuild(icu::TimeZone* zone, const char* localeName) {
     zone->getID(zoneId_);
     localeName_ = localeName;
-    memoValid_ = false;
+    memoValid_ = builtValid_ = false;
     UErrorCode status = U_ZERO_ERROR;
     // Gregorian throughout, as the field arithmetic and the date reader assume.
     calendar_ = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
@@ -80,6 +88,8 @@ DateFields DateContext::fields(double seconds) {
 }
 
 double DateContext::fromFields(int year, int month, int day, int hour, int minute) {
+    const DateFields asked{year, month, day, hour, minute};
+    if (builtValid_ && std::memcmp(&asked, &builtFields_, sizeof asked) == 0) return builtSeconds_;
     UErrorCode status = U_ZERO_ERROR;
     calendar_->clear();
     calendar_->set(UCAL_EXTENDED_YEAR, year);
@@ -88,7 +98,10 @@ double DateContext::fromFields(int year, int month, int day, int hour, int minut
     calendar_->set(UCAL_HOUR_OF_DAY, hour);
     calendar_->set(UCAL_MINUTE, minute);
     double ms = calendar_->getTime(status);
-    return U_SUCCESS(status) ? ms / 1000.0 : 0.0;
+    builtFields_ = asked;
+    builtSeconds_ = U_SUCCESS(status) ? ms / 1000.0 : 0.0;
+    builtValid_ = true;
+    return builtSeconds_;
 }
 
 int DateContext::weekday(double seconds) {

@@ -21,6 +21,20 @@ public:
     // The context for the calling thread, refreshed if zone or locale changed.
     static DateContext& current();
 
+    // While one lives on a thread, current() skips the check for a changed zone
+    // or locale (cloning the default zone costs more than the field work that
+    // asks): one parse reads them once, as it reads the clock once.
+    class Pin {
+    public:
+        Pin();
+        ~Pin();
+        Pin(const Pin&) = delete;
+        Pin& operator=(const Pin&) = delete;
+
+    private:
+        DateContext* previous_;
+    };
+
     DateFields fields(double seconds);
     // Builds a date from fields, carrying out-of-range values; second 0.
     double fromFields(int year, int month, int day, int hour, int minute);
@@ -43,6 +57,10 @@ private:
     double memoSeconds_ = 0;
     DateFields memoFields_{};
     bool memoValid_ = false;
+    // And of the last date built from fields (noon of now, asked for again and again).
+    DateFields builtFields_{};
+    double builtSeconds_ = 0;
+    bool builtValid_ = false;
 };
 
 }  // namespace linecal

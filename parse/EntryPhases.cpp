@@ -159,7 +159,6 @@ void readExplicitDates(ParseState& st) {
 
 void readTimes(ParseState& st) {
     st.wrap();
-    Date todayNoon = noon(st.now);
     for (double* target : {&st.startTime, &st.endTime}) {
         if (!hints::mayHoldTime(st.workingText)) return;
         icu::UnicodeString scratch;
@@ -167,7 +166,7 @@ void readTimes(ParseState& st) {
         if (!g) return;
         icu::UnicodeString normalised = naturalTimeString((*g)[0]);
         std::optional<Date> at = readDate(st, normalised.toUpper(icu::Locale::getRoot()));
-        *target = at ? *at - todayNoon : 0.0;
+        *target = at ? *at - noon(st.now) : 0.0;
         st.cut((*g)[0]);
     }
 }

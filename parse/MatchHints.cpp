@@ -1,5 +1,6 @@
 #include "parse/MatchHints.h"
 
+#include <cstdint>
 #include <string_view>
 
 namespace linecal::hints {
@@ -12,14 +13,17 @@ bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 // space (or right after "next", as the weekday pattern allows). Scans the buffer
 // without allocating.
 bool containsWord(const icu::UnicodeString& text, std::initializer_list<std::u16string_view> words) {
+    std::uint32_t firstLetters = 0;  // a bit per letter a word may begin with
+    for (std::u16string_view word : words) firstLetters |= 1u << (word[0] - u'a');
     std::u16string_view s(text.getBuffer(), static_cast<std::size_t>(text.length()));
     for (std::size_t i = 1; i + 1 < s.size(); ++i) {
+        const char16_t c = s[i] | 0x20;  // folds A-Z; other characters fail the range test
+        if (c < u'a' || c > u'z' || !(firstLetters >> (c - u'a') & 1)) continue;
         bool afterBreak = s[i - 1] == u' ' || (i >= 4 && s.substr(i - 4, 4) == u"next");
         if (!afterBreak) continue;
-        char16_t first = s[i] >= u'A' && s[i] <= u'Z' ? static_cast<char16_t>(s[i] + 32) : s[i];
         for (std::u16string_view word : words) {
             std::size_t end = i + word.size();
-            if (first == word[0] && end < s.size() && s[end] == u' ' && s.substr(i + 1, word.size() - 1) == word.substr(1))
+            if (c == word[0] && end < s.size() && s[end] == u' ' && s.substr(i + 1, word.size() - 1) == word.substr(1))
                 return true;
         }
     }
@@ -29,8 +33,9 @@ bool containsWord(const icu::UnicodeString& text, std::initializer_list<std::u16
 }  // namespace
 
 bool containsAny(const icu::UnicodeString& text, std::initializer_list<const char16_t*> literals) {
+    std::u16string_view s(text.getBuffer(), static_cast<std::size_t>(text.length()));
     for (const char16_t* literal : literals)
-        if (text.indexOf(icu::UnicodeString(literal)) >= 0) return true;
+        if (s.find(literal) != std::u16string_view::npos) return true;
     return false;
 }
 
@@ -52,10 +57,21 @@ bool mayHoldDate(const icu::UnicodeString& text) {
                                u"oct", u"october", u"nov", u"november", u"dec", u"december"});
 }
 
+// A time is a run of digits, ":" and "." after a space that is either followed
+// (after at most one space) by a, p, A or P, or holds four digits (16:30);
+// only "noon" needs no digit.
 bool mayHoldTime(const icu::UnicodeString& text) {
     const char16_t* p = text.getBuffer();
-    for (int32_t i = 0, n = text.length(); i + 1 < n; ++i)
-        if (p[i] == u' ' && isDigit(p[i + 1])) return true;
+    const int32_t n = text.length();
+    for (int32_t i = 0; i + 1 < n; ++i) {
+        if (p[i] != u' ' || !isDigit(p[i + 1])) continue;
+        int32_t end = i + 1, digits = 0;
+        for (; end < n && (isDigit(p[end]) || p[end] == u':' || p[end] == u'.'); ++end) digits += isDigit(p[end]);
+        const int32_t after = end < n && p[end] == u' ' ? end + 1 : end;
+        const char16_t next = after < n ? (p[after] | 0x20) : 0;
+        if (digits >= 4 || next == u'a' || next == u'p') return true;
+        i = end - 1;
+    }
     return containsAny(text, {u"oon"});
 }
 

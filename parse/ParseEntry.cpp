@@ -1,5 +1,6 @@
 #include "parse/ParseEntry.h"
 
+#include "parse/DateContext.h"
 #include "parse/DateHelpers.h"
 #include "parse/MatchHints.h"
 #include "parse/ParseState.h"
@@ -55,6 +56,7 @@ Date currentDate() {
 }
 
 ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
+    DateContext::Pin pinned;
     ParseState st;
     st.now = now;
     st.dateOrder = dateOrderFormat();

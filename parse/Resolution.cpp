@@ -70,12 +70,15 @@ void applyOffset(ParseState& st) {
 // Times of today that have passed mean tomorrow; days that have passed mean
 // next year, unless the user typed the year. Today here runs from its own
 // midnight: "12am" typed after midnight is a passed time of today and moves a
-// day, where the open interval of isThisDay would have moved it a year.
+// day, where the open interval of isThisDay leaves midnight out and so moved it
+// a year.
 void movePassed(ParseState& st, bool allDay) {
+    // The same day as isThisDay's, with its first instant, found once.
     DateContext& ctx = DateContext::current();
     const DateFields f = ctx.fields(st.now.seconds);
-    const Date midnight{ctx.fromFields(f.year, f.month, f.day, 0, 0)};
-    auto today = [&](Date d) { return d == midnight || isThisDay(d, st.now); };
+    const double midnight = ctx.fromFields(f.year, f.month, f.day, 0, 0);
+    const double nextMidnight = ctx.fromFields(f.year, f.month, f.day + 1, 0, 0);
+    auto today = [&](Date d) { return d.seconds >= midnight && d.seconds < nextMidnight; };
     auto passedToday = [&](const std::optional<Date>& d) { return d && today(*d) && isBefore(*d, st.now); };
     auto passedDay = [&](const std::optional<Date>& d) { return d && !today(*d) && isBefore(*d, st.now); };
     if (passedToday(st.startDate) && !allDay) st.startDate = addOneDay(*st.startDate);

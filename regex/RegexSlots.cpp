@@ -67,6 +67,14 @@ Slot* getCachedRegex(CacheState& cache, const OpRequest& q, Failures& failures) 
         return last;
     }
     cache.lastCacheSlot = nullptr;
+    // The slot that last saw this very pattern object: a few pointer compares
+    // spare hashing a pattern of hundreds of units. Content decides, as below.
+    for (Slot& seen : cache.slots) {
+        if (seen.regexIdentity == &regex && seen.options == q.options && seen.icuRegex && seen.regexString == regex) {
+            cache.lastCacheSlot = &seen;
+            return &seen;
+        }
+    }
     Slot& slot = cache.slots[slotIndex(regex)];
     if (slot.options == q.options && slot.icuRegex && slot.regexString == regex) {
         slot.regexIdentity = &regex;
