@@ -1,4 +1,5 @@
 // `linecal preview`, `linecal add` and `linecal calendars`, with the global --store and --config.
+// Their options live here; their work runs in the items module (cli/items/), loaded on use.
 #pragma once
 
 #include <CLI/CLI.hpp>

@@ -57,9 +57,14 @@ void DateContext::rebuild(icu::TimeZone* zone, const char* localeName) {
     // Gregorian throughout, as the field arithmetic and the date reader assume.
     calendar_ = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
     calendar_->setLenient(true);
-    dateOrder_ = computeDateOrder(icu::Locale::getDefault());
+    dateOrder_.clear();
     dateOnly_.reset();
     dateTime_.reset();
+}
+
+const std::string& DateContext::dateOrder() {
+    if (dateOrder_.empty()) dateOrder_ = computeDateOrder(icu::Locale::getDefault());
+    return dateOrder_;
 }
 
 icu::UnicodeString DateContext::formatShort(double seconds, bool withTime) {
@@ -102,6 +107,13 @@ double DateContext::fromFields(int year, int month, int day, int hour, int minut
     builtSeconds_ = U_SUCCESS(status) ? ms / 1000.0 : 0.0;
     builtValid_ = true;
     return builtSeconds_;
+}
+
+int DateContext::utcOffset(double seconds) const {
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t raw = 0, dst = 0;
+    zone().getOffset(seconds * 1000.0, false, raw, dst, status);
+    return U_SUCCESS(status) ? (raw + dst) / 1000 : 0;
 }
 
 int DateContext::weekday(double seconds) {

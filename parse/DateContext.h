@@ -38,8 +38,12 @@ public:
     DateFields fields(double seconds);
     // Builds a date from fields, carrying out-of-range values; second 0.
     double fromFields(int year, int month, int day, int hour, int minute);
-    const std::string& dateOrder() const { return dateOrder_; }
+    // Made on first use: the locale's date formats are costly to load, and most
+    // entries hold no numeric date.
+    const std::string& dateOrder();
     int weekday(double seconds);  // 1 = Sunday .. 7 = Saturday
+    // The zone's offset from UTC at that instant, daylight saving included, in seconds.
+    int utcOffset(double seconds) const;
     const icu::TimeZone& zone() const { return calendar_->getTimeZone(); }
     // The locale's short date style, with or without the short time style; empty
     // text if ICU has no formatter for the locale.

@@ -1,4 +1,5 @@
 // The reading phases: each finds its first match, records it and cuts it out.
+#include "parse/DateContext.h"
 #include "parse/DateHelpers.h"
 #include "parse/MatchHints.h"
 #include "parse/NaturalDate.h"
@@ -65,7 +66,7 @@ std::int32_t product32(std::int64_t a, std::int64_t b) {
 }
 
 std::optional<Date> readDate(const ParseState& st, const icu::UnicodeString& text) {
-    return dateWithNaturalLanguageString(text, st.now, st.dateOrder);
+    return dateWithNaturalLanguageString(text, st.now);  // times and day words: no numeric date
 }
 
 // A decimal amount of a unit, as the user typed it ("1.5 hours" is 5400
@@ -152,7 +153,7 @@ void readExplicitDates(ParseState& st) {
     for (auto [date, yearGiven] : targets) {
         auto text = nextDateText(st);
         if (!text) return;
-        *date = dateWithNaturalLanguageString(*text, st.now, st.dateOrder, yearGiven);
+        *date = dateWithNaturalLanguageString(*text, st.now, DateContext::current().dateOrder(), yearGiven);
         st.cut(*text);
     }
 }

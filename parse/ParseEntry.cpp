@@ -59,7 +59,6 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     DateContext::Pin pinned;
     ParseState st;
     st.now = now;
-    st.dateOrder = dateOrderFormat();
     st.workingText = icu::UnicodeString(u' ') + text + icu::UnicodeString(u' ');
     readTaskWord(st);
     readAlarmMarkers(st);

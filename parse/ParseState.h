@@ -14,7 +14,6 @@ inline constexpr double NoTime = 2147483647.0;
 
 struct ParseState {
     Date now;
-    std::string dateOrder;  // the locale's numeric date order, read once per parse
     ParsedEntry record;
     icu::UnicodeString workingText;
     std::optional<Date> startDate, endDate;

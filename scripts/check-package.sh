@@ -14,6 +14,10 @@ echo "built $deb"
 dpkg-deb --info "$deb" | grep -E '^ (Depends|Package|Version):'
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$(realpath "$deb")" >/dev/null
 /usr/bin/linecal --help >/dev/null
+# The item commands run in a module the package installs beside the program's libraries.
+tmp=$(mktemp -d)
+/usr/bin/linecal --store "$tmp/calendars" --config "$tmp/linecal.conf" preview "Lunch 1pm" >/dev/null
+rm -rf "$tmp"
 /usr/bin/linecal-app --version
 test -f /usr/share/applications/linecal.desktop
 test -f /usr/share/icons/hicolor/scalable/apps/linecal.svg

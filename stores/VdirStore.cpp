@@ -195,6 +195,7 @@ bool VdirStore::save(CalendarItem& item, StoreError* error) {
     if (err == EEXIST) return fail(error, errors::duplicateUID(uid));
     if (err != 0) return fail(error, errors::writeFailed(err, item.calendar->title, folder.string()));
     restore.keep = true;
+    lastSavedFile_ = folder / (fileName + ".ics");
     return true;
 }
 

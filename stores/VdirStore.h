@@ -32,6 +32,9 @@ public:
     bool saveEvent(Event& event, int span, StoreError* error) override;
     bool saveTask(Task& task, StoreError* error) override;
 
+    // The file the last successful save wrote.
+    const std::filesystem::path& lastSavedFile() const { return lastSavedFile_; }
+
     // Called before each step of a save; a non-zero result is taken as that step failing with
     // this errno. Lets tests interrupt a save anywhere.
     std::function<int(SaveStep)> faultHook;
@@ -46,6 +49,7 @@ private:
     bool save(CalendarItem& item, StoreError* error);
 
     std::filesystem::path root_;
+    std::filesystem::path lastSavedFile_;
     mutable std::optional<std::vector<CalendarRef>> calendars_;
 };
 
