@@ -16,45 +16,6 @@
 
 namespace linecal {
 
-void ParseState::wrap() {
-    workingText.insert(0, u' ');
-    workingText.append(u' ');
-}
-
-namespace {
-
-std::optional<rx::Strings> firstGroups(const icu::UnicodeString& text, const icu::UnicodeString& pattern,
-                                       rx::Range range) {
-    rx::OptStrings groups;
-    try {
-        groups = rx::captureComponentsMatchedByRegex(rx::UnicodeText(text), pattern, range);
-    } catch (const rx::RegexException&) {
-        // ICU gives up on pathological text (its match stack is bounded); the
-        // parser never fails, so the phase simply finds nothing.
-        return std::nullopt;
-    }
-    if (!groups || groups->empty()) return std::nullopt;
-    return std::move(*groups);
-}
-
-}  // namespace
-
-std::optional<rx::Strings> ParseState::firstMatch(const icu::UnicodeString& pattern, bool mayMatch) const {
-    if (!mayMatch) return std::nullopt;
-    return firstGroups(workingText, pattern, rx::kWholeRange);
-}
-
-std::optional<rx::Strings> ParseState::firstMatchIn(const icu::UnicodeString& pattern, int32_t start,
-                                                    int32_t length) const {
-    return firstGroups(workingText, pattern,
-                       rx::Range{static_cast<std::size_t>(start), static_cast<std::size_t>(length)});
-}
-
-void ParseState::cut(const icu::UnicodeString& recognised) {
-    static const icu::UnicodeString space(u" ");
-    replaceOccurrences(workingText, recognised, space);
-}
-
 namespace {
 
 // Products of amounts and units are 32-bit values; ones beyond the range are
@@ -81,7 +42,7 @@ double amountSeconds(const icu::UnicodeString& number, std::int32_t unit) {
 // Fills `into` from one amount phrase ("for 2 hours", "in 3 days"); false when absent.
 bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_t* word, double& into) {
     st.wrap();
-    auto g = st.firstMatch(pattern, hints::containsAny(st.workingText, {word}));
+    auto g = st.firstMatch(pattern, hints::literalStart(st.workingText, {word}));
     if (!g || g->size() < 4) return false;
     into = amountSeconds((*g)[1], unitSeconds((*g)[3]));
     st.cut((*g)[0]);
@@ -92,8 +53,8 @@ bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_
 
 void readTaskWord(ParseState& st) {
     st.record.task = false;
-    if (auto g = st.firstMatch(patterns::taskWord(), hints::containsAny(st.workingText, {u"odo", u"ask"}))) {
-        st.cut((*g)[0]);
+    if (auto text = st.firstMatchedText(patterns::taskWord(), hints::literalStart(st.workingText, {u"odo", u"ask"}, 2))) {
+        st.cut(*text);
         st.record.task = true;
     }
 }
@@ -102,7 +63,7 @@ void readAlarmMarkers(ParseState& st) {
     st.record.alarms.clear();
     for (int pass = 0; pass < 3; ++pass) {
         st.wrap();
-        auto g = st.firstMatch(patterns::alarmMarker(), hints::containsAny(st.workingText, {u"@"}));
+        auto g = st.firstMatch(patterns::alarmMarker(), hints::literalStart(st.workingText, {u" @"}));
         if (!g || g->size() < 2) continue;
         std::int32_t minutes = product32(leadingInt((*g)[2]), unitSeconds((*g)[3]) / 60);
         st.cut((*g)[0]);
@@ -123,22 +84,13 @@ void readCalendarTag(ParseState& st) {
 
 namespace {
 
-rx::Range firstRange(const icu::UnicodeString& text, const icu::UnicodeString& pattern) {
-    try {
-        return rx::rangeOfRegex(text, pattern);
-    } catch (const rx::RegexException&) {
-        return rx::kNotFoundRange;  // ICU gave up: no date
-    }
-}
-
 // One explicit date: the day-first match wins when both patterns match. A year
 // that directly follows a month-name date belongs to it.
 std::optional<icu::UnicodeString> nextDateText(const ParseState& st) {
-    if (!hints::mayHoldDate(st.workingText)) return std::nullopt;
     icu::UnicodeString scratch;
     const icu::UnicodeString& view = phaseView(st.workingText, ViewFor::Dates, scratch);
-    rx::Range r = firstRange(view, patterns::dayFirstDate());
-    if (!r.found()) r = firstRange(view, patterns::monthFirstDate());
+    rx::Range r = firstRangeIn(view, patterns::dayFirstDate(), hints::dayFirstDateStart(view));
+    if (!r.found()) r = firstRangeIn(view, patterns::monthFirstDate(), hints::monthFirstDateStart(view));
     if (!r.found()) return std::nullopt;
     const auto start = static_cast<int32_t>(r.location), end = static_cast<int32_t>(r.end());
     return icu::UnicodeString(st.workingText, start, end - start + yearAfterMonthNameDate(st.workingText, start, end));
@@ -161,41 +113,43 @@ void readExplicitDates(ParseState& st) {
 void readTimes(ParseState& st) {
     st.wrap();
     for (double* target : {&st.startTime, &st.endTime}) {
-        if (!hints::mayHoldTime(st.workingText)) return;
         icu::UnicodeString scratch;
-        auto g = firstGroups(phaseView(st.workingText, ViewFor::Times, scratch), patterns::timeOfDay(), rx::kWholeRange);
-        if (!g) return;
-        icu::UnicodeString normalised = naturalTimeString((*g)[0]);
+        const icu::UnicodeString& view = phaseView(st.workingText, ViewFor::Times, scratch);
+        const rx::Range r = firstRangeIn(view, patterns::timeOfDay(), hints::timeStart(view));
+        if (!r.found()) return;
+        // The view differs from the text only where no time can be.
+        const icu::UnicodeString text(st.workingText, static_cast<int32_t>(r.location), static_cast<int32_t>(r.length));
+        icu::UnicodeString normalised = naturalTimeString(text);
         std::optional<Date> at = readDate(st, normalised.toUpper(icu::Locale::getRoot()));
         *target = at ? *at - noon(st.now) : 0.0;
-        st.cut((*g)[0]);
+        st.cut(text);
     }
 }
 
 void readWeekdays(ParseState& st) {
     st.wrap();
     for (std::optional<Date>* target : {&st.firstWeekday, &st.secondWeekday}) {
-        auto g = st.firstMatch(patterns::weekday(), hints::mayHoldWeekday(st.workingText));
-        if (!g) return;
-        *target = readDate(st, (*g)[0]);
-        if (*target && (*g)[0].indexOf(u"next") >= 0) *target = addOneWeek(**target);
-        st.cut((*g)[0]);
+        auto text = st.firstMatchedText(patterns::weekday(), hints::weekdayStart(st.workingText));
+        if (!text) return;
+        *target = readDate(st, *text);
+        if (*target && text->indexOf(u"next") >= 0) *target = addOneWeek(**target);
+        st.cut(*text);
     }
 }
 
 void readToday(ParseState& st) {
     st.wrap();
-    if (auto g = st.firstMatch(patterns::today(), hints::containsAny(st.workingText, {u"oday"}))) {
-        if (auto d = readDate(st, (*g)[0])) st.todayDate = noon(*d);
-        st.cut((*g)[0]);
+    if (auto text = st.firstMatchedText(patterns::today(), hints::literalStart(st.workingText, {u"oday"}, 2))) {
+        if (auto d = readDate(st, *text)) st.todayDate = noon(*d);
+        st.cut(*text);
     }
 }
 
 void readTomorrow(ParseState& st) {
     st.wrap();
-    if (auto g = st.firstMatch(patterns::tomorrow(), hints::containsAny(st.workingText, {u"omorrow"}))) {
-        st.tomorrowDate = readDate(st, (*g)[0]);
-        st.cut((*g)[0]);
+    if (auto text = st.firstMatchedText(patterns::tomorrow(), hints::literalStart(st.workingText, {u"omorrow"}, 2))) {
+        st.tomorrowDate = readDate(st, *text);
+        st.cut(*text);
     }
 }
 
@@ -209,7 +163,7 @@ void readRelativeOffset(ParseState& st) {
 
 void readPlusOffset(ParseState& st) {
     st.wrap();
-    auto g = st.firstMatch(patterns::plusOffset(), hints::containsAny(st.workingText, {u" +"}));
+    auto g = st.firstMatch(patterns::plusOffset(), hints::literalStart(st.workingText, {u" +"}));
     if (!g || g->size() < 3) return;
     st.offset = product32(leadingInt((*g)[1]), unitSeconds((*g)[2]));
     st.cut((*g)[0]);

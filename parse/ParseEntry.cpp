@@ -42,7 +42,7 @@ void stripConnectors(icu::UnicodeString& text) {
 }
 
 void readLocation(ParseState& st) {
-    auto g = st.firstMatch(patterns::location(), hints::containsAny(st.workingText, {u" at "}));
+    auto g = st.firstMatch(patterns::location(), hints::literalStart(st.workingText, {u" at "}));
     if (!g || g->size() < 2) return;
     st.record.location = (*g)[1];
     st.cut((*g)[0]);

@@ -25,14 +25,24 @@ struct ParseState {
     // One space at each end, before every phase: it lets each pattern, which
     // begins and ends with a space, match at either end and right after a cut.
     void wrap();
-    // The groups of the first match (group 0 first), or nothing without a match.
-    // `mayMatch` false (a hint proved no match possible) skips the engine.
-    std::optional<rx::Strings> firstMatch(const icu::UnicodeString& pattern, bool mayMatch = true) const;
-    // The same, with the engine shown only the window [start, start + length).
+    // The groups of the first match (group 0 first) that starts at `from` or
+    // later, or nothing without one; a `from` of hints::kNone (a hint proved no
+    // match possible) skips the engine.
+    std::optional<rx::Strings> firstMatch(const icu::UnicodeString& pattern, int32_t from) const;
+    // Only the matched text (group 0), which spares building the other groups.
+    std::optional<icu::UnicodeString> firstMatchedText(const icu::UnicodeString& pattern, int32_t from) const;
+    // The groups, with the engine shown only the window [start, start + length).
     std::optional<rx::Strings> firstMatchIn(const icu::UnicodeString& pattern, int32_t start, int32_t length) const;
     // Replaces every occurrence of the recognised text with one space.
     void cut(const icu::UnicodeString& recognised);
 };
+
+// The groups of the first match in the window [start, start + length) of a
+// text, and the range of the first match from `start` to the end; nothing when
+// ICU gives up.
+std::optional<rx::Strings> firstGroupsIn(const icu::UnicodeString& text, const icu::UnicodeString& pattern,
+                                         int32_t start, int32_t length);
+rx::Range firstRangeIn(const icu::UnicodeString& text, const icu::UnicodeString& pattern, int32_t start);
 
 // The phases, in the order the pipeline runs them.
 void readTaskWord(ParseState& st);

@@ -98,32 +98,43 @@ TEST(TextHelpers, UriEncodingAndBooleans) {
 namespace linecal::testing {
 namespace {
 
-// The hints may let a pattern run that finds nothing, but must never skip one
-// that would have matched: checked over texts built from the patterns' own words.
+// A hint may let a pattern run that finds nothing, but must never skip one that
+// would have matched, nor start past the first match: checked over texts built
+// from the patterns' own words.
 TEST(MatchHints, NeverHideAMatch) {
     const char* tokens[] = {"May", "ma", "Ma", "Main", "Sept", "sep", "December", "5th", "12", "3/4", "1.2.", "10.30",
-                            "next", "nextFri", "Fri", "sun", "Sunday", "thurs", "Thur", "tues", "4pm", "noon", "EST", "1630", "x",
-                            "@", "[", "]", "today", "Tomorrow", "for", "in", "+2d", "2", "hours", "at", "-"};
-    const std::pair<const icu::UnicodeString*, bool (*)(const icu::UnicodeString&)> checks[] = {
-        {&patterns::monthFirstDate(), hints::mayHoldDate}, {&patterns::dayFirstDate(), hints::mayHoldDate},
-        {&patterns::timeOfDay(), hints::mayHoldTime},      {&patterns::weekday(), hints::mayHoldWeekday},
-        {&patterns::compactTime(), hints::hasDigit},
+                            "next", "nextFri", "Fri", "sun", "Sunday", "thurs", "Thur", "tues", "4pm", "noon", "EST",
+                            "1630", "x", "@", "@5m", "[", "]", "today", "Tomorrow", "for", "in", "+2d", "2", "hours",
+                            "at", "-", "todo", "Tasks", "2011", "4 pm", "12:30a", "Noon", "3rd"};
+    using Hint = int32_t (*)(const icu::UnicodeString&);
+    const std::pair<const icu::UnicodeString*, Hint> checks[] = {
+        {&patterns::monthFirstDate(), hints::monthFirstDateStart},
+        {&patterns::dayFirstDate(), hints::dayFirstDateStart},
+        {&patterns::timeOfDay(), hints::timeStart},
+        {&patterns::weekday(), hints::weekdayStart},
+        {&patterns::taskWord(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u"odo", u"ask"}, 2); }},
+        {&patterns::today(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u"oday"}, 2); }},
+        {&patterns::tomorrow(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u"omorrow"}, 2); }},
+        {&patterns::alarmMarker(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u" @"}); }},
     };
     std::mt19937 rng(11);
     int matched = 0;
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 4000; ++round) {
         icu::UnicodeString text(u" ");
-        for (int n = 1 + static_cast<int>(rng() % 5); n > 0; --n) {
+        for (int n = 1 + static_cast<int>(rng() % 6); n > 0; --n) {
             text += icu::UnicodeString::fromUTF8(tokens[rng() % std::size(tokens)]);
             text += (rng() % 4 == 0) ? u"" : u" ";
         }
         for (auto [pattern, hint] : checks) {
-            bool matches = rx::rangeOfRegex(text, *pattern).found();
-            matched += matches;
-            EXPECT_TRUE(!matches || hint(text)) << u8(text) << " / " << u8(*pattern);
+            const rx::Range match = rx::rangeOfRegex(text, *pattern);
+            if (!match.found()) continue;
+            ++matched;
+            const int32_t start = hint(text);
+            EXPECT_TRUE(start != hints::kNone && static_cast<std::size_t>(start) <= match.location)
+                << u8(text) << " / " << u8(*pattern) << " at " << match.location << ", hint " << start;
         }
     }
-    EXPECT_GT(matched, 500);  // the texts really exercise the patterns
+    EXPECT_GT(matched, 1000);  // the texts really exercise the patterns
 }
 
 }  // namespace
