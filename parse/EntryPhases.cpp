@@ -42,6 +42,7 @@ double amountSeconds(const icu::UnicodeString& number, std::int32_t unit) {
 // Fills `into` from one amount phrase ("for 2 hours", "in 3 days"); false when absent.
 bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_t* word, double& into) {
     st.wrap();
+    if (!st.present.hasDigit() || !st.present.has(word[1])) return false;
     auto g = st.firstMatch(pattern, hints::literalStart(st.workingText, {word}));
     if (!g || g->size() < 4) return false;
     into = amountSeconds((*g)[1], unitSeconds((*g)[3]));
@@ -53,6 +54,7 @@ bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_
 
 void readTaskWord(ParseState& st) {
     st.record.task = false;
+    if (!st.present.has(u'd') && !st.present.has(u'k')) return;
     if (auto text = st.firstMatchedText(patterns::taskWord(), hints::literalStart(st.workingText, {u"odo", u"ask"}, 2))) {
         st.cut(*text);
         st.record.task = true;
@@ -63,6 +65,7 @@ void readAlarmMarkers(ParseState& st) {
     st.record.alarms.clear();
     for (int pass = 0; pass < 3; ++pass) {
         st.wrap();
+        if (!st.present.has(u'@')) continue;
         auto g = st.firstMatch(patterns::alarmMarker(), hints::literalStart(st.workingText, {u" @"}));
         if (!g || g->size() < 2) continue;
         std::int32_t minutes = product32(leadingInt((*g)[2]), unitSeconds((*g)[3]) / 60);
@@ -73,6 +76,7 @@ void readAlarmMarkers(ParseState& st) {
 
 void readCalendarTag(ParseState& st) {
     st.wrap();
+    if (!st.present.has(u'[')) return;
     auto bounds = hints::calendarTagBounds(st.workingText);
     if (!bounds) return;
     auto g = st.firstMatchIn(patterns::calendarTag(), bounds->first, bounds->second);
@@ -103,6 +107,7 @@ void readExplicitDates(ParseState& st) {
     const std::pair<std::optional<Date>*, bool*> targets[] = {{&st.startDate, &st.startYearGiven},
                                                               {&st.endDate, &st.endYearGiven}};
     for (auto [date, yearGiven] : targets) {
+        if (!st.present.hasDigit()) return;
         auto text = nextDateText(st);
         if (!text) return;
         *date = dateWithNaturalLanguageString(*text, st.now, DateContext::current().dateOrder(), yearGiven);
@@ -113,6 +118,7 @@ void readExplicitDates(ParseState& st) {
 void readTimes(ParseState& st) {
     st.wrap();
     for (double* target : {&st.startTime, &st.endTime}) {
+        if (!st.present.hasDigit() && !st.present.has(u'n')) return;
         icu::UnicodeString scratch;
         const icu::UnicodeString& view = phaseView(st.workingText, ViewFor::Times, scratch);
         const rx::Range r = firstRangeIn(view, patterns::timeOfDay(), hints::timeStart(view));
@@ -139,6 +145,7 @@ void readWeekdays(ParseState& st) {
 
 void readToday(ParseState& st) {
     st.wrap();
+    if (!st.present.has(u'y')) return;
     if (auto text = st.firstMatchedText(patterns::today(), hints::literalStart(st.workingText, {u"oday"}, 2))) {
         if (auto d = readDate(st, *text)) st.todayDate = noon(*d);
         st.cut(*text);
@@ -147,6 +154,7 @@ void readToday(ParseState& st) {
 
 void readTomorrow(ParseState& st) {
     st.wrap();
+    if (!st.present.has(u'w')) return;
     if (auto text = st.firstMatchedText(patterns::tomorrow(), hints::literalStart(st.workingText, {u"omorrow"}, 2))) {
         st.tomorrowDate = readDate(st, *text);
         st.cut(*text);
@@ -163,6 +171,7 @@ void readRelativeOffset(ParseState& st) {
 
 void readPlusOffset(ParseState& st) {
     st.wrap();
+    if (!st.present.has(u'+')) return;
     auto g = st.firstMatch(patterns::plusOffset(), hints::literalStart(st.workingText, {u" +"}));
     if (!g || g->size() < 3) return;
     st.offset = product32(leadingInt((*g)[1]), unitSeconds((*g)[2]));

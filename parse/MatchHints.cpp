@@ -52,7 +52,7 @@ bool numericDateAt(View s, std::size_t i) {
 }
 
 // After the space at i: a day of one or two digits, an optional suffix, a space
-// and the first letter of a month name.
+// and a month name standing as a word.
 bool dayMonthAt(View s, std::size_t i) {
     const std::size_t digits = digitRun(s, i + 1);
     if (digits < 1 || digits > 2) return false;
@@ -63,8 +63,9 @@ bool dayMonthAt(View s, std::size_t i) {
             break;
         }
     }
-    static constexpr View initials = u"JjFfMmAaSsOoNnDd";
-    return k + 1 < s.size() && s[k] == u' ' && initials.find(s[k + 1]) != View::npos;
+    if (k + 1 >= s.size() || s[k] != u' ') return false;
+    const std::size_t length = letterRun(s, k + 1);
+    return length >= 2 && k + 1 + length < s.size() && s[k + 1 + length] == u' ' && isName(s, k + 1, length, kMonths);
 }
 
 // After the space at i: a month name, a space and a digit.

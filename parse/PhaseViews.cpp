@@ -28,8 +28,9 @@ const icu::UnicodeString& phaseView(const icu::UnicodeString& text, ViewFor phas
     // "_" is in none of the date or time patterns' sets, so a hidden point
     // breaks the number; a blanked comma lets the month-first pattern end there.
     static const icu::UnicodeString hiddenPoint(u"$1_"), blankComma(u" ");
-    const bool amounts = hints::containsAny(text, {u" for ", u" in "}) && hints::containsAny(text, {u"."});
-    const bool commas = phase == ViewFor::Dates && hints::containsAny(text, {u", 19", u", 20"});
+    const bool amounts = hints::containsAny(text, {u"."}) && hints::containsAny(text, {u" for ", u" in "});
+    const bool commas = phase == ViewFor::Dates && hints::containsAny(text, {u","}) &&
+                        hints::containsAny(text, {u", 19", u", 20"});
     if (!amounts && !commas) return text;
     scratch = text;
     bool changed = amounts && replaceLastOfEach(scratch, patterns::amountPoint(), hiddenPoint);

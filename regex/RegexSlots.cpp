@@ -58,25 +58,37 @@ void clearSlot(CacheState& cache, Slot& slot) {
     if (cache.lastCacheSlot == &slot) cache.lastCacheSlot = nullptr;
 }
 
+namespace {
+
+// The slot's copy shares the caller's buffer (ICU copies long strings by
+// reference, and a shared buffer is copied before it is changed), so the same
+// buffer means the same content without comparing hundreds of units.
+bool samePattern(const Slot& slot, const icu::UnicodeString& regex) {
+    return (slot.regexString.getBuffer() == regex.getBuffer() && slot.regexString.length() == regex.length()) ||
+           slot.regexString == regex;
+}
+
+}  // namespace
+
 Slot* getCachedRegex(CacheState& cache, const OpRequest& q, Failures& failures) {
     const icu::UnicodeString& regex = *q.regex;
     // Addresses are reused once a string dies, so identity alone proves nothing;
     // the content comparison checks the length first and is cheap for a mismatch.
     if (Slot* last = cache.lastCacheSlot; last && last->options == q.options && last->icuRegex &&
-                                          last->regexIdentity == &regex && last->regexString == regex) {
+                                          last->regexIdentity == &regex && samePattern(*last, regex)) {
         return last;
     }
     cache.lastCacheSlot = nullptr;
     // The slot that last saw this very pattern object: a few pointer compares
     // spare hashing a pattern of hundreds of units. Content decides, as below.
     for (Slot& seen : cache.slots) {
-        if (seen.regexIdentity == &regex && seen.options == q.options && seen.icuRegex && seen.regexString == regex) {
+        if (seen.regexIdentity == &regex && seen.options == q.options && seen.icuRegex && samePattern(seen, regex)) {
             cache.lastCacheSlot = &seen;
             return &seen;
         }
     }
     Slot& slot = cache.slots[slotIndex(regex)];
-    if (slot.options == q.options && slot.icuRegex && slot.regexString == regex) {
+    if (slot.options == q.options && slot.icuRegex && samePattern(slot, regex)) {
         slot.regexIdentity = &regex;
         cache.lastCacheSlot = &slot;
         return &slot;
