@@ -21,6 +21,8 @@ public:
     explicit LineReader(int fd) : fd_(fd) {}
     bool next(InputLine& line);
     std::size_t linesRead() const { return number_; }
+    // True when the next line is already read in, so next() will not wait for input.
+    bool hasBufferedLine() const { return buffer_.find('\n', start_) != std::string::npos; }
 
 private:
     bool fill();

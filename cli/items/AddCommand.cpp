@@ -13,40 +13,89 @@
 namespace linecal::cli {
 namespace {
 
-struct Adder {
-    const ItemRequest& request;
-    ItemSession& session;
-    ItemSettings settings;
-    Date now;
-    SaveLog log;
-
-    // Saves one entry; the answer goes to standard output. False when the save failed.
-    bool add(const icu::UnicodeString& text, std::size_t line) {
-        auto item = currentItem(text, now, settings, session.store);
-        StoreError error;
-        const std::string description = utf8(ZQdescription(*item, now));
-        if (!saveItem(session.store, *item, &error)) {
-            log.failed(utf8(error.message), description);
-            if (!error.recoverySuggestion.isEmpty()) std::cerr << utf8(error.recoverySuggestion) << '\n';
-            if (line > 0) writeAnswer(lineError(line, utf8(error.message)));
-            return false;
-        }
-        writeSetting(session.settings, Setting::LastEventUID, toQString(item->uid));
-        writeSetting(session.settings, Setting::LastCalendarUID, toQString(item->calendar->uid));
-        log.saved(description);
-        if (!request.json) {
-            writeAnswer(description);
-            return true;
-        }
-        nlohmann::json answer{{"uid", utf8(item->uid)},
-                              {"calendar", utf8(item->calendar->uid)},
-                              {"calendarTitle", utf8(item->calendar->title)},
-                              {"file", session.store.lastSavedFile().string()},
-                              {"description", description}};
-        if (line > 0) answer["line"] = line;
-        writeAnswer(answer);
-        return true;
+// Saves entries and answers for them in input order. In a batch the store
+// stages the files, and a group is committed (one wait for the disk) before
+// the batch would wait for more input, or after kGroup entries; the answers of
+// a group are given once it is on disk.
+class Adder {
+public:
+    Adder(const ItemRequest& request, ItemSession& session, Date now, bool batch)
+        : request_(request), session_(session), settings_(itemSettings(session.settings, session.store)), now_(now),
+          log_(request.verbose) {
+        session_.store.setBatching(batch);
     }
+
+    static constexpr std::size_t kGroup = 1000;
+
+    void add(const icu::UnicodeString& text, std::size_t line) {
+        Pending p{line, currentItem(text, now_, settings_, session_.store), {}, {}, false, {}};
+        p.description = utf8(ZQdescription(*p.item, now_));
+        StoreError error;
+        p.staged = saveItem(session_.store, *p.item, &error);
+        if (!p.staged) p.error = error;
+        p.file = session_.store.lastSavedFile();
+        pending_.push_back(std::move(p));
+    }
+
+    // Commits the staged saves and answers for every pending entry; false when one failed.
+    bool commit() {
+        auto results = session_.store.commitBatch();
+        bool allSaved = true;
+        std::size_t next = 0;
+        for (Pending& p : pending_) {
+            if (p.staged && next < results.size()) p.error = results[next++];
+            if (p.error) {
+                allSaved = false;
+                answerFailure(p);
+            } else {
+                answerSuccess(p);
+            }
+        }
+        pending_.clear();
+        return allSaved;
+    }
+
+    std::size_t pending() const { return pending_.size(); }
+
+private:
+    struct Pending {
+        std::size_t line;  // 0 for the one-line form
+        std::unique_ptr<CalendarItem> item;
+        std::string description;
+        std::optional<StoreError> error;
+        bool staged;
+        std::filesystem::path file;
+    };
+
+    void answerFailure(const Pending& p) {
+        log_.failed(utf8(p.error->message), p.description);
+        if (!p.error->recoverySuggestion.isEmpty()) std::cerr << utf8(p.error->recoverySuggestion) << '\n';
+        if (p.line > 0) writeAnswer(lineError(p.line, utf8(p.error->message)));
+    }
+
+    void answerSuccess(const Pending& p) {
+        writeSetting(session_.settings, Setting::LastEventUID, toQString(p.item->uid));
+        writeSetting(session_.settings, Setting::LastCalendarUID, toQString(p.item->calendar->uid));
+        log_.saved(p.description);
+        if (!request_.json) {
+            writeAnswer(p.description);
+            return;
+        }
+        nlohmann::json answer{{"uid", utf8(p.item->uid)},
+                              {"calendar", utf8(p.item->calendar->uid)},
+                              {"calendarTitle", utf8(p.item->calendar->title)},
+                              {"file", p.file.string()},
+                              {"description", p.description}};
+        if (p.line > 0) answer["line"] = p.line;
+        writeAnswer(answer);
+    }
+
+    const ItemRequest& request_;
+    ItemSession& session_;
+    ItemSettings settings_;
+    Date now_;
+    SaveLog log_;
+    std::vector<Pending> pending_;
 };
 
 int addBatch(Adder& adder) {
@@ -54,16 +103,18 @@ int addBatch(Adder& adder) {
     LineReader input(STDIN_FILENO);
     BatchOutcome outcome;
     for (InputLine line; !batchStopRequested() && input.next(line);) {
-        icu::UnicodeString text;
         try {
-            text = entryLine(line.text);
+            adder.add(entryLine(line.text), line.number);
         } catch (const UsageError& e) {
+            if (!adder.commit()) outcome.failedSave = true;  // answers stay in input order
             reportBadLine(line.number, e.what());
             outcome.badInput = true;
-            continue;
         }
-        if (!adder.add(text, line.number)) outcome.failedSave = true;
+        if (!input.hasBufferedLine() || adder.pending() >= Adder::kGroup) {
+            if (!adder.commit()) outcome.failedSave = true;
+        }
     }
+    if (!adder.commit()) outcome.failedSave = true;
     if (batchStopRequested()) {
         std::cerr << "linecal: stopped; the entries before line " << input.linesRead() + 1 << " were handled\n";
         return 128 + batchStopSignal();
@@ -84,8 +135,14 @@ int runAdd(const ItemRequest& request) {
         return 1;
     }
     ensureSelectedCalendar(session.settings, session.store);
-    Adder adder{request, session, itemSettings(session.settings, session.store), now, SaveLog(request.verbose)};
-    const int code = batch ? addBatch(adder) : (adder.add(text, 0) ? 0 : 1);
+    Adder adder(request, session, now, batch);
+    int code = 0;
+    if (batch) {
+        code = addBatch(adder);
+    } else {
+        adder.add(text, 0);
+        code = adder.commit() ? 0 : 1;
+    }
     session.settings.flush();  // the last item, remembered once per run
     if (request.launch) std::cerr << "linecal: --launch: showing items in a calendar application is not available yet\n";
     return code;
