@@ -43,7 +43,7 @@ double amountSeconds(const icu::UnicodeString& number, std::int32_t unit) {
 bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_t* word, double& into) {
     st.wrap();
     if (!st.present.hasDigit() || !st.present.has(word[1])) return false;
-    auto g = st.firstMatch(pattern, hints::literalStart(st.workingText, {word}));
+    auto g = st.firstMatch(pattern, hints::amountStart(st.workingText, word));
     if (!g || g->size() < 4) return false;
     into = amountSeconds((*g)[1], unitSeconds((*g)[3]));
     st.cut((*g)[0]);

@@ -124,6 +124,21 @@ int32_t timeStart(const icu::UnicodeString& text) {
     });
 }
 
+int32_t amountStart(const icu::UnicodeString& text, const char16_t* word) {
+    const View s = view(text), w(word);
+    // Between the word and the unit stand only white space, digits and a point;
+    // outside ASCII a character may be either of the first two.
+    auto inAmount = [](char16_t c) { return c == u' ' || (c >= 0x09 && c <= 0x0D) || isDigit(c) || c == u'.' || c >= 0x80; };
+    for (std::size_t at = s.find(w); at != View::npos; at = s.find(w, at + 1)) {
+        bool digit = false;
+        std::size_t i = at + w.size();
+        for (; i < s.size() && inAmount(s[i]); ++i) digit = digit || isDigit(s[i]) || s[i] >= 0x80;
+        if (digit && i < s.size() && (s[i] == u'w' || s[i] == u'd' || s[i] == u'h' || s[i] == u'm'))
+            return static_cast<int32_t>(at);
+    }
+    return kNone;
+}
+
 int32_t weekdayStart(const icu::UnicodeString& text) {
     const View s = view(text);
     for (std::size_t i = 1; i + 1 < s.size(); ++i) {

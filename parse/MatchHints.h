@@ -30,6 +30,10 @@ int32_t monthFirstDateStart(const icu::UnicodeString& text);
 // A space before a run of digits, ":" and "." that holds four digits or is
 // followed (after at most one space) by a, p, A or P; or before "noon".
 int32_t timeStart(const icu::UnicodeString& text);
+// The word (" for ", " in ") followed by white space, digits and points (at
+// least one digit) and the first letter of a unit (w, d, h or m). Characters
+// outside ASCII count as white space or digits, whichever helps.
+int32_t amountStart(const icu::UnicodeString& text, const char16_t* word);
 // Up to six units before a weekday name standing as a word (after a space or "next").
 int32_t weekdayStart(const icu::UnicodeString& text);
 

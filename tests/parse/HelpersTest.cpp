@@ -105,7 +105,8 @@ TEST(MatchHints, NeverHideAMatch) {
     const char* tokens[] = {"May", "ma", "Ma", "Main", "Sept", "sep", "December", "5th", "12", "3/4", "1.2.", "10.30",
                             "next", "nextFri", "Fri", "sun", "Sunday", "thurs", "Thur", "tues", "4pm", "noon", "EST",
                             "1630", "x", "@", "@5m", "[", "]", "today", "Tomorrow", "for", "in", "+2d", "2", "hours",
-                            "at", "-", "todo", "Tasks", "2011", "4 pm", "12:30a", "Noon", "3rd"};
+                            "at", "-", "todo", "Tasks", "2011", "4 pm", "12:30a", "Noon", "3rd", "1.5", "hrs", "min", "mutes", "wk",
+                            "\t", "\u00a0", "\u0663"};
     using Hint = int32_t (*)(const icu::UnicodeString&);
     const std::pair<const icu::UnicodeString*, Hint> checks[] = {
         {&patterns::monthFirstDate(), hints::monthFirstDateStart},
@@ -116,6 +117,8 @@ TEST(MatchHints, NeverHideAMatch) {
         {&patterns::today(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u"oday"}, 2); }},
         {&patterns::tomorrow(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u"omorrow"}, 2); }},
         {&patterns::alarmMarker(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u" @"}); }},
+        {&patterns::duration(), [](const icu::UnicodeString& t) { return hints::amountStart(t, u" for "); }},
+        {&patterns::relativeOffset(), [](const icu::UnicodeString& t) { return hints::amountStart(t, u" in "); }},
     };
     std::mt19937 rng(11);
     int matched = 0;
