@@ -1,5 +1,6 @@
 #include "cli/CliSupport.h"
 
+#include "parse/CivilDays.h"
 #include "parse/DateContext.h"
 #include "parse/ParseEntry.h"
 
@@ -123,27 +124,6 @@ icu::UnicodeString entryLine(const std::string& utf8Text) {
 
 namespace {
 
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-long long daysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    return era * 146097 + static_cast<long long>(yoe * 365 + yoe / 4 - yoe / 100 + doy) - 719468;
-}
-
-void civilFromDays(long long z, long long& y, unsigned& m, unsigned& d) {
-    z += 719468;
-    const long long era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = static_cast<long long>(yoe) + era * 400 + (m <= 2);
-}
-
 // Exactly `count` ASCII digits at `pos`, or -1.
 int digitsAt(const std::string& text, std::size_t pos, std::size_t count) {
     if (pos + count > text.size()) return -1;
@@ -183,13 +163,13 @@ std::string rfc3339(Date date) {
     const int offset = DateContext::current().utcOffset(utc);
     const long long local = static_cast<long long>(utc) + offset;
     const long long days = local >= 0 ? local / 86400 : (local - 86399) / 86400;
-    const long long secondOfDay = local - days * 86400;
+    const auto secondOfDay = static_cast<unsigned>(local - days * 86400);  // 0 to 86399
     long long y = 0;
     unsigned m = 0, d = 0;
     civilFromDays(days, y, m, d);
-    const int offsetMinutes = std::abs(offset) / 60;  // whole minutes, as ISO 8601's extended form shows them
-    char out[48];
-    std::snprintf(out, sizeof out, "%04lld-%02u-%02uT%02lld:%02lld:%02lld%c%02d:%02d", y, m, d, secondOfDay / 3600,
+    const unsigned offsetMinutes = static_cast<unsigned>(std::abs(offset)) / 60;  // whole minutes, as ISO 8601's extended form shows them
+    char out[64];
+    std::snprintf(out, sizeof out, "%04lld-%02u-%02uT%02u:%02u:%02u%c%02u:%02u", y, m, d, secondOfDay / 3600,
                   secondOfDay / 60 % 60, secondOfDay % 60, offset < 0 ? '-' : '+', offsetMinutes / 60,
                   offsetMinutes % 60);
     return out;

@@ -1,5 +1,6 @@
 #include "parse/NaturalDate.h"
 
+#include "parse/CivilDays.h"
 #include "parse/DateContext.h"
 #include "parse/DateHelpers.h"
 
@@ -176,15 +177,6 @@ std::optional<int> zoneOffset(std::string_view zone) {
     if (zone[1] == 'd') return base + 1;
     if (zone[1] == 's') return base;
     return std::nullopt;
-}
-
-long long daysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
 }
 
 std::optional<Date> readTime(std::string_view s, Date now) {

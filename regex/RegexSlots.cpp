@@ -34,8 +34,8 @@ std::size_t slotIndex(const icu::UnicodeString& regex) {
     return static_cast<std::size_t>(fnv1a64(regex.getBuffer(), regex.length(), kSlotHashBasis) % kSlotCount);
 }
 
-void clearSetString(Slot& slot) {
-    if (slot.icuRegex) {
+void clearSetString(Slot& slot, bool pointAtEmpty) {
+    if (slot.icuRegex && pointAtEmpty) {
         UErrorCode status = U_ZERO_ERROR;
         uregex_setText(slot.icuRegex, kEmptyUniChar, 0, &status);
     }

@@ -53,8 +53,9 @@ CacheState& cacheState();
 extern std::atomic<std::uint64_t> gCompileCount;
 
 std::size_t slotIndex(const icu::UnicodeString& regex);
-// Forgets the string a slot is pointed at; ICU is pointed at an empty text.
-void clearSetString(Slot& slot);
+// Forgets the string a slot is pointed at; ICU is pointed at an empty text,
+// unless the caller points it at the next text straight away.
+void clearSetString(Slot& slot, bool pointAtEmpty = true);
 void clearSlot(CacheState& cache, Slot& slot);
 // The slot holding the compiled pattern, compiling it there when needed; null
 // when the pattern does not compile (error filled in) or is too long (raised).

@@ -22,7 +22,8 @@ bool setCacheSlotToString(CacheState& cache, Slot& slot, const Text& text, std::
                           Range range, Failures& failures) {
     const void* identity = text.identity();
     if (!sameString(slot.setToString, slot.setToLength, slot.setToHash, identity, length, hash)) {
-        clearSetString(slot);
+        // ICU gets the new text below; only a failure before that must leave it the empty one.
+        clearSetString(slot, false);
         slot.setToString = identity;
         slot.setToHash = hash;
         slot.setToLength = length;
@@ -45,6 +46,7 @@ bool setCacheSlotToString(CacheState& cache, Slot& slot, const Text& text, std::
                 buffer.uniChar = static_cast<UChar*>(grown);
                 buffer.capacityBytes = grown ? bytes : 0;
             }
+            if (!buffer.uniChar) clearSetString(slot);
             RX_CHECK(failures, buffer.uniChar != nullptr && "Failed to set up UTF16 buffer.", false);
             text.copyUtf16(buffer.uniChar);
             buffer.string = identity;
@@ -67,7 +69,7 @@ bool setCacheSlotToString(CacheState& cache, Slot& slot, const Text& text, std::
     UErrorCode status = U_ZERO_ERROR;
     uregex_setText(slot.icuRegex, uniChar + range.location, static_cast<int32_t>(range.length), &status);
     if (U_FAILURE(status)) {
-        slot.setToRange = kNotFoundRange;
+        clearSetString(slot);
         failures.raiseICU(status);
         return false;
     }

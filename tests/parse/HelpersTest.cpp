@@ -1,11 +1,15 @@
 // Date field arithmetic, the locale's date order and the text helpers.
 #include "ParseTestSupport.h"
+#include "parse/DateContext.h"
 #include "parse/DateHelpers.h"
 #include "parse/MatchHints.h"
 #include "parse/Patterns.h"
 #include "parse/NaturalDate.h"
 #include "parse/TextHelpers.h"
 #include "regex/RegexService.h"
+
+#include <unicode/basictz.h>
+#include <unicode/tztrans.h>
 
 #include <random>
 
@@ -43,6 +47,59 @@ TEST_F(DateHelpers, DayIsAnOpenInterval) {
     EXPECT_FALSE(isThisDay(local(2010, 3, 11, 0, 0, 0), day));
     EXPECT_FALSE(isBefore(day, day));
     EXPECT_EQ(busyCalDate(local(2010, 12, 5, 16)), "2010-12-05T16:00:00-0800");
+}
+
+// The field work done by plain arithmetic and the zone's offsets must give what
+// a lenient ICU Gregorian calendar gives: carries, clock changes (skipped and
+// repeated hours), zones far from UTC, and the years before and after.
+TEST(DateContextFields, AgreeWithTheCalendar) {
+    std::mt19937 rng(3);
+    for (const char* zone : {"America/Los_Angeles", "Europe/Berlin", "Australia/Lord_Howe", "Asia/Kathmandu", "UTC"}) {
+        PinnedZoneAndLocale pin(zone, "en_US");
+        DateContext& ctx = DateContext::current();
+        UErrorCode status = U_ZERO_ERROR;
+        icu::GregorianCalendar cal(icu::TimeZone::createDefault(), status);
+        cal.setLenient(true);
+        for (int round = 0; round < 4000; ++round) {
+            const int year = round % 10 == 0 ? 1550 + static_cast<int>(rng() % 100) : 1990 + static_cast<int>(rng() % 60);
+            const int month = static_cast<int>(rng() % 14), day = static_cast<int>(rng() % 34);
+            const int hour = static_cast<int>(rng() % 28) - 2, minute = static_cast<int>(rng() % 70) - 5;
+            cal.clear();
+            cal.set(UCAL_EXTENDED_YEAR, year);
+            cal.set(UCAL_MONTH, month - 1);
+            cal.set(UCAL_DATE, day);
+            cal.set(UCAL_HOUR_OF_DAY, hour);
+            cal.set(UCAL_MINUTE, minute);
+            const double expected = cal.getTime(status) / 1000.0;
+            ASSERT_EQ(ctx.fromFields(year, month, day, hour, minute), expected)
+                << zone << " " << year << "-" << month << "-" << day << " " << hour << ":" << minute;
+
+            const double instant = expected + static_cast<double>(rng() % 7200) - 3600.5;
+            cal.setTime(instant * 1000.0, status);
+            const DateFields f = ctx.fields(instant);
+            EXPECT_EQ(f.year, cal.get(UCAL_EXTENDED_YEAR, status)) << zone << " " << instant;
+            EXPECT_EQ(f.month, cal.get(UCAL_MONTH, status) + 1) << zone << " " << instant;
+            EXPECT_EQ(f.day, cal.get(UCAL_DATE, status)) << zone << " " << instant;
+            EXPECT_EQ(f.hour, cal.get(UCAL_HOUR_OF_DAY, status)) << zone << " " << instant;
+            EXPECT_EQ(f.minute, cal.get(UCAL_MINUTE, status)) << zone << " " << instant;
+        }
+        // Every wall time, quarter by quarter, around the clock changes of a few years.
+        const auto* zoneRules = dynamic_cast<const icu::BasicTimeZone*>(&cal.getTimeZone());
+        icu::TimeZoneTransition change;
+        UDate from = local(2009, 1, 1).seconds * 1000.0;
+        for (int changes = 0; zoneRules && changes < 6 && zoneRules->getNextTransition(from, false, change); ++changes) {
+            from = change.getTime();
+            const DateFields around = ctx.fields(from / 1000.0 - 7200);
+            for (int quarter = 0; quarter < 20; ++quarter) {
+                cal.clear();
+                cal.set(around.year, around.month - 1, around.day, around.hour, around.minute + 15 * quarter);
+                EXPECT_EQ(ctx.fromFields(around.year, around.month, around.day, around.hour, around.minute + 15 * quarter),
+                          cal.getTime(status) / 1000.0)
+                    << zone << " near " << from / 1000.0 << " + " << quarter;
+            }
+        }
+        EXPECT_TRUE(U_SUCCESS(status));
+    }
 }
 
 TEST(DateOrder, FollowsTheLocaleShortDatePattern) {
