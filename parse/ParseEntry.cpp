@@ -74,7 +74,8 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     ParseState st;
     st.now = now;
     st.present = AsciiPresent(text);
-    st.workingText = icu::UnicodeString(u' ') + text + icu::UnicodeString(u' ');
+    st.workingText = icu::UnicodeString(text.length() + 32, 0, 0);  // room for the wrapping spaces
+    st.workingText.append(u' ').append(text).append(u' ');
     readTaskWord(st);
     readAlarmMarkers(st);
     readCalendarTag(st);

@@ -60,8 +60,9 @@ int replaceOccurrences(icu::UnicodeString& s, const icu::UnicodeString& from, co
     int32_t pos = search.find(0);
     if (pos < 0) return 0;
     // Build the result in one pass: replacing in place would move the tail once
-    // per occurrence, which is quadratic on long text.
-    icu::UnicodeString out;
+    // per occurrence, which is quadratic on long text. The room to spare takes
+    // the spaces the parser's phases put around the text without reallocating.
+    icu::UnicodeString out(s.length() + 32, 0, 0);
     int count = 0;
     int32_t copied = 0;
     for (; pos >= 0; pos = search.find(copied)) {
