@@ -3,8 +3,10 @@
 #pragma once
 
 #include "items/CalendarStore.h"
+#include "platform/AddressBook.h"
 #include "platform/CalendarApps.h"
 #include "platform/HotKeys.h"
+#include "platform/LoginItems.h"
 #include "platform/WindowActivation.h"
 
 #include <QColor>
@@ -18,11 +20,13 @@
 #include <optional>
 
 class QAction;
+class QKeyEvent;
 class QMenu;
 
 namespace linecal {
 
 class EntryDialog;
+class PreferencesPanel;
 class SettingsStore;
 class StatusItem;
 class UpdateService;
@@ -38,8 +42,8 @@ struct AppServices {
     UsageStats* usage = nullptr;
     UpdateService* updater = nullptr;
     std::function<Date()> now;
-    // The user's own e-mail addresses, in their card's order.
-    std::function<QStringList()> addressBookEmails = [] { return QStringList(); };
+    AddressBook* addressBook = nullptr;  // the user's own e-mail addresses; none when null
+    LoginItems* loginItems = nullptr;    // starting at login; the check box is disabled when null
     // Makes sure the store has a calendar to save into (a first calendar in an empty store); false
     // with the reason when it cannot. Asked at start-up and whenever the dialog opens on a store
     // without calendars, so a folder the user repairs is taken up without a restart.
@@ -100,6 +104,25 @@ public:
     // ---- the default alarm
     void toggleAlarmEnabled(bool checked, const QString& minutesText);
     void updateAlarmSettings(int typeIndex, int soundIndex, int emailIndex);
+    AlarmAction alarmType() const;
+    QString alarmSound() const;
+    QString alarmEmail() const;
+
+    // ---- the preferences
+    void showPreferences(const Activation& activation = {});
+    void updateCalendarSelection(int index);
+    // The number fields: their text becomes the number it starts with, then it applies.
+    void alarmMinutesEdited(const QString& text);
+    void eventLengthEdited(const QString& text);
+    bool isLaunchAtStartup() const;
+    void toggleLaunchAtStartup();
+    void toggleUsageData();
+    void clickEmailButton();
+    void clickTwitterButton();
+    void clickWebButton();
+    void clickAppStoreButton();
+    // A key press in the hot-key field; true when it became the new hot key.
+    bool handleHotKeyUpdateWithEvent(const QKeyEvent& event);
 
     // ---- state (the fields other parts read)
     bool shouldShowMenuIcon = true;
@@ -108,7 +131,7 @@ public:
     int alarmTypeIndex = 0;
     int alarmSoundIndex = 0;
     int alarmEmailIndex = 0;
-    QStringList alarmEmails;  // the e-mail list's entries
+    QStringList alarmEmails;  // the user's own addresses, the e-mail list's entries
     QString eventLengthText = QStringLiteral("0");
     bool usageEnabled = false;
 
@@ -132,6 +155,8 @@ public:
     QMenu* menu() const { return menu_.get(); }
     QAction* vorlaMenuItem() const { return vorlaMenuItem_; }
     QAction* launchCalItem() const { return launchCalItem_; }
+    QAction* preferencesItem() const { return preferencesItem_; }
+    PreferencesPanel* prefsPanel() const { return prefsPanel_.get(); }
 
 signals:
     // Something the user should know and no window shows (a calendar program that did not start).
@@ -148,13 +173,20 @@ private:
     void applyStoredAlarm(bool firstLaunch);
     void collectUsageProperties();
     void addUsageEvent(const QString& event);
+    void connectPreferences();
+    void refreshPreferences();
+    void showLaunchAtStartup();
+    void showUsageConsent();
+    void openSupportLink(const QUrl& link, const char* event);
 
     AppServices services_;
     std::optional<StoreError> storeProblem_;  // why the store has no calendar, while it has none
     std::unique_ptr<EntryDialog> dialog_;
+    std::unique_ptr<PreferencesPanel> prefsPanel_;
     std::unique_ptr<QMenu> menu_;
     QAction* vorlaMenuItem_ = nullptr;
     QAction* launchCalItem_ = nullptr;
+    QAction* preferencesItem_ = nullptr;
     std::unique_ptr<StatusItem> menuItem_;
 };
 

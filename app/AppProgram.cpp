@@ -6,6 +6,7 @@
 #include "parse/ParseEntry.h"
 #include "platform/CalendarApps.h"
 #include "platform/JournalLog.h"
+#include "platform/LoginItems.h"
 #include "platform/Logging.h"
 #include "platform/ProcessLife.h"
 #include "platform/SingleInstance.h"
@@ -32,6 +33,7 @@ struct ProgramOptions {
     std::string store;
     std::string config;
     bool show = false;
+    bool prefs = false;
     bool version = false;
 };
 
@@ -44,6 +46,7 @@ int parseOptions(int argc, char** argv, ProgramOptions& options) {
     cli.add_option("--store", options.store, "Calendar folder tree (vdir) to use")->option_text("DIR");
     cli.add_option("--config", options.config, "Settings file to use")->option_text("FILE");
     cli.add_flag("--show", options.show, "Open the entry dialog (of the running program, if there is one)");
+    cli.add_flag("--prefs", options.prefs, "Open the preferences (of the running program, if there is one)");
     cli.add_flag("--version", options.version, "Print the version and exit");
     try {
         cli.parse(argc, argv);
@@ -75,7 +78,8 @@ int runAppProgram(int argc, char** argv) {
 
     const QString token = launchActivationToken();
     SingleInstance instance;
-    const QString command = QString::fromLatin1(options.show ? kShowCommand : kReopenCommand);
+    const QString command =
+        QString::fromLatin1(options.prefs ? kPrefsCommand : options.show ? kShowCommand : kReopenCommand);
     switch (instance.claim(command, token)) {
         case SingleInstance::Role::Secondary:
             notifyLauncher("forwarded\n");
@@ -96,6 +100,7 @@ int runAppProgram(int argc, char** argv) {
     XdgCalendarApps calendarApps;
     LocalUsageStats usage;
     LocalUpdateService updater;
+    XdgAutostart loginItems(XdgAutostart::defaultFolder(), QCoreApplication::applicationFilePath());
 
     AppServices services;
     services.store = &store;
@@ -105,6 +110,7 @@ int runAppProgram(int argc, char** argv) {
     services.calendarApps = &calendarApps;
     services.usage = &usage;
     services.updater = &updater;
+    services.loginItems = &loginItems;
     services.now = currentDate;
     AppDelegate delegate(std::move(services));
 
@@ -113,6 +119,7 @@ int runAppProgram(int argc, char** argv) {
                          const Activation activation{0, receivedToken};
                          if (received == QLatin1String(kReopenCommand)) delegate.applicationShouldHandleReopen(activation);
                          else if (received == QLatin1String(kShowCommand)) delegate.showDialog(activation);
+                         else if (received == QLatin1String(kPrefsCommand)) delegate.showPreferences(activation);
                      });
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QApplication::quit);
     QObject::connect(&app, &QApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
@@ -124,6 +131,7 @@ int runAppProgram(int argc, char** argv) {
     delegate.awakeFromNib();
     delegate.applicationDidFinishLaunching();
     if (options.show) delegate.showDialog(Activation{0, token});
+    if (options.prefs) delegate.showPreferences(Activation{0, token});
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         qCInfo(lcApp, "no system tray right now; open the entry dialog with %s or by starting linecal-app again",
                qUtf8Printable(delegate.hotKeyShortcut()));

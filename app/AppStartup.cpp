@@ -2,6 +2,7 @@
 #include "app/AppDelegate.h"
 
 #include "app/EntryDialog.h"
+#include "app/PreferencesPanel.h"
 #include "app/StatusItem.h"
 #include "app/ZQButton.h"
 #include "parse/ParseEntry.h"
@@ -24,6 +25,17 @@ bool isHotKeyCharacter(const QString& key) {
     return key.size() == 1 && key.at(0).isLetterOrNumber() && key.at(0).unicode() < 0x80;
 }
 
+// Start-up waits this long at most for the address book; a slow one leaves the list empty.
+constexpr std::chrono::milliseconds kAddressBookWait{500};
+
+QStringList userEmails(AddressBook* book) {
+    if (!book) return {};
+    QString problem;
+    QStringList emails = book->selfEmails(kAddressBookWait, &problem);
+    if (!problem.isEmpty()) qCInfo(lcApp, "no e-mail addresses for alarms: %s", qUtf8Printable(problem));
+    return emails;
+}
+
 int clampIndex(std::int32_t index, qsizetype count) {
     if (count <= 0) return 0;
     return static_cast<int>(std::clamp<qsizetype>(index, 0, count - 1));
@@ -34,6 +46,8 @@ int clampIndex(std::int32_t index, qsizetype count) {
 AppDelegate::AppDelegate(AppServices services, QObject* parent) : QObject(parent), services_(std::move(services)) {
     if (!services_.now) services_.now = currentDate;
     dialog_ = std::make_unique<EntryDialog>();
+    prefsPanel_ = std::make_unique<PreferencesPanel>();
+    connectPreferences();
     buildMenu();
     connect(dialog_.get(), &EntryDialog::textChanged, this, &AppDelegate::controlTextDidChange);
     connect(dialog_.get(), &EntryDialog::addRequested, this, &AppDelegate::addEvent);
@@ -70,8 +84,7 @@ void AppDelegate::applyStoredHotKey() {
     }
     if (auto code = settings.readIntIfPresent(settingKey(Setting::HotkeyCode))) hotKeyCode = *code;
     // Shift alone (or no modifier) would take a plain letter away from every program.
-    const int flags = intSetting(settings, Setting::HotkeyFlags) &
-                      (kHotKeyCommand | kHotKeyShift | kHotKeyOption | kHotKeyControl);
+    const int flags = intSetting(settings, Setting::HotkeyFlags) & kHotKeyModifiers;
     if (flags & (kHotKeyCommand | kHotKeyOption | kHotKeyControl)) hotKeyFlags = flags;
     if (services_.hotKeys) hotKeyCode = services_.hotKeys->resolveKeyCode(hotKey, hotKeyCode);
     syncHotKeys();
@@ -107,7 +120,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     const auto length = settings.readString(settingKey(Setting::EventLength));
     eventLengthText = length && !length->isEmpty() ? *length : QStringLiteral("0");
 
-    alarmEmails = services_.addressBookEmails();
+    alarmEmails = userEmails(services_.addressBook);
     updateAlarmSettings(clampIndex(intSetting(settings, Setting::AlarmTypeIndex), 3),
                         clampIndex(intSetting(settings, Setting::AlarmSoundIndex), alarmSoundNames().size()),
                         clampIndex(intSetting(settings, Setting::AlarmEmailIndex), alarmEmails.size()));
@@ -135,6 +148,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         dialog_->helpButton->setChecked(true);
         showDialog();
     }
+    refreshPreferences();
     collectUsageProperties();
 }
 

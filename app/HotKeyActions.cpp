@@ -1,6 +1,8 @@
 // The hot key as the controller keeps it: stored, shown and registered.
 #include "app/AppDelegate.h"
 
+#include "app/HotkeyField.h"
+#include "app/PreferencesPanel.h"
 #include "app/StatusItem.h"
 #include "platform/Logging.h"
 #include "prefs/Settings.h"
@@ -27,25 +29,11 @@ void AppDelegate::registerHotKeys() {
                   qUtf8Printable(hotKeyShortcut()));
     }
     if (menuItem_) menuItem_->setToolTip(trayToolTip());
+    prefsPanel_->hotKeyField->showHotKey(hotKeyText(), hotKeyShortcut(), hotKeyStatus == HotKeyStatus::Active);
 }
 
-QString AppDelegate::hotKeyText() const {
-    QString text = QStringLiteral("  ");
-    if (hotKeyFlags & kHotKeyControl) text += QChar(0x2303);  // ⌃
-    if (hotKeyFlags & kHotKeyOption) text += QChar(0x2325);   // ⌥
-    if (hotKeyFlags & kHotKeyShift) text += QChar(0x21E7);    // ⇧
-    if (hotKeyFlags & kHotKeyCommand) text += QChar(0x2318);  // ⌘
-    return text + hotKey.toUpper();
-}
+QString AppDelegate::hotKeyText() const { return hotKeyGlyphs(hotKey, hotKeyFlags); }
 
-QString AppDelegate::hotKeyShortcut() const {
-    QStringList parts;
-    if (hotKeyFlags & kHotKeyCommand) parts << QStringLiteral("Ctrl");
-    if (hotKeyFlags & kHotKeyOption) parts << QStringLiteral("Alt");
-    if (hotKeyFlags & kHotKeyShift) parts << QStringLiteral("Shift");
-    if (hotKeyFlags & kHotKeyControl) parts << QStringLiteral("Meta");
-    parts << hotKey.toUpper();
-    return parts.join(QLatin1Char('+'));
-}
+QString AppDelegate::hotKeyShortcut() const { return linecal::hotKeyShortcut(hotKey, hotKeyFlags); }
 
 }  // namespace linecal

@@ -1,10 +1,12 @@
 // The tray item, its menu and the pulse.
 #include "app/AppDelegate.h"
 
+#include "app/PreferencesPanel.h"
 #include "app/StatusItem.h"
 #include "platform/Logging.h"
 #include "prefs/Settings.h"
 
+#include <QCheckBox>
 #include <QKeySequence>
 #include <QMenu>
 
@@ -15,6 +17,8 @@ void AppDelegate::buildMenu() {
     vorlaMenuItem_ = menu_->addAction(QStringLiteral("New Entry…"), this, [this] { showDialog(); });
     launchCalItem_ = menu_->addAction(QStringLiteral("Launch %1").arg(calAppName), this, &AppDelegate::launchCal);
     menu_->addSeparator();
+    preferencesItem_ = menu_->addAction(QStringLiteral("Preferences…"), this, [this] { showPreferences(); });
+    menu_->addSeparator();
     menu_->addAction(QStringLiteral("Quit linecal"), this, &AppDelegate::quitRequested);
     connect(menu_.get(), &QMenu::aboutToShow, this, &AppDelegate::refreshMenu);
 }
@@ -23,6 +27,7 @@ void AppDelegate::refreshMenu() {
     updateDefaultCalendar();
     services_.store->reload();
     vorlaMenuItem_->setEnabled(!services_.store->calendars().empty());
+    showLaunchAtStartup();
 }
 
 void AppDelegate::updateMenuIcon() {
@@ -50,6 +55,7 @@ QString AppDelegate::trayToolTip() const {
 
 void AppDelegate::clickMenuIconButton(bool checked) {
     shouldShowMenuIcon = checked;
+    prefsPanel_->menuIconButton->setChecked(checked);
     writeSetting(*services_.settings, Setting::ShowMenuBarIcon, checked);
     updateMenuIcon();
 }

@@ -1,4 +1,4 @@
-// Starts `linecal-app --show` and waits until it has either handed the request to the running
+// Starts `linecal-app --show` (or --prefs) and waits until it has either handed the request to the running
 // program or become the running program itself. It stays free of Qt, so a desktop shortcut
 // bound to it costs no more than a small process start.
 #include "cli/ShowCommand.h"
@@ -76,13 +76,13 @@ std::string awaitReady(int fd) {
     return reply.substr(0, reply.find('\n'));
 }
 
-int show(const CLI::App& app) {
+int show(const CLI::App& app, const char* flag, const char* what) {
     const std::string program = findDesktopProgram();
     if (program.empty()) {
         std::cerr << "linecal: linecal-app is not installed (not beside linecal, not on PATH)\n";
         return 1;
     }
-    std::vector<std::string> args{"--show"};
+    std::vector<std::string> args{flag};
     for (const char* name : {"--store", "--config"}) {
         const CLI::Option* option = app.get_option_no_throw(name);
         if (option && option->count() > 0) {
@@ -105,7 +105,7 @@ int show(const CLI::App& app) {
     if (reply == "timeout") {
         std::cerr << "linecal: linecal-app did not answer within " << kWaitMs / 1000 << " s; see the journal\n";
     } else {
-        std::cerr << "linecal: " << program << " could not open the entry dialog"
+        std::cerr << "linecal: " << program << " could not open " << what
                   << (reply.empty() ? " (it ended at once; is there a display?)" : "; see the journal") << '\n';
     }
     return 1;
@@ -118,7 +118,12 @@ void registerShowCommand(CLI::App& app) {
                                                "it is not running (bind this to a key where the desktop has no X11 "
                                                "hot keys)");
     cmd->callback([&app] {
-        if (int code = show(app); code != 0) throw CLI::RuntimeError(code);
+        if (int code = show(app, "--show", "the entry dialog"); code != 0) throw CLI::RuntimeError(code);
+    });
+    CLI::App* prefs = app.add_subcommand("prefs", "Open the desktop program's preferences, starting the program when "
+                                                  "it is not running");
+    prefs->callback([&app] {
+        if (int code = show(app, "--prefs", "its preferences"); code != 0) throw CLI::RuntimeError(code);
     });
 }
 

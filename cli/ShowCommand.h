@@ -1,4 +1,5 @@
-// `linecal show`: the desktop program's entry dialog, from a terminal or a desktop shortcut.
+// `linecal show` and `linecal prefs`: the desktop program's entry dialog or preferences, from a
+// terminal or a desktop shortcut.
 #pragma once
 
 #include <CLI/CLI.hpp>

@@ -7,6 +7,13 @@ int MemoryHotKeys::resolveKeyCode(const QString& key, int storedCode) const {
     return found == keyboard.end() ? storedCode : found->second;
 }
 
+QString MemoryHotKeys::keyCharacter(int keyCode) const {
+    for (const auto& [character, code] : keyboard) {
+        if (code == keyCode) return character;
+    }
+    return {};
+}
+
 HotKeyStatus MemoryHotKeys::registerHotKey(int keyCode, int flags) {
     registrations.emplace_back(keyCode, flags);
     return answer_;

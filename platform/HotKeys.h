@@ -1,6 +1,8 @@
 // A system-wide key combination that opens the entry dialog, whatever program has the focus.
 #pragma once
 
+#include "prefs/HotKeyText.h"
+
 #include <QObject>
 #include <QString>
 
@@ -10,13 +12,6 @@
 #include <vector>
 
 namespace linecal {
-
-// Modifier bits of a stored hot key. They keep the values the settings have always used, so a
-// settings file means the same everywhere: "command" is Ctrl here, "option" Alt, "control" Meta.
-inline constexpr int kHotKeyCommand = 256;
-inline constexpr int kHotKeyShift = 512;
-inline constexpr int kHotKeyOption = 2048;
-inline constexpr int kHotKeyControl = 4096;
 
 enum class HotKeyStatus {
     Active,       // registered; a press reaches `pressed`
@@ -37,6 +32,8 @@ public:
     virtual int resolveKeyCode(const QString& key, int storedCode) const = 0;
     // Replaces the registration held so far (one at a time) with this one.
     virtual HotKeyStatus registerHotKey(int keyCode, int flags) = 0;
+    // The letter or digit the key with this code makes without modifiers; empty when none.
+    virtual QString keyCharacter(int keyCode) const = 0;
 
 signals:
     // The registered combination was pressed; `timestamp` is the desktop's time of the press
@@ -54,6 +51,7 @@ public:
 
     int resolveKeyCode(const QString& key, int storedCode) const override;
     HotKeyStatus registerHotKey(int keyCode, int flags) override;
+    QString keyCharacter(int keyCode) const override;
 
     // Character to key code, as the keyboard of a test makes them.
     std::map<QString, int> keyboard;

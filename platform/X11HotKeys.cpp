@@ -97,6 +97,15 @@ int X11HotKeys::resolveKeyCode(const QString& key, int storedCode) const {
     return resolved;
 }
 
+QString X11HotKeys::keyCharacter(int keyCode) const {
+    if (keyCode < 8 || keyCode > 255) return {};
+    // The key's first level: the character it makes without Shift, whatever Shift was held.
+    const xcb_keysym_t keysym = xcb_key_symbols_get_keysym(x_->symbols, static_cast<xcb_keycode_t>(keyCode), 0);
+    if ((keysym >= 'a' && keysym <= 'z') || (keysym >= '0' && keysym <= '9') || (keysym >= 'A' && keysym <= 'Z'))
+        return QString(QChar(static_cast<char16_t>(keysym))).toLower();
+    return {};
+}
+
 void X11HotKeys::ungrab() {
     if (!grabbedCode_ || !x_) return;
     for (std::uint16_t extra : {std::uint16_t(0), std::uint16_t(XCB_MOD_MASK_LOCK), numLockMask_,

@@ -19,6 +19,7 @@ public:
 
     int resolveKeyCode(const QString& key, int storedCode) const override;
     HotKeyStatus registerHotKey(int keyCode, int flags) override;
+    QString keyCharacter(int keyCode) const override;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 

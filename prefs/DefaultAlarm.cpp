@@ -1,5 +1,7 @@
 #include "prefs/DefaultAlarm.h"
 
+#include "prefs/Settings.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -30,7 +32,7 @@ std::optional<QString> iCalPreferencesPath() {
 }
 
 QString defaultAlarmTime() { return readDefault("Default alarm time", "30"); }
-QString defaultAlarmSound() { return readDefault("Default alarm sound", "Basso"); }
+QString defaultAlarmSound() { return readDefault("Default alarm sound", alarmSoundNames().first().toUtf8().constData()); }
 
 bool doesiCalPreferencesExist() {
     auto path = iCalPreferencesPath();

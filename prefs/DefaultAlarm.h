@@ -16,7 +16,7 @@ namespace linecal {
 std::optional<QString> iCalPreferencesPath();
 // Whole minutes as text; "30" when the file or key is missing.
 QString defaultAlarmTime();
-// A sound name; "Basso" when the file or key is missing.
+// A sound name; the first of the sounds offered for alarms when the file or key is missing.
 QString defaultAlarmSound();
 bool doesiCalPreferencesExist();
 

@@ -31,7 +31,7 @@ struct AppFixture {
     // Creates the controller and runs start-up as the program does.
     AppDelegate& launch(bool useTray = false) {
         AppServices services;
-        services.store = &store;
+        services.store = store_ ? store_ : &store;
         services.settings = &settings;
         services.hotKeys = &hotKeys;
         services.calendarApps = &apps;
@@ -40,11 +40,16 @@ struct AppFixture {
         services.now = [this] { return now; };
         services.useTray = useTray;
         services.prepareStore = prepare;
+        services.loginItems = loginItems;
+        services.addressBook = addressBook;
         app = std::make_unique<AppDelegate>(std::move(services));
         app->awakeFromNib();
         app->applicationDidFinishLaunching();
         return *app;
     }
+
+    // Saves go to this store instead of the in-memory one.
+    void useStore(CalendarStore& other) { store_ = &other; }
 
     // What a returning start finds: the first-start marker set.
     void markLaunchedBefore() { settings.setValue(settingKey(Setting::AppHasLaunched), true); }
@@ -61,6 +66,9 @@ struct AppFixture {
     LocalUpdateService updater;
     Date now = local(2010, 3, 10, 15, 0);
     std::function<bool(StoreError*)> prepare;
+    LoginItems* loginItems = nullptr;
+    AddressBook* addressBook = nullptr;
+    CalendarStore* store_ = nullptr;
     std::unique_ptr<AppDelegate> app;
 };
 

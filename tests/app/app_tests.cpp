@@ -11,6 +11,7 @@ namespace linecal::testing {
 int runStartupTest(int argc, char** argv);
 int runDialogTest(int argc, char** argv);
 int runStatusTest(int argc, char** argv);
+int runPrefsTest(int argc, char** argv);
 }  // namespace linecal::testing
 
 int main(int argc, char** argv) {
@@ -24,5 +25,6 @@ int main(int argc, char** argv) {
     failures += linecal::testing::runStartupTest(argc, argv);
     failures += linecal::testing::runDialogTest(argc, argv);
     failures += linecal::testing::runStatusTest(argc, argv);
+    failures += linecal::testing::runPrefsTest(argc, argv);
     return failures == 0 ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "items/CalendarMenu.h"
 #include "items/Calendars.h"
 #include "items/CurrentItem.h"
 #include "items/Descriptions.h"
@@ -159,6 +160,49 @@ TEST_F(Items, HeadingsNameTheAccountOrTheType) {
         EXPECT_EQ(utf8(headingForCalendar(&calendar)), c.heading);
     }
     EXPECT_EQ(utf8(headingForCalendar(nullptr)), "Unknown");
+}
+
+// The list the preferences offer, one entry per line: "# heading", "--", "  Title" with
+// "(off)" for calendars that cannot be chosen and "*" for the selected one.
+std::string menuText(const std::vector<CalendarMenuEntry>& menu) {
+    std::string text;
+    for (const auto& entry : menu) {
+        switch (entry.kind) {
+            case CalendarMenuEntry::Kind::Heading: text.append("# ").append(utf8(entry.text)); break;
+            case CalendarMenuEntry::Kind::Separator: text.append("--"); break;
+            case CalendarMenuEntry::Kind::Calendar:
+                text.append(utf8(entry.text)).append(entry.enabled ? "" : " (off)").append(entry.selected ? " *" : "");
+                break;
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+TEST_F(Items, CalendarMenuHeadsEachAccountOnce) {
+    auto add = [this](const char16_t* uid, const char16_t* title, const char16_t* type,
+                      std::optional<icu::UnicodeString> notes, bool editable) {
+        store.addCalendar({uid, title, type, std::move(notes), editable});
+    };
+    add(u"home", u"Home", CalCalendarTypeLocal, std::nullopt, true);
+    add(u"work", u"Work", CalCalendarTypeLocal, std::nullopt, true);
+    add(u"team", u"Team", CalCalendarTypeCalDAV, u"alice@127.0.0.1", true);
+    add(u"feed", u"Holidays", CalCalendarTypeCalDAV, u"alice@127.0.0.1", false);
+    add(u"g", u"Family", CalCalendarTypeCalDAV, u"bob@gmail.com", true);
+    add(u"home2", u"Errands", CalCalendarTypeLocal, std::nullopt, true);
+    EXPECT_EQ(menuText(calendarMenu(store.calendars(), icu::UnicodeString(u"team"), u"Calendar")),
+              "# On This Computer\n  Home\n  Work\n--\n# alice@127.0.0.1 (CalDAV)\n  Team *\n  Holidays (off)\n"
+              "--\n# bob@gmail.com (Google)\n  Family\n--\n# Unknown\n  Errands\n");
+    // BusyCal lists local calendars only; a stored server calendar then shows as nothing chosen.
+    EXPECT_EQ(menuText(calendarMenu(store.calendars(), icu::UnicodeString(u"team"), u"BusyCal")),
+              "# On This Computer\n  Home\n  Work\n  Errands\n");
+
+    // The first heading names this computer even when an account's calendar comes first, and
+    // without a listed calendar there is no heading at all.
+    MemoryStore servers;
+    servers.addCalendar({u"team", u"Team", CalCalendarTypeCalDAV, u"alice@127.0.0.1", true});
+    EXPECT_EQ(menuText(calendarMenu(servers.calendars(), std::nullopt, u"Calendar")), "# On This Computer\n  Team\n");
+    EXPECT_EQ(menuText(calendarMenu(servers.calendars(), std::nullopt, u"BusyCal")), "");
 }
 
 const std::string PM = "\u202FPM";  // ICU puts a narrow space between the time and AM/PM in en_US

@@ -1,0 +1,191 @@
+#include "app/PreferencesPanel.h"
+
+#include "app/HotkeyField.h"
+#include "prefs/Settings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QStandardItemModel>
+#include <QVBoxLayout>
+
+namespace linecal {
+namespace {
+
+constexpr int kCalendarRole = Qt::UserRole + 1;
+
+QLineEdit* numberField(const QString& name) {
+    auto* field = new QLineEdit;
+    field->setAccessibleName(name);
+    field->setMaximumWidth(80);
+    field->setAlignment(Qt::AlignRight);
+    return field;
+}
+
+QComboBox* dropdown(const QString& name) {
+    auto* box = new QComboBox;
+    box->setAccessibleName(name);
+    return box;
+}
+
+QWidget* row(std::initializer_list<QWidget*> widgets) {
+    auto* holder = new QWidget;
+    auto* layout = new QHBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    for (QWidget* widget : widgets) layout->addWidget(widget);
+    layout->addStretch(1);
+    return holder;
+}
+
+QLabel* note(const QString& text) {
+    auto* label = new QLabel(text);
+    label->setWordWrap(true);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    return label;
+}
+
+}  // namespace
+
+PreferencesPanel::PreferencesPanel(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("linecal Preferences"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(alarmSection());
+    layout->addWidget(eventSection());
+    layout->addWidget(systemSection());
+    layout->addWidget(aboutSection());
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QWidget* PreferencesPanel::alarmSection() {
+    auto* box = new QGroupBox(QStringLiteral("Default alarm"));
+    auto* form = new QFormLayout(box);
+    alarmCheckbox = new QCheckBox(QStringLiteral("Give new items an alarm"));
+    alarmCheckbox->setAccessibleName(QStringLiteral("Default alarm"));
+    alarmMinutesField = numberField(QStringLiteral("Minutes before"));
+    form->addRow(row({alarmCheckbox, alarmMinutesField, new QLabel(QStringLiteral("minutes before the start"))}));
+
+    alarmTypeDropdown = dropdown(QStringLiteral("Alarm type"));
+    alarmTypeDropdown->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // The titles at positions 1 and 2 decide the kind; they are fixed.
+    alarmTypeDropdown->addItems({QStringLiteral("Message"), QStringLiteral("Sound"), QStringLiteral("Email")});
+    form->addRow(QStringLiteral("Alarm type:"), alarmTypeDropdown);
+
+    alarmSoundDropdown = dropdown(QStringLiteral("Sound"));
+    alarmSoundDropdown->addItems(alarmSoundNames());
+    alarmSoundView = row({new QLabel(QStringLiteral("Sound:")), alarmSoundDropdown});
+    form->addRow(alarmSoundView);
+
+    alarmEmailDropdown = dropdown(QStringLiteral("E-mail"));
+    alarmEmailView = row({new QLabel(QStringLiteral("E-mail to:")), alarmEmailDropdown});
+    form->addRow(alarmEmailView);
+    return box;
+}
+
+QWidget* PreferencesPanel::eventSection() {
+    auto* box = new QGroupBox(QStringLiteral("New items"));
+    auto* form = new QFormLayout(box);
+    defaultEventLengthField = numberField(QStringLiteral("Event length"));
+    form->addRow(QStringLiteral("Event length:"),
+                 row({defaultEventLengthField, new QLabel(QStringLiteral("minutes, when the entry gives no end"))}));
+    calendarDropdown = dropdown(QStringLiteral("Calendar"));
+    calendarDropdown->setMinimumContentsLength(22);
+    form->addRow(QStringLiteral("Calendar:"), calendarDropdown);
+    form->addRow(note(QStringLiteral("Entries without a [calendar] of their own go there.")));
+    return box;
+}
+
+QWidget* PreferencesPanel::systemSection() {
+    auto* box = new QGroupBox(QStringLiteral("This computer"));
+    auto* form = new QFormLayout(box);
+    hotKeyField = new HotkeyField;
+    hotKeyField->setMinimumWidth(160);
+    form->addRow(QStringLiteral("Hot key:"), hotKeyField);
+    launchCheckbox = new QCheckBox(QStringLiteral("Start linecal when I log in"));
+    launchCheckbox->setAccessibleName(QStringLiteral("Start at login"));
+    form->addRow(launchCheckbox);
+    menuIconButton = new QCheckBox(QStringLiteral("Show the icon in the tray"));
+    menuIconButton->setAccessibleName(QStringLiteral("Show tray icon"));
+    form->addRow(menuIconButton);
+    usageCheckbox = new QCheckBox(QStringLiteral("Keep usage statistics"));
+    usageCheckbox->setAccessibleName(QStringLiteral("Usage statistics"));
+    form->addRow(usageCheckbox);
+    usageYesField = note(QStringLiteral("Off: nothing is recorded. When on, what you use is written to a file on "
+                                        "this computer only; nothing is ever sent anywhere."));
+    usageNoField = note(QStringLiteral("On: what you use is written to ~/.local/state/linecal/usage.jsonl on this "
+                                       "computer only; nothing is ever sent anywhere."));
+    form->addRow(usageYesField);
+    form->addRow(usageNoField);
+    return box;
+}
+
+QWidget* PreferencesPanel::aboutSection() {
+    auto* holder = new QWidget;
+    auto* layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    versionField = new QLabel;
+    layout->addWidget(versionField);
+    emailButton = new QPushButton(QStringLiteral("Write to us"));
+    issuesButton = new QPushButton(QStringLiteral("Report a problem"));
+    webButton = new QPushButton(QStringLiteral("Web page"));
+    storeButton = new QPushButton(QStringLiteral("Software centre"));
+    // Return in a field must not write an e-mail or open a web page.
+    for (QPushButton* button : {emailButton, issuesButton, webButton, storeButton}) button->setAutoDefault(false);
+    layout->addWidget(row({emailButton, issuesButton, webButton, storeButton}));
+    return holder;
+}
+
+void PreferencesPanel::setCalendarMenu(const std::vector<CalendarMenuEntry>& menu) {
+    const QSignalBlocker quiet(calendarDropdown);
+    calendarDropdown->clear();
+    auto* model = qobject_cast<QStandardItemModel*>(calendarDropdown->model());
+    int selected = -1;
+    for (const CalendarMenuEntry& entry : menu) {
+        if (entry.kind == CalendarMenuEntry::Kind::Separator) {
+            calendarDropdown->insertSeparator(calendarDropdown->count());
+            continue;
+        }
+        const bool isCalendar = entry.kind == CalendarMenuEntry::Kind::Calendar;
+        calendarDropdown->addItem(toQString(entry.text), isCalendar ? toQString(entry.calendar->uid) : QString());
+        QStandardItem* item = model->item(calendarDropdown->count() - 1);
+        item->setData(isCalendar, kCalendarRole);
+        if (!isCalendar) {
+            QFont bold = item->font();
+            bold.setBold(true);
+            item->setFont(bold);
+        }
+        item->setEnabled(isCalendar && entry.enabled);
+        if (entry.selected) selected = calendarDropdown->count() - 1;
+    }
+    calendarDropdown->setCurrentIndex(selected);
+}
+
+QString PreferencesPanel::calendarAt(int index) const {
+    if (index < 0 || !calendarDropdown->itemData(index, kCalendarRole).toBool()) return {};
+    return calendarDropdown->itemData(index).toString();
+}
+
+void PreferencesPanel::setEmails(const QStringList& emails) {
+    const QSignalBlocker quiet(alarmEmailDropdown);
+    alarmEmailDropdown->clear();
+    if (!emails.isEmpty()) {
+        alarmEmailDropdown->addItems(emails);
+        return;
+    }
+    alarmEmailDropdown->addItem(QStringLiteral("No address"));
+    qobject_cast<QStandardItemModel*>(alarmEmailDropdown->model())->item(0)->setEnabled(false);
+}
+
+void PreferencesPanel::showNumber(QLineEdit* field, std::int32_t value) {
+    const QString text = QString::number(value);
+    if (field->text() == text) return;
+    const QSignalBlocker quiet(field);
+    field->setText(text);
+}
+
+}  // namespace linecal

@@ -1,0 +1,64 @@
+// The preferences window: every setting of linecal, each applied and stored as it changes. It
+// shows and reports; the controller decides.
+#pragma once
+
+#include "items/CalendarMenu.h"
+
+#include <QDialog>
+
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace linecal {
+
+class HotkeyField;
+
+class PreferencesPanel : public QDialog {
+    Q_OBJECT
+public:
+    explicit PreferencesPanel(QWidget* parent = nullptr);
+
+    QCheckBox* alarmCheckbox;
+    QLineEdit* alarmMinutesField;
+    QComboBox* alarmTypeDropdown;
+    QWidget* alarmSoundView;
+    QComboBox* alarmSoundDropdown;
+    QWidget* alarmEmailView;
+    QComboBox* alarmEmailDropdown;
+    QLineEdit* defaultEventLengthField;
+    QComboBox* calendarDropdown;
+    HotkeyField* hotKeyField;
+    QCheckBox* launchCheckbox;
+    QCheckBox* menuIconButton;
+    QCheckBox* usageCheckbox;
+    QLabel* usageYesField;
+    QLabel* usageNoField;
+    QLabel* versionField;
+    QPushButton* emailButton;
+    QPushButton* issuesButton;
+    QPushButton* webButton;
+    QPushButton* storeButton;
+
+    // Replaces the calendar list; headings are bold and cannot be chosen.
+    void setCalendarMenu(const std::vector<CalendarMenuEntry>& menu);
+    // The identifier of the calendar at this position of the list; empty for headings.
+    QString calendarAt(int index) const;
+    // The e-mail list: the addresses, or one "No address" that cannot be chosen.
+    void setEmails(const QStringList& emails);
+    // A number field's text, replaced by the number it starts with, without an edit signal.
+    static void showNumber(QLineEdit* field, std::int32_t value);
+
+private:
+    QWidget* alarmSection();
+    QWidget* eventSection();
+    QWidget* systemSection();
+    QWidget* aboutSection();
+};
+
+}  // namespace linecal

@@ -1,0 +1,180 @@
+// The preferences window's operations: filling it, the calendar choice, the number fields,
+// start at login, usage statistics, the support links and capturing a new hot key.
+#include "app/AppDelegate.h"
+
+#include "app/HotkeyField.h"
+#include "app/PreferencesPanel.h"
+#include "app/SupportLinks.h"
+#include "items/CalendarMenu.h"
+#include "parse/TextHelpers.h"
+#include "platform/Logging.h"
+#include "prefs/HotKeyText.h"
+#include "prefs/Settings.h"
+#include "prefs/UsageStats.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace linecal {
+
+void AppDelegate::connectPreferences() {
+    PreferencesPanel* p = prefsPanel_.get();
+    connect(p->alarmCheckbox, &QCheckBox::clicked, this,
+            [this, p](bool checked) { toggleAlarmEnabled(checked, p->alarmMinutesField->text()); });
+    connect(p->alarmMinutesField, &QLineEdit::textEdited, this, &AppDelegate::alarmMinutesEdited);
+    connect(p->defaultEventLengthField, &QLineEdit::textEdited, this, &AppDelegate::eventLengthEdited);
+    auto alarmChanged = [this, p] {
+        updateAlarmSettings(p->alarmTypeDropdown->currentIndex(), p->alarmSoundDropdown->currentIndex(),
+                            p->alarmEmailDropdown->currentIndex());
+    };
+    for (QComboBox* box : {p->alarmTypeDropdown, p->alarmSoundDropdown, p->alarmEmailDropdown})
+        connect(box, &QComboBox::activated, this, alarmChanged);
+    connect(p->calendarDropdown, &QComboBox::activated, this, &AppDelegate::updateCalendarSelection);
+    connect(p->launchCheckbox, &QCheckBox::clicked, this, &AppDelegate::toggleLaunchAtStartup);
+    connect(p->menuIconButton, &QCheckBox::clicked, this, &AppDelegate::clickMenuIconButton);
+    connect(p->usageCheckbox, &QCheckBox::clicked, this, &AppDelegate::toggleUsageData);
+    connect(p->emailButton, &QPushButton::clicked, this, &AppDelegate::clickEmailButton);
+    connect(p->issuesButton, &QPushButton::clicked, this, &AppDelegate::clickTwitterButton);
+    connect(p->webButton, &QPushButton::clicked, this, &AppDelegate::clickWebButton);
+    connect(p->storeButton, &QPushButton::clicked, this, &AppDelegate::clickAppStoreButton);
+    p->hotKeyField->onKeyPress = [this](const QKeyEvent& event) { return handleHotKeyUpdateWithEvent(event); };
+    p->versionField->setText(QStringLiteral("Version %1. © 2026 the linecal developers.").arg(LINECAL_VERSION));
+}
+
+// Every control as the state is now; the calendar list is rebuilt at each opening instead.
+void AppDelegate::refreshPreferences() {
+    PreferencesPanel* p = prefsPanel_.get();
+    p->alarmCheckbox->setChecked(isAlarmEnabled);
+    PreferencesPanel::showNumber(p->alarmMinutesField, alarmMinutes);
+    p->alarmMinutesField->setEnabled(isAlarmEnabled);
+    p->setEmails(alarmEmails);
+    p->alarmTypeDropdown->setCurrentIndex(alarmTypeIndex);
+    p->alarmSoundDropdown->setCurrentIndex(alarmSoundIndex);
+    p->alarmEmailDropdown->setCurrentIndex(alarmEmailIndex);
+    p->alarmSoundDropdown->setEnabled(alarmTypeIndex != 0);
+    p->alarmSoundView->setVisible(alarmTypeIndex != 2);
+    p->alarmEmailView->setVisible(alarmTypeIndex == 2);
+    if (p->defaultEventLengthField->text() != eventLengthText) p->defaultEventLengthField->setText(eventLengthText);
+    p->hotKeyField->showHotKey(hotKeyText(), hotKeyShortcut(), hotKeyStatus == HotKeyStatus::Active);
+    p->menuIconButton->setChecked(shouldShowMenuIcon);
+    showLaunchAtStartup();
+    showUsageConsent();
+}
+
+void AppDelegate::showPreferences(const Activation& activation) {
+    updateDefaultCalendar();
+    services_.store->reload();
+    const auto selected = selectedCalendarUID(*services_.settings, *services_.store);
+    const auto calendars = services_.store->calendars();
+    prefsPanel_->setCalendarMenu(calendarMenu(calendars, selected ? std::optional(toUnicode(*selected)) : std::nullopt,
+                                              toUnicode(calAppName)));
+    prefsPanel_->calendarDropdown->setEnabled(!calendars.empty());
+    refreshPreferences();
+    prefsPanel_->show();
+    bringToFront(prefsPanel_->windowHandle(), activation);
+    prefsPanel_->activateWindow();
+    addUsageEvent(QStringLiteral("Preferences Menu Item"));
+}
+
+void AppDelegate::updateCalendarSelection(int index) {
+    const QString uid = prefsPanel_->calendarAt(index);
+    // A heading, or a calendar that is gone since the list was made, changes nothing.
+    if (uid.isEmpty() || !services_.store->calendarWithUID(toUnicode(uid))) return;
+    setSelectedCalendarUID(*services_.settings, *services_.store, uid);
+}
+
+void AppDelegate::alarmMinutesEdited(const QString& text) {
+    const std::int32_t minutes = leadingInteger(text).value_or(0);
+    PreferencesPanel::showNumber(prefsPanel_->alarmMinutesField, minutes);
+    toggleAlarmEnabled(prefsPanel_->alarmCheckbox->isChecked(), QString::number(minutes));
+}
+
+void AppDelegate::eventLengthEdited(const QString& text) {
+    const std::int32_t minutes = leadingInteger(text).value_or(0);
+    PreferencesPanel::showNumber(prefsPanel_->defaultEventLengthField, minutes);
+    eventLengthText = QString::number(minutes);
+    writeSetting(*services_.settings, Setting::EventLength, eventLengthText);
+}
+
+bool AppDelegate::isLaunchAtStartup() const { return services_.loginItems && services_.loginItems->isLaunchAtStartup(); }
+
+// The check box shows the state as the desktop has it now, and why it cannot be changed.
+void AppDelegate::showLaunchAtStartup() {
+    QCheckBox* box = prefsPanel_->launchCheckbox;
+    QString why = QStringLiteral("This desktop has no way to start programs at login.");
+    const bool changeable = services_.loginItems && services_.loginItems->canChange(&why);
+    box->setChecked(isLaunchAtStartup());
+    box->setEnabled(changeable);
+    box->setToolTip(changeable ? QString() : why);
+}
+
+void AppDelegate::toggleLaunchAtStartup() {
+    const bool wasOn = isLaunchAtStartup();
+    prefsPanel_->launchCheckbox->setChecked(!wasOn);
+    QString why;
+    if (!services_.loginItems || !services_.loginItems->canChange(&why)) {
+        showLaunchAtStartup();
+        return;
+    }
+    QString error;
+    if (!services_.loginItems->setLaunchAtStartup(!wasOn, &error)) qCWarning(lcApp, "%s", qUtf8Printable(error));
+    showLaunchAtStartup();
+    if (!error.isEmpty()) prefsPanel_->launchCheckbox->setToolTip(error);
+    else addUsageEvent(QStringLiteral("Launch at Startup Button/") + QString::fromUtf8(stringWithBool(!wasOn)));
+}
+
+void AppDelegate::showUsageConsent() {
+    prefsPanel_->usageCheckbox->setChecked(usageEnabled);
+    prefsPanel_->usageYesField->setVisible(!usageEnabled);
+    prefsPanel_->usageNoField->setVisible(usageEnabled);
+}
+
+void AppDelegate::toggleUsageData() {
+    // The stored consent decides, not what the check box happens to show.
+    usageEnabled = !boolSetting(*services_.settings, Setting::UsageEnabled);
+    writeSetting(*services_.settings, Setting::UsageEnabled, usageEnabled);
+    if (services_.updater) services_.updater->setSendsSystemProfile(usageEnabled);
+    if (services_.usage) services_.usage->setTrackingEnabled(usageEnabled);
+    showUsageConsent();
+}
+
+void AppDelegate::openSupportLink(const QUrl& link, const char* event) {
+    QString why;
+    if (services_.calendarApps && !services_.calendarApps->openUrl(link, &why)) {
+        qCWarning(lcApp, "could not open %s: %s", qUtf8Printable(link.toString()), qUtf8Printable(why));
+    }
+    addUsageEvent(QString::fromUtf8(event));
+}
+
+void AppDelegate::clickEmailButton() { openSupportLink(QUrl(QString::fromUtf8(kSupportMail)), "Email Button"); }
+void AppDelegate::clickTwitterButton() { openSupportLink(QUrl(QString::fromUtf8(kIssueTracker)), "Twitter Button"); }
+void AppDelegate::clickWebButton() { openSupportLink(QUrl(QString::fromUtf8(kWebPage)), "Web Button"); }
+void AppDelegate::clickAppStoreButton() {
+    openSupportLink(QUrl(QString::fromUtf8(kSoftwareCentre)), "App Store Button");
+}
+
+bool AppDelegate::handleHotKeyUpdateWithEvent(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers modifiers = event.modifiers();
+    HotKeyPress press{modifiers.testFlag(Qt::ControlModifier), modifiers.testFlag(Qt::AltModifier),
+                      modifiers.testFlag(Qt::MetaModifier), modifiers.testFlag(Qt::ShiftModifier), {}};
+    // The key's own character without Shift: Shift+5 stays 5 here, where the event says %.
+    const int code = static_cast<int>(event.nativeScanCode() & 0xFFFF);
+    if (services_.hotKeys && code) press.character = services_.hotKeys->keyCharacter(code);
+    if (press.character.isEmpty()) {
+        if (event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z) press.character = QChar(u'a' + (event.key() - Qt::Key_A));
+        else if (event.key() >= Qt::Key_0 && event.key() <= Qt::Key_9) press.character = QChar(u'0' + (event.key() - Qt::Key_0));
+    }
+    auto choice = hotKeyFromPress(press);
+    if (!choice) return false;
+    hotKey = choice->key;
+    hotKeyFlags = choice->flags;
+    hotKeyCode = code ? code : (services_.hotKeys ? services_.hotKeys->resolveKeyCode(hotKey, hotKeyCode) : hotKeyCode);
+    syncHotKeys();
+    return true;
+}
+
+}  // namespace linecal

@@ -1,0 +1,38 @@
+#include "prefs/HotKeyText.h"
+
+#include <QStringList>
+
+namespace linecal {
+
+std::optional<HotKeyChoice> hotKeyFromPress(const HotKeyPress& press) {
+    if (press.character.size() != 1) return std::nullopt;
+    if (!press.ctrl && !press.alt && !press.meta) return std::nullopt;
+    if (!press.character.at(0).isLetterOrNumber()) return std::nullopt;
+    HotKeyChoice choice{press.character.toLower(), 0};
+    if (press.ctrl) choice.flags += kHotKeyCommand;
+    if (press.alt) choice.flags += kHotKeyOption;
+    if (press.meta) choice.flags |= kHotKeyControl;
+    if (press.shift) choice.flags |= kHotKeyShift;
+    return choice;
+}
+
+QString hotKeyGlyphs(const QString& key, int flags) {
+    QString text = QStringLiteral("  ");
+    if (flags & kHotKeyControl) text += QChar(0x2303);  // ⌃
+    if (flags & kHotKeyOption) text += QChar(0x2325);   // ⌥
+    if (flags & kHotKeyShift) text += QChar(0x21E7);    // ⇧
+    if (flags & kHotKeyCommand) text += QChar(0x2318);  // ⌘
+    return text + key.toUpper();
+}
+
+QString hotKeyShortcut(const QString& key, int flags) {
+    QStringList parts;
+    if (flags & kHotKeyCommand) parts << QStringLiteral("Ctrl");
+    if (flags & kHotKeyOption) parts << QStringLiteral("Alt");
+    if (flags & kHotKeyShift) parts << QStringLiteral("Shift");
+    if (flags & kHotKeyControl) parts << QStringLiteral("Meta");
+    parts << key.toUpper();
+    return parts.join(QLatin1Char('+'));
+}
+
+}  // namespace linecal

@@ -1,0 +1,40 @@
+// The global hot key as stored and as shown: its modifier bits, which key presses may become
+// it, and its two written forms.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace linecal {
+
+// Modifier bits of a stored hot key. They keep the values the settings have always used, so a
+// settings file means the same everywhere: "command" is Ctrl here, "option" Alt, "control" Meta.
+inline constexpr int kHotKeyCommand = 256;
+inline constexpr int kHotKeyShift = 512;
+inline constexpr int kHotKeyOption = 2048;
+inline constexpr int kHotKeyControl = 4096;
+inline constexpr int kHotKeyModifiers = kHotKeyCommand | kHotKeyShift | kHotKeyOption | kHotKeyControl;
+
+struct HotKeyPress {
+    bool ctrl = false;
+    bool alt = false;
+    bool meta = false;
+    bool shift = false;
+    QString character;  // what the key makes without modifiers
+};
+
+struct HotKeyChoice {
+    QString key;  // one lower-case letter or digit
+    int flags = 0;
+};
+
+// The hot key a press makes, or nothing: it needs one of Ctrl, Alt and Meta (Shift alone would
+// take a character away from every program) and exactly one letter or digit.
+std::optional<HotKeyChoice> hotKeyFromPress(const HotKeyPress& press);
+// Two spaces and the glyphs in their fixed order, then the key: "  ⌃⌥⇧⌘R".
+QString hotKeyGlyphs(const QString& key, int flags);
+// This desktop's names: "Ctrl+Alt+Shift+Meta+R".
+QString hotKeyShortcut(const QString& key, int flags);
+
+}  // namespace linecal

@@ -1,0 +1,296 @@
+// The preferences window: number fields, the calendar list, capturing a hot key, start at
+// login, usage consent, the alarm groups, and the alarms that saved items carry.
+#include "AppTestSupport.h"
+
+#include "app/HotkeyField.h"
+#include "app/PreferencesPanel.h"
+#include "stores/VdirStore.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QStandardItemModel>
+
+#include <unistd.h>
+
+namespace linecal::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString comboText(const QComboBox* box) {
+    QStringList rows;
+    auto* model = qobject_cast<QStandardItemModel*>(box->model());
+    for (int i = 0; i < box->count(); ++i) {
+        const QStandardItem* item = model->item(i);
+        QString row = box->itemData(i, Qt::AccessibleDescriptionRole).toString() == QLatin1String("separator")
+                          ? QStringLiteral("--")
+                          : box->itemText(i);
+        if (item->font().bold()) row = QStringLiteral("# ") + row;
+        else if (!item->isEnabled() && row != QLatin1String("--")) row += QStringLiteral(" (off)");
+        if (i == box->currentIndex()) row += QStringLiteral(" *");
+        rows << row;
+    }
+    return rows.join(QLatin1Char('|'));
+}
+
+// A key press as the X server delivers it: with the key's code, which tells the key's own character.
+QKeyEvent press(Qt::Key key, Qt::KeyboardModifiers modifiers, quint32 keyCode, const QString& text) {
+    return QKeyEvent(QEvent::KeyPress, key, modifiers, keyCode, 0, 0, text);
+}
+
+}  // namespace
+
+class PrefsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void numberFieldsBecomeTheNumberTheyStartWith_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("trailing letters") << "15abc" << "15";
+        QTest::newRow("no number") << "abc" << "0";
+        QTest::newRow("negative") << "-5" << "-5";
+        QTest::newRow("beyond 32 bits") << "99999999999" << "2147483647";
+        QTest::newRow("a megabyte of digits") << QString(1 << 20, QLatin1Char('7')) << "2147483647";
+    }
+    void numberFieldsBecomeTheNumberTheyStartWith() {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        PreferencesPanel& p = *app.prefsPanel();
+        const size_t events = f.usage.events.size();
+        app.alarmMinutesEdited(typed);
+        QCOMPARE(p.alarmMinutesField->text(), shown);
+        QCOMPARE(stored(f.settings, Setting::AlarmMinutes), shown);
+        QCOMPARE(f.usage.events.size(), events + 1);  // "Alarm Button/Yes" for every edit
+        app.eventLengthEdited(typed);
+        QCOMPARE(p.defaultEventLengthField->text(), shown);
+        QCOMPARE(stored(f.settings, Setting::EventLength), shown);
+    }
+
+    void theCalendarListIsRebuiltAtEveryOpening() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.store.addCalendar({u"work", u"Work", CalCalendarTypeLocal, {}, true});
+        f.store.addCalendar({u"team", u"Team", CalCalendarTypeCalDAV, u"alice@127.0.0.1", true});
+        f.store.addCalendar({u"feed", u"Holidays", CalCalendarTypeCalDAV, u"alice@127.0.0.1", false});
+        AppDelegate& app = f.launch();
+        app.showPreferences();
+        QComboBox* box = app.prefsPanel()->calendarDropdown;
+        QCOMPARE(comboText(box), QStringLiteral("# On This Computer|  Personal *|  Work|--|# alice@127.0.0.1 (CalDAV)|"
+                                                "  Team|  Holidays (off)"));
+        QCOMPARE(f.usage.events.back(), QStringLiteral("Preferences Menu Item"));
+
+        const int writes = f.settings.writeCount();
+        app.updateCalendarSelection(1);  // the one already chosen
+        app.updateCalendarSelection(0);  // a heading
+        QCOMPARE(f.settings.writeCount(), writes);
+        app.updateCalendarSelection(5);
+        QCOMPARE(stored(f.settings, Setting::CalendarUID), QStringLiteral("team"));
+        f.store.removeCalendar(u"work");  // gone while the window is open: choosing it writes nothing
+        app.updateCalendarSelection(2);
+        QCOMPARE(stored(f.settings, Setting::CalendarUID), QStringLiteral("team"));
+
+        f.store.addCalendar({u"new", u"Errands", CalCalendarTypeLocal, {}, true});
+        app.showPreferences();
+        QVERIFY(comboText(box).contains(QStringLiteral("  Team *")));
+        QVERIFY(comboText(box).endsWith(QStringLiteral("# Unknown|  Errands")));
+
+        f.apps.app = CalendarApp{QStringLiteral("busycal.desktop"), QStringLiteral("BusyCal")};
+        app.showPreferences();
+        QCOMPARE(comboText(box), QStringLiteral("# On This Computer|  Personal|  Errands"));
+    }
+
+    void aPressedCombinationBecomesTheHotKey() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.showPreferences();
+        HotkeyField* field = app.prefsPanel()->hotKeyField;
+
+        QKeyEvent shiftOnly = press(Qt::Key_R, Qt::ShiftModifier, 27, QStringLiteral("R"));
+        QKeyEvent comma = press(Qt::Key_Comma, Qt::ControlModifier, 59, QStringLiteral(","));
+        QCoreApplication::sendEvent(field, &shiftOnly);
+        QCoreApplication::sendEvent(field, &comma);
+        QCOMPARE(app.hotKeyShortcut(), QStringLiteral("Ctrl+Alt+R"));
+
+        QKeyEvent ctrlShiftK = press(Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier, 45, QStringLiteral("K"));
+        QCoreApplication::sendEvent(field, &ctrlShiftK);
+        QCOMPARE(f.hotKeys.registrations.back(), std::make_pair(45, 768));
+        QCOMPARE(stored(f.settings, Setting::Hotkey), QStringLiteral("k"));
+        QCOMPARE(stored(f.settings, Setting::HotkeyFlags), QStringLiteral("768"));
+        QCOMPARE(field->text(), QStringLiteral("  ⇧⌘K"));
+        QCOMPARE(field->toolTip().left(12), QStringLiteral("Ctrl+Shift+K"));
+        QCOMPARE(app.vorlaMenuItem()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+K")));
+
+        // Shift+5 arrives as %; the key still makes 5.
+        f.hotKeys.keyboard[QStringLiteral("5")] = 14;
+        f.hotKeys.answer_ = HotKeyStatus::Taken;
+        QKeyEvent all = press(Qt::Key_Percent, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier,
+                              14, QStringLiteral("%"));
+        QCoreApplication::sendEvent(field, &all);
+        QCOMPARE(f.hotKeys.registrations.back(), std::make_pair(14, 6912));
+        QCOMPARE(field->text(), QStringLiteral("  ⌃⌥⇧⌘5  (not active)"));
+        f.hotKeys.press();
+        QVERIFY(app.isDialogOpen());
+    }
+
+    void startAtLoginWritesAndRemovesTheAutostartEntry() {
+        TempDir dir;
+        const QString folder = QString::fromStdString((dir.path / "autostart").string());
+        const QString program = QString::fromStdString((dir.path / "bin dir" / "linecal-app").string());
+        fs::create_directories(dir.path / "bin dir");
+        XdgAutostart autostart(folder, program);
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.loginItems = &autostart;
+        AppDelegate& app = f.launch();
+        QCheckBox* box = app.prefsPanel()->launchCheckbox;
+        QVERIFY(!box->isChecked());
+        QVERIFY(box->isEnabled());
+
+        app.toggleLaunchAtStartup();
+        QVERIFY(box->isChecked());
+        QVERIFY(autostart.isLaunchAtStartup());
+        QCOMPARE(f.usage.events.back(), QStringLiteral("Launch at Startup Button/Yes"));
+        const QString written = QString::fromUtf8(readFile(autostart.entryPath().toStdString()));
+        QVERIFY2(written.contains(QStringLiteral("Exec=\"") + program + QLatin1Char('"')), qPrintable(written));
+        app.toggleLaunchAtStartup();
+        QVERIFY(!autostart.isLaunchAtStartup());
+        QVERIFY(!QFile::exists(autostart.entryPath()));
+        QCOMPARE(f.usage.events.back(), QStringLiteral("Launch at Startup Button/No"));
+
+        // An entry the user hid, or one for another copy, is not ours; on and off leave it as it was.
+        for (const char* before : {"Exec=/usr/bin/linecal-app\n", "Exec=\"PROGRAM\"\nHidden=true\n"}) {
+            const std::string text =
+                "[Desktop Entry]\nType=Application\nName=linecal\n" +
+                QString::fromUtf8(before).replace(QStringLiteral("PROGRAM"), program).toStdString();
+            std::ofstream(autostart.entryPath().toStdString()) << text;
+            app.refreshMenu();
+            QVERIFY(!box->isChecked());
+            app.toggleLaunchAtStartup();
+            QVERIFY(autostart.isLaunchAtStartup());
+            app.toggleLaunchAtStartup();
+            QCOMPARE(readFile(autostart.entryPath().toStdString()), text);
+            QCOMPARE(fs::directory_iterator(dir.path / "autostart")->path().filename(), fs::path("linecal.desktop"));
+        }
+
+        // A folder that is a file cannot hold entries: the check box says why and changes nothing.
+        fs::remove_all(dir.path / "autostart");
+        std::ofstream(dir.path / "autostart") << "not a folder";
+        app.refreshMenu();
+        QVERIFY(!box->isEnabled());
+        QVERIFY(box->toolTip().contains(QStringLiteral("is a file")));
+        const size_t events = f.usage.events.size();
+        app.toggleLaunchAtStartup();
+        QVERIFY(!box->isChecked());
+        QCOMPARE(f.usage.events.size(), events);
+        QCOMPARE(readFile(dir.path / "autostart"), "not a folder");
+    }
+
+    void aReadOnlyAutostartFolderDisablesTheCheckBox() {
+        if (::geteuid() == 0) QSKIP("permission bits do not bind root");
+        TempDir dir;
+        fs::create_directories(dir.path / "autostart");
+        fs::permissions(dir.path / "autostart", fs::perms::owner_write, fs::perm_options::remove);
+        XdgAutostart autostart(QString::fromStdString((dir.path / "autostart").string()), QStringLiteral("/x"));
+        QString why;
+        QVERIFY(!autostart.canChange(&why));
+        QVERIFY(why.contains(QStringLiteral("cannot be written")));
+    }
+
+    void theStoredConsentDecides() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        PreferencesPanel& p = *app.prefsPanel();
+        QVERIFY(!p.usageCheckbox->isChecked());
+        QVERIFY(!p.usageYesField->isHidden());
+        QVERIFY(p.usageNoField->isHidden());
+        p.usageCheckbox->setChecked(false);  // whatever the box shows, the stored "off" turns on
+        app.toggleUsageData();
+        QVERIFY(app.usageEnabled && f.usage.enabled && f.updater.sendsSystemProfile());
+        QVERIFY(p.usageCheckbox->isChecked());
+        QVERIFY(p.usageYesField->isHidden());
+        QVERIFY(!p.usageNoField->isHidden());
+        QCOMPARE(stored(f.settings, Setting::UsageEnabled), QStringLiteral("true"));
+    }
+
+    void theAlarmKindShowsItsOwnChoices() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        PreferencesPanel& p = *app.prefsPanel();
+        const struct { int type; bool soundEnabled, soundShown, emailShown; AlarmAction action; } kinds[] = {
+            {0, false, true, false, AlarmAction::Display},
+            {1, true, true, false, AlarmAction::Sound},
+            {2, true, false, true, AlarmAction::Email},
+        };
+        for (const auto& k : kinds) {
+            app.updateAlarmSettings(k.type, 0, 0);
+            QCOMPARE(p.alarmSoundDropdown->isEnabled(), k.soundEnabled);
+            QCOMPARE(!p.alarmSoundView->isHidden(), k.soundShown);
+            QCOMPARE(!p.alarmEmailView->isHidden(), k.emailShown);
+            QCOMPARE(app.alarmType(), k.action);
+        }
+        // Without addresses of the user's own, the e-mail list says so and offers nothing.
+        QCOMPARE(p.alarmEmailDropdown->itemText(0), QStringLiteral("No address"));
+        QVERIFY(!qobject_cast<QStandardItemModel*>(p.alarmEmailDropdown->model())->item(0)->isEnabled());
+    }
+
+    void savedItemsCarryTheChosenAlarm() {
+        TempDir dir;
+        VdirStore vdir(dir.path / "calendars");
+        StoreError error;
+        QVERIFY(vdir.ensureCalendar(&error));
+        MemoryAddressBook book({QStringLiteral("me@example.org"), QStringLiteral("work@example.org")});
+        const struct { int type, sound, email; const char* expected; } kinds[] = {
+            {0, 0, 0, "ACTION:DISPLAY"},
+            {1, 1, 0, "ACTION:AUDIO"},
+            {2, 0, 1, "ATTENDEE:mailto:work@example.org"},
+        };
+        for (const auto& k : kinds) {
+            AppFixture f;
+            f.markLaunchedBefore();
+            f.addressBook = &book;
+            f.useStore(vdir);
+            AppDelegate& app = f.launch();
+            QCOMPARE(app.prefsPanel()->alarmEmailDropdown->count(), 2);
+            app.updateAlarmSettings(k.type, k.sound, k.email);
+            app.showDialog();
+            f.type(QStringLiteral("Call Bob tomorrow 3pm @15m"));
+            QVERIFY(app.addEvent(false));
+            const auto file = dir.path / "calendars" / "personal" / (app.lastEventUid.toStdString() + ".ics");
+            const std::string text = readFile(file);
+            QVERIFY2(text.find(k.expected) != std::string::npos, text.c_str());
+            if (k.type == 1) QVERIFY(text.find(alarmSoundNames().at(1).toStdString()) != std::string::npos);
+        }
+        // A reader nobody here wrote takes all three.
+        if (QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("command -v khal >/dev/null")}) != 0)
+            QSKIP("khal is not installed");
+        const QString conf = QString::fromStdString((dir.path / "khal.conf").string());
+        std::ofstream(conf.toStdString()) << "[calendars]\n[[personal]]\npath = " << (dir.path / "calendars" / "personal").string()
+                                          << "\n[locale]\ntimeformat = %H:%M\ndateformat = %Y-%m-%d\n"
+                                             "longdateformat = %Y-%m-%d\ndatetimeformat = %Y-%m-%d %H:%M\n"
+                                             "longdatetimeformat = %Y-%m-%d %H:%M\n";
+        QProcess khal;
+        khal.start(QStringLiteral("khal"), {QStringLiteral("-c"), conf, QStringLiteral("list"), QStringLiteral("2010-03-11"),
+                                            QStringLiteral("1d")});
+        QVERIFY(khal.waitForFinished(30000));
+        QCOMPARE(QString::fromUtf8(khal.readAllStandardOutput()).count(QStringLiteral("Call Bob")), 3);
+    }
+};
+
+int runPrefsTest(int argc, char** argv) {
+    PrefsTest suite;
+    return QTest::qExec(&suite, argc, argv);
+}
+
+}  // namespace linecal::testing
+
+#include "PrefsTest.moc"
