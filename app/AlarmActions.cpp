@@ -6,6 +6,7 @@
 #include "prefs/Settings.h"
 
 #include <QCheckBox>
+#include <QSignalBlocker>
 #include <QComboBox>
 #include <QLineEdit>
 
@@ -16,7 +17,10 @@ void AppDelegate::toggleAlarmEnabled(bool checked, const QString& minutesText) {
     alarmMinutes = leadingInteger(minutesText).value_or(0);
     writeSetting(*services_.settings, Setting::AlarmEnabled, isAlarmEnabled);
     writeSetting(*services_.settings, Setting::AlarmMinutes, alarmMinutes);
-    prefsPanel_->alarmCheckbox->setChecked(isAlarmEnabled);
+    {
+        const QSignalBlocker quiet(prefsPanel_->alarmCheckbox);
+        prefsPanel_->alarmCheckbox->setChecked(isAlarmEnabled);
+    }
     prefsPanel_->alarmMinutesField->setEnabled(isAlarmEnabled);
     addUsageEvent(QStringLiteral("Alarm Button/") + QString::fromUtf8(stringWithBool(isAlarmEnabled)));
 }

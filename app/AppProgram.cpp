@@ -121,7 +121,9 @@ int runAppProgram(int argc, char** argv) {
                          else if (received == QLatin1String(kShowCommand)) delegate.showDialog(activation);
                          else if (received == QLatin1String(kPrefsCommand)) delegate.showPreferences(activation);
                      });
-    QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QApplication::quit);
+    // exit rather than quit, which would first ask the windows to close and be turned down by
+    // the entry dialog (it hides instead).
+    QObject::connect(&delegate, &AppDelegate::quitRequested, &app, [&app] { app.exit(0); });
     QObject::connect(&app, &QApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
     QObject::connect(&delegate, &AppDelegate::notice, &delegate, [&delegate](const QString& message) {
         if (StatusItem* item = delegate.menuItem()) item->showMessage(message);

@@ -31,7 +31,16 @@ QLineEdit* numberField(const QString& name) {
 QComboBox* dropdown(const QString& name) {
     auto* box = new QComboBox;
     box->setAccessibleName(name);
+    // On Linux, Qt names a combo box after its current value and gives its label as a relation,
+    // which screen readers read; the description says what it sets in words of its own.
+    box->setAccessibleDescription(name);
     return box;
+}
+
+QLabel* labelFor(const QString& text, QWidget* control) {
+    auto* label = new QLabel(text);
+    label->setBuddy(control);
+    return label;
 }
 
 QWidget* row(std::initializer_list<QWidget*> widgets) {
@@ -63,7 +72,7 @@ PreferencesPanel::PreferencesPanel(QWidget* parent) : QDialog(parent) {
 }
 
 QWidget* PreferencesPanel::alarmSection() {
-    auto* box = new QGroupBox(QStringLiteral("Default alarm"));
+    auto* box = new QGroupBox(QStringLiteral("Alarms"));
     auto* form = new QFormLayout(box);
     alarmCheckbox = new QCheckBox(QStringLiteral("Give new items an alarm"));
     alarmCheckbox->setAccessibleName(QStringLiteral("Default alarm"));
@@ -78,11 +87,11 @@ QWidget* PreferencesPanel::alarmSection() {
 
     alarmSoundDropdown = dropdown(QStringLiteral("Sound"));
     alarmSoundDropdown->addItems(alarmSoundNames());
-    alarmSoundView = row({new QLabel(QStringLiteral("Sound:")), alarmSoundDropdown});
+    alarmSoundView = row({labelFor(QStringLiteral("Sound:"), alarmSoundDropdown), alarmSoundDropdown});
     form->addRow(alarmSoundView);
 
     alarmEmailDropdown = dropdown(QStringLiteral("E-mail"));
-    alarmEmailView = row({new QLabel(QStringLiteral("E-mail to:")), alarmEmailDropdown});
+    alarmEmailView = row({labelFor(QStringLiteral("E-mail to:"), alarmEmailDropdown), alarmEmailDropdown});
     form->addRow(alarmEmailView);
     return box;
 }

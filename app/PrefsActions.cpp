@@ -18,12 +18,23 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace linecal {
+namespace {
+
+// Sets what a check box shows without running its action: the action answers the user, who
+// may also switch it through assistive technology (which toggles rather than clicks).
+void showChecked(QCheckBox* box, bool checked) {
+    const QSignalBlocker quiet(box);
+    box->setChecked(checked);
+}
+
+}  // namespace
 
 void AppDelegate::connectPreferences() {
     PreferencesPanel* p = prefsPanel_.get();
-    connect(p->alarmCheckbox, &QCheckBox::clicked, this,
+    connect(p->alarmCheckbox, &QCheckBox::toggled, this,
             [this, p](bool checked) { toggleAlarmEnabled(checked, p->alarmMinutesField->text()); });
     connect(p->alarmMinutesField, &QLineEdit::textEdited, this, &AppDelegate::alarmMinutesEdited);
     connect(p->defaultEventLengthField, &QLineEdit::textEdited, this, &AppDelegate::eventLengthEdited);
@@ -34,9 +45,9 @@ void AppDelegate::connectPreferences() {
     for (QComboBox* box : {p->alarmTypeDropdown, p->alarmSoundDropdown, p->alarmEmailDropdown})
         connect(box, &QComboBox::activated, this, alarmChanged);
     connect(p->calendarDropdown, &QComboBox::activated, this, &AppDelegate::updateCalendarSelection);
-    connect(p->launchCheckbox, &QCheckBox::clicked, this, &AppDelegate::toggleLaunchAtStartup);
-    connect(p->menuIconButton, &QCheckBox::clicked, this, &AppDelegate::clickMenuIconButton);
-    connect(p->usageCheckbox, &QCheckBox::clicked, this, &AppDelegate::toggleUsageData);
+    connect(p->launchCheckbox, &QCheckBox::toggled, this, &AppDelegate::toggleLaunchAtStartup);
+    connect(p->menuIconButton, &QCheckBox::toggled, this, &AppDelegate::clickMenuIconButton);
+    connect(p->usageCheckbox, &QCheckBox::toggled, this, &AppDelegate::toggleUsageData);
     connect(p->emailButton, &QPushButton::clicked, this, &AppDelegate::clickEmailButton);
     connect(p->issuesButton, &QPushButton::clicked, this, &AppDelegate::clickTwitterButton);
     connect(p->webButton, &QPushButton::clicked, this, &AppDelegate::clickWebButton);
@@ -48,7 +59,7 @@ void AppDelegate::connectPreferences() {
 // Every control as the state is now; the calendar list is rebuilt at each opening instead.
 void AppDelegate::refreshPreferences() {
     PreferencesPanel* p = prefsPanel_.get();
-    p->alarmCheckbox->setChecked(isAlarmEnabled);
+    showChecked(p->alarmCheckbox, isAlarmEnabled);
     PreferencesPanel::showNumber(p->alarmMinutesField, alarmMinutes);
     p->alarmMinutesField->setEnabled(isAlarmEnabled);
     p->setEmails(alarmEmails);
@@ -60,7 +71,7 @@ void AppDelegate::refreshPreferences() {
     p->alarmEmailView->setVisible(alarmTypeIndex == 2);
     if (p->defaultEventLengthField->text() != eventLengthText) p->defaultEventLengthField->setText(eventLengthText);
     p->hotKeyField->showHotKey(hotKeyText(), hotKeyShortcut(), hotKeyStatus == HotKeyStatus::Active);
-    p->menuIconButton->setChecked(shouldShowMenuIcon);
+    showChecked(p->menuIconButton, shouldShowMenuIcon);
     showLaunchAtStartup();
     showUsageConsent();
 }
@@ -107,14 +118,14 @@ void AppDelegate::showLaunchAtStartup() {
     QCheckBox* box = prefsPanel_->launchCheckbox;
     QString why = QStringLiteral("This desktop has no way to start programs at login.");
     const bool changeable = services_.loginItems && services_.loginItems->canChange(&why);
-    box->setChecked(isLaunchAtStartup());
+    showChecked(box, isLaunchAtStartup());
     box->setEnabled(changeable);
     box->setToolTip(changeable ? QString() : why);
 }
 
 void AppDelegate::toggleLaunchAtStartup() {
     const bool wasOn = isLaunchAtStartup();
-    prefsPanel_->launchCheckbox->setChecked(!wasOn);
+    showChecked(prefsPanel_->launchCheckbox, !wasOn);
     QString why;
     if (!services_.loginItems || !services_.loginItems->canChange(&why)) {
         showLaunchAtStartup();
@@ -128,7 +139,7 @@ void AppDelegate::toggleLaunchAtStartup() {
 }
 
 void AppDelegate::showUsageConsent() {
-    prefsPanel_->usageCheckbox->setChecked(usageEnabled);
+    showChecked(prefsPanel_->usageCheckbox, usageEnabled);
     prefsPanel_->usageYesField->setVisible(!usageEnabled);
     prefsPanel_->usageNoField->setVisible(usageEnabled);
 }

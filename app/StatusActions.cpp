@@ -7,6 +7,7 @@
 #include "prefs/Settings.h"
 
 #include <QCheckBox>
+#include <QSignalBlocker>
 #include <QKeySequence>
 #include <QMenu>
 
@@ -55,7 +56,10 @@ QString AppDelegate::trayToolTip() const {
 
 void AppDelegate::clickMenuIconButton(bool checked) {
     shouldShowMenuIcon = checked;
-    prefsPanel_->menuIconButton->setChecked(checked);
+    {
+        const QSignalBlocker quiet(prefsPanel_->menuIconButton);
+        prefsPanel_->menuIconButton->setChecked(checked);
+    }
     writeSetting(*services_.settings, Setting::ShowMenuBarIcon, checked);
     updateMenuIcon();
 }

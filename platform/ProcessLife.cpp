@@ -33,7 +33,9 @@ void quitOnTerminationSignals(QCoreApplication& app) {
         ssize_t n = 0, got;
         while ((got = ::read(signalPipe[0], buffer, sizeof buffer)) > 0) n = got;
         if (n > 0) qCInfo(lcApp, "ending on signal %d (%s)", buffer[n - 1], strsignal(buffer[n - 1]));
-        app.quit();
+        // exit, not quit: quit asks every window to close first, and the entry dialog, which
+        // only hides when asked, would turn the signal down.
+        app.exit(0);
     });
     struct sigaction action {};
     action.sa_handler = onSignal;

@@ -245,10 +245,61 @@ check "the log says the settings file is not text" 1 "$(grep -c 'is not text; us
 stop "$bad_pid"
 kill "$bad_bus_pid"  # its services end with it
 
-# ---- Quit --------------------------------------------------------------------------------------------
-stop "$first"
-check "the program ends on SIGTERM" gone "$(alive "$first" && echo running || echo gone)"
-check "nothing was lost: three items" 3 "$(items)"
+# ---- the preferences -------------------------------------------------------------------------------------
+prefs_field() {  # prefs_field CONTROL KEY: one value of a control of the preferences window
+  "$here/atspi_prefs.py" read | /usr/bin/python3 -c 'import json,sys; print(json.load(sys.stdin).get(sys.argv[1], {}).get(sys.argv[2], ""))' "$1" "$2"
+}
+prefs_window() { xdotool search --onlyvisible --name '^linecal Preferences$' 2>/dev/null | head -n 1; }
+mkdir -p "$store/work" && printf 'Work\n' >"$store/work/displayname"
+timeout 15 "$cli" prefs
+check "linecal prefs opens the preferences" yes "$(for _ in $(seq 50); do [ -n "$(prefs_window)" ] && break; sleep 0.1; done; [ -n "$(prefs_window)" ] && echo yes || echo no)"
+check "the calendar list names this computer and both calendars" "['On This Computer', '  Personal', '  Work']" \
+  "$(prefs_field Calendar items)"
+autostart=$XDG_CONFIG_HOME/autostart/linecal.desktop
+"$here/atspi_prefs.py" click "Start at login" >/dev/null
+for _ in $(seq 30); do [ -f "$autostart" ] && break; sleep 0.1; done
+check "start at login writes the autostart entry for this program" "Exec=$app" "$(grep '^Exec=' "$autostart" 2>/dev/null)"
+"$here/atspi_prefs.py" click "Start at login" >/dev/null
+for _ in $(seq 30); do [ -f "$autostart" ] || break; sleep 0.1; done
+check "switched off, the entry is gone" "gone False" "$([ -e "$autostart" ] && echo there || echo gone) $(prefs_field 'Start at login' checked)"
+
+"$here/atspi_prefs.py" focus "Hot key" >/dev/null
+sleep 0.2
+xdotool key ctrl+shift+k
+check "the hot-key field takes Ctrl+Shift+K" "  ⇧⌘K" "$(prefs_field 'Hot key' text)"
+# Qt's combo box takes no focus through the accessibility bus; the keyboard gets there from the field before it.
+"$here/atspi_prefs.py" focus "Event length" >/dev/null
+sleep 0.2
+xdotool key Tab Down
+for _ in $(seq 30); do grep -q '^Calendar%20UID=work$' "$XDG_CONFIG_HOME/linecal/linecal.conf" && break; sleep 0.1; done
+check "choosing Work in the calendar list stores it" "Calendar%20UID=work" "$(grep '^Calendar%20UID=' "$XDG_CONFIG_HOME/linecal/linecal.conf")"
+if [ -n "$shots" ]; then import -window "$(prefs_window)" "$shots/preferences.png"; fi
+xdotool key Escape
+for _ in $(seq 30); do [ -z "$(prefs_window)" ] && break; sleep 0.1; done
+xdotool key ctrl+shift+k
+wait_dialog || true
+check "the new hot key opens the dialog" open "$(shown)"
+xdotool type --delay 5 "Planning tomorrow 10am"
+wait_field entry "Planning tomorrow 10am" >/dev/null
+xdotool key Return
+wait_closed || true
+check "the entry is saved into the chosen calendar" 1 "$(find "$store/work" -name '*.ics' | wc -l)"
+
+# ---- Quit from the tray menu, with the dialog open ----------------------------------------------------
+xdotool key ctrl+shift+k
+wait_dialog || true
+icon=$(windows_named linecal-app | head -n 1)
+if [ -n "$icon" ]; then
+  eval "$(xdotool getwindowgeometry --shell "$icon")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+  sleep 0.5
+  xdotool key Up Return  # the last item: Quit
+fi
+for _ in $(seq 100); do alive "$first" || break; sleep 0.1; done
+check "Quit ends the program even with the dialog open" gone "$(alive "$first" && echo running || echo gone)"
+wait "$first" && quit_status=0 || quit_status=$?
+check "and it ends well" 0 "$quit_status"
+check "nothing was lost: three items in Personal" 3 "$(items)"
 grep -q 'successfully saved new item: ' "$work/app.log" || { echo "FAIL: no save was logged"; fail=1; }
 
 if [ "$fail" -ne 0 ]; then echo "--- app log"; cat "$work/app.log"; echo "--- accessibility reads"; tail -n 30 "$work/atspi.log" 2>/dev/null; fi
