@@ -97,6 +97,7 @@ public:
     // ---- the hot key
     void syncHotKeys();
     void registerHotKeys();
+    void showHotKeyStatus(HotKeyStatus status);
     QString hotKeyText() const;       // "  ⌥⌘R" form
     QString hotKeyShortcut() const;  // "Ctrl+Alt+R" form
     QString trayToolTip() const;      // says whether the hot key works

@@ -7,6 +7,7 @@
 #include "platform/CalendarApps.h"
 #include "platform/JournalLog.h"
 #include "platform/LoginItems.h"
+#include "platform/PortalHotKeys.h"
 #include "platform/Logging.h"
 #include "platform/ProcessLife.h"
 #include "platform/SingleInstance.h"
@@ -96,7 +97,9 @@ int runAppProgram(int argc, char** argv) {
     IniSettings settings(options.config.empty() ? IniSettings::defaultPath() : QString::fromStdString(options.config),
                          reportSettingsProblem);
     VdirStore store(options.store.empty() ? VdirStore::defaultRoot() : std::filesystem::path(options.store));
-    std::unique_ptr<X11HotKeys> hotKeys = X11HotKeys::create();
+    // X11 takes the key at once; elsewhere the desktop portal asks the user, where it offers that.
+    std::unique_ptr<HotKeyService> hotKeys = X11HotKeys::create();
+    if (!hotKeys) hotKeys = PortalHotKeys::create();
     XdgCalendarApps calendarApps;
     LocalUsageStats usage;
     LocalUpdateService updater;

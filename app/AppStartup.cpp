@@ -56,6 +56,7 @@ AppDelegate::AppDelegate(AppServices services, QObject* parent) : QObject(parent
     if (services_.hotKeys) {
         connect(services_.hotKeys, &HotKeyService::pressed, this,
                 [this](std::uint32_t time) { showDialog(Activation{time, {}}); });
+        connect(services_.hotKeys, &HotKeyService::statusChanged, this, &AppDelegate::showHotKeyStatus);
         connect(services_.hotKeys, &HotKeyService::keyboardChanged, this, [this] {
             hotKeyCode = services_.hotKeys->resolveKeyCode(hotKey, hotKeyCode);
             syncHotKeys();

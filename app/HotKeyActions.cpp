@@ -22,14 +22,19 @@ void AppDelegate::syncHotKeys() {
 }
 
 void AppDelegate::registerHotKeys() {
-    hotKeyStatus = services_.hotKeys ? services_.hotKeys->registerHotKey(hotKeyCode, hotKeyFlags)
-                                     : HotKeyStatus::Unsupported;
-    if (hotKeyStatus == HotKeyStatus::Taken) {
+    showHotKeyStatus(services_.hotKeys ? services_.hotKeys->registerHotKey(hotKey, hotKeyCode, hotKeyFlags)
+                                       : HotKeyStatus::Unsupported);
+}
+
+void AppDelegate::showHotKeyStatus(HotKeyStatus status) {
+    hotKeyStatus = status;
+    if (status == HotKeyStatus::Taken) {
         qCWarning(lcApp, "the hot key %s is taken by another program; it is not active",
                   qUtf8Printable(hotKeyShortcut()));
     }
     if (menuItem_) menuItem_->setToolTip(trayToolTip());
-    prefsPanel_->hotKeyField->showHotKey(hotKeyText(), hotKeyShortcut(), hotKeyStatus == HotKeyStatus::Active);
+    const bool working = status == HotKeyStatus::Active || status == HotKeyStatus::Pending;
+    prefsPanel_->hotKeyField->showHotKey(hotKeyText(), hotKeyShortcut(), working);
 }
 
 QString AppDelegate::hotKeyText() const { return hotKeyGlyphs(hotKey, hotKeyFlags); }

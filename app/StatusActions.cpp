@@ -45,6 +45,8 @@ QString AppDelegate::trayToolTip() const {
     const QString keys = hotKeyShortcut();
     switch (hotKeyStatus) {
         case HotKeyStatus::Active: return QStringLiteral("linecal: %1 opens the entry dialog").arg(keys);
+        case HotKeyStatus::Pending:
+            return QStringLiteral("linecal: %1 opens the entry dialog once the desktop agrees").arg(keys);
         case HotKeyStatus::Taken:
             return QStringLiteral("linecal: the hot key %1 is not active, another program uses it").arg(keys);
         case HotKeyStatus::Invalid:

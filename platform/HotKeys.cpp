@@ -14,7 +14,7 @@ QString MemoryHotKeys::keyCharacter(int keyCode) const {
     return {};
 }
 
-HotKeyStatus MemoryHotKeys::registerHotKey(int keyCode, int flags) {
+HotKeyStatus MemoryHotKeys::registerHotKey(const QString&, int keyCode, int flags) {
     registrations.emplace_back(keyCode, flags);
     return answer_;
 }

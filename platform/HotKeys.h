@@ -18,6 +18,7 @@ enum class HotKeyStatus {
     Taken,        // another program holds the combination
     Unsupported,  // this desktop offers no way to register one (no X11, no portal)
     Invalid,      // no key on this keyboard makes the character
+    Pending,      // asked for; the desktop answers later through `statusChanged`
 };
 
 class HotKeyService : public QObject {
@@ -30,8 +31,9 @@ public:
     // keyboard makes the character with it, else the keyboard's own code for it; `storedCode`
     // when the keyboard cannot make the character at all.
     virtual int resolveKeyCode(const QString& key, int storedCode) const = 0;
-    // Replaces the registration held so far (one at a time) with this one.
-    virtual HotKeyStatus registerHotKey(int keyCode, int flags) = 0;
+    // Replaces the registration held so far (one at a time) with this one. `key` is the
+    // character, `keyCode` the key that makes it; each service uses what its desktop knows.
+    virtual HotKeyStatus registerHotKey(const QString& key, int keyCode, int flags) = 0;
     // The letter or digit the key with this code makes without modifiers; empty when none.
     virtual QString keyCharacter(int keyCode) const = 0;
 
@@ -41,6 +43,8 @@ signals:
     void pressed(std::uint32_t timestamp);
     // The keyboard layout changed; the holder should resolve and register again.
     void keyboardChanged();
+    // The desktop answered a registration that was Pending.
+    void statusChanged(HotKeyStatus status);
 };
 
 // Keeps registrations in memory, for tests and for desktops without any hot-key service.
@@ -50,7 +54,7 @@ public:
     explicit MemoryHotKeys(HotKeyStatus answer = HotKeyStatus::Active) : answer_(answer) {}
 
     int resolveKeyCode(const QString& key, int storedCode) const override;
-    HotKeyStatus registerHotKey(int keyCode, int flags) override;
+    HotKeyStatus registerHotKey(const QString& key, int keyCode, int flags) override;
     QString keyCharacter(int keyCode) const override;
 
     // Character to key code, as the keyboard of a test makes them.

@@ -117,7 +117,7 @@ void X11HotKeys::ungrab() {
     grabbedCode_ = 0;
 }
 
-HotKeyStatus X11HotKeys::registerHotKey(int keyCode, int flags) {
+HotKeyStatus X11HotKeys::registerHotKey(const QString&, int keyCode, int flags) {
     ungrab();
     if (keyCode < 8 || keyCode > 255) return HotKeyStatus::Invalid;
     const std::uint16_t mask = x11ModifierMask(flags);

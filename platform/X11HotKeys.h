@@ -18,7 +18,7 @@ public:
     ~X11HotKeys() override;
 
     int resolveKeyCode(const QString& key, int storedCode) const override;
-    HotKeyStatus registerHotKey(int keyCode, int flags) override;
+    HotKeyStatus registerHotKey(const QString& key, int keyCode, int flags) override;
     QString keyCharacter(int keyCode) const override;
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
