@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Prints what a screen reader finds in linecal-app's entry dialog, as one JSON object:
 the entry text, the preview and alarm lines, the add button's name and the help button's state.
-Usage: atspi_dialog.py [APPLICATION_NAME [PROCESS_ID]]"""
+Usage: atspi_dialog.py [APPLICATION_NAME]"""
 import json
 import sys
 import time
@@ -20,15 +20,14 @@ def walk(node, depth=0):
             continue
 
 
-def find_app(name, pid=None, seconds=2.0):
-    """The application's accessible root (of process `pid` when given); it registers a moment
-    after its first window shows."""
+def find_app(name, seconds=2.0):
+    """The application's accessible root; it registers a moment after its first window shows."""
     deadline = time.monotonic() + seconds
     while True:
         desktop = pyatspi.Registry.getDesktop(0)
         for i in range(desktop.childCount):
             child = desktop.getChildAtIndex(i)
-            if child is not None and child.name == name and (pid is None or child.get_process_id() == pid):
+            if child is not None and child.name == name:
                 return child
         if time.monotonic() > deadline:
             return None
@@ -37,8 +36,7 @@ def find_app(name, pid=None, seconds=2.0):
 
 def main():
     app_name = sys.argv[1] if len(sys.argv) > 1 else "linecal-app"
-    pid = int(sys.argv[2]) if len(sys.argv) > 2 else None
-    app = find_app(app_name, pid)
+    app = find_app(app_name)
     if app is None:
         print(json.dumps({"error": "no accessible application " + app_name}))
         return 1

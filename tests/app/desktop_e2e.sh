@@ -51,11 +51,11 @@ start_app() {  # start_app LOG [ARGS…]: the program in the background; its id 
   pids+=("$app_pid")
 }
 shown() { if [ -n "$(dialog_window)" ]; then echo open; else echo closed; fi; }
-read_dialog() {  # the dialog as a screen reader reads it; $reading picks a process id
+read_dialog() {  # the dialog as a screen reader reads it
   # A busy accessibility bus may drop one client's registration; another try gets through.
   local out
   for _ in 1 2; do
-    out=$("$here/atspi_dialog.py" linecal-app ${reading:-} 2>>"$work/atspi.log") && [ "${out:0:1}" == "{" ] && break
+    out=$("$here/atspi_dialog.py" linecal-app 2>>"$work/atspi.log") && [ "${out:0:1}" == "{" ] && break
     echo "read_dialog: got ${out:-nothing}" >>"$work/atspi.log"
     sleep 0.2
   done
