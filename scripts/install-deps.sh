@@ -15,6 +15,10 @@ $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-rec
   qt6-qpa-plugins qt6-svg-dev libqt6svg6 libxcb1-dev libxcb-keysyms1-dev libglib2.0-dev libsystemd-dev \
   desktop-file-utils dpkg-dev file xvfb xauth x11-xserver-utils xdotool trayer imagemagick \
   dbus dbus-x11 at-spi2-core python3-pyatspi fonts-dejavu-core sysstat xdg-desktop-portal python3-dbus >/dev/null
+# The user's own e-mail addresses come from Evolution Data Server: its client library, and its
+# daemons, which the address-book tests start on a private session bus.
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  libebook1.2-dev evolution-data-server >/dev/null
 # The chrono-node comparison in bench/ runs node and npm; a machine that has them
 # from elsewhere keeps its own (Debian's npm would replace them).
 if ! command -v npm >/dev/null; then
