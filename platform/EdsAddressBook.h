@@ -5,15 +5,22 @@
 #include "platform/AddressBook.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 
+class QObject;
+
 namespace linecal {
 
-// Each lookup runs on a worker thread of its own; the caller waits on it for at most the
-// timeout it passes. A lookup the caller gave up on goes on by itself and the next call joins
-// it, so a stalled EDS costs one thread, never another wait. The object may be destroyed (and
-// the program may exit) while a lookup still runs: the worker shares nothing else with it.
+namespace eds {
+class WorkerLookup;
+}
+
+// Each lookup runs on a worker thread of its own; a caller waits for it at most the timeout
+// it passes. A lookup the caller gave up on goes on by itself and the next call joins it, so
+// a stalled EDS costs one thread, never another wait. The object may be destroyed (and the
+// program may end) while a lookup still runs: the worker shares nothing else with it.
 // Thread-safe; calls from several threads share the lookup under way.
 class EdsAddressBook : public AddressBook {
 public:
@@ -23,19 +30,24 @@ public:
     EdsAddressBook(const EdsAddressBook&) = delete;
     EdsAddressBook& operator=(const EdsAddressBook&) = delete;
 
-    // Starts a lookup now, without waiting, for the next selfEmails() to take up: early in
+    // Starts a lookup now, without waiting, for the next call below to take up: early in
     // start-up, so that the addresses are there when the controller asks.
     void prefetch();
 
     QStringList selfEmails(std::chrono::milliseconds timeout, QString* problem) override;
 
+    // The same answer without waiting: `done` runs on `receiver`'s thread (which runs an event
+    // loop, and is the one calling this) once the addresses are there, or with none and the
+    // reason once `timeout` has passed. It never runs after `receiver` is destroyed.
+    using EmailsReady = std::function<void(const QStringList& emails, const QString& problem)>;
+    void selfEmailsLater(QObject* receiver, std::chrono::milliseconds timeout, EmailsReady done);
+
 private:
-    struct Lookup;  // shared between the caller and the worker
-    std::shared_ptr<Lookup> startLookup();
+    std::shared_ptr<eds::WorkerLookup> takeLookup();
 
     const std::chrono::milliseconds budget_;
     std::mutex mutex_;
-    std::shared_ptr<Lookup> current_;
+    std::shared_ptr<eds::WorkerLookup> current_;
     bool prefetched_ = false;
 };
 

@@ -4,9 +4,13 @@
 
 #include "platform/EdsAddressBook.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 namespace linecal {
 namespace {
@@ -28,6 +32,33 @@ Answer ask(EdsAddressBook& book, std::chrono::milliseconds timeout) {
     QString problem = QStringLiteral("left over");
     QStringList emails = book.selfEmails(timeout, &problem);
     return {emails, problem.toStdString()};
+}
+
+// What an answer given later brought, and on which thread.
+struct Later {
+    bool called = false;
+    QStringList emails;
+    std::string problem;
+    std::thread::id thread;
+};
+
+EdsAddressBook::EmailsReady record(Later& later) {
+    return [&later](const QStringList& emails, const QString& problem) {
+        later = {true, emails, problem.toStdString(), std::this_thread::get_id()};
+    };
+}
+
+// Runs this thread's event loop until `later` is called or `limit` has passed.
+void runEventsUntil(const Later& later, std::chrono::milliseconds limit) {
+    static int argc = 1;
+    static char name[] = "platform_tests";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QCoreApplication(argc, argv);  // for the whole run; Qt allows one
+    static_cast<void>(app);
+    QTimer limiter;
+    limiter.setSingleShot(true);
+    limiter.start(limit);
+    while (!later.called && limiter.isActive()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 std::string card(const char* uid, std::initializer_list<const char*> emails) {
@@ -91,6 +122,20 @@ TEST_F(EdsService, EachCallReadsTheCardAgainAndAPrefetchIsTakenUp) {
     EXPECT_EQ(ask(book, 10s).emails, (QStringList{"second@example.org", "third@example.org"}));
 }
 
+TEST_F(EdsService, AnAnswerLaterComesOnTheReceiversThread) {
+    markSelf(card("self-later", {"later@example.org"}));
+    EdsAddressBook book(10s);
+    QObject receiver;
+    Later later;
+    book.selfEmailsLater(&receiver, 10s, record(later));
+    EXPECT_FALSE(later.called);
+    runEventsUntil(later, 10s);
+    EXPECT_TRUE(later.called);
+    EXPECT_EQ(later.emails, QStringList{"later@example.org"});
+    EXPECT_EQ(later.problem, "");
+    EXPECT_EQ(later.thread, std::this_thread::get_id());
+}
+
 // A bus on which nothing can be started.
 class EdsBare : public Session {
     std::string expected() const override { return "bare"; }
@@ -102,6 +147,14 @@ TEST_F(EdsBare, NoEdsOnTheBus) {
     const Answer answer = ask(book, 10s);
     EXPECT_TRUE(answer.emails.isEmpty());
     EXPECT_EQ(answer.problem, "Evolution Data Server's registry is not on the session bus");
+
+    // An answer for a receiver that is gone is dropped, whether it came before or after.
+    auto gone = std::make_unique<QObject>();
+    Later never;
+    book.selfEmailsLater(gone.get(), 100ms, record(never));
+    gone.reset();
+    runEventsUntil(never, 300ms);
+    EXPECT_FALSE(never.called);
 }
 
 // A registry that takes calls and never answers would hold EDS's library 25 s, whatever it is told.
@@ -123,6 +176,16 @@ TEST_F(EdsBare, ARegistryThatNeverAnswersHoldsNobody) {
         const auto dropped = Clock::now();
         book.reset();  // with the lookup still waiting
         EXPECT_LT(Clock::now() - dropped, 1s);
+    }
+    // Without waiting, the timeout is the answer.
+    {
+        EdsAddressBook book(60s);
+        QObject receiver;
+        Later later;
+        book.selfEmailsLater(&receiver, 200ms, record(later));
+        EXPECT_FALSE(later.called);
+        runEventsUntil(later, 10s);
+        EXPECT_EQ(later.problem, "Evolution Data Server did not answer within 200 ms; no addresses for now");
     }
     // The lookup bounds its own wait too, well before the library's 25 s.
     EdsAddressBook book(300ms);
