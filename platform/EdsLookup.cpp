@@ -24,14 +24,16 @@ bool isInside(const fs::path& file, const fs::path& folder) {
     return folderEnd == folder.end();
 }
 
-// A program run from the build tree takes the module built beside it; an installed one the
-// installed module. LINECAL_MODULE_DIR overrides both, as for the command line's modules.
+// A program run from the build tree takes the module built with it; an installed one the
+// module installed under its own prefix (PREFIX/bin/program, PREFIX/lib/linecal/module).
+// LINECAL_MODULE_DIR overrides both, as for the command line's modules.
 fs::path modulePath() {
     if (const char* dir = std::getenv("LINECAL_MODULE_DIR"); dir && *dir) return fs::path(dir) / kModuleFileName;
     std::error_code ec;
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec && isInside(self, LINECAL_BUILD_DIR)) return LINECAL_EDS_MODULE_BUILT;
-    return LINECAL_EDS_MODULE_INSTALLED;
+    if (ec) return kModuleFileName;  // left to the library search path
+    if (isInside(self, LINECAL_BUILD_DIR)) return LINECAL_EDS_MODULE_BUILT;
+    return self.parent_path().parent_path() / LINECAL_MODULE_INSTALL_DIR / kModuleFileName;
 }
 
 Module load() {
