@@ -12,6 +12,7 @@ namespace {
 
 constexpr char kSettingsSchema[] = "org.gnome.evolution-data-server.addressbook";
 constexpr char kSelfContactKey[] = "self-contact-uid";
+// The built-in book's fixed UID; EDS's own accessor for it logs a critical error when it is missing.
 constexpr char kBuiltinBookUid[] = "system-address-book";
 // The daemons' names carry their interface versions; these are EDS 3.x's.
 constexpr char kRegistryName[] = "org.gnome.evolution.dataserver.Sources5";
