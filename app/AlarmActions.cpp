@@ -38,6 +38,14 @@ void AppDelegate::updateAlarmSettings(int typeIndex, int soundIndex, int emailIn
     prefsPanel_->alarmEmailView->setVisible(typeIndex == 2);
 }
 
+void AppDelegate::takeUserEmails(const QStringList& emails) {
+    alarmEmails = emails;
+    prefsPanel_->setEmails(alarmEmails);
+    updateAlarmSettings(alarmTypeIndex, alarmSoundIndex,
+                        alarmEmails.isEmpty() ? 0 : std::min<int>(alarmEmailIndex, alarmEmails.size() - 1));
+    prefsPanel_->alarmEmailDropdown->setCurrentIndex(alarmEmailIndex);
+}
+
 AlarmAction AppDelegate::alarmType() const {
     return alarmChoice(alarmTypeIndex, alarmSoundIndex, alarmEmailIndex, alarmEmails).action;
 }

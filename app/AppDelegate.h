@@ -105,6 +105,8 @@ public:
     // ---- the default alarm
     void toggleAlarmEnabled(bool checked, const QString& minutesText);
     void updateAlarmSettings(int typeIndex, int soundIndex, int emailIndex);
+    // The user's own addresses, once the address book has them.
+    void takeUserEmails(const QStringList& emails);
     AlarmAction alarmType() const;
     QString alarmSound() const;
     QString alarmEmail() const;

@@ -5,6 +5,7 @@
 #include "app/StatusItem.h"
 #include "parse/ParseEntry.h"
 #include "platform/CalendarApps.h"
+#include "platform/EdsAddressBook.h"
 #include "platform/JournalLog.h"
 #include "platform/LoginItems.h"
 #include "platform/PortalHotKeys.h"
@@ -104,6 +105,7 @@ int runAppProgram(int argc, char** argv) {
     LocalUsageStats usage;
     LocalUpdateService updater;
     XdgAutostart loginItems(XdgAutostart::defaultFolder(), QCoreApplication::applicationFilePath());
+    EdsAddressBook addressBook;
 
     AppServices services;
     services.store = &store;
@@ -114,6 +116,7 @@ int runAppProgram(int argc, char** argv) {
     services.usage = &usage;
     services.updater = &updater;
     services.loginItems = &loginItems;
+    services.addressBook = &addressBook;
     services.now = currentDate;
     AppDelegate delegate(std::move(services));
 

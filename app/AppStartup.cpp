@@ -25,16 +25,8 @@ bool isHotKeyCharacter(const QString& key) {
     return key.size() == 1 && key.at(0).isLetterOrNumber() && key.at(0).unicode() < 0x80;
 }
 
-// Start-up waits this long at most for the address book; a slow one leaves the list empty.
+// The address book may take this long at most; a slower one leaves the list empty for this run.
 constexpr std::chrono::milliseconds kAddressBookWait{500};
-
-QStringList userEmails(AddressBook* book) {
-    if (!book) return {};
-    QString problem;
-    QStringList emails = book->selfEmails(kAddressBookWait, &problem);
-    if (!problem.isEmpty()) qCInfo(lcApp, "no e-mail addresses for alarms: %s", qUtf8Printable(problem));
-    return emails;
-}
 
 int clampIndex(std::int32_t index, qsizetype count) {
     if (count <= 0) return 0;
@@ -121,10 +113,18 @@ void AppDelegate::applicationDidFinishLaunching() {
     const auto length = settings.readString(settingKey(Setting::EventLength));
     eventLengthText = length && !length->isEmpty() ? *length : QStringLiteral("0");
 
-    alarmEmails = userEmails(services_.addressBook);
+    // The addresses arrive later (the address book may be slow to start); until then the stored
+    // e-mail position stands as it is, so that it is not lost to an empty list.
     updateAlarmSettings(clampIndex(intSetting(settings, Setting::AlarmTypeIndex), 3),
                         clampIndex(intSetting(settings, Setting::AlarmSoundIndex), alarmSoundNames().size()),
-                        clampIndex(intSetting(settings, Setting::AlarmEmailIndex), alarmEmails.size()));
+                        std::max(0, intSetting(settings, Setting::AlarmEmailIndex)));
+    if (services_.addressBook) {
+        services_.addressBook->selfEmailsLater(this, kAddressBookWait, [this](const QStringList& emails,
+                                                                          const QString& problem) {
+            if (!problem.isEmpty()) qCInfo(lcApp, "no e-mail addresses for alarms: %s", qUtf8Printable(problem));
+            takeUserEmails(emails);
+        });
+    }
 
     if (!launchedBefore && services_.usage && services_.usage->isTrackingEnabled())
         writeSetting(settings, Setting::UsageEnabled, true);

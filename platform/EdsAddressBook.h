@@ -36,11 +36,8 @@ public:
 
     QStringList selfEmails(std::chrono::milliseconds timeout, QString* problem) override;
 
-    // The same answer without waiting: `done` runs on `receiver`'s thread (which runs an event
-    // loop, and is the one calling this) once the addresses are there, or with none and the
-    // reason once `timeout` has passed. It never runs after `receiver` is destroyed.
-    using EmailsReady = std::function<void(const QStringList& emails, const QString& problem)>;
-    void selfEmailsLater(QObject* receiver, std::chrono::milliseconds timeout, EmailsReady done);
+    // `receiver`'s thread runs an event loop and is the one calling this.
+    void selfEmailsLater(QObject* receiver, std::chrono::milliseconds timeout, EmailsReady done) override;
 
 private:
     std::shared_ptr<eds::WorkerLookup> takeLookup();

@@ -243,6 +243,28 @@ private slots:
         QVERIFY(!qobject_cast<QStandardItemModel*>(p.alarmEmailDropdown->model())->item(0)->isEnabled());
     }
 
+    void addressesThatComeLateKeepTheStoredChoice() {
+        // An address book that answers when told to, as a slow one does.
+        struct LateBook : AddressBook {
+            QStringList selfEmails(std::chrono::milliseconds, QString*) override { return {}; }
+            void selfEmailsLater(QObject*, std::chrono::milliseconds, EmailsReady ready) override { done = ready; }
+            EmailsReady done;
+        } book;
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.settings.setValue(settingKey(Setting::AlarmTypeIndex), 2);
+        f.settings.setValue(settingKey(Setting::AlarmEmailIndex), 1);
+        f.addressBook = &book;
+        AppDelegate& app = f.launch();
+        QCOMPARE(stored(f.settings, Setting::AlarmEmailIndex), QStringLiteral("1"));
+        QVERIFY(app.alarmEmail().isEmpty());
+        QVERIFY(book.done);
+        book.done({QStringLiteral("me@example.org"), QStringLiteral("work@example.org")}, {});
+        QCOMPARE(app.alarmEmail(), QStringLiteral("work@example.org"));
+        QCOMPARE(app.prefsPanel()->alarmEmailDropdown->currentText(), QStringLiteral("work@example.org"));
+        QCOMPARE(stored(f.settings, Setting::AlarmEmailIndex), QStringLiteral("1"));
+    }
+
     void savedItemsCarryTheChosenAlarm() {
         TempDir dir;
         VdirStore vdir(dir.path / "calendars");

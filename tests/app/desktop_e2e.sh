@@ -74,6 +74,11 @@ wait_field() {  # wait_field KEY EXPECTED: the dialog's KEY as soon as it reads 
 items() { find "$calendar" -name '*.ics' 2>/dev/null | wc -l; }
 preview_of() { "$cli" preview -- "$1" | head -n 1; }
 
+# ---- the user's own contact in the address book (EDS), for the e-mail alarms --------------------------
+if [ -n "${LINECAL_EDS_MAKE_SELF:-}" ]; then
+  "$LINECAL_EDS_MAKE_SELF" me@example.org work@example.org
+fi
+
 # ---- first launch ---------------------------------------------------------------------------------
 t0=$(now_ms)
 start_app "$work/app.log"
@@ -255,6 +260,10 @@ timeout 15 "$cli" prefs
 check "linecal prefs opens the preferences" yes "$(for _ in $(seq 50); do [ -n "$(prefs_window)" ] && break; sleep 0.1; done; [ -n "$(prefs_window)" ] && echo yes || echo no)"
 check "the calendar list names this computer and both calendars" "['On This Computer', '  Personal', '  Work']" \
   "$(prefs_field Calendar items)"
+if [ -n "${LINECAL_EDS_MAKE_SELF:-}" ]; then
+  check "the e-mail list holds the user's own addresses, in order" "['me@example.org', 'work@example.org']" \
+    "$(prefs_field E-mail items)"
+fi
 autostart=$XDG_CONFIG_HOME/autostart/linecal.desktop
 "$here/atspi_prefs.py" click "Start at login" >/dev/null
 for _ in $(seq 30); do [ -f "$autostart" ] && break; sleep 0.1; done

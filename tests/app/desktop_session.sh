@@ -36,11 +36,15 @@ desktop_enter() {
   export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
   export XDG_STATE_HOME=$work/state XDG_RUNTIME_DIR=$work/run
   export TZ=America/Los_Angeles LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+  # Settings of GNOME's services (the address book's own contact) in a file of the run's own.
+  export GSETTINGS_BACKEND=keyfile
   unset XDG_CURRENT_DESKTOP WAYLAND_DISPLAY DESKTOP_STARTUP_ID XDG_ACTIVATION_TOKEN DBUS_SESSION_BUS_ADDRESS
   mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME/applications" "$XDG_CACHE_HOME" "$XDG_STATE_HOME"
   mkdir -m 700 -p "$XDG_RUNTIME_DIR"
   local status=0
   dbus-run-session -- "$@" || status=$?
+  . "$(dirname "${BASH_SOURCE[0]}")/../bus_leftovers.sh"
+  stop_bus_leftovers "$XDG_RUNTIME_DIR"
   rm -rf "$work"
   exit "$status"
 }

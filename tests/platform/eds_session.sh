@@ -45,28 +45,9 @@ EOF
   *) echo "eds_session.sh: unknown kind $kind" >&2; exit 2 ;;
 esac
 
-# EDS's daemons were started by the bus, not by us; they leave a second or two after it. They
-# are found by this run's own runtime folder, which nothing else uses.
+# EDS's daemons were started by the bus, not by us.
 export -n XDG_RUNTIME_DIR
-left() {
-  local environ
-  for environ in /proc/[0-9]*/environ; do
-    if { tr '\0' '\n' <"$environ"; } 2>/dev/null | grep -qxF "XDG_RUNTIME_DIR=$run"; then
-      environ=${environ#/proc/}
-      echo "${environ%/environ}"
-    fi
-  done
-}
-daemons=$(left)
-for _ in $(seq 100); do
-  [ -z "$daemons" ] && break
-  sleep 0.1
-  daemons=$(left)
-done
-if [ -n "$daemons" ]; then
-  echo "eds_session.sh: stopping what the bus left running: $(echo $daemons)" >&2
-  for pid in $daemons; do kill "$pid" 2>/dev/null || true; done
-  for _ in $(seq 20); do [ -z "$(left)" ] && break; sleep 0.1; done
-fi
+. "$(dirname "$0")/../bus_leftovers.sh"
+stop_bus_leftovers "$run"
 rm -rf "$work"
 exit "$status"
