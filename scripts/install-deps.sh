@@ -15,6 +15,11 @@ $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-rec
   qt6-qpa-plugins qt6-svg-dev libqt6svg6 libxcb1-dev libxcb-keysyms1-dev libglib2.0-dev libsystemd-dev \
   desktop-file-utils dpkg-dev file xvfb xauth x11-xserver-utils xdotool trayer imagemagick \
   dbus dbus-x11 at-spi2-core python3-pyatspi fonts-dejavu-core sysstat >/dev/null
+# Server calendars: CalDAV through libcurl, libxml2 and libsecret; Radicale as the test server,
+# gnome-keyring as the test keyring, vdirsyncer as the other client, openssl for a test certificate.
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  libcurl4-openssl-dev libxml2-dev libsecret-1-dev radicale vdirsyncer gnome-keyring dbus-daemon dbus-bin \
+  openssl >/dev/null
 # Tests run in several locales; generate the ones the system may lack.
 if [ -f /etc/locale.gen ]; then
   for l in en_US.UTF-8 de_DE.UTF-8 sv_SE.UTF-8 en_GB.UTF-8; do
