@@ -1,0 +1,83 @@
+// The calendars of one CalDAV account. The list comes from the cache until the server has been
+// asked; saving sends one PUT per item over the account's one connection.
+#pragma once
+
+#include "items/CalendarStore.h"
+#include "stores/CalDavDiscovery.h"
+#include "stores/Secrets.h"
+
+#include <atomic>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace linecal {
+
+class CalDavStore : public CalendarStore {
+public:
+    enum class State {
+        Unknown,  // no list yet: neither cached nor discovered
+        Cached,   // the cached list, the server not asked in this run
+        Online,   // the server answered the last question
+        Offline,  // the server did not answer the last question; the list is the last known one
+    };
+
+    CalDavStore(Account account, std::shared_ptr<SecretStore> secrets, std::filesystem::path cacheFolder,
+                HttpLimits limits = {});
+    ~CalDavStore() override;
+
+    const Account& account() const { return account_; }
+    State state() const;
+    // Why the server was offline the last time it was asked.
+    StoreError lastError() const;
+
+    // Takes the cached list; false when there is none.
+    bool loadCache();
+    // Asks the server for its calendars now and caches them; on failure the list stays as it was.
+    bool refresh(StoreError* error);
+    // Ends a request in progress (at shutdown) and refuses new ones.
+    void cancel() { cancelled_ = true; }
+
+    // The identifier a calendar of this account at `path` has.
+    std::string calendarUID(const std::string& path) const { return account_.name + ":" + path; }
+
+    std::vector<CalendarRef> calendars() const override;
+    bool saveEvent(Event& event, int span, StoreError* error) override;
+    bool saveTask(Task& task, StoreError* error) override;
+
+    // Connections opened to the server so far in this run.
+    long connectionsOpened() const;
+
+    // The clock for DTSTAMP.
+    std::function<std::time_t()> clock = [] { return std::time(nullptr); };
+
+private:
+    struct Entry {
+        CalendarRef calendar;
+        ServerCalendar server;
+    };
+    void setList(const std::vector<ServerCalendar>& calendars, State state);
+    std::optional<Entry> entryFor(const Calendar& calendar) const;
+    // The session, opened with the account's password on first use; null with `error` set.
+    HttpSession* session(StoreError* error);
+    bool save(CalendarItem& item, bool isTask, StoreError* error);
+
+    Account account_;
+    std::shared_ptr<SecretStore> secrets_;
+    std::filesystem::path cacheFolder_;
+    HttpLimits limits_;
+    std::atomic<bool> cancelled_{false};
+
+    mutable std::mutex listMutex_;  // guards the list, the state and the last error
+    std::vector<Entry> entries_;
+    State state_ = State::Unknown;
+    StoreError lastError_;
+
+    std::mutex sessionMutex_;  // one request at a time on the one connection
+    std::unique_ptr<HttpSession> session_;
+    std::atomic<long> connections_{0};
+};
+
+}  // namespace linecal
