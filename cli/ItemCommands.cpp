@@ -5,7 +5,7 @@
 #include "items/CurrentItem.h"
 #include "items/Descriptions.h"
 #include "prefs/Settings.h"
-#include "stores/VdirStore.h"
+#include "stores/UserCalendars.h"
 
 #include <nlohmann/json.hpp>
 
@@ -22,6 +22,15 @@ struct GlobalOptions {
     std::filesystem::path storeRoot() const { return store.empty() ? VdirStore::defaultRoot() : std::filesystem::path(store); }
     QString configPath() const {
         return config.empty() ? IniSettings::defaultPath() : QString::fromStdString(config);
+    }
+    // The local calendars and those of the accounts; the server lists as `refresh` says.
+    std::unique_ptr<UserCalendars> calendars(ServerRefresh refresh) const {
+        auto store = openUserCalendars({storeRoot(), {}, {}, refresh, {}, {}});
+        if (store->accountsError) warn(*store->accountsError);
+        return store;
+    }
+    static void warn(const StoreError& error) {
+        std::cerr << "linecal: warning: " << utf8(error.message) << ' ' << utf8(error.recoverySuggestion) << '\n';
     }
 };
 
@@ -52,7 +61,8 @@ void preview(const GlobalOptions& global, const EntryOptions& options) {
     const icu::UnicodeString text = entryText(options.words);
     const Date now = nowFrom(options.now);
     IniSettings settings(global.configPath());
-    VdirStore store(global.storeRoot());
+    auto calendars = global.calendars(ServerRefresh::IfNotCached);
+    const CalendarStore& store = *calendars;
     auto item = currentItem(text, now, effectiveSettings(settings, store), store);
     std::cout << utf8(ZQeventLine(*item, now)) << '\n' << utf8(ZQalarmLine(*item)) << '\n';
 }
@@ -61,7 +71,8 @@ void add(const GlobalOptions& global, const EntryOptions& options) {
     const icu::UnicodeString text = entryText(options.words);
     const Date now = nowFrom(options.now);
     IniSettings settings(global.configPath());
-    VdirStore store(global.storeRoot());
+    auto calendars = global.calendars(ServerRefresh::IfNotCached);
+    UserCalendars& store = *calendars;
     StoreError error;
     if (!store.ensureCalendar(&error)) failWith(error);
     ensureSelectedCalendar(settings, store);
@@ -86,9 +97,21 @@ void add(const GlobalOptions& global, const EntryOptions& options) {
 
 void listCalendars(const GlobalOptions& global, bool json) {
     IniSettings settings(global.configPath());
-    VdirStore store(global.storeRoot());
+    auto all = global.calendars(ServerRefresh::Now);
+    const UserCalendars& store = *all;
     const auto calendars = store.calendars();
     const auto selected = selectedCalendarUID(settings, store);
+    auto offline = [&](const Calendar& c) {
+        const CalDavStore* server = store.serverOf(c);
+        return server && server->state() != CalDavStore::State::Online;
+    };
+    for (const auto& server : store.servers()) {
+        if (server->state() == CalDavStore::State::Offline) {
+            std::cerr << "linecal: account " << server->account().name << " is offline: "
+                      << utf8(server->lastError().message) << ' ' << utf8(server->lastError().recoverySuggestion)
+                      << '\n';
+        }
+    }
 
     if (json) {
         nlohmann::json list = nlohmann::json::array();
@@ -99,13 +122,15 @@ void listCalendars(const GlobalOptions& global, bool json) {
                             {"notes", c->notes ? nlohmann::json(utf8(*c->notes)) : nlohmann::json(nullptr)},
                             {"isEditable", c->isEditable},
                             {"heading", utf8(headingForCalendar(c.get()))},
-                            {"selected", selected && toUnicode(*selected) == c->uid}});
+                            {"selected", selected && toUnicode(*selected) == c->uid},
+                            {"offline", offline(*c)}});
         }
         std::cout << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
         return;
     }
     if (calendars.empty()) {
-        std::cerr << "linecal: no calendars in " << store.root().string() << "; `linecal add` creates one\n";
+        std::cerr << "linecal: no calendars in " << all->local().root().string()
+                  << "; `linecal add` creates one, `linecal accounts add` adds a server's\n";
         return;
     }
     // Headings in the order their first calendar appears, each calendar under its own.
@@ -121,7 +146,7 @@ void listCalendars(const GlobalOptions& global, bool json) {
         for (const auto& c : members) {
             const bool isSelected = selected && toUnicode(*selected) == c->uid;
             std::cout << (isSelected ? "  * " : "    ") << utf8(c->title) << "  [" << utf8(c->uid) << ']'
-                      << (c->isEditable ? "" : "  (read-only)") << '\n';
+                      << (c->isEditable ? "" : "  (read-only)") << (offline(*c) ? "  (offline)" : "") << '\n';
         }
     }
 }
