@@ -102,7 +102,8 @@ HttpResponse HttpSession::perform(const HttpRequest& request) {
     // Reset forgets the previous request's options but keeps the open connection.
     curl_easy_reset(curl);
     Receiver receiver{&response.body, limits_.maxReply};
-    curl_slist* headers = nullptr;
+    // No "Expect: 100-continue": servers that ignore it would cost every save a one-second wait.
+    curl_slist* headers = curl_slist_append(nullptr, "Expect:");
     for (const auto& header : request.headers) headers = curl_slist_append(headers, header.c_str());
 
     handle_->error[0] = '\0';
