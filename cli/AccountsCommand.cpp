@@ -3,8 +3,7 @@
 #include "cli/CliSupport.h"
 #include "stores/Accounts.h"
 #include "stores/CalendarCache.h"
-#include "stores/CalDavStore.h"
-#include "stores/Secrets.h"
+#include "stores/ServerModule.h"
 
 #include <termios.h>
 #include <unistd.h>
@@ -23,6 +22,13 @@ struct AddOptions {
 [[noreturn]] void failWith(const std::string& message) {
     std::cerr << "linecal: " << message << '\n';
     throw CLI::RuntimeError(1);
+}
+
+const ServerModule& moduleOrFail() {
+    std::string problem;
+    const ServerModule* module = serverModule(&problem);
+    if (!module) failWith("server calendars are not available: " + problem);
+    return *module;
 }
 
 std::vector<Account> readOrFail(const std::filesystem::path& file) {
@@ -62,7 +68,8 @@ void addAccount(const AddOptions& options) {
             failWith("an account named " + account.name + " exists; `linecal accounts remove " + account.name +
                      "` first to change it");
     }
-    auto keyring = std::make_shared<KeyringSecrets>();
+    const ServerModule& module = moduleOrFail();
+    std::shared_ptr<SecretStore> keyring = module.keyring();
     if (!account.passwordCommand) {
         const std::string password = askPassword("Password for " + account.address() + ": ");
         if (password.empty()) failWith("no password given; nothing was saved");
@@ -74,15 +81,15 @@ void addAccount(const AddOptions& options) {
     if (!writeAccounts(file, accounts, &problem)) failWith(problem);
 
     // Reading the calendars now fills the cache and tells at once whether the details work.
-    CalDavStore server(account, keyring, defaultCacheFolder());
+    auto server = module.openStore(account, keyring, defaultCacheFolder(), {});
     StoreError error;
-    if (!server.refresh(&error)) {
+    if (!server->refresh(&error)) {
         std::cerr << "linecal: account " << account.name << " was added, but its calendars could not be read: "
                   << utf8(error.message) << '\n'
                   << utf8(error.recoverySuggestion) << '\n';
         throw CLI::RuntimeError(1);
     }
-    const auto calendars = server.calendars();
+    const auto calendars = server->calendars();
     std::cout << "Added " << account.name << " (" << account.address() << ") with " << calendars.size()
               << (calendars.size() == 1 ? " calendar" : " calendars") << '\n';
     for (const auto& c : calendars) std::cout << "    " << utf8(c->title) << (c->isEditable ? "" : "  (read-only)") << '\n';
@@ -111,8 +118,7 @@ void removeAccount(const std::string& name) {
     if (!writeAccounts(file, accounts, &problem)) failWith(problem);
     removeCachedCalendars(defaultCacheFolder(), removed);
     if (!removed.passwordCommand) {
-        KeyringSecrets keyring;
-        if (!keyring.clear(removed, &problem))
+        if (!moduleOrFail().keyring()->clear(removed, &problem))
             std::cerr << "linecal: warning: the password stays in the keyring: " << problem << '\n';
     }
     std::cout << "Removed " << removed.name << '\n';

@@ -102,11 +102,11 @@ void listCalendars(const GlobalOptions& global, bool json) {
     const auto calendars = store.calendars();
     const auto selected = selectedCalendarUID(settings, store);
     auto offline = [&](const Calendar& c) {
-        const CalDavStore* server = store.serverOf(c);
-        return server && server->state() != CalDavStore::State::Online;
+        const ServerStore* server = store.serverOf(c);
+        return server && server->state() != ServerStore::State::Online;
     };
     for (const auto& server : store.servers()) {
-        if (server->state() == CalDavStore::State::Offline) {
+        if (server->state() == ServerStore::State::Offline) {
             std::cerr << "linecal: account " << server->account().name << " is offline: "
                       << utf8(server->lastError().message) << ' ' << utf8(server->lastError().recoverySuggestion)
                       << '\n';

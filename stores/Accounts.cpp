@@ -1,7 +1,5 @@
 #include "stores/Accounts.h"
 
-#include "stores/HttpSession.h"
-
 #include <glib.h>
 
 #include <cstdlib>
@@ -38,7 +36,14 @@ std::optional<std::string> readString(GKeyFile* file, const char* group, const c
 
 }  // namespace
 
-std::string Account::host() const { return urlHost(url); }
+std::string Account::host() const {
+    GUri* uri = g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr);
+    if (!uri) return {};
+    const char* host = g_uri_get_host(uri);
+    std::string out = host ? host : "";
+    g_uri_unref(uri);
+    return out;
+}
 
 std::string Account::address() const {
     if (username.find('@') != std::string::npos) return username;

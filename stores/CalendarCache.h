@@ -2,7 +2,7 @@
 // that listing calendars never waits for the network and works while a server is down.
 #pragma once
 
-#include "stores/CalDavDiscovery.h"
+#include "stores/ServerStore.h"
 
 #include <filesystem>
 #include <optional>

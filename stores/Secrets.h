@@ -1,5 +1,5 @@
-// Where account passwords live: the desktop keyring through the Secret Service (libsecret),
-// or the output of the account's password command.
+// Where account passwords are kept when no password command gives them: the desktop keyring
+// (in the CalDAV module), or memory for tests.
 #pragma once
 
 #include "stores/Accounts.h"
@@ -21,27 +21,28 @@ public:
     virtual bool clear(const Account& account, std::string* problem) = 0;
 };
 
-// The Secret Service of the session bus (gnome-keyring, KeePassXC, KWallet's bridge, …).
-class KeyringSecrets : public SecretStore {
-public:
-    std::optional<std::string> lookup(const Account& account, std::string* problem) override;
-    bool store(const Account& account, const std::string& password, std::string* problem) override;
-    bool clear(const Account& account, std::string* problem) override;
-};
-
 // Passwords in memory, for tests.
 class MemorySecrets : public SecretStore {
 public:
-    std::optional<std::string> lookup(const Account& account, std::string* problem) override;
-    bool store(const Account& account, const std::string& password, std::string* problem) override;
-    bool clear(const Account& account, std::string* problem) override;
+    std::optional<std::string> lookup(const Account& account, std::string* problem) override {
+        if (problem) problem->clear();
+        auto it = passwords_.find(key(account));
+        if (it == passwords_.end()) return std::nullopt;
+        return it->second;
+    }
+    bool store(const Account& account, const std::string& password, std::string*) override {
+        passwords_[key(account)] = password;
+        return true;
+    }
+    bool clear(const Account& account, std::string*) override {
+        passwords_.erase(key(account));
+        return true;
+    }
 
 private:
+    // A password belongs to the account's name, address and user together.
+    static std::string key(const Account& a) { return a.name + '\n' + a.url + '\n' + a.username; }
     std::map<std::string, std::string> passwords_;
 };
-
-// The account's password: its command's first output line when it has a command, else the
-// keyring's. Nothing, with `problem` saying what to do, when neither gives one.
-std::optional<std::string> passwordFor(const Account& account, SecretStore& secrets, std::string* problem);
 
 }  // namespace linecal

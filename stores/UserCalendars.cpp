@@ -2,12 +2,12 @@
 
 #include "stores/Accounts.h"
 #include "stores/CalendarCache.h"
-#include "stores/ServerErrors.h"
+#include "stores/ServerModule.h"
 #include "stores/StoreErrors.h"
 
 namespace linecal {
 
-UserCalendars::UserCalendars(std::unique_ptr<VdirStore> local, std::vector<std::unique_ptr<CalDavStore>> servers)
+UserCalendars::UserCalendars(std::unique_ptr<VdirStore> local, std::vector<std::unique_ptr<ServerStore>> servers)
     : local_(std::move(local)), servers_(std::move(servers)) {}
 
 UserCalendars::~UserCalendars() {
@@ -20,7 +20,7 @@ bool UserCalendars::ensureCalendar(StoreError* error) {
     return local_->ensureCalendar(error);
 }
 
-void UserCalendars::refreshServers(const std::function<bool(const CalDavStore&)>& which) {
+void UserCalendars::refreshServers(const std::function<bool(const ServerStore&)>& which) {
     for (auto& server : servers_) {
         if (!which || which(*server)) server->refresh(nullptr);
     }
@@ -37,7 +37,7 @@ void UserCalendars::refreshInBackground(std::function<void()> changed) {
     });
 }
 
-const CalDavStore* UserCalendars::serverOf(const Calendar& calendar) const {
+const ServerStore* UserCalendars::serverOf(const Calendar& calendar) const {
     for (const auto& server : servers_) {
         if (server->calendarWithUID(calendar.uid)) return server.get();
     }
@@ -74,21 +74,24 @@ std::unique_ptr<UserCalendars> openUserCalendars(const CalendarsOptions& options
     std::string problem;
     auto accounts = readAccounts(accountsFile, &problem);
 
-    std::vector<std::unique_ptr<CalDavStore>> servers;
-    if (accounts && !accounts->empty()) {
-        std::shared_ptr<SecretStore> secrets = options.secrets ? options.secrets : std::make_shared<KeyringSecrets>();
+    std::vector<std::unique_ptr<ServerStore>> servers;
+    const ServerModule* module = nullptr;
+    if (accounts && !accounts->empty()) module = serverModule(&problem);
+    if (module) {
+        std::shared_ptr<SecretStore> secrets = options.secrets ? options.secrets : module->keyring();
         for (auto& account : *accounts) {
-            servers.push_back(std::make_unique<CalDavStore>(account, secrets, cacheFolder, options.limits));
+            servers.push_back(module->openStore(account, secrets, cacheFolder, options.limits));
             servers.back()->loadCache();
         }
     }
     auto calendars = std::make_unique<UserCalendars>(std::move(local), std::move(servers));
     if (!accounts) calendars->accountsError = errors::accountsUnreadable(problem);
+    if (accounts && !accounts->empty() && !module) calendars->accountsError = errors::serversUnavailable(problem);
 
     switch (options.refresh) {
         case ServerRefresh::Never: break;
         case ServerRefresh::IfNotCached:
-            calendars->refreshServers([](const CalDavStore& s) { return s.state() == CalDavStore::State::Unknown; });
+            calendars->refreshServers([](const ServerStore& s) { return s.state() == ServerStore::State::Unknown; });
             break;
         case ServerRefresh::Now: calendars->refreshServers(); break;
         case ServerRefresh::InBackground: calendars->refreshInBackground(); break;

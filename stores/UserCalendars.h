@@ -4,8 +4,8 @@
 #pragma once
 
 #include "items/CalendarStore.h"
-#include "stores/CalDavStore.h"
-#include "stores/HttpSession.h"
+#include "stores/Secrets.h"
+#include "stores/ServerStore.h"
 #include "stores/VdirStore.h"
 
 #include <filesystem>
@@ -35,24 +35,25 @@ struct CalendarsOptions {
 
 class UserCalendars : public CalendarStore {
 public:
-    UserCalendars(std::unique_ptr<VdirStore> local, std::vector<std::unique_ptr<CalDavStore>> servers);
+    UserCalendars(std::unique_ptr<VdirStore> local, std::vector<std::unique_ptr<ServerStore>> servers);
     ~UserCalendars() override;
 
     VdirStore& local() { return *local_; }
-    const std::vector<std::unique_ptr<CalDavStore>>& servers() const { return servers_; }
+    const std::vector<std::unique_ptr<ServerStore>>& servers() const { return servers_; }
 
-    // Set when the accounts file could not be read: the local calendars still work.
+    // Set when the accounts file could not be read or the CalDAV module could not be loaded:
+    // the local calendars still work.
     std::optional<StoreError> accountsError;
 
     // Creates a first local calendar when no calendar exists anywhere.
     bool ensureCalendar(StoreError* error);
     // Asks the servers now; only `which` when given, else all.
-    void refreshServers(const std::function<bool(const CalDavStore&)>& which = {});
+    void refreshServers(const std::function<bool(const ServerStore&)>& which = {});
     // Asks every server on a background thread, unless a refresh is already running, and calls
     // `changed` there after each list that was read. calendars() serves the last lists meanwhile.
     void refreshInBackground(std::function<void()> changed = {});
     // The account that holds the calendar, or null for local calendars.
-    const CalDavStore* serverOf(const Calendar& calendar) const;
+    const ServerStore* serverOf(const Calendar& calendar) const;
 
     // Local calendars first, then each account's in the accounts file's order.
     std::vector<CalendarRef> calendars() const override;
@@ -63,7 +64,7 @@ private:
     CalendarStore* storeOf(const CalendarItem& item);
 
     std::unique_ptr<VdirStore> local_;
-    std::vector<std::unique_ptr<CalDavStore>> servers_;
+    std::vector<std::unique_ptr<ServerStore>> servers_;
     std::thread refresher_;
     std::atomic<bool> refreshing_{false};
 };

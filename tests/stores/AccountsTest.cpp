@@ -2,8 +2,8 @@
 #include "TestSupport.h"
 
 #include "stores/Accounts.h"
-#include "stores/DavXml.h"
-#include "stores/Secrets.h"
+#include "stores/caldav/DavXml.h"
+#include "stores/caldav/Passwords.h"
 
 #include <gtest/gtest.h>
 

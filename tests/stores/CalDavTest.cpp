@@ -5,7 +5,7 @@
 #include "TestSupport.h"
 
 #include "items/Calendars.h"
-#include "stores/CalDavStore.h"
+#include "stores/caldav/CalDavStore.h"
 #include "stores/CalendarCache.h"
 #include "stores/UserCalendars.h"
 

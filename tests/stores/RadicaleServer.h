@@ -3,7 +3,7 @@
 // Stopped by its own process id when the object goes.
 #pragma once
 
-#include "stores/HttpSession.h"
+#include "stores/caldav/HttpSession.h"
 
 #include <sys/types.h>
 

@@ -2,6 +2,8 @@
 // time limits, a cap on the reply's size and certificate checks that cannot be turned off.
 #pragma once
 
+#include "stores/ServerStore.h"
+
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -10,12 +12,6 @@
 #include <vector>
 
 namespace linecal {
-
-struct HttpLimits {
-    std::chrono::milliseconds connect{5000};
-    std::chrono::milliseconds request{15000};  // the whole exchange, connecting included
-    std::size_t maxReply = 10 * 1024 * 1024;
-};
 
 struct HttpRequest {
     std::string method;

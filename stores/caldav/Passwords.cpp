@@ -1,4 +1,4 @@
-#include "stores/Secrets.h"
+#include "stores/caldav/Passwords.h"
 
 #include <libsecret/secret.h>
 
@@ -27,8 +27,6 @@ std::string keyringProblem(GError* error) {
     g_error_free(error);
     return message;
 }
-
-std::string key(const Account& account) { return account.name + '\n' + account.url + '\n' + account.username; }
 
 std::optional<std::string> runCommand(const Account& account, std::string* problem) {
     auto fail = [&](const std::string& why) -> std::optional<std::string> {
@@ -93,23 +91,6 @@ bool KeyringSecrets::clear(const Account& account, std::string* problem) {
         if (problem) *problem = keyringProblem(error);
         return false;
     }
-    return true;
-}
-
-std::optional<std::string> MemorySecrets::lookup(const Account& account, std::string* problem) {
-    if (problem) problem->clear();
-    auto it = passwords_.find(key(account));
-    if (it == passwords_.end()) return std::nullopt;
-    return it->second;
-}
-
-bool MemorySecrets::store(const Account& account, const std::string& password, std::string*) {
-    passwords_[key(account)] = password;
-    return true;
-}
-
-bool MemorySecrets::clear(const Account& account, std::string*) {
-    passwords_.erase(key(account));
     return true;
 }
 

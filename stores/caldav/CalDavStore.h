@@ -3,8 +3,9 @@
 #pragma once
 
 #include "items/CalendarStore.h"
-#include "stores/CalDavDiscovery.h"
+#include "stores/caldav/CalDavDiscovery.h"
 #include "stores/Secrets.h"
+#include "stores/ServerStore.h"
 
 #include <atomic>
 #include <ctime>
@@ -15,30 +16,18 @@
 
 namespace linecal {
 
-class CalDavStore : public CalendarStore {
+class CalDavStore : public ServerStore {
 public:
-    enum class State {
-        Unknown,  // no list yet: neither cached nor discovered
-        Cached,   // the cached list, the server not asked in this run
-        Online,   // the server answered the last question
-        Offline,  // the server did not answer the last question; the list is the last known one
-    };
-
     CalDavStore(Account account, std::shared_ptr<SecretStore> secrets, std::filesystem::path cacheFolder,
                 HttpLimits limits = {});
     ~CalDavStore() override;
 
-    const Account& account() const { return account_; }
-    State state() const;
-    // Why the server was offline the last time it was asked.
-    StoreError lastError() const;
-
-    // Takes the cached list; false when there is none.
-    bool loadCache();
-    // Asks the server for its calendars now and caches them; on failure the list stays as it was.
-    bool refresh(StoreError* error);
-    // Ends a request in progress (at shutdown) and refuses new ones.
-    void cancel() { cancelled_ = true; }
+    const Account& account() const override { return account_; }
+    State state() const override;
+    StoreError lastError() const override;
+    bool loadCache() override;
+    bool refresh(StoreError* error) override;
+    void cancel() override { cancelled_ = true; }
 
     // The identifier a calendar of this account at `path` has.
     std::string calendarUID(const std::string& path) const { return account_.name + ":" + path; }
@@ -47,8 +36,7 @@ public:
     bool saveEvent(Event& event, int span, StoreError* error) override;
     bool saveTask(Task& task, StoreError* error) override;
 
-    // Connections opened to the server so far in this run.
-    long connectionsOpened() const;
+    long connectionsOpened() const override;
 
     // The clock for DTSTAMP.
     std::function<std::time_t()> clock = [] { return std::time(nullptr); };

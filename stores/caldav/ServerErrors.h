@@ -3,7 +3,7 @@
 
 #include "items/CalendarStore.h"
 #include "stores/Accounts.h"
-#include "stores/HttpSession.h"
+#include "stores/caldav/HttpSession.h"
 
 #include <string>
 
@@ -21,7 +21,5 @@ StoreError serverReadOnly(const Account& account, const icu::UnicodeString& titl
 StoreError noTasks(const Account& account, const icu::UnicodeString& title);
 StoreError serverCalendarGone(const Account& account, const icu::UnicodeString& title);
 StoreError namesTaken(const Account& account, const icu::UnicodeString& title);
-// The accounts file cannot be read.
-StoreError accountsUnreadable(const std::string& why);
 
 }  // namespace linecal::errors

@@ -1,9 +1,10 @@
-#include "stores/CalDavStore.h"
+#include "stores/caldav/CalDavStore.h"
 
 #include "stores/CalendarCache.h"
 #include "stores/ICalendarWriter.h"
 #include "stores/MemoryStore.h"
-#include "stores/ServerErrors.h"
+#include "stores/caldav/Passwords.h"
+#include "stores/caldav/ServerErrors.h"
 #include "stores/StoreErrors.h"
 
 #include <algorithm>
@@ -31,7 +32,7 @@ CalDavStore::CalDavStore(Account account, std::shared_ptr<SecretStore> secrets, 
 
 CalDavStore::~CalDavStore() { cancel(); }
 
-CalDavStore::State CalDavStore::state() const {
+ServerStore::State CalDavStore::state() const {
     std::lock_guard lock(listMutex_);
     return state_;
 }

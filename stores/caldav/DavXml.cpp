@@ -1,4 +1,4 @@
-#include "stores/DavXml.h"
+#include "stores/caldav/DavXml.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>

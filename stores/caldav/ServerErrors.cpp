@@ -1,4 +1,4 @@
-#include "stores/ServerErrors.h"
+#include "stores/caldav/ServerErrors.h"
 
 namespace linecal::errors {
 namespace {
@@ -98,11 +98,6 @@ StoreError serverCalendarGone(const Account& account, const icu::UnicodeString& 
 StoreError namesTaken(const Account& account, const icu::UnicodeString& title) {
     return {host(account) + u" refused two new item names in the calendar " + quoted(title) + u".",
             u"Add the item again."};
-}
-
-StoreError accountsUnreadable(const std::string& why) {
-    return {u"The accounts file cannot be read: " + u(why) + u".",
-            u"Fix or remove the file; linecal does not change it while it is damaged."};
 }
 
 }  // namespace linecal::errors

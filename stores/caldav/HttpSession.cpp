@@ -1,4 +1,4 @@
-#include "stores/HttpSession.h"
+#include "stores/caldav/HttpSession.h"
 
 #include <curl/curl.h>
 

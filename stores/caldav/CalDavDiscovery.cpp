@@ -1,7 +1,7 @@
-#include "stores/CalDavDiscovery.h"
+#include "stores/caldav/CalDavDiscovery.h"
 
-#include "stores/DavXml.h"
-#include "stores/ServerErrors.h"
+#include "stores/caldav/DavXml.h"
+#include "stores/caldav/ServerErrors.h"
 #include "stores/StoreErrors.h"
 
 #include <algorithm>
@@ -60,10 +60,6 @@ std::optional<std::string> principalUrl(HttpSession& session, const Account& acc
 }
 
 }  // namespace
-
-bool ServerCalendar::holds(const std::string& component) const {
-    return components.empty() || std::find(components.begin(), components.end(), component) != components.end();
-}
 
 std::optional<std::vector<ServerCalendar>> discoverCalendars(HttpSession& session, const Account& account,
                                                              StoreError* error) {
