@@ -114,6 +114,8 @@ check "calendars under their headings" \
   "Unknown|    Personal  [personal]|alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]|    Team  [rad:/alice/team/]" \
   "$(section calendars | paste -sd'|')"
 check "[Team] saves into the server calendar" 1 "$(team_items)"
+check "the last item is remembered with its server calendar" "Last%20Calendar%20UID=rad:/alice/team/" \
+  "$(grep '^Last%20Calendar%20UID=' "$conf")"
 check "accounts remove" "Removed rad" "$(section remove)"
 check "the removed password is gone from the keyring" 1 "$(section 'after remove' | grep -c 'No password for account rad')"
 

@@ -263,6 +263,7 @@ TEST_F(CalDav, BrokenServersAndMissingPasswordsGiveClearErrors) {
         "HTTP/1.1 207 Multi-Status\r\nContent-Type: application/xml\r\nContent-Length: 19\r\n\r\n<multistatus><respo");
     testing::FakeServer notDav(
         "HTTP/1.1 207 Multi-Status\r\nContent-Type: application/xml\r\nContent-Length: 13\r\n\r\n<html></html>");
+    testing::FakeServer failing500("HTTP/1.1 503 Service Unavailable\r\nContent-Length: 0\r\n\r\n");
     HttpLimits quick;
     quick.request = std::chrono::milliseconds(300);
     HttpLimits tiny;
@@ -281,6 +282,7 @@ TEST_F(CalDav, BrokenServersAndMissingPasswordsGiveClearErrors) {
         {accountAt(notDav.url()), {},
          "The reply from 127.0.0.1 is not valid CalDAV: the reply is not a WebDAV multi-status document."},
         {accountAt(server.url()), tiny, "The reply from 127.0.0.1 is larger than 10 MB."},
+        {accountAt(failing500.url()), {}, "127.0.0.1 failed with a server error (HTTP 503)."},
         {failing, {}, "No password for account rad."},
         {keyringOnly, {}, "No password for account rad."},
         {accountAt("http://127.0.0.1:1/"), {}, "Could not connect to 127.0.0.1: the connection was refused."},
@@ -295,6 +297,17 @@ TEST_F(CalDav, BrokenServersAndMissingPasswordsGiveClearErrors) {
         EXPECT_EQ(s->state(), CalDavStore::State::Offline);
     }
     EXPECT_GE(silent.requests(), 1);
+}
+
+TEST(CalDavCertificates, AnUntrustedCertificateIsNeverAccepted) {
+    testing::TempDir dir;
+    RadicaleServer server(dir.path / "radicale", /*tls=*/true);
+    ASSERT_TRUE(server.running()) << server.error();
+    CalDavStore s(accountAt(server.url()), std::make_shared<MemorySecrets>(), dir.path / "cache");
+    StoreError error;
+    EXPECT_FALSE(s.refresh(&error));
+    EXPECT_EQ(utf8(error.message).rfind("The certificate of 127.0.0.1 cannot be trusted (", 0), 0u) << utf8(error.message);
+    EXPECT_NE(utf8(error.recoverySuggestion).find("trust store"), std::string::npos);
 }
 
 // Radicale answers in HTTP/1.0 and closes every connection; a keep-alive server shows reuse.

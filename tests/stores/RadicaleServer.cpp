@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -52,20 +53,32 @@ void writeText(const fs::path& file, const std::string& text) { std::ofstream(fi
 
 }  // namespace
 
-RadicaleServer::RadicaleServer(const fs::path& folder) : folder_(folder) {
+RadicaleServer::RadicaleServer(const fs::path& folder, bool tls) : folder_(folder), tls_(tls) {
     fs::create_directories(folder_ / "storage");
+    const std::string cert = (folder_ / "cert.pem").string(), key = (folder_ / "key.pem").string();
+    if (tls_) {
+        const std::string command = "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 -keyout '" +
+                                    key + "' -out '" + cert + "' >/dev/null 2>&1";
+        if (std::system(command.c_str()) != 0) {
+            error_ = "openssl could not make a certificate";
+            return;
+        }
+    }
     writeText(folder_ / "users", std::string(kUser) + ":" + kPassword + "\n");
     writeRights("");
     // Another program may take the port between the look-up and the start: try a few.
     for (int attempt = 0; attempt < 3 && !running(); ++attempt) {
         port_ = freePort();
         std::ostringstream config;
-        config << "[server]\nhosts = 127.0.0.1:" << port_ << "\n"
+        config << "[server]\nhosts = 127.0.0.1:" << port_ << "\n";
+        if (tls_) config << "ssl = True\ncertificate = " << cert << "\nkey = " << key << "\n";
+        config
                << "[auth]\ntype = htpasswd\nhtpasswd_filename = " << (folder_ / "users").string()
                << "\nhtpasswd_encryption = plain\ndelay = 0\n"
                << "[rights]\ntype = from_file\nfile = " << (folder_ / "rights").string() << "\n"
                << "[storage]\nfilesystem_folder = " << (folder_ / "storage").string() << "\n"
                << "[web]\ntype = none\n[logging]\nlevel = warning\n";
+
         writeText(folder_ / "config", config.str());
         start();
     }
@@ -139,7 +152,7 @@ void RadicaleServer::stop() {
 }
 
 std::string RadicaleServer::url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
+    return (tls_ ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_) + path;
 }
 
 HttpResponse RadicaleServer::request(const std::string& method, const std::string& path, const std::string& body,

@@ -17,8 +17,9 @@ public:
     static constexpr const char* kUser = "alice";
     static constexpr const char* kPassword = "secret";
 
-    // Starts the server; `error()` says why when it did not start.
-    explicit RadicaleServer(const std::filesystem::path& folder);
+    // Starts the server; `error()` says why when it did not start. With `tls` it speaks HTTPS
+    // with a self-signed certificate made for it, which clients must refuse.
+    explicit RadicaleServer(const std::filesystem::path& folder, bool tls = false);
     ~RadicaleServer();
     RadicaleServer(const RadicaleServer&) = delete;
     RadicaleServer& operator=(const RadicaleServer&) = delete;
@@ -43,6 +44,7 @@ private:
 
     std::filesystem::path folder_;
     int port_ = 0;
+    bool tls_ = false;
     pid_t pid_ = -1;
     std::string error_;
 };
