@@ -1,6 +1,8 @@
 // "The user's calendars": the local vdir calendars and every server calendar of the configured
 // accounts as one list, and one save that goes to whichever store holds the item's calendar.
-// The command line and the desktop program open it with openUserCalendars().
+// The command line and the desktop program open it with openUserCalendars(); the desktop
+// program opens it with ServerRefresh::Never and calls refreshInBackground() with a callback
+// that tells its calendar menu.
 #pragma once
 
 #include "items/CalendarStore.h"
@@ -8,6 +10,7 @@
 #include "stores/ServerStore.h"
 #include "stores/VdirStore.h"
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -50,7 +53,9 @@ public:
     // Asks the servers now; only `which` when given, else all.
     void refreshServers(const std::function<bool(const ServerStore&)>& which = {});
     // Asks every server on a background thread, unless a refresh is already running, and calls
-    // `changed` there after each list that was read. calendars() serves the last lists meanwhile.
+    // `changed` on that thread after each list that was read (hop to the GUI thread before
+    // touching widgets). calendars() serves the last lists meanwhile; a save to an account waits
+    // for that account's refresh, within the time limits.
     void refreshInBackground(std::function<void()> changed = {});
     // The account that holds the calendar, or null for local calendars.
     const ServerStore* serverOf(const Calendar& calendar) const;
