@@ -13,6 +13,7 @@
 #include <libical/ical.h>
 
 #include <fstream>
+#include <future>
 
 namespace fs = std::filesystem;
 
@@ -134,6 +135,20 @@ TEST_F(CalDav, OneListWithTheLocalCalendarsServedFromTheCacheWhileTheServerIsDow
             EXPECT_NE(utf8(all->servers().front()->lastError().message).find("refused"), std::string::npos);
         }
     }
+}
+
+TEST_F(CalDav, ABackgroundRefreshFillsTheListWithoutBlockingIt) {
+    const fs::path accounts = dir.path / "accounts.conf";
+    ASSERT_TRUE(writeAccounts(accounts, {accountAt(server.url())}, nullptr));
+    auto all = openUserCalendars({dir.path / "calendars", accounts, dir.path / "cache", ServerRefresh::Never,
+                                  std::make_shared<MemorySecrets>(), {}});
+    EXPECT_TRUE(all->calendars().empty()) << "nothing cached yet, and nothing asked";
+    std::promise<void> changed;
+    all->refreshInBackground([&] { changed.set_value(); });
+    ASSERT_EQ(changed.get_future().wait_for(std::chrono::seconds(20)), std::future_status::ready);
+    EXPECT_EQ(titles(all->calendars()), (std::vector<std::string>{"Events Only", "Read Only", "Team"}));
+    EXPECT_EQ(all->servers().front()->state(), ServerStore::State::Online);
+    EXPECT_TRUE(readCachedCalendars(dir.path / "cache", accountAt(server.url())));
 }
 
 TEST_F(CalDav, AnEventAndAToDoAreSavedWithEveryProperty) {
