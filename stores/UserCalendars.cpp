@@ -27,14 +27,20 @@ void UserCalendars::refreshServers(const std::function<bool(const ServerStore&)>
 }
 
 void UserCalendars::refreshInBackground(std::function<void()> changed) {
+    if (changed) changed_ = std::move(changed);
     if (servers_.empty() || refreshing_.exchange(true)) return;
     if (refresher_.joinable()) refresher_.join();  // the previous run has ended
-    refresher_ = std::thread([this, changed = std::move(changed)] {
+    refresher_ = std::thread([this, changed = changed_] {
         for (auto& server : servers_) {
             if (server->refresh(nullptr) && changed) changed();
         }
         refreshing_ = false;
     });
+}
+
+void UserCalendars::reload() {
+    local_->reload();
+    refreshInBackground();
 }
 
 const ServerStore* UserCalendars::serverOf(const Calendar& calendar) const {

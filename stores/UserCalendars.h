@@ -57,6 +57,9 @@ public:
     // touching widgets). calendars() serves the last lists meanwhile; a save to an account waits
     // for that account's refresh, within the time limits.
     void refreshInBackground(std::function<void()> changed = {});
+    // Reads the local calendars again and asks the servers in the background, telling the
+    // callback of the last refreshInBackground(); for when the user opens a view of the list.
+    void reload() override;
     // The account that holds the calendar, or null for local calendars.
     const ServerStore* serverOf(const Calendar& calendar) const;
 
@@ -70,6 +73,7 @@ private:
 
     std::unique_ptr<VdirStore> local_;
     std::vector<std::unique_ptr<ServerStore>> servers_;
+    std::function<void()> changed_;
     std::thread refresher_;
     std::atomic<bool> refreshing_{false};
 };
