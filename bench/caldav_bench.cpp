@@ -103,6 +103,24 @@ void BM_AddProcessToServer(benchmark::State& state) {
 }
 BENCHMARK(BM_AddProcessToServer)->Unit(benchmark::kMillisecond)->Iterations(30)->UseRealTime();
 
+// The server's own share of a save: one authenticated PUT of a small item, nothing else.
+void BM_ServerPutAlone(benchmark::State& state) {
+    ServerSetUp setUp;
+    if (!setUp.ready) return state.SkipWithError(("Radicale: " + setUp.server.error()).c_str());
+    HttpSession session(RadicaleServer::kUser, RadicaleServer::kPassword);
+    int n = 0;
+    for (auto _ : state) {
+        const std::string uid = "bench-" + std::to_string(n++);
+        const std::string body = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//linecal//bench//EN\r\nBEGIN:VEVENT\r\nUID:" +
+                                 uid + "\r\nDTSTAMP:20100310T150000Z\r\nDTSTART:20100311T170000Z\r\nSUMMARY:Standup\r\n"
+                                 "END:VEVENT\r\nEND:VCALENDAR\r\n";
+        auto reply = session.perform({"PUT", setUp.server.url("/alice/team/" + uid + ".ics"),
+                                      {"If-None-Match: *", "Content-Type: text/calendar; charset=utf-8"}, body, false});
+        if (reply.status != 201) return state.SkipWithError("PUT failed");
+    }
+}
+BENCHMARK(BM_ServerPutAlone)->Unit(benchmark::kMillisecond)->Iterations(30)->UseRealTime();
+
 // `linecal add -` with 1,000 lines into the server calendar, one process.
 void BM_AddBatchToServer(benchmark::State& state) {
     ServerSetUp setUp;

@@ -70,4 +70,14 @@ void removeCachedCalendars(const fs::path& folder, const Account& account) {
     fs::remove(cacheFile(folder, account), ec);
 }
 
+CalendarRef calendarFor(const Account& account, const ServerCalendar& server) {
+    Calendar calendar;
+    calendar.uid = icu::UnicodeString::fromUTF8(account.name + ":" + server.path);
+    calendar.title = icu::UnicodeString::fromUTF8(server.title);
+    calendar.type = CalCalendarTypeCalDAV;
+    calendar.notes = icu::UnicodeString::fromUTF8(account.address());
+    calendar.isEditable = server.writable;
+    return std::make_shared<const Calendar>(std::move(calendar));
+}
+
 }  // namespace linecal

@@ -23,4 +23,8 @@ bool writeCachedCalendars(const std::filesystem::path& folder, const Account& ac
                           const std::vector<ServerCalendar>& calendars);
 void removeCachedCalendars(const std::filesystem::path& folder, const Account& account);
 
+// The calendar the rest of linecal sees for a server calendar: type CalDAV, the account's address
+// as notes, and the identifier "account:path".
+CalendarRef calendarFor(const Account& account, const ServerCalendar& calendar);
+
 }  // namespace linecal

@@ -2,7 +2,7 @@
 
 #include "stores/Accounts.h"
 #include "stores/CalendarCache.h"
-#include "stores/ServerModule.h"
+#include "stores/LazyServerStore.h"
 #include "stores/StoreErrors.h"
 
 namespace linecal {
@@ -81,18 +81,12 @@ std::unique_ptr<UserCalendars> openUserCalendars(const CalendarsOptions& options
     auto accounts = readAccounts(accountsFile, &problem);
 
     std::vector<std::unique_ptr<ServerStore>> servers;
-    const ServerModule* module = nullptr;
-    if (accounts && !accounts->empty()) module = serverModule(&problem);
-    if (module) {
-        std::shared_ptr<SecretStore> secrets = options.secrets ? options.secrets : module->keyring();
-        for (auto& account : *accounts) {
-            servers.push_back(module->openStore(account, secrets, cacheFolder, options.limits));
-            servers.back()->loadCache();
-        }
+    for (const auto& account : accounts.value_or(std::vector<Account>{})) {
+        servers.push_back(std::make_unique<LazyServerStore>(account, options.secrets, cacheFolder, options.limits));
+        servers.back()->loadCache();
     }
     auto calendars = std::make_unique<UserCalendars>(std::move(local), std::move(servers));
     if (!accounts) calendars->accountsError = errors::accountsUnreadable(problem);
-    if (accounts && !accounts->empty() && !module) calendars->accountsError = errors::serversUnavailable(problem);
 
     switch (options.refresh) {
         case ServerRefresh::Never: break;

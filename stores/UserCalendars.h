@@ -44,8 +44,7 @@ public:
     VdirStore& local() { return *local_; }
     const std::vector<std::unique_ptr<ServerStore>>& servers() const { return servers_; }
 
-    // Set when the accounts file could not be read or the CalDAV module could not be loaded:
-    // the local calendars still work.
+    // Set when the accounts file could not be read: the local calendars still work.
     std::optional<StoreError> accountsError;
 
     // Creates a first local calendar when no calendar exists anywhere.

@@ -46,15 +46,7 @@ long CalDavStore::connectionsOpened() const { return connections_; }
 
 void CalDavStore::setList(const std::vector<ServerCalendar>& calendars, State state) {
     std::vector<Entry> entries;
-    for (const auto& server : calendars) {
-        Calendar calendar;
-        calendar.uid = u(calendarUID(server.path));
-        calendar.title = u(server.title);
-        calendar.type = CalCalendarTypeCalDAV;
-        calendar.notes = u(account_.address());
-        calendar.isEditable = server.writable;
-        entries.push_back({std::make_shared<const Calendar>(std::move(calendar)), server});
-    }
+    for (const auto& server : calendars) entries.push_back({calendarFor(account_, server), server});
     std::lock_guard lock(listMutex_);
     entries_ = std::move(entries);
     state_ = state;

@@ -29,9 +29,6 @@ public:
     bool refresh(StoreError* error) override;
     void cancel() override { cancelled_ = true; }
 
-    // The identifier a calendar of this account at `path` has.
-    std::string calendarUID(const std::string& path) const { return account_.name + ":" + path; }
-
     std::vector<CalendarRef> calendars() const override;
     bool saveEvent(Event& event, int span, StoreError* error) override;
     bool saveTask(Task& task, StoreError* error) override;
