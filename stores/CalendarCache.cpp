@@ -23,7 +23,8 @@ fs::path defaultCacheFolder() {
     return fs::path(home && home[0] ? home : "/") / ".cache" / "linecal";
 }
 
-std::optional<std::vector<ServerCalendar>> readCachedCalendars(const fs::path& folder, const Account& account) {
+std::optional<std::vector<ServerCalendar>> readCachedCalendars(const fs::path& folder, const Account& account,
+                                                               bool* basicAuth) {
     std::ifstream in(cacheFile(folder, account), std::ios::binary);
     if (!in) return std::nullopt;
     try {
@@ -40,13 +41,15 @@ std::optional<std::vector<ServerCalendar>> readCachedCalendars(const fs::path& f
             calendar.writable = c.at("writable").get<bool>();
             calendars.push_back(std::move(calendar));
         }
+        if (basicAuth) *basicAuth = doc.value("basicAuth", false);
         return calendars;
     } catch (const json::exception&) {
         return std::nullopt;  // a damaged cache is as good as none: the server is asked again
     }
 }
 
-bool writeCachedCalendars(const fs::path& folder, const Account& account, const std::vector<ServerCalendar>& calendars) {
+bool writeCachedCalendars(const fs::path& folder, const Account& account, const std::vector<ServerCalendar>& calendars,
+                          bool basicAuth) {
     json list = json::array();
     for (const auto& c : calendars) {
         list.push_back({{"url", c.url},
@@ -56,7 +59,8 @@ bool writeCachedCalendars(const fs::path& folder, const Account& account, const 
                         {"components", c.components},
                         {"writable", c.writable}});
     }
-    const json doc = {{"url", account.url}, {"username", account.username}, {"calendars", list}};
+    const json doc = {
+        {"url", account.url}, {"username", account.username}, {"basicAuth", basicAuth}, {"calendars", list}};
     const std::string text = doc.dump(1, ' ', false, json::error_handler_t::replace) + "\n";
     std::error_code ec;
     fs::create_directories(folder, ec);

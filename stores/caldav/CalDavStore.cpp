@@ -53,8 +53,13 @@ void CalDavStore::setList(const std::vector<ServerCalendar>& calendars, State st
 }
 
 bool CalDavStore::loadCache() {
-    auto cached = readCachedCalendars(cacheFolder_, account_);
+    bool basic = false;
+    auto cached = readCachedCalendars(cacheFolder_, account_, &basic);
     if (!cached) return false;
+    {
+        std::lock_guard lock(sessionMutex_);
+        basicAuth_ = basic;
+    }
     setList(*cached, State::Cached);
     return true;
 }
@@ -62,9 +67,13 @@ bool CalDavStore::loadCache() {
 bool CalDavStore::refresh(StoreError* error) {
     StoreError why;
     std::optional<std::vector<ServerCalendar>> found;
+    bool basic = false;
     {
         std::lock_guard lock(sessionMutex_);
-        if (HttpSession* http = session(&why)) found = discoverCalendars(*http, account_, &why);
+        if (HttpSession* http = session(&why)) {
+            found = discoverCalendars(*http, account_, &why);
+            basic = basicAuth_ = http->sendsBasicFirst();
+        }
     }
     if (!found) {
         std::lock_guard lock(listMutex_);
@@ -73,7 +82,7 @@ bool CalDavStore::refresh(StoreError* error) {
         return fail(error, why);
     }
     setList(*found, State::Online);
-    writeCachedCalendars(cacheFolder_, account_, *found);
+    writeCachedCalendars(cacheFolder_, account_, *found, basic);
     return true;
 }
 
@@ -105,6 +114,7 @@ HttpSession* CalDavStore::session(StoreError* error) {
         return nullptr;
     }
     session_ = std::make_unique<HttpSession>(account_.username, *password, limits_, &cancelled_);
+    if (basicAuth_) session_->sendBasicFirst();
     return session_.get();
 }
 

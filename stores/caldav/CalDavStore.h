@@ -62,6 +62,7 @@ private:
 
     std::mutex sessionMutex_;  // one request at a time on the one connection
     std::unique_ptr<HttpSession> session_;
+    bool basicAuth_ = false;  // from the cache: the server asks for Basic alone
     std::atomic<long> connections_{0};
 };
 

@@ -91,6 +91,9 @@ HttpSession::HttpSession(std::string username, std::string password, HttpLimits 
 
 HttpSession::~HttpSession() = default;
 
+bool HttpSession::sendsBasicFirst() const { return handle_->auth == CURLAUTH_BASIC; }
+void HttpSession::sendBasicFirst() { handle_->auth = CURLAUTH_BASIC; }
+
 HttpResponse HttpSession::perform(const HttpRequest& request) {
     HttpResponse response;
     CURL* curl = handle_->curl;
@@ -158,8 +161,12 @@ HttpResponse HttpSession::perform(const HttpRequest& request) {
     response.finalUrl = finalUrl ? finalUrl : request.url;
     long offered = 0;
     curl_easy_getinfo(curl, CURLINFO_HTTPAUTH_AVAIL, &offered);
-    if (handle_->auth == CURLAUTH_ANY && offered == static_cast<long>(CURLAUTH_BASIC) && response.status / 100 == 2) {
+    const long basic = static_cast<long>(CURLAUTH_BASIC);
+    if (handle_->auth == CURLAUTH_ANY && offered == basic && response.status / 100 == 2) {
         handle_->auth = CURLAUTH_BASIC;
+    } else if (handle_->auth == CURLAUTH_BASIC && response.status == 401 && offered != 0 && offered != basic) {
+        handle_->auth = CURLAUTH_ANY;  // the server now wants another scheme: negotiate again
+        return perform(request);
     }
     return response;
 }

@@ -37,6 +37,11 @@ public:
     // `cancel`, when given and set, ends a transfer in progress (for shutting down a refresh).
     HttpSession(std::string username, std::string password, HttpLimits limits = {},
                 const std::atomic<bool>* cancel = nullptr);
+
+    // Whether the name and password go with the first request: once the server is known to ask
+    // for Basic alone (learnt from a refusal, or told by the caller from an earlier run).
+    bool sendsBasicFirst() const;
+    void sendBasicFirst();
     ~HttpSession();
     HttpSession(const HttpSession&) = delete;
     HttpSession& operator=(const HttpSession&) = delete;

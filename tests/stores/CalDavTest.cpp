@@ -185,6 +185,20 @@ TEST_F(CalDav, AnEventAndAToDoAreSavedWithEveryProperty) {
     EXPECT_EQ(icaltime_as_timet_with_zone(due, due.zone), static_cast<time_t>(task.dueDate->seconds));
 }
 
+// Radicale closes every connection, so connections count requests here.
+TEST_F(CalDav, ALaterRunSendsThePasswordWithItsFirstRequest) {
+    auto first = store(accountAt(server.url()));
+    ASSERT_TRUE(first->refresh(nullptr));
+    Event e = event(calendar(*first, "Team"));
+    ASSERT_TRUE(saveItem(*first, e, nullptr));
+    auto later = store(accountAt(server.url()));
+    ASSERT_TRUE(later->loadCache());
+    Event again = event(calendar(*later, "Team"));
+    StoreError error;
+    ASSERT_TRUE(saveItem(*later, again, &error)) << utf8(error.message);
+    EXPECT_EQ(later->connectionsOpened(), 1) << "no refusal before the password is sent";
+}
+
 TEST_F(CalDav, ATakenNameDrawsANewIdentifierOnceThenGivesUp) {
     auto s = store(accountAt(server.url()));
     ASSERT_TRUE(s->refresh(nullptr));
