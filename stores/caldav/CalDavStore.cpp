@@ -126,10 +126,7 @@ bool CalDavStore::save(CalendarItem& item, bool isTask, StoreError* error) {
     const icu::UnicodeString& title = entry->calendar->title;
     if (!target.writable) return fail(error, errors::serverReadOnly(account_, title));
     if (isTask && !target.holds("VTODO")) return fail(error, errors::noTasks(account_, title));
-    if (!isTask && !target.holds("VEVENT")) {
-        return fail(error, {u"The calendar “" + title + u"” on " + u(account_.host()) + u" holds only to-dos.",
-                            u"Add the word todo to save a to-do, or name another calendar in brackets."});
-    }
+    if (!isTask && !target.holds("VEVENT")) return fail(error, errors::noEvents(account_, title));
     if (!errors::alarmsComplete(item, error)) return false;
 
     struct Restore {

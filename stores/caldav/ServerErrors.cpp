@@ -52,6 +52,10 @@ StoreError serverFailed(const Account& account, const HttpResponse& response, co
         return {host(account) + u" refused the user name or password of account " + name(account) + u".",
                 u"Check the password: `linecal accounts remove " + name(account) + u"`, then add the account again."};
     }
+    if (status == 403 && title.isEmpty()) {
+        return {host(account) + u" does not let " + u(account.username) + u" read the calendar list.",
+                u"Check that the address of account " + name(account) + u" is your own calendar home."};
+    }
     if (status == 403) {
         return {host(account) + u" does not let " + u(account.username) + u" change " + what(title) + u".",
                 u"Choose a calendar you may write to, or ask the server's administrator for the right."};
@@ -88,6 +92,11 @@ StoreError serverReadOnly(const Account& account, const icu::UnicodeString& titl
 StoreError noTasks(const Account& account, const icu::UnicodeString& title) {
     return {u"The calendar " + quoted(title) + u" on " + host(account) + u" does not hold to-dos.",
             u"Name a calendar that holds to-dos in brackets, such as [Tasks], or save an event instead."};
+}
+
+StoreError noEvents(const Account& account, const icu::UnicodeString& title) {
+    return {u"The calendar " + quoted(title) + u" on " + host(account) + u" holds only to-dos.",
+            u"Add the word todo to save a to-do, or name another calendar in brackets."};
 }
 
 StoreError serverCalendarGone(const Account& account, const icu::UnicodeString& title) {

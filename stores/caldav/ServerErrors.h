@@ -19,6 +19,7 @@ StoreError noPassword(const Account& account, const std::string& why);
 StoreError notCalDav(const Account& account);
 StoreError serverReadOnly(const Account& account, const icu::UnicodeString& title);
 StoreError noTasks(const Account& account, const icu::UnicodeString& title);
+StoreError noEvents(const Account& account, const icu::UnicodeString& title);
 StoreError serverCalendarGone(const Account& account, const icu::UnicodeString& title);
 StoreError namesTaken(const Account& account, const icu::UnicodeString& title);
 
