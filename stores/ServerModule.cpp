@@ -14,21 +14,14 @@ struct Loaded {
     std::string problem;
 };
 
-// The build tree's module first (what the build just made), then beside the program and in its
-// lib folder, for installed copies.
+// An installed program takes the installed module; one in the build tree takes the module that
+// build made, never an installed one of another version.
 std::vector<fs::path> candidates() {
-    std::vector<fs::path> paths;
-#ifdef LINECAL_SERVER_MODULE_PATH
-    paths.emplace_back(LINECAL_SERVER_MODULE_PATH);
-#endif
     std::error_code ec;
     const fs::path program = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        const std::string name = "liblinecal_caldav.so";
-        paths.push_back(program.parent_path() / name);
-        paths.push_back(program.parent_path().parent_path() / "lib" / "linecal" / name);
-    }
-    return paths;
+    const std::string buildTree = LINECAL_BUILD_TREE "/";
+    if (ec || program.string().starts_with(buildTree)) return {LINECAL_BUILT_MODULE};
+    return {program.parent_path().parent_path() / LINECAL_INSTALLED_MODULE};
 }
 
 Loaded load() {
