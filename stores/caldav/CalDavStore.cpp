@@ -140,31 +140,41 @@ bool CalDavStore::save(CalendarItem& item, bool isTask, StoreError* error) {
         std::lock_guard lock(sessionMutex_);
         HttpSession* http = session(error);
         if (!http) return false;
-        // A taken name (412) draws a new identifier once; a second refusal is reported.
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            if (attempt > 0) item.uid = u(newUID());
-            std::string uid;
-            item.uid.toUTF8String(uid);
-            const std::string name = safeResourceName(uid) ? uid : newUID();
-            response = http->perform({"PUT",
-                                      target.url + name + ".ics",
-                                      {"If-None-Match: *", "Content-Type: text/calendar; charset=utf-8"},
-                                      toICalendar(item, clock ? clock() : std::time(nullptr)),
-                                      false});
-            if (response.failure != HttpFailure::None || response.status != 412) break;
-        }
+        response = putNew(*http, target, item);
         connections_ = http->connectionsOpened();
     }
     if (response.failure == HttpFailure::None && response.status / 100 == 2) {
         restore.keep = true;
         return true;
     }
-    if (response.failure == HttpFailure::None && response.status == 412) return fail(error, errors::namesTaken(account_, title));
+    return fail(error, saveError(response, title));
+}
+
+HttpResponse CalDavStore::putNew(HttpSession& http, const ServerCalendar& target, CalendarItem& item) {
+    HttpResponse response;
+    // A taken name (412) draws a new identifier once; a second refusal is reported.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0) item.uid = u(newUID());
+        std::string uid;
+        item.uid.toUTF8String(uid);
+        const std::string name = safeResourceName(uid) ? uid : newUID();
+        response = http.perform({"PUT",
+                                 target.url + name + ".ics",
+                                 {"If-None-Match: *", "Content-Type: text/calendar; charset=utf-8"},
+                                 toICalendar(item, clock ? clock() : std::time(nullptr)),
+                                 false});
+        if (response.failure != HttpFailure::None || response.status != 412) break;
+    }
+    return response;
+}
+
+StoreError CalDavStore::saveError(const HttpResponse& response, const icu::UnicodeString& title) {
+    if (response.failure == HttpFailure::None && response.status == 412) return errors::namesTaken(account_, title);
     if (response.failure == HttpFailure::None && (response.status == 404 || response.status == 409)) {
         refresh(nullptr);  // the calendar is gone: let the list show what is there now
-        return fail(error, errors::serverCalendarGone(account_, title));
+        return errors::serverCalendarGone(account_, title);
     }
-    return fail(error, errors::serverFailed(account_, response, title));
+    return errors::serverFailed(account_, response, title);
 }
 
 bool CalDavStore::saveEvent(Event& event, int, StoreError* error) { return save(event, false, error); }

@@ -48,6 +48,10 @@ private:
     // The session, opened with the account's password on first use; null with `error` set.
     HttpSession* session(StoreError* error);
     bool save(CalendarItem& item, bool isTask, StoreError* error);
+    // PUT of a new item; a taken name draws a new identifier once.
+    HttpResponse putNew(HttpSession& http, const ServerCalendar& target, CalendarItem& item);
+    // What a failed PUT means for the user; a vanished calendar also reads the list again.
+    StoreError saveError(const HttpResponse& response, const icu::UnicodeString& title);
 
     Account account_;
     std::shared_ptr<SecretStore> secrets_;
