@@ -72,7 +72,6 @@ void add(const GlobalOptions& global, const EntryOptions& options) {
     const Date now = nowFrom(options.now);
     IniSettings settings(global.configPath());
     auto calendars = global.calendars(ServerRefresh::IfNotCached);
-    calendars->prepareServers();
     UserCalendars& store = *calendars;
     StoreError error;
     if (!store.ensureCalendar(&error)) failWith(error);

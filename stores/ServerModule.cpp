@@ -29,8 +29,9 @@ Loaded load() {
     for (const auto& path : candidates()) {
         std::error_code ec;
         if (!fs::exists(path, ec)) continue;
-        // Never closed: the stores it makes live until the process ends.
-        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        // Never closed: the stores it makes live until the process ends. Lazy binding resolves
+        // only the functions a run calls; the module links with -z defs, so all of them exist.
+        void* handle = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL);
         if (!handle) {
             loaded.problem = ::dlerror();
             return loaded;

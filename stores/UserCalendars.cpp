@@ -3,7 +3,6 @@
 #include "stores/Accounts.h"
 #include "stores/CalendarCache.h"
 #include "stores/LazyServerStore.h"
-#include "stores/ServerModule.h"
 #include "stores/StoreErrors.h"
 
 namespace linecal {
@@ -14,12 +13,6 @@ UserCalendars::UserCalendars(std::unique_ptr<VdirStore> local, std::vector<std::
 UserCalendars::~UserCalendars() {
     for (auto& server : servers_) server->cancel();
     if (refresher_.joinable()) refresher_.join();
-    if (preparer_.joinable()) preparer_.join();
-}
-
-void UserCalendars::prepareServers() {
-    if (servers_.empty() || preparer_.joinable()) return;
-    preparer_ = std::thread([] { serverModule(nullptr); });
 }
 
 bool UserCalendars::ensureCalendar(StoreError* error) {

@@ -56,9 +56,6 @@ public:
     // touching widgets). calendars() serves the last lists meanwhile; a save to an account waits
     // for that account's refresh, within the time limits.
     void refreshInBackground(std::function<void()> changed = {});
-    // Loads the CalDAV module on another thread when accounts exist, so that a save to a server
-    // calendar that follows does not wait for it. For callers about to save.
-    void prepareServers();
     // Reads the local calendars again and asks the servers in the background, telling the
     // callback of the last refreshInBackground(); for when the user opens a view of the list.
     void reload() override;
@@ -77,7 +74,6 @@ private:
     std::vector<std::unique_ptr<ServerStore>> servers_;
     std::function<void()> changed_;
     std::thread refresher_;
-    std::thread preparer_;
     std::atomic<bool> refreshing_{false};
 };
 
