@@ -5,6 +5,7 @@
 #include "parse/EntryGrammar.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -176,5 +177,14 @@ void EntryDialog::closeEvent(QCloseEvent* event) {
 }
 
 void EntryDialog::reject() { emit closeRequested(); }
+
+void EntryDialog::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    // Where no window manager takes the focus away, the hidden field would go on blinking its
+    // cursor and wake the program twice a second for nothing. Losing the window's focus stops
+    // it and keeps the selection.
+    QFocusEvent focusOut(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(titleField, &focusOut);
+}
 
 }  // namespace linecal

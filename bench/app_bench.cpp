@@ -70,8 +70,8 @@ void BM_DialogKeystroke(benchmark::State& state) {
     std::vector<double> samples;
     for (auto _ : state) {
         double total = 0;
-        for (const char* entry : bench::kEntryCorpus) {
-            const QString text = QString::fromUtf8(entry);
+        for (const std::string& entry : bench::entryCorpus()) {
+            const QString text = QString::fromStdString(entry);
             desk.field()->setText(text.chopped(1));
             QElapsedTimer timer;
             timer.start();
@@ -81,7 +81,7 @@ void BM_DialogKeystroke(benchmark::State& state) {
             samples.push_back(micros);
             total += micros;
         }
-        state.SetIterationTime(total / 1e6 / static_cast<double>(bench::kEntryCorpus.size()));
+        state.SetIterationTime(total / 1e6 / static_cast<double>(bench::entryCorpus().size()));
     }
     state.counters["p50_us"] = percentile(samples, 0.50);
     state.counters["p95_us"] = percentile(samples, 0.95);

@@ -196,7 +196,7 @@ void BM_KeystrokeWithServerCalendars(benchmark::State& state) {
     settings.targetCalendarUID = store->calendars().front()->uid;
     settings.eventLengthMinutes = 60;
     std::vector<icu::UnicodeString> entries;
-    for (const char* entry : bench::kEntryCorpus) entries.push_back(icu::UnicodeString::fromUTF8(entry));
+    for (const auto& entry : bench::entryCorpus()) entries.push_back(icu::UnicodeString::fromUTF8(entry));
     std::size_t i = 0;
     for (auto _ : state) {
         auto item = currentItem(entries[i], kNow, settings, *store);

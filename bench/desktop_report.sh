@@ -34,7 +34,7 @@ for _ in $(seq "$runs"); do
   stop "$pid"
 done
 
-"$app" >"$work/app.log" 2>&1 &
+"$app" --show >"$work/app.log" 2>&1 &
 pid=$!
 desktop_pids+=("$pid")
 wait_dialog
@@ -55,7 +55,10 @@ xdotool key ctrl+alt+r; wait_dialog
 xdotool type "Lunch tomorrow noon"; xdotool key Return; wait_closed
 sleep 2  # the save's pulse ends
 switches() { awk '/^(non)?voluntary_ctxt_switches/ {s += $2} END {print s}' "/proc/$pid/status"; }
+threads() { for t in /proc/$pid/task/*; do echo "$(cat "$t/comm") $(awk '/ctxt_switches/ {s += $2} END {print s}' "$t/status")"; done; }
+threads >"$work/threads.before"
 before=$(switches)
 cpu=$(pidstat -u -p "$pid" "$idle" 1 | awk '/^Average/ && $NF == "linecal-app" {print $8}')
 echo "idle for $idle s: CPU ${cpu}%, $(($(switches) - before)) context switches"
+threads | paste -d' ' "$work/threads.before" - | awk '{printf "  thread %s: %d\n", $1, $4 - $2}'
 echo "resident memory: $(awk '/^VmRSS/ {printf "%.1f MiB", $2 / 1024}' "/proc/$pid/status")"

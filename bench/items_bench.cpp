@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,7 @@ using bench::kNow;
 
 std::vector<icu::UnicodeString> corpus() {
     std::vector<icu::UnicodeString> entries;
-    for (const char* entry : bench::kEntryCorpus) entries.push_back(icu::UnicodeString::fromUTF8(entry));
+    for (const auto& entry : bench::entryCorpus()) entries.push_back(icu::UnicodeString::fromUTF8(entry));
     return entries;
 }
 
@@ -58,9 +59,9 @@ void BM_Keystroke(benchmark::State& state) {
         benchmark::DoNotOptimize(line);
         benchmark::DoNotOptimize(alarms);
     }
-    state.SetLabel(bench::kEntryCorpus[static_cast<std::size_t>(state.range(0))]);
+    state.SetLabel(bench::entryCorpus()[static_cast<std::size_t>(state.range(0))].c_str());
 }
-BENCHMARK(BM_Keystroke)->DenseRange(0, bench::kEntryCorpus.size() - 1);
+BENCHMARK(BM_Keystroke)->DenseRange(0, bench::entryCorpus().size() - 1);
 
 // The same without the parse: what building and wording add to a keystroke.
 void BM_BuildAndPreview(benchmark::State& state) {
@@ -93,6 +94,8 @@ struct TempRoot {
     fs::path path;
 };
 
+// One save into a calendar that already holds state.range(0) items: the time
+// must not grow with them.
 void BM_SaveToVdir(benchmark::State& state) {
     TempRoot root;
     VdirStore store(root.path / "calendars");
@@ -103,13 +106,15 @@ void BM_SaveToVdir(benchmark::State& state) {
     ItemSettings settings;
     settings.targetCalendarUID = store.calendars().front()->uid;
     auto prototype = currentItem(u"Lunch tomorrow 12pm for 1 hour at Cafe Rio @15m", kNow, settings, store);
+    const fs::path folder = root.path / "calendars" / VdirStore::kFirstCalendarFolder;
+    for (int64_t i = 0; i < state.range(0); ++i) std::ofstream(folder / ("existing-" + std::to_string(i) + ".ics")) << "x";
     for (auto _ : state) {
         auto item = std::make_unique<Event>(dynamic_cast<const Event&>(*prototype));
         if (!saveItem(store, *item, nullptr)) state.SkipWithError("save failed");
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_SaveToVdir)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SaveToVdir)->Arg(0)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 // The linecal binary: $LINECAL_BIN, else the build tree's cli/linecal beside this program's folder.
 std::string linecalBinary() {
@@ -117,36 +122,64 @@ std::string linecalBinary() {
     return (fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "cli" / "linecal").string();
 }
 
-void BM_AddProcess(benchmark::State& state) {
-    const std::string bin = linecalBinary();
-    if (::access(bin.c_str(), X_OK) != 0) {
-        state.SkipWithError(("no linecal binary at " + bin + " (set LINECAL_BIN)").c_str());
-        return;
-    }
-    TempRoot root;
-    const std::string store = (root.path / "calendars").string();
-    const std::string config = (root.path / "linecal.conf").string();
-    std::vector<std::string> args = {bin, "--store", store, "--config", config, "add", "--now",
-                                     "2010-03-10T15:00", "--", "Buy groceries at 4pm tomorrow"};
+// Runs linecal with `args` (after the program), standard input from `input`
+// (or /dev/null) and output thrown away; false when it failed.
+bool runLinecal(const std::vector<std::string>& args, const std::string& input) {
+    std::vector<std::string> all{linecalBinary()};
+    all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : all) argv.push_back(a.data());
     argv.push_back(nullptr);
-    posix_spawn_file_actions_t quiet;
-    posix_spawn_file_actions_init(&quiet);
-    posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&quiet, 2, "/dev/null", O_WRONLY, 0);
-    for (auto _ : state) {
-        pid_t pid = 0;
-        int status = 0;
-        if (posix_spawn(&pid, bin.c_str(), &quiet, nullptr, argv.data(), environ) != 0 ||
-            ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            state.SkipWithError("linecal add failed");
-            break;
-        }
-    }
-    posix_spawn_file_actions_destroy(&quiet);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, input.empty() ? "/dev/null" : input.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    int status = 0;
+    const bool ok = posix_spawn(&pid, all[0].c_str(), &files, nullptr, argv.data(), environ) == 0 &&
+                    ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    posix_spawn_file_actions_destroy(&files);
+    return ok;
+}
+
+bool haveLinecal(benchmark::State& state) {
+    if (::access(linecalBinary().c_str(), X_OK) == 0) return true;
+    state.SkipWithError(("no linecal binary at " + linecalBinary() + " (set LINECAL_BIN)").c_str());
+    return false;
+}
+
+void BM_AddProcess(benchmark::State& state) {
+    if (!haveLinecal(state)) return;
+    TempRoot root;
+    const std::vector<std::string> args = {"--store", (root.path / "calendars").string(), "--config",
+                                           (root.path / "linecal.conf").string(), "add", "--now",
+                                           "2010-03-10T15:00", "--", "Buy groceries at 4pm tomorrow"};
+    for (auto _ : state)
+        if (!runLinecal(args, "")) state.SkipWithError("linecal add failed");
 }
 BENCHMARK(BM_AddProcess)->Unit(benchmark::kMillisecond)->Iterations(50);
+
+// `linecal add -` saving 10,000 corpus lines into a fresh store, as a whole process. Goal: under 5 s.
+void BM_AddBatchProcess(benchmark::State& state) {
+    if (!haveLinecal(state)) return;
+    TempRoot root;
+    const std::string lines = (root.path / "lines.txt").string();
+    {
+        std::ofstream out(lines);
+        for (std::size_t i = 0; i < 10000; ++i) out << bench::entryCorpus()[i % bench::entryCorpus().size()] << '\n';
+    }
+    int run = 0;
+    for (auto _ : state) {
+        const fs::path store = root.path / ("calendars-" + std::to_string(run++));
+        if (!runLinecal({"--store", store.string(), "--config", (root.path / "linecal.conf").string(), "add", "--now",
+                         "2010-03-10T15:00", "-"},
+                        lines))
+            state.SkipWithError("linecal add - failed");
+    }
+    state.SetItemsProcessed(state.iterations() * 10000);
+}
+BENCHMARK(BM_AddBatchProcess)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 }  // namespace
 }  // namespace linecal

@@ -1,28 +1,32 @@
-// Parsing speed: each corpus entry on its own, the corpus as a whole, and the
-// keystroke case where the same line is re-parsed as it grows.
+// Parsing speed: each corpus entry on its own, the corpus as a whole, the
+// keystroke case where the same line is re-parsed as it grows, and lines built
+// to be slow, at several lengths so that the growth shows.
+#include "AdversarialLines.h"
 #include "EntryCorpus.h"
 #include "parse/ParseEntry.h"
 
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 namespace {
 
-using linecal::bench::kEntryCorpus;
+using linecal::bench::entryCorpus;
 using linecal::bench::kNow;
 using linecal::bench::pinZoneAndLocale;
 
 void BM_ParseEntry(benchmark::State& state) {
     pinZoneAndLocale();
-    icu::UnicodeString text = icu::UnicodeString::fromUTF8(kEntryCorpus[static_cast<std::size_t>(state.range(0))]);
+    icu::UnicodeString text = icu::UnicodeString::fromUTF8(entryCorpus()[static_cast<std::size_t>(state.range(0))].c_str());
     for (auto _ : state) benchmark::DoNotOptimize(linecal::parseEntry(text, kNow));
-    state.SetLabel(kEntryCorpus[static_cast<std::size_t>(state.range(0))]);
+    state.SetLabel(entryCorpus()[static_cast<std::size_t>(state.range(0))].c_str());
 }
-BENCHMARK(BM_ParseEntry)->DenseRange(0, kEntryCorpus.size() - 1);
+BENCHMARK(BM_ParseEntry)->DenseRange(0, entryCorpus().size() - 1);
 
 void BM_ParseCorpus(benchmark::State& state) {
     pinZoneAndLocale();
     std::vector<icu::UnicodeString> texts;
-    for (const char* e : kEntryCorpus) texts.push_back(icu::UnicodeString::fromUTF8(e));
+    for (const auto& e : entryCorpus()) texts.push_back(icu::UnicodeString::fromUTF8(e));
     for (auto _ : state)
         for (const auto& t : texts) benchmark::DoNotOptimize(linecal::parseEntry(t, kNow));
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
@@ -40,6 +44,28 @@ void BM_Keystroke(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_Keystroke);
+
+// Goal: a 100 KB line in under 20 ms, and time that grows linearly (the fitted
+// complexity is O(N) with a small RMS; a quadratic shape shows a large one).
+void BM_Adversarial(benchmark::State& state, const linecal::bench::AdversarialShape& shape) {
+    pinZoneAndLocale();
+    const int32_t bytes = static_cast<int32_t>(state.range(0));
+    const icu::UnicodeString line = linecal::bench::adversarialLine(shape, bytes / 2);  // UTF-16: two bytes a unit
+    for (auto _ : state) benchmark::DoNotOptimize(linecal::parseEntry(line, kNow));
+    state.SetComplexityN(state.range(0));
+    state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+
+const bool kAdversarialRegistered = [] {
+    for (const auto& shape : linecal::bench::kAdversarialShapes) {
+        benchmark::RegisterBenchmark((std::string("BM_Adversarial/") + shape.name).c_str(), BM_Adversarial, shape)
+            ->RangeMultiplier(2)
+            ->Range(25 << 10, 100 << 10)
+            ->Unit(benchmark::kMillisecond)
+            ->Complexity(benchmark::oN);
+    }
+    return true;
+}();
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 // `linecal accounts add|list|remove`: the CalDAV accounts whose calendars linecal lists.
+// The options live here; the work runs in the items module, which has the stores.
 #pragma once
 
 #include <CLI/CLI.hpp>

@@ -1,12 +1,15 @@
 #include "cli/CliSupport.h"
 
+#include "parse/CivilDays.h"
+#include "parse/DateContext.h"
 #include "parse/ParseEntry.h"
 
-#include <unicode/smpdtfmt.h>
 #include <unicode/ustring.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 
 namespace linecal::cli {
@@ -28,7 +31,8 @@ Examples:
   linecal parse "Buy groceries at 4pm tomorrow"
   linecal parse --now 2010-03-10T15:00 -- "Call Bob @15m [Work] for 30 minutes"
   linecal parse "Trip Fri to Mon"
-)";;
+  printf 'Buy milk todo\nDentist May 5th 3pm\n' | linecal add -
+)";
 
 namespace {
 
@@ -57,7 +61,11 @@ CLI::App* findSubcommand(CLI::App& app, const std::string& name) {
 
 void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vector<std::string>& words) {
     cmd.add_option("--now", now, "Take this local time as now (YYYY-MM-DDTHH:MM[:SS])");
-    cmd.footer(std::string("\nTEXT: the entry line; the words after the options (or after --) are joined with spaces.\n") +
+    cmd.footer(std::string("\nTEXT: the entry line; the words after the options (or after --) are joined with spaces.\n"
+                           "The system limits one argument to 128 KiB. With - instead of TEXT the entries come from\n"
+                           "standard input, one per line (UTF-8, blank lines skipped, any length); a bad line answers\n"
+                           "{\"line\": N, \"error\": \"...\"} and the rest go on. Exit codes: 0 all well, 2 bad input,\n"
+                           "1 a failed save (1 wins when both happened).\n") +
                kEntryGrammar);
     entryWordTargets()[&cmd] = &words;
     cmd.parse_complete_callback([&words] {
@@ -102,39 +110,69 @@ icu::UnicodeString entryText(const std::vector<std::string>& words) {
         if (i > 0) joined += ' ';
         joined += words[i];
     }
-    if (joined.size() > static_cast<std::size_t>(INT32_MAX / 2)) throw UsageError("the entry text is too long");
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = 0;
-    u_strFromUTF8(nullptr, 0, &length, joined.data(), static_cast<int32_t>(joined.size()), &status);
-    if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR) throw UsageError("the entry text is not valid UTF-8");
-    return icu::UnicodeString::fromUTF8(joined);
+    return entryLine(joined);
 }
 
-Date parseNow(const std::string& text) {
-    for (const char16_t* pattern : {u"yyyy-MM-dd'T'HH:mm:ss", u"yyyy-MM-dd'T'HH:mm"}) {
-        UErrorCode status = U_ZERO_ERROR;
-        icu::SimpleDateFormat format(icu::UnicodeString(pattern), icu::Locale::getRoot(), status);
-        format.setLenient(false);
-        icu::UnicodeString input = icu::UnicodeString::fromUTF8(text);
-        icu::ParsePosition pos(0);
-        UDate ms = format.parse(input, pos);
-        if (U_SUCCESS(status) && pos.getErrorIndex() < 0 && pos.getIndex() == input.length())
-            return Date{ms / 1000.0};
+icu::UnicodeString entryLine(const std::string& utf8Text) {
+    if (utf8Text.size() > static_cast<std::size_t>(INT32_MAX / 2)) throw UsageError("the entry text is too long");
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8(nullptr, 0, &length, utf8Text.data(), static_cast<int32_t>(utf8Text.size()), &status);
+    if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR) throw UsageError("the entry text is not valid UTF-8");
+    return icu::UnicodeString::fromUTF8(utf8Text);
+}
+
+namespace {
+
+// Exactly `count` ASCII digits at `pos`, or -1.
+int digitsAt(const std::string& text, std::size_t pos, std::size_t count) {
+    if (pos + count > text.size()) return -1;
+    int value = 0;
+    for (std::size_t i = pos; i < pos + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        value = value * 10 + (text[i] - '0');
     }
-    throw UsageError("cannot read --now '" + text + "': expected YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS");
+    return value;
+}
+
+}  // namespace
+
+// Read by hand rather than with a date format: loading ICU's formatting data
+// would cost every `linecal parse` more than the parse itself.
+Date parseNow(const std::string& text) {
+    const bool withSeconds = text.size() == 19;
+    const int year = digitsAt(text, 0, 4), month = digitsAt(text, 5, 2), day = digitsAt(text, 8, 2),
+              hour = digitsAt(text, 11, 2), minute = digitsAt(text, 14, 2),
+              second = withSeconds ? digitsAt(text, 17, 2) : 0;
+    const bool shaped = (text.size() == 16 || withSeconds) && text[4] == '-' && text[7] == '-' && text[10] == 'T' &&
+                        text[13] == ':' && (!withSeconds || text[16] == ':');
+    long long y = 0;
+    unsigned m = 0, d = 0;
+    if (shaped && year >= 0 && month >= 1 && month <= 12 && day >= 1)
+        civilFromDays(daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)), y, m, d);
+    const bool valid = shaped && d == static_cast<unsigned>(day) && hour >= 0 && hour < 24 && minute >= 0 &&
+                       minute < 60 && second >= 0 && second < 60;
+    if (!valid) throw UsageError("cannot read --now '" + text + "': expected YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS");
+    return Date{DateContext::current().fromFields(year, month, day, hour, minute) + second};
 }
 
 Date nowFrom(const std::optional<std::string>& text) { return text ? parseNow(*text) : currentDate(); }
 
-std::string rfc3339(Date d) {
-    UErrorCode status = U_ZERO_ERROR;
-    static thread_local icu::SimpleDateFormat format(icu::UnicodeString(u"yyyy-MM-dd'T'HH:mm:ssxxx"),
-                                                     icu::Locale::getRoot(), status);
-    std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createDefault());
-    format.adoptTimeZone(zone.release());
-    icu::UnicodeString out;
-    format.format(std::floor(d.seconds) * 1000.0, out);
-    return utf8(out);
+std::string rfc3339(Date date) {
+    const double utc = std::floor(date.seconds);
+    const int offset = DateContext::current().utcOffset(utc);
+    const long long local = static_cast<long long>(utc) + offset;
+    const long long days = local >= 0 ? local / 86400 : (local - 86399) / 86400;
+    const auto secondOfDay = static_cast<unsigned>(local - days * 86400);  // 0 to 86399
+    long long y = 0;
+    unsigned m = 0, d = 0;
+    civilFromDays(days, y, m, d);
+    const unsigned offsetMinutes = static_cast<unsigned>(std::abs(offset)) / 60;  // whole minutes, as ISO 8601's extended form shows them
+    char out[64];
+    std::snprintf(out, sizeof out, "%04lld-%02u-%02uT%02u:%02u:%02u%c%02u:%02u", y, m, d, secondOfDay / 3600,
+                  secondOfDay / 60 % 60, secondOfDay % 60, offset < 0 ? '-' : '+', offsetMinutes / 60,
+                  offsetMinutes % 60);
+    return out;
 }
 
 std::string utf8(const icu::UnicodeString& s) {

@@ -29,6 +29,10 @@ void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vect
 void parseCommandLine(CLI::App& app, int argc, char** argv);
 // Joins the words with single spaces; throws UsageError on invalid UTF-8.
 icu::UnicodeString entryText(const std::vector<std::string>& words);
+// One entry line as UTF-16; throws UsageError on invalid UTF-8.
+icu::UnicodeString entryLine(const std::string& utf8Text);
+// True when the entry words ask for standard input ("-" alone).
+inline bool readsStandardInput(const std::vector<std::string>& words) { return words.size() == 1 && words[0] == "-"; }
 // "YYYY-MM-DDTHH:MM[:SS]" in the default time zone; throws UsageError when unreadable.
 Date parseNow(const std::string& text);
 // The --now value when given, else the clock.

@@ -1,11 +1,39 @@
 #include "cli/ParseCommand.h"
 
+#include "cli/BatchInput.h"
 #include "cli/CliSupport.h"
+#include "parse/DateContext.h"
 #include "parse/ParseEntry.h"
 
-#include <iostream>
+#include <unistd.h>
 
 namespace linecal::cli {
+namespace {
+
+struct ParseOptions {
+    std::optional<std::string> now;
+    std::vector<std::string> words;
+};
+
+// JSON Lines in input order; a line that is not UTF-8 answers with its error.
+int parseBatch(Date now) {
+    LineReader input(STDIN_FILENO);
+    BatchOutcome outcome;
+    for (InputLine line; input.next(line);) {
+        icu::UnicodeString text;
+        try {
+            text = entryLine(line.text);
+        } catch (const UsageError& e) {
+            reportBadLine(line.number, e.what());
+            outcome.badInput = true;
+            continue;
+        }
+        writeAnswer(recordJson(parseEntry(text, now)));
+    }
+    return outcome.exitCode();
+}
+
+}  // namespace
 
 nlohmann::json recordJson(const ParsedEntry& e) {
     nlohmann::json j = nlohmann::json::object();
@@ -23,18 +51,17 @@ nlohmann::json recordJson(const ParsedEntry& e) {
 }
 
 void registerParseCommand(CLI::App& app) {
-    struct Options {
-        std::optional<std::string> now;
-        std::vector<std::string> words;
-    };
-    auto options = std::make_shared<Options>();
+    auto options = std::make_shared<ParseOptions>();
     CLI::App* cmd = app.add_subcommand("parse", "Print the record an entry line parses to, as JSON");
     addEntryArguments(*cmd, options->now, options->words);
     cmd->callback([options] {
-        icu::UnicodeString text = entryText(options->words);
-        Date now = nowFrom(options->now);
-        std::cout << recordJson(parseEntry(text, now)).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
-                  << '\n';
+        DateContext::Pin pinned;  // one zone and locale for the whole run
+        const Date now = nowFrom(options->now);
+        if (readsStandardInput(options->words)) {
+            if (int code = parseBatch(now)) throw CLI::RuntimeError(code);
+            return;
+        }
+        writeAnswer(recordJson(parseEntry(entryText(options->words), now)));
     });
 }
 

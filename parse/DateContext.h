@@ -21,11 +21,29 @@ public:
     // The context for the calling thread, refreshed if zone or locale changed.
     static DateContext& current();
 
+    // While one lives on a thread, current() skips the check for a changed zone
+    // or locale (cloning the default zone costs more than the field work that
+    // asks): one parse reads them once, as it reads the clock once.
+    class Pin {
+    public:
+        Pin();
+        ~Pin();
+        Pin(const Pin&) = delete;
+        Pin& operator=(const Pin&) = delete;
+
+    private:
+        DateContext* previous_;
+    };
+
     DateFields fields(double seconds);
     // Builds a date from fields, carrying out-of-range values; second 0.
     double fromFields(int year, int month, int day, int hour, int minute);
-    const std::string& dateOrder() const { return dateOrder_; }
+    // Made on first use: the locale's date formats are costly to load, and most
+    // entries hold no numeric date.
+    const std::string& dateOrder();
     int weekday(double seconds);  // 1 = Sunday .. 7 = Saturday
+    // The zone's offset from UTC at that instant, daylight saving included, in seconds.
+    int utcOffset(double seconds) const;
     const icu::TimeZone& zone() const { return calendar_->getTimeZone(); }
     // The locale's short date style, with or without the short time style; empty
     // text if ICU has no formatter for the locale.
@@ -43,6 +61,10 @@ private:
     double memoSeconds_ = 0;
     DateFields memoFields_{};
     bool memoValid_ = false;
+    // And of the last date built from fields (noon of now, asked for again and again).
+    DateFields builtFields_{};
+    double builtSeconds_ = 0;
+    bool builtValid_ = false;
 };
 
 }  // namespace linecal

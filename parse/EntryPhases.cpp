@@ -1,41 +1,20 @@
 // The reading phases: each finds its first match, records it and cuts it out.
+#include "parse/DateContext.h"
 #include "parse/DateHelpers.h"
 #include "parse/MatchHints.h"
 #include "parse/NaturalDate.h"
 #include "parse/ParseState.h"
 #include "parse/Patterns.h"
+#include "parse/PhaseViews.h"
 #include "parse/TextHelpers.h"
 
 #include <unicode/locid.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace linecal {
-
-void ParseState::wrap() {
-    workingText.insert(0, u' ');
-    workingText.append(u' ');
-}
-
-std::optional<rx::Strings> ParseState::firstMatch(const icu::UnicodeString& pattern, bool mayMatch) const {
-    if (!mayMatch) return std::nullopt;
-    rx::OptStrings groups;
-    try {
-        groups = rx::captureComponentsMatchedByRegex(workingText, pattern);
-    } catch (const rx::RegexException&) {
-        // ICU gives up on pathological text (its match stack is bounded); the
-        // parser never fails, so the phase simply finds nothing.
-        return std::nullopt;
-    }
-    if (!groups || groups->empty()) return std::nullopt;
-    return std::move(*groups);
-}
-
-void ParseState::cut(const icu::UnicodeString& recognised) {
-    static const icu::UnicodeString space(u" ");
-    replaceOccurrences(workingText, recognised, space);
-}
 
 namespace {
 
@@ -48,15 +27,25 @@ std::int32_t product32(std::int64_t a, std::int64_t b) {
 }
 
 std::optional<Date> readDate(const ParseState& st, const icu::UnicodeString& text) {
-    return dateWithNaturalLanguageString(text, st.now, st.dateOrder);
+    return dateWithNaturalLanguageString(text, st.now);  // times and day words: no numeric date
+}
+
+// A decimal amount of a unit, as the user typed it ("1.5 hours" is 5400
+// seconds), in whole seconds held within the 32-bit range like the other amounts.
+double amountSeconds(const icu::UnicodeString& number, std::int32_t unit) {
+    if (unit == 0) return 0;  // a unit the table does not hold, even for a huge number
+    const double seconds = std::trunc(decimalValue(number) * unit);
+    return std::clamp(seconds, static_cast<double>(std::numeric_limits<std::int32_t>::min()),
+                      static_cast<double>(std::numeric_limits<std::int32_t>::max()));
 }
 
 // Fills `into` from one amount phrase ("for 2 hours", "in 3 days"); false when absent.
 bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_t* word, double& into) {
     st.wrap();
-    auto g = st.firstMatch(pattern, hints::containsAny(st.workingText, {word}));
+    if (!st.present.hasDigit() || !st.present.has(word[1])) return false;
+    auto g = st.firstMatch(pattern, hints::amountStart(st.workingText, word));
     if (!g || g->size() < 4) return false;
-    into = product32(leadingInt((*g)[1]), unitSeconds((*g)[3]));
+    into = amountSeconds((*g)[1], unitSeconds((*g)[3]));
     st.cut((*g)[0]);
     return true;
 }
@@ -65,8 +54,9 @@ bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_
 
 void readTaskWord(ParseState& st) {
     st.record.task = false;
-    if (auto g = st.firstMatch(patterns::taskWord(), hints::containsAny(st.workingText, {u"odo", u"ask"}))) {
-        st.cut((*g)[0]);
+    if (!st.present.has(u'd') && !st.present.has(u'k')) return;
+    if (auto text = st.firstMatchedText(patterns::taskWord(), hints::literalStart(st.workingText, {u"odo", u"ask"}, 2))) {
+        st.cut(*text);
         st.record.task = true;
     }
 }
@@ -75,7 +65,8 @@ void readAlarmMarkers(ParseState& st) {
     st.record.alarms.clear();
     for (int pass = 0; pass < 3; ++pass) {
         st.wrap();
-        auto g = st.firstMatch(patterns::alarmMarker(), hints::containsAny(st.workingText, {u"@"}));
+        if (!st.present.has(u'@')) continue;
+        auto g = st.firstMatch(patterns::alarmMarker(), hints::literalStart(st.workingText, {u" @"}));
         if (!g || g->size() < 2) continue;
         std::int32_t minutes = product32(leadingInt((*g)[2]), unitSeconds((*g)[3]) / 60);
         st.cut((*g)[0]);
@@ -85,7 +76,10 @@ void readAlarmMarkers(ParseState& st) {
 
 void readCalendarTag(ParseState& st) {
     st.wrap();
-    auto g = st.firstMatch(patterns::calendarTag(), hints::containsAny(st.workingText, {u"["}));
+    if (!st.present.has(u'[')) return;
+    auto bounds = hints::calendarTagBounds(st.workingText);
+    if (!bounds) return;
+    auto g = st.firstMatchIn(patterns::calendarTag(), bounds->first, bounds->second);
     if (!g || g->size() < 2) return;
     st.cut((*g)[0]);
     icu::UnicodeString name((*g)[2]);
@@ -94,65 +88,76 @@ void readCalendarTag(ParseState& st) {
 
 namespace {
 
-// One explicit date: the day-first match wins when both patterns match.
+// One explicit date: the day-first match wins when both patterns match. A year
+// that directly follows a month-name date belongs to it.
 std::optional<icu::UnicodeString> nextDateText(const ParseState& st) {
-    if (!hints::mayHoldDate(st.workingText)) return std::nullopt;
-    auto dayFirst = st.firstMatch(patterns::dayFirstDate());
-    if (dayFirst) return (*dayFirst)[0];
-    auto monthFirst = st.firstMatch(patterns::monthFirstDate());
-    if (monthFirst) return (*monthFirst)[0];
-    return std::nullopt;
+    icu::UnicodeString scratch;
+    const icu::UnicodeString& view = phaseView(st.workingText, ViewFor::Dates, scratch);
+    rx::Range r = firstRangeIn(view, patterns::dayFirstDate(), hints::dayFirstDateStart(view));
+    if (!r.found()) r = firstRangeIn(view, patterns::monthFirstDate(), hints::monthFirstDateStart(view));
+    if (!r.found()) return std::nullopt;
+    const auto start = static_cast<int32_t>(r.location), end = static_cast<int32_t>(r.end());
+    return icu::UnicodeString(st.workingText, start, end - start + yearAfterMonthNameDate(st.workingText, start, end));
 }
 
 }  // namespace
 
 void readExplicitDates(ParseState& st) {
     st.wrap();
-    for (std::optional<Date>* target : {&st.startDate, &st.endDate}) {
+    const std::pair<std::optional<Date>*, bool*> targets[] = {{&st.startDate, &st.startYearGiven},
+                                                              {&st.endDate, &st.endYearGiven}};
+    for (auto [date, yearGiven] : targets) {
+        if (!st.present.hasDigit()) return;
         auto text = nextDateText(st);
         if (!text) return;
-        *target = readDate(st, *text);
+        *date = dateWithNaturalLanguageString(*text, st.now, DateContext::current().dateOrder(), yearGiven);
         st.cut(*text);
     }
 }
 
 void readTimes(ParseState& st) {
     st.wrap();
-    Date todayNoon = noon(st.now);
     for (double* target : {&st.startTime, &st.endTime}) {
-        auto g = st.firstMatch(patterns::timeOfDay(), hints::mayHoldTime(st.workingText));
-        if (!g) return;
-        icu::UnicodeString normalised = naturalTimeString((*g)[0]);
+        if (!st.present.hasDigit() && !st.present.has(u'n')) return;
+        icu::UnicodeString scratch;
+        const icu::UnicodeString& view = phaseView(st.workingText, ViewFor::Times, scratch);
+        const rx::Range r = firstRangeIn(view, patterns::timeOfDay(), hints::timeStart(view));
+        if (!r.found()) return;
+        // The view differs from the text only where no time can be.
+        const icu::UnicodeString text(st.workingText, static_cast<int32_t>(r.location), static_cast<int32_t>(r.length));
+        icu::UnicodeString normalised = naturalTimeString(text);
         std::optional<Date> at = readDate(st, normalised.toUpper(icu::Locale::getRoot()));
-        *target = at ? *at - todayNoon : 0.0;
-        st.cut((*g)[0]);
+        *target = at ? *at - noon(st.now) : 0.0;
+        st.cut(text);
     }
 }
 
 void readWeekdays(ParseState& st) {
     st.wrap();
     for (std::optional<Date>* target : {&st.firstWeekday, &st.secondWeekday}) {
-        auto g = st.firstMatch(patterns::weekday(), hints::mayHoldWeekday(st.workingText));
-        if (!g) return;
-        *target = readDate(st, (*g)[0]);
-        if (*target && (*g)[0].indexOf(u"next") >= 0) *target = addOneWeek(**target);
-        st.cut((*g)[0]);
+        auto text = st.firstMatchedText(patterns::weekday(), hints::weekdayStart(st.workingText));
+        if (!text) return;
+        *target = readDate(st, *text);
+        if (*target && text->indexOf(u"next") >= 0) *target = addOneWeek(**target);
+        st.cut(*text);
     }
 }
 
 void readToday(ParseState& st) {
     st.wrap();
-    if (auto g = st.firstMatch(patterns::today(), hints::containsAny(st.workingText, {u"oday"}))) {
-        if (auto d = readDate(st, (*g)[0])) st.todayDate = noon(*d);
-        st.cut((*g)[0]);
+    if (!st.present.has(u'y')) return;
+    if (auto text = st.firstMatchedText(patterns::today(), hints::literalStart(st.workingText, {u"oday"}, 2))) {
+        if (auto d = readDate(st, *text)) st.todayDate = noon(*d);
+        st.cut(*text);
     }
 }
 
 void readTomorrow(ParseState& st) {
     st.wrap();
-    if (auto g = st.firstMatch(patterns::tomorrow(), hints::containsAny(st.workingText, {u"omorrow"}))) {
-        st.tomorrowDate = readDate(st, (*g)[0]);
-        st.cut((*g)[0]);
+    if (!st.present.has(u'w')) return;
+    if (auto text = st.firstMatchedText(patterns::tomorrow(), hints::literalStart(st.workingText, {u"omorrow"}, 2))) {
+        st.tomorrowDate = readDate(st, *text);
+        st.cut(*text);
     }
 }
 
@@ -166,7 +171,8 @@ void readRelativeOffset(ParseState& st) {
 
 void readPlusOffset(ParseState& st) {
     st.wrap();
-    auto g = st.firstMatch(patterns::plusOffset(), hints::containsAny(st.workingText, {u" +"}));
+    if (!st.present.has(u'+')) return;
+    auto g = st.firstMatch(patterns::plusOffset(), hints::literalStart(st.workingText, {u" +"}));
     if (!g || g->size() < 3) return;
     st.offset = product32(leadingInt((*g)[1]), unitSeconds((*g)[2]));
     st.cut((*g)[0]);

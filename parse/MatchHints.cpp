@@ -1,67 +1,179 @@
 #include "parse/MatchHints.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string_view>
 
 namespace linecal::hints {
 namespace {
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isLetter(char16_t c) { return (c | 0x20) >= u'a' && (c | 0x20) <= u'z'; }
 
-// One of the words, first letter in either case and the rest lower case as the
-// patterns spell month and weekday names, standing before a space and after a
-// space (or right after "next", as the weekday pattern allows). Scans the buffer
-// without allocating.
-bool containsWord(const icu::UnicodeString& text, std::initializer_list<std::u16string_view> words) {
-    std::u16string_view s(text.getBuffer(), static_cast<std::size_t>(text.length()));
-    for (std::size_t i = 1; i + 1 < s.size(); ++i) {
-        bool afterBreak = s[i - 1] == u' ' || (i >= 4 && s.substr(i - 4, 4) == u"next");
-        if (!afterBreak) continue;
-        char16_t first = s[i] >= u'A' && s[i] <= u'Z' ? static_cast<char16_t>(s[i] + 32) : s[i];
-        for (std::u16string_view word : words) {
-            std::size_t end = i + word.size();
-            if (first == word[0] && end < s.size() && s[end] == u' ' && s.substr(i + 1, word.size() - 1) == word.substr(1))
-                return true;
-        }
+using View = std::u16string_view;
+
+View view(const icu::UnicodeString& text) { return View(text.getBuffer(), static_cast<std::size_t>(text.length())); }
+
+// The ASCII word at i, spelled as the patterns spell names (first letter in
+// either case, the rest lower case), is one of the words.
+bool isName(View s, std::size_t i, std::size_t length, std::initializer_list<View> words) {
+    const char16_t first = s[i] | 0x20;
+    for (View word : words) {
+        if (word.size() == length && word[0] == first && s.substr(i + 1, length - 1) == word.substr(1)) return true;
     }
     return false;
+}
+
+std::size_t letterRun(View s, std::size_t i) {
+    std::size_t end = i;
+    while (end < s.size() && isLetter(s[end])) ++end;
+    return end - i;
+}
+
+std::size_t digitRun(View s, std::size_t i) {
+    std::size_t end = i;
+    while (end < s.size() && isDigit(s[end])) ++end;
+    return end - i;
+}
+
+const std::initializer_list<View> kMonths = {u"jan", u"january", u"feb", u"february", u"ma", u"mar", u"march",
+                                             u"apr", u"april", u"may", u"jun", u"june", u"jul", u"july", u"aug",
+                                             u"august", u"sep", u"september", u"oct", u"october", u"nov",
+                                             u"november", u"dec", u"december"};
+const std::initializer_list<View> kWeekdays = {u"mon", u"monday", u"tue", u"tues", u"tuesday", u"wed",
+                                               u"wednesday", u"thu", u"thur", u"thurs", u"thursday", u"fri",
+                                               u"friday", u"sat", u"saturday", u"sun", u"sunday"};
+
+// After the space at i: one to four digits, a separator, a digit.
+bool numericDateAt(View s, std::size_t i) {
+    const std::size_t digits = digitRun(s, i + 1), sep = i + 1 + digits;
+    return digits >= 1 && digits <= 4 && sep + 1 < s.size() && (s[sep] == u'-' || s[sep] == u'/' || s[sep] == u'.') &&
+           isDigit(s[sep + 1]);
+}
+
+// After the space at i: a day of one or two digits, an optional suffix, a space
+// and a month name standing as a word.
+bool dayMonthAt(View s, std::size_t i) {
+    const std::size_t digits = digitRun(s, i + 1);
+    if (digits < 1 || digits > 2) return false;
+    std::size_t k = i + 1 + digits;
+    for (View suffix : {View(u"st"), View(u"nd"), View(u"rd"), View(u"th")}) {
+        if (s.substr(k, 2) == suffix) {
+            k += 2;
+            break;
+        }
+    }
+    if (k + 1 >= s.size() || s[k] != u' ') return false;
+    const std::size_t length = letterRun(s, k + 1);
+    return length >= 2 && k + 1 + length < s.size() && s[k + 1 + length] == u' ' && isName(s, k + 1, length, kMonths);
+}
+
+// After the space at i: a month name, a space and a digit.
+bool monthDayAt(View s, std::size_t i) {
+    const std::size_t length = letterRun(s, i + 1), end = i + 1 + length;
+    return length >= 2 && end + 1 < s.size() && s[end] == u' ' && isDigit(s[end + 1]) && isName(s, i + 1, length, kMonths);
+}
+
+template <typename Test>
+int32_t firstSpaceWhere(const icu::UnicodeString& text, Test test) {
+    const View s = view(text);
+    for (std::size_t i = s.find(u' '); i != View::npos && i + 1 < s.size(); i = s.find(u' ', i + 1))
+        if (test(s, i)) return static_cast<int32_t>(i);
+    return kNone;
 }
 
 }  // namespace
 
 bool containsAny(const icu::UnicodeString& text, std::initializer_list<const char16_t*> literals) {
-    for (const char16_t* literal : literals)
-        if (text.indexOf(icu::UnicodeString(literal)) >= 0) return true;
-    return false;
+    return literalStart(text, literals) != kNone;
 }
 
 bool hasDigit(const icu::UnicodeString& text) {
-    const char16_t* p = text.getBuffer();
-    for (int32_t i = 0, n = text.length(); i < n; ++i)
-        if (isDigit(p[i])) return true;
-    return false;
+    const View s = view(text);
+    return std::any_of(s.begin(), s.end(), isDigit);
 }
 
-bool mayHoldDate(const icu::UnicodeString& text) {
-    const char16_t* p = text.getBuffer();
-    for (int32_t i = 0, n = text.length(); i + 2 < n; ++i)
-        if (isDigit(p[i]) && (p[i + 1] == u'-' || p[i + 1] == u'/' || p[i + 1] == u'.') && isDigit(p[i + 2]))
-            return true;
-    return hasDigit(text) &&
-           containsWord(text, {u"jan", u"january", u"feb", u"february", u"ma", u"mar", u"march", u"apr", u"april",
-                               u"may", u"jun", u"june", u"jul", u"july", u"aug", u"august", u"sep", u"september",
-                               u"oct", u"october", u"nov", u"november", u"dec", u"december"});
+int32_t literalStart(const icu::UnicodeString& text, std::initializer_list<const char16_t*> literals, int32_t lead) {
+    const View s = view(text);
+    std::size_t first = View::npos;
+    for (const char16_t* literal : literals) first = std::min(first, s.find(literal));
+    if (first == View::npos) return kNone;
+    return std::max<int32_t>(0, static_cast<int32_t>(first) - lead);
 }
 
-bool mayHoldTime(const icu::UnicodeString& text) {
-    const char16_t* p = text.getBuffer();
-    for (int32_t i = 0, n = text.length(); i + 1 < n; ++i)
-        if (p[i] == u' ' && isDigit(p[i + 1])) return true;
-    return containsAny(text, {u"oon"});
+int32_t dayFirstDateStart(const icu::UnicodeString& text) {
+    return firstSpaceWhere(text, [](View s, std::size_t i) { return numericDateAt(s, i) || dayMonthAt(s, i); });
 }
 
-bool mayHoldWeekday(const icu::UnicodeString& text) {
-    return containsWord(text, {u"mon", u"monday", u"tue", u"tues", u"tuesday", u"wed", u"wednesday", u"thu", u"thur",
-                               u"thurs", u"thursday", u"fri", u"friday", u"sat", u"saturday", u"sun", u"sunday"});
+int32_t monthFirstDateStart(const icu::UnicodeString& text) {
+    return firstSpaceWhere(text, [](View s, std::size_t i) { return numericDateAt(s, i) || monthDayAt(s, i); });
+}
+
+// A time is a run of digits, ":" and "." after a space that is either followed
+// (after at most one space) by a, p, A or P, or holds four digits (16:30); or
+// the word noon after a space.
+int32_t timeStart(const icu::UnicodeString& text) {
+    return firstSpaceWhere(text, [](View s, std::size_t i) {
+        if ((s.substr(i + 1, 4) == u"noon" || s.substr(i + 1, 4) == u"Noon")) return true;
+        if (!isDigit(s[i + 1])) return false;
+        std::size_t end = i + 1, digits = 0;
+        for (; end < s.size() && (isDigit(s[end]) || s[end] == u':' || s[end] == u'.'); ++end) digits += isDigit(s[end]);
+        const std::size_t after = end < s.size() && s[end] == u' ' ? end + 1 : end;
+        const char16_t next = after < s.size() ? (s[after] | 0x20) : 0;
+        return digits >= 4 || next == u'a' || next == u'p';
+    });
+}
+
+int32_t amountStart(const icu::UnicodeString& text, const char16_t* word) {
+    const View s = view(text), w(word);
+    // Between the word and the unit stand only white space, digits and a point;
+    // outside ASCII a character may be either of the first two.
+    auto inAmount = [](char16_t c) { return c == u' ' || (c >= 0x09 && c <= 0x0D) || isDigit(c) || c == u'.' || c >= 0x80; };
+    for (std::size_t at = s.find(w); at != View::npos; at = s.find(w, at + 1)) {
+        bool digit = false;
+        std::size_t i = at + w.size();
+        for (; i < s.size() && inAmount(s[i]); ++i) digit = digit || isDigit(s[i]) || s[i] >= 0x80;
+        if (digit && i < s.size() && (s[i] == u'w' || s[i] == u'd' || s[i] == u'h' || s[i] == u'm'))
+            return static_cast<int32_t>(at);
+    }
+    return kNone;
+}
+
+int32_t weekdayStart(const icu::UnicodeString& text) {
+    const View s = view(text);
+    for (std::size_t i = 1; i + 1 < s.size(); ++i) {
+        if (!isLetter(s[i]) || !(s[i - 1] == u' ' || (i >= 4 && s.substr(i - 4, 4) == u"next"))) continue;
+        const std::size_t length = letterRun(s, i);
+        if (i + length < s.size() && s[i + length] == u' ' && isName(s, i, length, kWeekdays))
+            return static_cast<int32_t>(i >= 6 ? i - 6 : 0);  // room for " next " before the name
+    }
+    return kNone;
+}
+
+namespace {
+
+// The characters ICU's "." does not cross without the dot-all flag.
+bool isLineTerminator(char16_t c) {
+    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
+}  // namespace
+
+std::optional<std::pair<int32_t, int32_t>> calendarTagBounds(const icu::UnicodeString& text) {
+    const char16_t* p = text.getBuffer();
+    const int32_t n = text.length();
+    for (int32_t lineStart = 0; lineStart < n;) {
+        int32_t lineEnd = lineStart;
+        while (lineEnd < n && !isLineTerminator(p[lineEnd])) ++lineEnd;
+        int32_t open = -1;
+        for (int32_t i = lineStart; i + 1 < lineEnd && open < 0; ++i)
+            if (p[i] == u' ' && p[i + 1] == u'[') open = i;
+        // The closing "] " ends before the line does: a terminator is no space.
+        for (int32_t close = lineEnd - 2; open >= 0 && close >= open + 3; --close)
+            if (p[close] == u']' && p[close + 1] == u' ') return std::make_pair(open, close + 2 - open);
+        lineStart = lineEnd + 1;
+    }
+    return std::nullopt;
 }
 
 }  // namespace linecal::hints

@@ -1,5 +1,6 @@
 #include "parse/NaturalDate.h"
 
+#include "parse/CivilDays.h"
 #include "parse/DateContext.h"
 #include "parse/DateHelpers.h"
 
@@ -80,18 +81,28 @@ void eatOrdinalSuffix(Cursor& c) {
         if (c.eat(suffix)) return;
 }
 
-std::optional<Date> readMonthNameDate(std::string_view s, int year) {
+// "may 5", "5th may", and with a year: "march 3 2012", "april 14, 2012", "14 april 2012".
+std::optional<Date> readMonthNameDate(std::string_view s, int year, bool* yearGiven) {
     Cursor c{s};
     int month = monthFromName(c), day = -1;
     if (month) {
         c.skipSpaces();
         day = c.number(2);
         eatOrdinalSuffix(c);
+        c.eat(",");
     } else {
         day = c.number(2);
         eatOrdinalSuffix(c);
         c.skipSpaces();
         month = monthFromName(c);
+    }
+    c.skipSpaces();
+    int digits = 0;
+    if (!c.done()) {
+        const int typed = c.number(4, &digits);
+        if (digits != 4) return std::nullopt;
+        year = typed;
+        *yearGiven = true;
     }
     if (!month || day < 0 || !c.done()) return std::nullopt;
     return dayAtNoon(year, month, day);
@@ -107,7 +118,7 @@ int expandYear(int y, int digits, int nowYear) {
     return candidate;
 }
 
-std::optional<Date> readNumericDate(std::string_view s, std::string_view ordering, int nowYear) {
+std::optional<Date> readNumericDate(std::string_view s, std::string_view ordering, int nowYear, bool* yearGiven) {
     std::vector<std::pair<int, int>> parts;  // value, digit count
     Cursor c{s};
     while (!c.done()) {
@@ -129,6 +140,7 @@ std::optional<Date> readNumericDate(std::string_view s, std::string_view orderin
         order = "YMD";  // a leading four-digit year is unambiguous whatever the locale
     }
     int year = nowYear, month = 0, day = 0;
+    *yearGiven = parts.size() == 3;
     for (std::size_t k = 0; k < parts.size(); ++k) {
         auto [value, digits] = parts[k];
         if (order[k] == 'M') month = value;
@@ -165,15 +177,6 @@ std::optional<int> zoneOffset(std::string_view zone) {
     if (zone[1] == 'd') return base + 1;
     if (zone[1] == 's') return base;
     return std::nullopt;
-}
-
-long long daysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
 }
 
 std::optional<Date> readTime(std::string_view s, Date now) {
@@ -227,22 +230,33 @@ std::optional<Date> readTime(std::string_view s, Date now) {
     return Date{ctx.fromFields(today.year, today.month, today.day, hour, minute) + second};
 }
 
-}  // namespace
-
-std::optional<Date> dateWithNaturalLanguageString(const icu::UnicodeString& text, Date now, std::string_view ordering) {
+std::optional<Date> readAnyDate(const icu::UnicodeString& text, Date now, std::string_view ordering, bool& yearGiven) {
     std::optional<std::string> folded = asciiLower(text);
     if (!folded || folded->empty()) return std::nullopt;
     const std::string& s = *folded;
     if (s == "today") return now;
     if (s == "tomorrow") return addOneDay(noon(now));
+    const int nowYear = DateContext::current().fields(now.seconds).year;
     if (s.front() >= '0' && s.front() <= '9') {
-        if (auto d = readNumericDate(s, ordering, DateContext::current().fields(now.seconds).year)) return d;
+        if (auto d = readNumericDate(s, ordering, nowYear, &yearGiven)) return d;
+        yearGiven = false;
         if (auto d = readTime(s, now)) return d;
-        return readMonthNameDate(s, DateContext::current().fields(now.seconds).year);
+        return readMonthNameDate(s, nowYear, &yearGiven);
     }
     if (auto d = readWeekday(s, now)) return d;
-    if (auto d = readMonthNameDate(s, DateContext::current().fields(now.seconds).year)) return d;
+    if (auto d = readMonthNameDate(s, nowYear, &yearGiven)) return d;
+    yearGiven = false;
     return readTime(s, now);
+}
+
+}  // namespace
+
+std::optional<Date> dateWithNaturalLanguageString(const icu::UnicodeString& text, Date now, std::string_view ordering,
+                                                  bool* yearGiven) {
+    bool typedYear = false;
+    std::optional<Date> d = readAnyDate(text, now, ordering, typedYear);
+    if (yearGiven) *yearGiven = d && typedYear;
+    return d;
 }
 
 }  // namespace linecal

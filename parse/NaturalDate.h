@@ -15,7 +15,8 @@ namespace linecal {
 
 // `ordering` holds the letters M, D and Y in the order numeric dates are
 // written (as dateOrderFormat gives them); empty means month-day-year.
+// `yearGiven`, when given, tells whether the text named the year itself.
 std::optional<Date> dateWithNaturalLanguageString(const icu::UnicodeString& text, Date now,
-                                                  std::string_view ordering = {});
+                                                  std::string_view ordering = {}, bool* yearGiven = nullptr);
 
 }  // namespace linecal

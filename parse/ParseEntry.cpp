@@ -1,5 +1,6 @@
 #include "parse/ParseEntry.h"
 
+#include "parse/DateContext.h"
 #include "parse/DateHelpers.h"
 #include "parse/MatchHints.h"
 #include "parse/ParseState.h"
@@ -26,22 +27,36 @@ void stripConnectors(icu::UnicodeString& text) {
     static const icu::UnicodeString trailing[] = {u" on", u" in", u" at", u" from", u" for", u" through", u" to", u" -"};
     static const icu::UnicodeString leading[] = {u"on ", u"in ", u"at ", u"from ", u"for ", u"through ", u"to ", u"- "};
     // Ten passes each; within a pass the text is not trimmed again, so a connector
-    // bared by an earlier removal waits for the next pass unless it comes later in the list.
+    // bared by an earlier removal waits for the next pass unless it comes later in the
+    // list. A pass that removes nothing leaves a text the next passes cannot change.
     for (int pass = 0; pass < 10; ++pass) {
         trimBlanks(text);
-        for (const auto& c : trailing)
-            if (text.endsWith(c)) text.truncate(text.length() - c.length());
+        bool removed = false;
+        for (const auto& c : trailing) {
+            if (text.length() >= c.length() && text.compare(text.length() - c.length(), c.length(), c) == 0) {
+                text.truncate(text.length() - c.length());
+                removed = true;
+            }
+        }
+        if (!removed) break;
     }
     for (int pass = 0; pass < 10; ++pass) {
         trimBlanks(text);
-        for (const auto& c : leading)
-            if (text.startsWith(c)) text.remove(0, c.length());
+        bool removed = false;
+        for (const auto& c : leading) {
+            if (text.startsWith(c)) {
+                text.remove(0, c.length());
+                removed = true;
+            }
+        }
+        if (!removed) break;
     }
     text = ZQtrim(text);
 }
 
 void readLocation(ParseState& st) {
-    auto g = st.firstMatch(patterns::location(), hints::containsAny(st.workingText, {u" at "}));
+    if (!st.present.has(u't')) return;
+    auto g = st.firstMatch(patterns::location(), hints::literalStart(st.workingText, {u" at "}));
     if (!g || g->size() < 2) return;
     st.record.location = (*g)[1];
     st.cut((*g)[0]);
@@ -55,10 +70,12 @@ Date currentDate() {
 }
 
 ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
+    DateContext::Pin pinned;
     ParseState st;
     st.now = now;
-    st.dateOrder = dateOrderFormat();
-    st.workingText = icu::UnicodeString(u' ') + text + icu::UnicodeString(u' ');
+    st.present = AsciiPresent(text);
+    st.workingText = icu::UnicodeString(text.length() + 32, 0, 0);  // room for the wrapping spaces
+    st.workingText.append(u' ').append(text).append(u' ');
     readTaskWord(st);
     readAlarmMarkers(st);
     readCalendarTag(st);

@@ -12,12 +12,26 @@ namespace linecal {
 // A time of day the text does not give. Compared for exact equality: 0 is noon.
 inline constexpr double NoTime = 2147483647.0;
 
+// The ASCII characters of the entry text. Later working texts hold only these
+// and the spaces the phases put in, so a phase whose pattern needs a character
+// the entry lacks is skipped without looking at the text again.
+class AsciiPresent {
+public:
+    explicit AsciiPresent(const icu::UnicodeString& text = {});
+    bool has(char16_t c) const { return c < 128 && (bits_[c >> 6] >> (c & 63) & 1); }
+    bool hasDigit() const { return (bits_[0] >> '0' & 0x3FF) != 0; }
+
+private:
+    std::uint64_t bits_[2] = {0, 0};
+};
+
 struct ParseState {
     Date now;
-    std::string dateOrder;  // the locale's numeric date order, read once per parse
+    AsciiPresent present;
     ParsedEntry record;
     icu::UnicodeString workingText;
     std::optional<Date> startDate, endDate;
+    bool startYearGiven = false, endYearGiven = false;  // the explicit date's text named its year
     double startTime = NoTime, endTime = NoTime;
     std::optional<Date> firstWeekday, secondWeekday, todayDate, tomorrowDate;
     double duration = 0, offset = 0;
@@ -25,12 +39,24 @@ struct ParseState {
     // One space at each end, before every phase: it lets each pattern, which
     // begins and ends with a space, match at either end and right after a cut.
     void wrap();
-    // The groups of the first match (group 0 first), or nothing without a match.
-    // `mayMatch` false (a hint proved no match possible) skips the engine.
-    std::optional<rx::Strings> firstMatch(const icu::UnicodeString& pattern, bool mayMatch = true) const;
+    // The groups of the first match (group 0 first) that starts at `from` or
+    // later, or nothing without one; a `from` of hints::kNone (a hint proved no
+    // match possible) skips the engine.
+    std::optional<rx::Strings> firstMatch(const icu::UnicodeString& pattern, int32_t from) const;
+    // Only the matched text (group 0), which spares building the other groups.
+    std::optional<icu::UnicodeString> firstMatchedText(const icu::UnicodeString& pattern, int32_t from) const;
+    // The groups, with the engine shown only the window [start, start + length).
+    std::optional<rx::Strings> firstMatchIn(const icu::UnicodeString& pattern, int32_t start, int32_t length) const;
     // Replaces every occurrence of the recognised text with one space.
     void cut(const icu::UnicodeString& recognised);
 };
+
+// The groups of the first match in the window [start, start + length) of a
+// text, and the range of the first match from `start` to the end; nothing when
+// ICU gives up.
+std::optional<rx::Strings> firstGroupsIn(const icu::UnicodeString& text, const icu::UnicodeString& pattern,
+                                         int32_t start, int32_t length);
+rx::Range firstRangeIn(const icu::UnicodeString& text, const icu::UnicodeString& pattern, int32_t start);
 
 // The phases, in the order the pipeline runs them.
 void readTaskWord(ParseState& st);
@@ -48,6 +74,9 @@ void resolveDates(ParseState& st);
 
 // Leading decimal digits as a signed 32-bit value, saturating at the largest.
 std::int32_t leadingInt(const icu::UnicodeString& digits);
+// Decimal digits with an optional fraction after a ".", as the amount patterns
+// capture them ("1.5", "90"); digits of any script count.
+double decimalValue(const icu::UnicodeString& number);
 // Seconds of a unit text, 0 for a text the unit table does not hold.
 std::int32_t unitSeconds(const icu::UnicodeString& unit);
 

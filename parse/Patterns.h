@@ -25,10 +25,26 @@ LINECAL_PATTERN(weekday,
     uR"([ ]((next)?[ ]?([Mm]on(day)?|[Tt]ue(s(day)?)?|[Ww]ed(nesday)?|[Tt]hu(r(s(day)?)?)?|[Ff]ri(day)?|[Ss]at(urday)?|[Ss]un(day)?))[ ])")
 LINECAL_PATTERN(today, uR"( ([Tt]oday) )")
 LINECAL_PATTERN(tomorrow, uR"( ([Tt]omorrow) )")
+// The amounts. "[\s]" and "[\d]" are the same sets as "\s" and "\d", but ICU
+// runs a loop over a bracketed set without keeping a backtracking state per
+// character; with the bare escapes a run of 60,000 digits or tabs overflowed
+// its match stack, and an amount that was there went unread. (Possessive loops
+// would spare the backtracking, but ICU keeps a state per character for them.)
 LINECAL_PATTERN(duration,
-    uR"( for \s*(\d+(\.\d+)?)\s*(((w(eek)?)|(wk)|(d(ay)?)|(hr)|(h(our)?)|(m((in)?utes)?))s?)(\s*) )")
+    uR"( for [\s]*([\d]+(\.[\d]+)?)[\s]*(((w(eek)?)|(wk)|(d(ay)?)|(hr)|(h(our)?)|(m((in)?utes)?))s?)([\s]*) )")
 LINECAL_PATTERN(relativeOffset,
-    uR"( in \s*(\d+(\.\d+)?)\s*(((w(eek)?)|(wk)|(d(ay)?)|(hr)|(h(our)?)|(m((in)?utes)?))s?)(\s*) )")
+    uR"( in [\s]*([\d]+(\.[\d]+)?)[\s]*(((w(eek)?)|(wk)|(d(ay)?)|(hr)|(h(our)?)|(m((in)?utes)?))s?)([\s]*) )")
+// The decimal point of a number that the duration or offset pattern reads
+// (" for 1.5 hours", " in 2.5 days"), with what stands before it as group 1.
+// The date and time phases search a copy with this point hidden, so that they
+// do not take the number for a date such as 1/5 or a time such as 10:30.
+LINECAL_PATTERN(amountPoint,
+    uR"(( (?:for|in) [\s]*[\d]+)\.(?=[\d]+[\s]*(?:w(?:eek)?|wk|d(?:ay)?|hr|h(?:our)?|m(?:(?:in)?utes)?)s?[\s]* ))")
+// The comma of a month-name date followed by a year ("April 14, 2012"); the
+// date phase reads it as a space. The date is looked for behind the comma, so
+// the engine only stops at commas.
+LINECAL_PATTERN(yearComma,
+    uR"((?<= (?:[Jj]an(?:uary)?|[Ff]eb(?:ruary)?|[Mm]a(?:r(?:ch)?)?|[Aa]pr(?:il)?|[Mm]ay|[Jj]un(?:e)?|[Jj]ul(?:y)?|[Aa]ug(?:ust)?|[Ss]ep(?:tember)?|[Oo]ct(?:ober)?|[Nn]ov(?:ember)?|[Dd]ec(?:ember)?) [0-3]?[0-9](?:st|nd|rd|th)?),(?= (?:19|20)[0-9][0-9] ))")
 LINECAL_PATTERN(plusOffset, uR"( \+([0-9]+)([mdhw]{1}) )")
 LINECAL_PATTERN(location, uR"( at (.*))")
 // The trailing and leading runs of white space. The look-behind starts a match

@@ -1,5 +1,6 @@
 // Combines what the phases read into start, end and the all-day flag. The rules
 // run in a fixed order; later rules see what earlier ones set.
+#include "parse/DateContext.h"
 #include "parse/DateHelpers.h"
 #include "parse/ParseState.h"
 
@@ -19,23 +20,34 @@ std::int32_t truncated32(double v) {
     return static_cast<std::int32_t>(v);
 }
 
+// A typed year stays with its explicit date only while that date holds the
+// start or end; whatever replaces it (weekday, today, tomorrow, offset) has none.
 void placeDays(ParseState& st) {
     if (st.startDate && given(st.startTime)) st.startDate = *st.startDate + st.startTime;
     if (st.endDate && given(st.endTime)) st.endDate = *st.endDate + st.endTime;
     if (st.firstWeekday) {
         Date d = given(st.startTime) ? *st.firstWeekday + st.startTime : *st.firstWeekday;
         st.startDate = wholeSeconds(d);
+        st.startYearGiven = false;
     }
     if (st.secondWeekday) {
         Date d = given(st.endTime) ? *st.secondWeekday + st.endTime : *st.secondWeekday;
         st.endDate = wholeSeconds(d);
+        st.endYearGiven = false;
         if (st.firstWeekday && st.startDate && *st.endDate < *st.startDate) st.endDate = addOneWeek(*st.endDate);
     }
-    if (st.todayDate) st.startDate = given(st.startTime) ? noon(st.now) + st.startTime : *st.todayDate;
+    if (st.todayDate) {
+        st.startDate = given(st.startTime) ? noon(st.now) + st.startTime : *st.todayDate;
+        st.startYearGiven = false;
+    }
     if (st.tomorrowDate) {
         Date d = given(st.startTime) ? *st.tomorrowDate + st.startTime : *st.tomorrowDate;
-        if (!st.startDate) st.startDate = d;
-        else st.endDate = d;
+        if (!st.startDate) {
+            st.startDate = d;
+        } else {
+            st.endDate = d;
+            st.endYearGiven = false;
+        }
     }
     if (!st.startDate && given(st.startTime)) st.startDate = noon(st.now) + st.startTime;
     if (!st.endDate && given(st.endTime) && st.startDate) st.endDate = noon(*st.startDate) + st.endTime;
@@ -50,22 +62,29 @@ bool allDayFlag(const ParseState& st) {
 void applyOffset(ParseState& st) {
     if (st.offset == 0) return;
     st.startDate = st.endDate = st.now + st.offset;
+    st.startYearGiven = st.endYearGiven = false;
     if (given(st.startTime)) st.startDate = st.endDate = noon(*st.startDate) + st.startTime;
     if (given(st.endTime)) st.endDate = noon(*st.startDate) + st.endTime;
 }
 
-// Times of today that have passed mean tomorrow; days that have passed mean next year.
+// Times of today that have passed mean tomorrow; days that have passed mean
+// next year, unless the user typed the year. Today here runs from its own
+// midnight: "12am" typed after midnight is a passed time of today and moves a
+// day, where the open interval of isThisDay leaves midnight out and so moved it
+// a year.
 void movePassed(ParseState& st, bool allDay) {
-    auto passedToday = [&](const std::optional<Date>& d) {
-        return d && isThisDay(*d, st.now) && isBefore(*d, st.now);
-    };
-    auto passedDay = [&](const std::optional<Date>& d) {
-        return d && !isThisDay(*d, st.now) && isBefore(*d, st.now);
-    };
+    // The same day as isThisDay's, with its first instant, found once.
+    DateContext& ctx = DateContext::current();
+    const DateFields f = ctx.fields(st.now.seconds);
+    const double midnight = ctx.fromFields(f.year, f.month, f.day, 0, 0);
+    const double nextMidnight = ctx.fromFields(f.year, f.month, f.day + 1, 0, 0);
+    auto today = [&](Date d) { return d.seconds >= midnight && d.seconds < nextMidnight; };
+    auto passedToday = [&](const std::optional<Date>& d) { return d && today(*d) && isBefore(*d, st.now); };
+    auto passedDay = [&](const std::optional<Date>& d) { return d && !today(*d) && isBefore(*d, st.now); };
     if (passedToday(st.startDate) && !allDay) st.startDate = addOneDay(*st.startDate);
     if (passedToday(st.endDate)) st.endDate = addOneDay(*st.endDate);
-    if (passedDay(st.startDate)) st.startDate = addOneYear(*st.startDate);
-    if (passedDay(st.endDate)) st.endDate = addOneYear(*st.endDate);
+    if (passedDay(st.startDate) && !st.startYearGiven) st.startDate = addOneYear(*st.startDate);
+    if (passedDay(st.endDate) && !st.endYearGiven) st.endDate = addOneYear(*st.endDate);
 }
 
 }  // namespace

@@ -12,16 +12,60 @@
 
 namespace linecal {
 
+namespace {
+
+// ICU's search compares the needle afresh at every position. For the short
+// needles of the connectors that is fastest; a long recognised text (a
+// calendar tag over a whole pasted line) could make it quadratic, so needles
+// past this length go through Knuth-Morris-Pratt, linear in both lengths.
+constexpr int32_t kLongNeedle = 64;
+
+class NeedleSearch {
+public:
+    NeedleSearch(const icu::UnicodeString& haystack, const icu::UnicodeString& needle)
+        : hay_(haystack), needle_(needle) {
+        if (needle.length() <= kLongNeedle) return;
+        const char16_t* p = needle.getBuffer();
+        failure_.assign(static_cast<std::size_t>(needle.length()), 0);
+        for (int32_t i = 1, k = 0; i < needle.length(); ++i) {
+            while (k > 0 && p[i] != p[k]) k = failure_[static_cast<std::size_t>(k - 1)];
+            if (p[i] == p[k]) ++k;
+            failure_[static_cast<std::size_t>(i)] = k;
+        }
+    }
+    // The first occurrence at or after `from`, or -1.
+    int32_t find(int32_t from) const {
+        if (failure_.empty()) return hay_.indexOf(needle_, from);
+        const char16_t* h = hay_.getBuffer();
+        const char16_t* p = needle_.getBuffer();
+        const int32_t m = needle_.length();
+        for (int32_t i = from, k = 0; i < hay_.length(); ++i) {
+            while (k > 0 && h[i] != p[k]) k = failure_[static_cast<std::size_t>(k - 1)];
+            if (h[i] == p[k] && ++k == m) return i - m + 1;
+        }
+        return -1;
+    }
+
+private:
+    const icu::UnicodeString& hay_;
+    const icu::UnicodeString& needle_;
+    std::vector<int32_t> failure_;
+};
+
+}  // namespace
+
 int replaceOccurrences(icu::UnicodeString& s, const icu::UnicodeString& from, const icu::UnicodeString& to) {
-    if (from.isEmpty()) return 0;
-    int32_t pos = s.indexOf(from);
+    if (from.isEmpty() || from.length() > s.length()) return 0;
+    NeedleSearch search(s, from);
+    int32_t pos = search.find(0);
     if (pos < 0) return 0;
     // Build the result in one pass: replacing in place would move the tail once
-    // per occurrence, which is quadratic on long text.
-    icu::UnicodeString out;
+    // per occurrence, which is quadratic on long text. The room to spare takes
+    // the spaces the parser's phases put around the text without reallocating.
+    icu::UnicodeString out(s.length() + 32, 0, 0);
     int count = 0;
     int32_t copied = 0;
-    for (; pos >= 0; pos = s.indexOf(from, copied)) {
+    for (; pos >= 0; pos = search.find(copied)) {
         out.append(s, copied, pos - copied).append(to);
         copied = pos + from.length();
         ++count;

@@ -1,5 +1,7 @@
 #include "platform/ProcessLife.h"
 
+#include "platform/Logging.h"
+
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
@@ -15,8 +17,8 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
-void onSignal(int) {
-    const char byte = 1;
+void onSignal(int sig) {
+    const char byte = static_cast<char>(sig);
     // Only async-signal-safe work here; the event loop does the rest.
     [[maybe_unused]] ssize_t written = ::write(signalPipe[1], &byte, 1);
 }
@@ -28,8 +30,9 @@ void quitOnTerminationSignals(QCoreApplication& app) {
     auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [&app] {
         char buffer[16];
-        while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
-        }
+        ssize_t n = 0, got;
+        while ((got = ::read(signalPipe[0], buffer, sizeof buffer)) > 0) n = got;
+        if (n > 0) qCInfo(lcApp, "ending on signal %d (%s)", buffer[n - 1], strsignal(buffer[n - 1]));
         app.quit();
     });
     struct sigaction action {};

@@ -1,5 +1,5 @@
 // The operation family: thin wrappers that name the operation, pick its code and
-// shape the result. The work happens in performRegexOp (RegexCache.cpp).
+// shape the result. The work happens in performRegexOp (RegexOperation.cpp).
 
 #include "regex/RegexInternal.h"
 
@@ -28,7 +28,7 @@ RegexException::RegexException(std::string name, std::string reason, std::map<st
 
 void UnicodeText::copyUtf16(UChar* dest) const { s_.extract(0, s_.length(), dest); }
 
-std::uint64_t UnicodeText::contentHash() const { return detail::fnv1a64(s_.getBuffer(), s_.length()); }
+std::uint64_t UnicodeText::contentHash() const { return detail::textHash(s_.getBuffer(), s_.length()); }
 
 namespace {
 

@@ -14,6 +14,14 @@ echo "built $deb"
 dpkg-deb --info "$deb" | grep -E '^ (Depends|Package|Version):'
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$(realpath "$deb")" >/dev/null
 /usr/bin/linecal --help >/dev/null
+# Both modules are installed under lib/linecal: the item commands' and the CalDAV one.
+for module in liblinecal-items.so liblinecal_caldav.so; do
+  dpkg -L linecal | grep "/lib/linecal/$module\$" >/dev/null || { echo "the package lacks lib/linecal/$module" >&2; exit 1; }
+done
+# The item commands run in a module the package installs beside the program's libraries.
+tmp=$(mktemp -d)
+/usr/bin/linecal --store "$tmp/calendars" --config "$tmp/linecal.conf" preview "Lunch 1pm" >/dev/null
+rm -rf "$tmp"
 /usr/bin/linecal-app --version
 # Server calendars: the installed CalDAV module loads (it reports the closed port, not its absence).
 accounts=$(mktemp -d)

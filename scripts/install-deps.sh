@@ -20,6 +20,11 @@ $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-rec
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
   libcurl4-openssl-dev libxml2-dev libsecret-1-dev radicale vdirsyncer gnome-keyring dbus-daemon dbus-bin \
   openssl >/dev/null
+# The chrono-node comparison in bench/ runs node and npm; a machine that has them
+# from elsewhere keeps its own (Debian's npm would replace them).
+if ! command -v npm >/dev/null; then
+  $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends nodejs npm >/dev/null
+fi
 # Tests run in several locales; generate the ones the system may lack.
 if [ -f /etc/locale.gen ]; then
   for l in en_US.UTF-8 de_DE.UTF-8 sv_SE.UTF-8 en_GB.UTF-8; do

@@ -67,6 +67,11 @@ long LazyServerStore::connectionsOpened() const {
     return server_ ? server_->connectionsOpened() : 0;
 }
 
+std::string LazyServerStore::lastSavedUrl() const {
+    std::lock_guard lock(mutex_);
+    return server_ ? server_->lastSavedUrl() : std::string();
+}
+
 std::vector<CalendarRef> LazyServerStore::calendars() const {
     std::lock_guard lock(mutex_);
     return server_ ? server_->calendars() : cached_;

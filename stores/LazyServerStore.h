@@ -25,6 +25,7 @@ public:
     bool refresh(StoreError* error) override;
     void cancel() override;
     long connectionsOpened() const override;
+    std::string lastSavedUrl() const override;
 
     std::vector<CalendarRef> calendars() const override;
     bool saveEvent(Event& event, int span, StoreError* error) override;

@@ -20,7 +20,7 @@ struct ServerModule {
     std::unique_ptr<SecretStore> (*keyring)();
 };
 
-inline constexpr int kServerModuleVersion = 1;
+inline constexpr int kServerModuleVersion = 2;
 inline constexpr const char* kServerModuleEntry = "linecal_server_module";
 
 // The module, loaded once per process; null with `problem` set when it cannot be loaded.

@@ -57,6 +57,8 @@ public:
     virtual void cancel() = 0;
     // Connections opened to the server so far in this run.
     virtual long connectionsOpened() const = 0;
+    // The address of the item the last successful save sent; empty before one.
+    virtual std::string lastSavedUrl() const = 0;
 };
 
 }  // namespace linecal

@@ -60,10 +60,9 @@ int syncFolder(const fs::path& folder) {
 
 }  // namespace
 
-int writeFileAtomically(const fs::path& folder, const std::string& name, const std::string& data,
-                        const std::function<int(SaveStep)>& faultHook) {
+int stageFile(const fs::path& folder, const std::string& name, const std::string& data, bool sync,
+              const std::function<int(SaveStep)>& faultHook, StagedFile& staged) {
     auto fault = [&](SaveStep step) { return faultHook ? faultHook(step) : 0; };
-    const fs::path target = folder / name;
     // A unique temporary name: one left behind by a crash must neither block this
     // save nor be mistaken for the item's name being taken. Readers skip ".tmp".
     std::string temporaryName = (folder / (name + ".XXXXXX.tmp")).string();
@@ -72,19 +71,12 @@ int writeFileAtomically(const fs::path& folder, const std::string& name, const s
     int fd = ::mkostemps(temporaryName.data(), 4, O_CLOEXEC);
     if (fd < 0) return errno;
     const fs::path temporary = temporaryName;
-    if (::fchmod(fd, 0644) != 0) {
-        int err = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return err;
-    }
-
     auto abandon = [&](int err) {
         if (fd >= 0) ::close(fd);
         ::unlink(temporary.c_str());
         return err;
     };
-
+    if (::fchmod(fd, 0644) != 0) return abandon(errno);
     if (int err = fault(SaveStep::Write)) return abandon(err);
     for (std::size_t done = 0; done < data.size();) {
         ssize_t n = ::write(fd, data.data() + done, data.size() - done);
@@ -94,17 +86,33 @@ int writeFileAtomically(const fs::path& folder, const std::string& name, const s
         }
         done += static_cast<std::size_t>(n);
     }
-    if (int err = fault(SaveStep::SyncFile)) return abandon(err);
-    if (::fsync(fd) != 0) return abandon(errno);
+    if (sync) {
+        if (int err = fault(SaveStep::SyncFile)) return abandon(err);
+        if (::fsync(fd) != 0) return abandon(errno);
+    }
     if (int err = fault(SaveStep::Close)) return abandon(err);
     int closed = ::close(fd);
     fd = -1;
     if (closed != 0) return abandon(errno);
-    if (int err = fault(SaveStep::Rename)) return abandon(err);
-    if (int err = renameNoReplace(temporary, target)) return abandon(err);
+    staged = StagedFile{temporary, folder / name};
+    return 0;
+}
+
+int publishFile(const StagedFile& staged, const std::function<int(SaveStep)>& faultHook) {
+    int err = faultHook ? faultHook(SaveStep::Rename) : 0;
+    if (err == 0) err = renameNoReplace(staged.temporary, staged.target);
+    if (err != 0) ::unlink(staged.temporary.c_str());
+    return err;
+}
+
+int writeFileAtomically(const fs::path& folder, const std::string& name, const std::string& data,
+                        const std::function<int(SaveStep)>& faultHook) {
+    StagedFile staged;
+    if (int err = stageFile(folder, name, data, true, faultHook, staged)) return err;
+    if (int err = publishFile(staged, faultHook)) return err;
     // The item is whole under its name now; a failing folder sync only weakens durability
     // across a power cut, and reporting failure would make the user add it a second time.
-    if (fault(SaveStep::SyncFolder) == 0) syncFolder(folder);
+    if (!faultHook || faultHook(SaveStep::SyncFolder) == 0) syncFolder(folder);
     return 0;
 }
 
@@ -191,11 +199,50 @@ bool VdirStore::save(CalendarItem& item, StoreError* error) {
     } restore{item, item.uid};
     item.uid = uid;
     const std::string data = toICalendar(item, clock ? clock() : std::time(nullptr));
-    int err = writeFileAtomically(folder, fileName + ".ics", data, faultHook);
-    if (err == EEXIST) return fail(error, errors::duplicateUID(uid));
-    if (err != 0) return fail(error, errors::writeFailed(err, item.calendar->title, folder.string()));
+    const std::string file = fileName + ".ics";
+    if (batching_) {
+        StagedFile staged;
+        if (int err = stageFile(folder, file, data, false, faultHook, staged))
+            return fail(error, errors::writeFailed(err, item.calendar->title, folder.string()));
+        staged_.push_back({staged, uid, item.calendar->title});
+    } else {
+        int err = writeFileAtomically(folder, file, data, faultHook);
+        if (err == EEXIST) return fail(error, errors::duplicateUID(uid));
+        if (err != 0) return fail(error, errors::writeFailed(err, item.calendar->title, folder.string()));
+    }
     restore.keep = true;
+    lastSavedFile_ = folder / file;
     return true;
+}
+
+void VdirStore::setBatching(bool on) { batching_ = on; }
+
+std::vector<std::optional<StoreError>> VdirStore::commitBatch() {
+    std::vector<std::optional<StoreError>> results;
+    if (staged_.empty()) return results;
+    // One wait for the disk for the whole group: every staged file is on it
+    // before any of them gets its name.
+    int rootFd = ::open(root_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = rootFd >= 0 && ::syncfs(rootFd) == 0;
+    if (rootFd >= 0) ::close(rootFd);
+    std::vector<fs::path> folders;
+    for (const Staged& s : staged_) {
+        int err = synced ? 0 : EIO;
+        if (!synced) ::unlink(s.file.temporary.c_str());
+        else err = publishFile(s.file, faultHook);
+        const fs::path folder = s.file.target.parent_path();
+        if (err == 0 && std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+        if (err == 0) results.emplace_back();
+        else if (err == EEXIST) results.emplace_back(errors::duplicateUID(s.uid));
+        else results.emplace_back(errors::writeFailed(err, s.calendarTitle, folder.string()));
+    }
+    for (const fs::path& folder : folders) syncFolder(folder);
+    staged_.clear();
+    return results;
+}
+
+VdirStore::~VdirStore() {
+    for (const Staged& s : staged_) ::unlink(s.file.temporary.c_str());
 }
 
 bool VdirStore::saveEvent(Event& event, int, StoreError* error) { return save(event, error); }

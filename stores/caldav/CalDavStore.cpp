@@ -44,6 +44,11 @@ StoreError CalDavStore::lastError() const {
 
 long CalDavStore::connectionsOpened() const { return connections_; }
 
+std::string CalDavStore::lastSavedUrl() const {
+    std::lock_guard lock(sessionMutex_);
+    return lastSavedUrl_;
+}
+
 void CalDavStore::setList(const std::vector<ServerCalendar>& calendars, State state) {
     std::vector<Entry> entries;
     for (const auto& server : calendars) entries.push_back({calendarFor(account_, server), server});
@@ -158,11 +163,13 @@ HttpResponse CalDavStore::putNew(HttpSession& http, const ServerCalendar& target
         std::string uid;
         item.uid.toUTF8String(uid);
         const std::string name = safeResourceName(uid) ? uid : newUID();
+        const std::string url = target.url + name + ".ics";
         response = http.perform({"PUT",
-                                 target.url + name + ".ics",
+                                 url,
                                  {"If-None-Match: *", "Content-Type: text/calendar; charset=utf-8"},
                                  toICalendar(item, clock ? clock() : std::time(nullptr)),
                                  false});
+        if (response.failure == HttpFailure::None && response.status / 100 == 2) lastSavedUrl_ = url;
         if (response.failure != HttpFailure::None || response.status != 412) break;
     }
     return response;

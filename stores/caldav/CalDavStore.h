@@ -34,6 +34,7 @@ public:
     bool saveTask(Task& task, StoreError* error) override;
 
     long connectionsOpened() const override;
+    std::string lastSavedUrl() const override;
 
     // The clock for DTSTAMP.
     std::function<std::time_t()> clock = [] { return std::time(nullptr); };
@@ -48,7 +49,7 @@ private:
     // The session, opened with the account's password on first use; null with `error` set.
     HttpSession* session(StoreError* error);
     bool save(CalendarItem& item, bool isTask, StoreError* error);
-    // PUT of a new item; a taken name draws a new identifier once.
+    // PUT of a new item; a taken name draws a new identifier once. Called under sessionMutex_.
     HttpResponse putNew(HttpSession& http, const ServerCalendar& target, CalendarItem& item);
     // What a failed PUT means for the user; a vanished calendar also reads the list again.
     StoreError saveError(const HttpResponse& response, const icu::UnicodeString& title);
@@ -64,10 +65,11 @@ private:
     State state_ = State::Unknown;
     StoreError lastError_;
 
-    std::mutex sessionMutex_;  // one request at a time on the one connection
+    mutable std::mutex sessionMutex_;  // one request at a time on the one connection
     std::unique_ptr<HttpSession> session_;
     bool basicAuth_ = false;  // from the cache: the server asks for Basic alone
     std::atomic<long> connections_{0};
+    std::string lastSavedUrl_;  // guarded by sessionMutex_
 };
 
 }  // namespace linecal

@@ -200,35 +200,36 @@ wait_closed || true
 
 nobus=$work/nobus
 mkdir -m 700 -p "$nobus/run"
-( unset DBUS_SESSION_BUS_ADDRESS
-  export XDG_RUNTIME_DIR=$nobus/run
-  "$app" --config "$nobus/linecal.conf" --store "$nobus/calendars" >"$work/nobus.log" 2>&1 & echo $! >"$nobus/pid"
-  for _ in $(seq 50); do [ -S "$nobus/run/linecal-app.socket" ] && break; sleep 0.1; done
-  timeout 10 "$app" --config "$nobus/linecal.conf" >/dev/null 2>&1; echo $? >"$nobus/second" )
-nobus_pid=$(cat "$nobus/pid")
+nobus_env=(env DBUS_SESSION_BUS_ADDRESS=disabled: XDG_RUNTIME_DIR="$nobus/run")  # no bus, none started on the fly
+"${nobus_env[@]}" "$app" --config "$nobus/linecal.conf" --store "$nobus/calendars" >"$work/nobus.log" 2>&1 &
+nobus_pid=$!
 pids+=("$nobus_pid")
-check "without a session bus a second start hands over through the socket" 0 "$(cat "$nobus/second")"
+for _ in $(seq 50); do [ -S "$nobus/run/linecal-app.socket" ] && break; sleep 0.1; done
+timeout 10 "${nobus_env[@]}" "$app" --config "$nobus/linecal.conf" >/dev/null 2>&1 && second=0 || second=$?
+check "without a session bus a second start hands over through the socket" 0 "$second"
 check "the first one says the hot key is taken by the other program" 1 \
   "$(grep -c 'taken by another program' "$work/nobus.log" || true)"
-stop "$nobus_pid"
-check "SIGTERM ends it cleanly and releases its lock" "gone no" \
-  "$(alive "$nobus_pid" && echo running || echo gone) $([ -e "$nobus/run/linecal-app.lock" ] && echo yes || echo no)"
+kill "$nobus_pid"
+wait "$nobus_pid" && ended=0 || ended=$?
+check "SIGTERM ends it cleanly and releases its lock" "0 no" \
+  "$ended $([ -e "$nobus/run/linecal-app.lock" ] && echo yes || echo no)"
 
 # ---- a store that is a file, a settings file that is not text --------------------------------------
+# On a session of its own, so that it is a program of its own and its dialog can be read there.
 bad=$work/bad
+mkdir -m 700 -p "$bad/run"
 printf 'not a folder\n' >"$bad/store"
 head -c 256 /dev/urandom >"$bad/linecal.conf"
 cp "$bad/linecal.conf" "$bad/linecal.conf.before"
-# No session bus, so it cannot find the running program; the runtime folder stays the session's,
-# where the accessibility bus is found without one.
-( unset DBUS_SESSION_BUS_ADDRESS
-  exec "$app" --store "$bad/store" --config "$bad/linecal.conf" >"$bad/log" 2>&1 ) &
+{ read -r bad_bus; read -r bad_bus_pid; } < <(XDG_RUNTIME_DIR=$bad/run dbus-daemon --session --fork --print-address=1 --print-pid=1)
+DBUS_SESSION_BUS_ADDRESS=$bad_bus XDG_RUNTIME_DIR=$bad/run \
+  "$app" --store "$bad/store" --config "$bad/linecal.conf" >"$bad/log" 2>&1 &
 bad_pid=$!
 pids+=("$bad_pid")
-reading=$bad_pid
 wait_dialog || true
 check "damaged settings read as a first launch: the dialog opens" open "$(shown)"
 xdotool type --delay 5 "Keep me tomorrow"
+export DBUS_SESSION_BUS_ADDRESS_MAIN=$DBUS_SESSION_BUS_ADDRESS DBUS_SESSION_BUS_ADDRESS=$bad_bus
 wait_field entry "Keep me tomorrow" >/dev/null
 xdotool key Return
 sleep 0.3
@@ -237,11 +238,12 @@ check "a store that is a file: the dialog stays open with the text" "open Keep m
 check "and says what to do about the folder" \
   "Move what is there out of the way, or choose another folder for the calendars (--store)." \
   "$(wait_field preview "Move what is there out of the way, or choose another folder for the calendars (--store).")"
+export DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS_MAIN
 check "the settings file is left as it was" same "$(cmp -s "$bad/linecal.conf" "$bad/linecal.conf.before" && echo same || echo changed)"
 check "the store file is left as it was" "not a folder" "$(cat "$bad/store")"
 check "the log says the settings file is not text" 1 "$(grep -c 'is not text; using default settings' "$bad/log" || true)"
 stop "$bad_pid"
-reading=""
+kill "$bad_bus_pid"  # its services end with it
 
 # ---- Quit --------------------------------------------------------------------------------------------
 stop "$first"

@@ -96,7 +96,7 @@ lc() { "$LINECAL" --store "$STORE" --config "$CONF" "$@"; }
 echo "== add"; printf 'secret\n' | lc accounts add rad --url "$SERVER" --username alice
 echo "== list"; lc accounts list
 echo "== calendars"; lc calendars
-echo "== save"; lc add --now 2010-03-10T15:00 -- "[Team] Standup 9am tomorrow @15m"
+echo "== save"; lc add --verbose --now 2010-03-10T15:00 -- "[Team] Standup 9am tomorrow @15m"
 echo "== remove"; lc accounts remove rad
 # The same account again, without its password: the keyring no longer has it.
 printf '[rad]\nurl=%s\nusername=alice\npassword=keyring\n' "$SERVER" >"$XDG_CONFIG_HOME/linecal/accounts.conf"
@@ -114,6 +114,8 @@ check "calendars under their headings" \
   "Unknown|    Personal  [personal]|alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]|    Team  [rad:/alice/team/]" \
   "$(section calendars | paste -sd'|')"
 check "[Team] saves into the server calendar" 1 "$(team_items)"
+check "--verbose shows the server save's log line" 1 \
+  "$(section save | grep -c '^successfully saved new item: \[Team\] Standup')"
 check "the last item is remembered with its server calendar" "Last%20Calendar%20UID=rad:/alice/team/" \
   "$(grep '^Last%20Calendar%20UID=' "$conf")"
 check "accounts remove" "Removed rad" "$(section remove)"
@@ -169,11 +171,30 @@ check "khal reads what vdirsyncer synced" \
   "Lunch with Jörg|2010-03-11 12:00|2010-03-11 13:00|Cafe Rio|Standup|2010-03-11 09:00|2010-03-11 09:00|" \
   "$(paste -sd'|' <<<"$events")"
 
+# --- add --json and add - over server and local calendars --------------------------------------
+answers() {  # JSON Lines on stdin: "line:file:url" per answer, file and url as "-" when absent or null
+  /usr/bin/python3 -c 'import json,sys
+for o in map(json.loads, sys.stdin):
+    print("%s:%s:%s" % (o.get("line", 0), "error" if "error" in o else ("-" if o.get("file") is None else "file"),
+                        o.get("url") or "-"))'
+}
+out=$(lc add --json --now 2010-03-10T15:00 -- "[Team] Review 2pm tomorrow" 2>/dev/null)
+uid=$(/usr/bin/python3 -c 'import json,sys; print(json.load(sys.stdin)["uid"])' <<<"$out")
+check "add --json of a server save: no file, the item's address" "0:-:$server/alice/team/$uid.ics" "$(answers <<<"$out")"
+check "the reported address holds the item" 200 "$(request GET "/alice/team/$uid.ics")"
+out=$(printf '[Team] Plan 10am tomorrow\n[Personal] Notes 5pm tomorrow\n[Family] Dinner 7pm tomorrow\n' |
+      lc add --json --now 2010-03-10T15:00 - 2>/dev/null)
+check "add - over server and local calendars" "1:-:$server/alice/team/ 2:file:- 3:-:$server/alice/family/" \
+  "$(answers <<<"$out" | sed -E 's|/[^/]+\.ics$|/|' | paste -sd' ')"
+check "add - saved the server lines" 4 "$(team_items)"
+
 # --- the server goes away: the list stays, marked offline; a save fails and says why ------------
 stop_radicale
 check "calendars while offline" \
   "Unknown|  * Personal  [personal]|alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]  (offline)|    Team  [rad:/alice/team/]  (offline)" \
   "$(lc calendars 2>/dev/null | paste -sd'|')"
+check "calendars --json while offline" "Personal:False Family:True Team:True" \
+  "$(lc calendars --json 2>/dev/null | /usr/bin/python3 -c 'import json,sys; print(" ".join("%s:%s" % (c["title"], c["offline"]) for c in json.load(sys.stdin)))')"
 set +e
 lc add --now 2010-03-10T15:00 -- "[Team] Retro 4pm tomorrow" >"$work/out" 2>"$work/err"
 rc=$?
@@ -181,6 +202,12 @@ set -e
 check "an offline save exits 1" 1 "$rc"
 check "an offline save says why and what to do" 2 \
   "$(grep -c -e "^failed to save new event ('Could not connect to 127.0.0.1" -e '^Check that the server is running' "$work/err")"
+set +e
+out=$(printf '[Team] Retro 4pm tomorrow\n[Personal] Notes 6pm tomorrow\n' | lc add --json --now 2010-03-10T15:00 - 2>"$work/err")
+rc=$?
+set -e
+check "add - goes on after a server error and exits 1" "1 1:error:- 2:file:-" "$rc $(answers <<<"$out" | paste -sd' ')"
+check "add - told the server error" 1 "$(grep -c "^failed to save new event ('Could not connect to 127.0.0.1" "$work/err")"
 
 if [ "$fail" -ne 0 ]; then echo "caldav_cli: FAILED"; exit 1; fi
 echo "caldav_cli: all checks passed"

@@ -27,7 +27,7 @@ check() {  # check NAME EXPECTED ACTUAL
   fi
 }
 
-add() { "$linecal" --store "$store" --config "$conf" add --now 2010-03-10T15:00 -- "$@" 2>>"$work/add.log"; }
+add() { "$linecal" --store "$store" --config "$conf" add --verbose --now 2010-03-10T15:00 -- "$@" 2>>"$work/add.log"; }
 
 # Preview with default settings on a fresh machine: nothing is written.
 check "preview lines" "$(printf 'Call Bob at 3/10/10, 4:15\u202fPM\n15m, 30m alarms')" \
@@ -41,7 +41,7 @@ add "Trip 3/15 to 3/17" >/dev/null
 add "Kaffee mit Jörg 3pm tomorrow" >/dev/null
 add "todo Pay rent 3/12 @1d" >/dev/null
 add "task Call the bank tomorrow" >/dev/null
-"$linecal" --store "$store" --config "$work/zero.conf" add --now 2010-03-10T15:00 -- "Call Bob 9am tomorrow" \
+"$linecal" --store "$store" --config "$work/zero.conf" add --verbose --now 2010-03-10T15:00 -- "Call Bob 9am tomorrow" \
   >/dev/null 2>>"$work/add.log"
 check "add logged every save" 8 "$(grep -c '^successfully saved new item: ' "$work/add.log")"
 

@@ -1,11 +1,15 @@
 // Date field arithmetic, the locale's date order and the text helpers.
 #include "ParseTestSupport.h"
+#include "parse/DateContext.h"
 #include "parse/DateHelpers.h"
 #include "parse/MatchHints.h"
 #include "parse/Patterns.h"
 #include "parse/NaturalDate.h"
 #include "parse/TextHelpers.h"
 #include "regex/RegexService.h"
+
+#include <unicode/basictz.h>
+#include <unicode/tztrans.h>
 
 #include <random>
 
@@ -43,6 +47,59 @@ TEST_F(DateHelpers, DayIsAnOpenInterval) {
     EXPECT_FALSE(isThisDay(local(2010, 3, 11, 0, 0, 0), day));
     EXPECT_FALSE(isBefore(day, day));
     EXPECT_EQ(busyCalDate(local(2010, 12, 5, 16)), "2010-12-05T16:00:00-0800");
+}
+
+// The field work done by plain arithmetic and the zone's offsets must give what
+// a lenient ICU Gregorian calendar gives: carries, clock changes (skipped and
+// repeated hours), zones far from UTC, and the years before and after.
+TEST(DateContextFields, AgreeWithTheCalendar) {
+    std::mt19937 rng(3);
+    for (const char* zone : {"America/Los_Angeles", "Europe/Berlin", "Australia/Lord_Howe", "Asia/Kathmandu", "UTC"}) {
+        PinnedZoneAndLocale pin(zone, "en_US");
+        DateContext& ctx = DateContext::current();
+        UErrorCode status = U_ZERO_ERROR;
+        icu::GregorianCalendar cal(icu::TimeZone::createDefault(), status);
+        cal.setLenient(true);
+        for (int round = 0; round < 4000; ++round) {
+            const int year = round % 10 == 0 ? 1550 + static_cast<int>(rng() % 100) : 1990 + static_cast<int>(rng() % 60);
+            const int month = static_cast<int>(rng() % 14), day = static_cast<int>(rng() % 34);
+            const int hour = static_cast<int>(rng() % 28) - 2, minute = static_cast<int>(rng() % 70) - 5;
+            cal.clear();
+            cal.set(UCAL_EXTENDED_YEAR, year);
+            cal.set(UCAL_MONTH, month - 1);
+            cal.set(UCAL_DATE, day);
+            cal.set(UCAL_HOUR_OF_DAY, hour);
+            cal.set(UCAL_MINUTE, minute);
+            const double expected = cal.getTime(status) / 1000.0;
+            ASSERT_EQ(ctx.fromFields(year, month, day, hour, minute), expected)
+                << zone << " " << year << "-" << month << "-" << day << " " << hour << ":" << minute;
+
+            const double instant = expected + static_cast<double>(rng() % 7200) - 3600.5;
+            cal.setTime(instant * 1000.0, status);
+            const DateFields f = ctx.fields(instant);
+            EXPECT_EQ(f.year, cal.get(UCAL_EXTENDED_YEAR, status)) << zone << " " << instant;
+            EXPECT_EQ(f.month, cal.get(UCAL_MONTH, status) + 1) << zone << " " << instant;
+            EXPECT_EQ(f.day, cal.get(UCAL_DATE, status)) << zone << " " << instant;
+            EXPECT_EQ(f.hour, cal.get(UCAL_HOUR_OF_DAY, status)) << zone << " " << instant;
+            EXPECT_EQ(f.minute, cal.get(UCAL_MINUTE, status)) << zone << " " << instant;
+        }
+        // Every wall time, quarter by quarter, around the clock changes of a few years.
+        const auto* zoneRules = dynamic_cast<const icu::BasicTimeZone*>(&cal.getTimeZone());
+        icu::TimeZoneTransition change;
+        UDate from = local(2009, 1, 1).seconds * 1000.0;
+        for (int changes = 0; zoneRules && changes < 6 && zoneRules->getNextTransition(from, false, change); ++changes) {
+            from = change.getTime();
+            const DateFields around = ctx.fields(from / 1000.0 - 7200);
+            for (int quarter = 0; quarter < 20; ++quarter) {
+                cal.clear();
+                cal.set(around.year, around.month - 1, around.day, around.hour, around.minute + 15 * quarter);
+                EXPECT_EQ(ctx.fromFields(around.year, around.month, around.day, around.hour, around.minute + 15 * quarter),
+                          cal.getTime(status) / 1000.0)
+                    << zone << " near " << from / 1000.0 << " + " << quarter;
+            }
+        }
+        EXPECT_TRUE(U_SUCCESS(status));
+    }
 }
 
 TEST(DateOrder, FollowsTheLocaleShortDatePattern) {
@@ -98,32 +155,46 @@ TEST(TextHelpers, UriEncodingAndBooleans) {
 namespace linecal::testing {
 namespace {
 
-// The hints may let a pattern run that finds nothing, but must never skip one
-// that would have matched: checked over texts built from the patterns' own words.
+// A hint may let a pattern run that finds nothing, but must never skip one that
+// would have matched, nor start past the first match: checked over texts built
+// from the patterns' own words.
 TEST(MatchHints, NeverHideAMatch) {
     const char* tokens[] = {"May", "ma", "Ma", "Main", "Sept", "sep", "December", "5th", "12", "3/4", "1.2.", "10.30",
-                            "next", "nextFri", "Fri", "sun", "Sunday", "thurs", "Thur", "tues", "4pm", "noon", "EST", "1630", "x",
-                            "@", "[", "]", "today", "Tomorrow", "for", "in", "+2d", "2", "hours", "at", "-"};
-    const std::pair<const icu::UnicodeString*, bool (*)(const icu::UnicodeString&)> checks[] = {
-        {&patterns::monthFirstDate(), hints::mayHoldDate}, {&patterns::dayFirstDate(), hints::mayHoldDate},
-        {&patterns::timeOfDay(), hints::mayHoldTime},      {&patterns::weekday(), hints::mayHoldWeekday},
-        {&patterns::compactTime(), hints::hasDigit},
+                            "next", "nextFri", "Fri", "sun", "Sunday", "thurs", "Thur", "tues", "4pm", "noon", "EST",
+                            "1630", "x", "@", "@5m", "[", "]", "today", "Tomorrow", "for", "in", "+2d", "2", "hours",
+                            "at", "-", "todo", "Tasks", "2011", "4 pm", "12:30a", "Noon", "3rd", "1.5", "hrs", "min", "mutes", "wk",
+                            "\t", "\u00a0", "\u0663"};
+    using Hint = int32_t (*)(const icu::UnicodeString&);
+    const std::pair<const icu::UnicodeString*, Hint> checks[] = {
+        {&patterns::monthFirstDate(), hints::monthFirstDateStart},
+        {&patterns::dayFirstDate(), hints::dayFirstDateStart},
+        {&patterns::timeOfDay(), hints::timeStart},
+        {&patterns::weekday(), hints::weekdayStart},
+        {&patterns::taskWord(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u"odo", u"ask"}, 2); }},
+        {&patterns::today(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u"oday"}, 2); }},
+        {&patterns::tomorrow(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u"omorrow"}, 2); }},
+        {&patterns::alarmMarker(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u" @"}); }},
+        {&patterns::duration(), [](const icu::UnicodeString& t) { return hints::amountStart(t, u" for "); }},
+        {&patterns::relativeOffset(), [](const icu::UnicodeString& t) { return hints::amountStart(t, u" in "); }},
     };
     std::mt19937 rng(11);
     int matched = 0;
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 4000; ++round) {
         icu::UnicodeString text(u" ");
-        for (int n = 1 + static_cast<int>(rng() % 5); n > 0; --n) {
+        for (int n = 1 + static_cast<int>(rng() % 6); n > 0; --n) {
             text += icu::UnicodeString::fromUTF8(tokens[rng() % std::size(tokens)]);
             text += (rng() % 4 == 0) ? u"" : u" ";
         }
         for (auto [pattern, hint] : checks) {
-            bool matches = rx::rangeOfRegex(text, *pattern).found();
-            matched += matches;
-            EXPECT_TRUE(!matches || hint(text)) << u8(text) << " / " << u8(*pattern);
+            const rx::Range match = rx::rangeOfRegex(text, *pattern);
+            if (!match.found()) continue;
+            ++matched;
+            const int32_t start = hint(text);
+            EXPECT_TRUE(start != hints::kNone && static_cast<std::size_t>(start) <= match.location)
+                << u8(text) << " / " << u8(*pattern) << " at " << match.location << ", hint " << start;
         }
     }
-    EXPECT_GT(matched, 500);  // the texts really exercise the patterns
+    EXPECT_GT(matched, 1000);  // the texts really exercise the patterns
 }
 
 }  // namespace

@@ -55,6 +55,66 @@ TEST_F(Resolution, WorkedExamplesAtWednesdayAfternoon) {
     }
 }
 
+// Amounts with a decimal part last what was typed, and are never read as a
+// date or time; numbers the date phase reads elsewhere keep their meaning.
+TEST_F(Resolution, DecimalAmountsAreAmounts) {
+    const Resolved cases[] = {
+        {"x for 1.5 hours", local(2010, 3, 10, 16, 15), local(2010, 3, 10, 17, 45), false, "x"},
+        {"Nap for 0.5 hours", local(2010, 3, 10, 16, 15), local(2010, 3, 10, 16, 45), false, "Nap"},
+        {"Run for 10.30 minutes 6pm", local(2010, 3, 10, 18), local(2010, 3, 10, 18, 10, 18), false, "Run"},
+        {"Pay bills in 2.5 days", local(2010, 3, 13, 3), local(2010, 3, 13, 3), false, "Pay bills"},
+        {"Pay bills in 1.0 days", local(2010, 3, 11, 15), local(2010, 3, 11, 15), true, "Pay bills"},
+        {"x for 1.5 hours 5/12", local(2010, 5, 12), local(2010, 5, 12, 13, 30), true, "x"},
+        {"x for 1.5 hrs", local(2010, 3, 10, 16, 15), local(2010, 3, 10, 16, 15), false, "x"},
+        {"Review 1.5 for notes", local(2011, 1, 5), local(2011, 1, 5), true, "Review for notes"},
+        {"Call at 10.30 pm", local(2010, 10, 30), local(2010, 10, 30), true, "Call"},
+        {"x for 1.5 apples", local(2011, 1, 5), local(2011, 1, 5), true, "x for apples"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ParsedEntry e = parseEntry(icu::UnicodeString::fromUTF8(c.text), now_);
+        EXPECT_EQ(e.fromDate, c.from);
+        EXPECT_EQ(e.toDate, c.to);
+        EXPECT_EQ(e.allDay, c.allDay);
+        EXPECT_EQ(u8(e.title), c.title);
+    }
+}
+
+// Dates that used to come out a year off: midnight of today, a typed year, and
+// a year after a month-name date.
+TEST_F(Resolution, DatesStayInTheirYear) {
+    const Date afterMidnight = local(2010, 3, 10, 0, 30);
+    const struct {
+        const char* text;
+        Date now, from, to;
+        bool allDay;
+    } cases[] = {
+        {"Party 12am", afterMidnight, local(2010, 3, 11, 0), local(2010, 3, 11, 0), false},
+        {"Shift 12am to 1am", afterMidnight, local(2010, 3, 11, 0), local(2010, 3, 11, 0), false},
+        {"Shift 11pm to 12am", afterMidnight, local(2010, 3, 10, 23), local(2010, 3, 11, 0), false},
+        {"Dentist 5/12/2009", now_, local(2009, 5, 12), local(2009, 5, 12), true},
+        {"Review 10/31/1974", now_, local(1974, 10, 31), local(1974, 10, 31), true},
+        {"Trip 1/5/11 to 1/9/11", now_, local(2011, 1, 5), local(2011, 1, 9), true},
+        {"Review 1/5", now_, local(2011, 1, 5), local(2011, 1, 5), true},
+        {"Trip 3/1/2010 Fri", now_, local(2010, 3, 12), local(2010, 3, 12), true},
+        {"Dentist March 3 2012", now_, local(2012, 3, 3), local(2012, 3, 3), true},
+        {"Dentist April 14, 2012", now_, local(2012, 4, 14), local(2012, 4, 14), true},
+        {"Dentist April 14th, 2009 4pm", now_, local(2009, 4, 14, 16), local(2009, 4, 14, 16), false},
+        {"Dentist 14 April 2012", now_, local(2012, 4, 14), local(2012, 4, 14), true},
+        {"Trip March 3 2012 to March 9 2012", now_, local(2012, 3, 3), local(2012, 3, 9), true},
+        {"Dentist March 3 1630", now_, local(2011, 3, 3, 16, 30), local(2011, 3, 3, 16, 30), false},
+        {"Standup 1630", now_, local(2010, 3, 10, 16, 30), local(2010, 3, 10, 16, 30), false},
+        {"Gala March 3, 2150", now_, local(2010, 3, 10, 21, 50), local(2010, 3, 10, 21, 50), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ParsedEntry e = parseEntry(icu::UnicodeString::fromUTF8(c.text), c.now);
+        EXPECT_EQ(e.fromDate, c.from);
+        EXPECT_EQ(e.toDate, c.to);
+        EXPECT_EQ(e.allDay, c.allDay);
+    }
+}
+
 TEST_F(Resolution, DefaultStartStepsToTheQuarterHourAfterAnHour) {
     const std::pair<int, Date> cases[] = {
         {0, local(2010, 3, 10, 11, 15)}, {5, local(2010, 3, 10, 11, 15)}, {25, local(2010, 3, 10, 11, 30)},

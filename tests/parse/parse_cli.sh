@@ -39,5 +39,25 @@ check "bad --now exit code" 2 $?
 grep -q "cannot read --now" /tmp/linecal-err.$$ || { echo "FAIL bad --now message"; failures=$((failures + 1)); }
 rm -f /tmp/linecal-bad-utf8.$$ /tmp/linecal-err.$$
 
+# Batch: one answer per non-blank line, in order, the same objects as the one-line form; a bad
+# line answers with its number and the batch goes on; exit 2 at the end.
+batch=$(printf 'Buy groceries at 4pm tomorrow\r\n\n   \nBad \xff line\nReview 1/5' |
+        TZ=UTC LC_ALL=en_US.UTF-8 "$linecal" parse --now 2010-03-10T15:00:00 - 2>/tmp/linecal-err.$$)
+check "batch exit code" 2 $?
+single=$(TZ=UTC LC_ALL=en_US.UTF-8 "$linecal" parse --now 2010-03-10T15:00:00 -- "Review 1/5")
+check "batch answers" "$(printf '%s\n%s\n%s' \
+  '{"VOK_ALARMS":{},"VOK_ALL_DAY":false,"VOK_FROM_DATE":"2010-03-11T16:00:00+00:00","VOK_TASK":false,"VOK_TITLE":"Buy groceries","VOK_TO_DATE":"2010-03-11T16:00:00+00:00"}' \
+  '{"error":"the entry text is not valid UTF-8","line":4}' "$single")" "$batch"
+check "batch message" "linecal: line 4: the entry text is not valid UTF-8" "$(cat /tmp/linecal-err.$$)"
+
+# A line of a megabyte (past what one argument may hold) and decimal amounts in a batch.
+long=$(head -c 1048576 /dev/zero | tr '\0' 'x')
+out=$(printf 'Nap for 1.5 hours\n%s [Work]\n' "$long" | TZ=UTC "$linecal" parse --now 2010-03-10T15:00 - |
+      sed -E 's/"VOK_TITLE":"x+"/"VOK_TITLE":"x…"/; s/.*"VOK_FROM_DATE":"([^"]*)".*"VOK_TO_DATE":"([^"]*)".*/\1 \2/')
+check "megabyte line and decimal amount" "$(printf '%s\n%s' "2010-03-10T16:15:00+00:00 2010-03-10T17:45:00+00:00" \
+  "2010-03-10T16:15:00+00:00 2010-03-10T16:15:00+00:00")" "$out"
+check "empty input" "0:" "$(printf '' | "$linecal" parse - ; echo "$?:")"
+rm -f /tmp/linecal-err.$$
+
 echo "parse_cli: $failures failed"
 [ "$failures" -eq 0 ]

@@ -64,7 +64,8 @@ TEST(RegexCache, TheParsersPatternsEachHaveASlot) {
     using namespace linecal::patterns;
     const UnicodeString* all[] = {&taskWord(), &alarmMarker(), &calendarTag(), &monthFirstDate(), &dayFirstDate(),
                                   &timeOfDay(), &weekday(), &today(), &tomorrow(), &duration(), &relativeOffset(),
-                                  &plusOffset(), &location(), &trailingSpace(), &leadingSpace(), &compactTime()};
+                                  &plusOffset(), &location(), &trailingSpace(), &leadingSpace(), &compactTime(),
+                                  &amountPoint(), &yearComma()};
     std::set<std::size_t> slots;
     for (const UnicodeString* p : all) {
         EXPECT_TRUE(isRegexValid(*p)) << S(*p);

@@ -1,0 +1,38 @@
+// What the front end hands the item commands' module: plain values only, so the
+// module's side needs nothing of the command-line parser.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace linecal::cli {
+
+enum class ItemCommand { Preview, Add, Calendars, AccountsAdd, AccountsList, AccountsRemove };
+
+// `linecal accounts add|remove`: the account's details as typed.
+struct AccountDetails {
+    std::string name;
+    std::string url;
+    std::string username;
+    std::optional<std::string> passwordCommand;
+};
+
+struct ItemRequest {
+    ItemCommand command = ItemCommand::Preview;
+    std::string store;   // --store, empty for the default
+    std::string config;  // --config, empty for the default
+    std::optional<std::string> now;
+    std::vector<std::string> words;  // the entry words; "-" alone reads standard input
+    bool json = false;
+    bool launch = false;
+    bool verbose = false;
+    AccountDetails account;
+};
+
+// The module's entry point, looked up by this name: returns the exit code.
+inline constexpr const char* kItemsModule = "liblinecal-items.so";
+inline constexpr const char* kItemsEntry = "linecal_run_item_command";
+using ItemEntry = int (*)(const ItemRequest&);
+
+}  // namespace linecal::cli

@@ -1,0 +1,163 @@
+// `linecal add`: one entry from the arguments, or a batch from standard input
+// that opens the store and the settings once and remembers the last item once.
+#include "cli/BatchInput.h"
+#include "cli/CliSupport.h"
+#include "cli/items/ItemSession.h"
+#include "cli/items/SaveLog.h"
+#include "items/Descriptions.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+namespace linecal::cli {
+namespace {
+
+// Saves entries and answers for them in input order. In a batch the local
+// store stages the files, and a group is committed (one wait for the disk)
+// before the batch would wait for more input, or after kGroup entries; the
+// answers of a group are given once it is on disk. A save into a server
+// calendar is sent at once; its answer waits for its group all the same.
+class Adder {
+public:
+    Adder(const ItemRequest& request, ItemSession& session, Date now, bool batch)
+        : request_(request), session_(session), settings_(itemSettings(session.settings, session.store)), now_(now),
+          log_(request.verbose) {
+        session_.store.local().setBatching(batch);
+    }
+
+    static constexpr std::size_t kGroup = 1000;
+
+    void add(const icu::UnicodeString& text, std::size_t line) {
+        Pending p{line, currentItem(text, now_, settings_, session_.store), {}, {}, false, {}, {}, false};
+        p.description = utf8(ZQdescription(*p.item, now_));
+        const ServerStore* server = p.item->calendar ? session_.store.serverOf(*p.item->calendar) : nullptr;
+        StoreError error;
+        const bool saved = saveItem(session_.store, *p.item, &error);
+        if (!saved) p.error = error;
+        if (server) {
+            p.onServer = true;
+            if (saved) p.url = server->lastSavedUrl();
+        } else {
+            p.staged = saved;
+            p.file = session_.store.local().lastSavedFile();
+        }
+        pending_.push_back(std::move(p));
+    }
+
+    // Commits the staged saves and answers for every pending entry; false when one failed.
+    bool commit() {
+        auto results = session_.store.local().commitBatch();
+        bool allSaved = true;
+        std::size_t next = 0;
+        for (Pending& p : pending_) {
+            if (p.staged && next < results.size()) p.error = results[next++];
+            if (p.error) {
+                allSaved = false;
+                answerFailure(p);
+            } else {
+                answerSuccess(p);
+            }
+        }
+        pending_.clear();
+        return allSaved;
+    }
+
+    std::size_t pending() const { return pending_.size(); }
+
+private:
+    struct Pending {
+        std::size_t line;  // 0 for the one-line form
+        std::unique_ptr<CalendarItem> item;
+        std::string description;
+        std::optional<StoreError> error;
+        bool staged;  // written by the local store, named when the group is committed
+        std::filesystem::path file;
+        std::string url;  // a server save's address
+        bool onServer;
+    };
+
+    void answerFailure(const Pending& p) {
+        log_.failed(utf8(p.error->message), p.description);
+        if (!p.error->recoverySuggestion.isEmpty()) std::cerr << utf8(p.error->recoverySuggestion) << '\n';
+        if (p.line > 0) writeAnswer(lineError(p.line, utf8(p.error->message)));
+    }
+
+    void answerSuccess(const Pending& p) {
+        writeSetting(session_.settings, Setting::LastEventUID, toQString(p.item->uid));
+        writeSetting(session_.settings, Setting::LastCalendarUID, toQString(p.item->calendar->uid));
+        log_.saved(p.description);
+        if (!request_.json) {
+            writeAnswer(p.description);
+            return;
+        }
+        nlohmann::json answer{{"uid", utf8(p.item->uid)},
+                              {"calendar", utf8(p.item->calendar->uid)},
+                              {"calendarTitle", utf8(p.item->calendar->title)},
+                              {"file", p.onServer ? nlohmann::json(nullptr) : nlohmann::json(p.file.string())},
+                              {"description", p.description}};
+        // A server calendar has no file here: the item's address on the server instead.
+        if (p.onServer) answer["url"] = p.url;
+        if (p.line > 0) answer["line"] = p.line;
+        writeAnswer(answer);
+    }
+
+    const ItemRequest& request_;
+    ItemSession& session_;
+    ItemSettings settings_;
+    Date now_;
+    SaveLog log_;
+    std::vector<Pending> pending_;
+};
+
+int addBatch(Adder& adder) {
+    stopBatchOnSignals();
+    LineReader input(STDIN_FILENO);
+    BatchOutcome outcome;
+    for (InputLine line; !batchStopRequested() && input.next(line);) {
+        try {
+            adder.add(entryLine(line.text), line.number);
+        } catch (const UsageError& e) {
+            if (!adder.commit()) outcome.failedSave = true;  // answers stay in input order
+            reportBadLine(line.number, e.what());
+            outcome.badInput = true;
+        }
+        if (!input.hasBufferedLine() || adder.pending() >= Adder::kGroup) {
+            if (!adder.commit()) outcome.failedSave = true;
+        }
+    }
+    if (!adder.commit()) outcome.failedSave = true;
+    if (batchStopRequested()) {
+        std::cerr << "linecal: stopped; the entries before line " << input.linesRead() + 1 << " were handled\n";
+        return 128 + batchStopSignal();
+    }
+    return outcome.exitCode();
+}
+
+}  // namespace
+
+int runAdd(const ItemRequest& request) {
+    const Date now = nowFrom(request.now);
+    const bool batch = readsStandardInput(request.words);
+    const icu::UnicodeString text = batch ? icu::UnicodeString() : entryText(request.words);
+    ItemSession session(request, ServerRefresh::IfNotCached);
+    StoreError error;
+    if (!session.store.ensureCalendar(&error)) {
+        printStoreError(error);
+        return 1;
+    }
+    ensureSelectedCalendar(session.settings, session.store);
+    Adder adder(request, session, now, batch);
+    int code = 0;
+    if (batch) {
+        code = addBatch(adder);
+    } else {
+        adder.add(text, 0);
+        code = adder.commit() ? 0 : 1;
+    }
+    session.settings.flush();  // the last item, remembered once per run
+    if (request.launch) std::cerr << "linecal: --launch: showing items in a calendar application is not available yet\n";
+    return code;
+}
+
+}  // namespace linecal::cli

@@ -1,0 +1,35 @@
+// What the item commands open once per run, however many entries follow: the
+// settings file and the user's calendars (the local ones and every account's).
+#pragma once
+
+#include "cli/ItemRequest.h"
+#include "items/CurrentItem.h"
+#include "prefs/Settings.h"
+#include "stores/UserCalendars.h"
+
+#include <memory>
+#include <string>
+
+namespace linecal::cli {
+
+struct ItemSession {
+    // `refresh` says which servers are asked for their lists now; a damaged accounts file
+    // is reported as a warning and leaves the local calendars.
+    ItemSession(const ItemRequest& request, ServerRefresh refresh);
+
+    IniSettings settings;
+    std::unique_ptr<UserCalendars> calendars;
+    UserCalendars& store;
+};
+
+// What the dialog would see: settings as stored, and the first calendar as target when none
+// valid is stored (start-up would have stored it).
+ItemSettings effectiveSettings(const SettingsStore& settings, const CalendarStore& store);
+
+// The store's message and what to do, each on its own line of standard error.
+void printStoreError(const StoreError& error);
+
+int runAdd(const ItemRequest& request);
+int runAccounts(const ItemRequest& request);
+
+}  // namespace linecal::cli

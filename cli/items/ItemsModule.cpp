@@ -1,0 +1,160 @@
+// The items module: preview, add, calendars and accounts, with everything they
+// need (QtCore for the settings, libical and GLib for the stores, the CalDAV
+// module when a server is asked), loaded only when one runs.
+#include "cli/BatchInput.h"
+#include "cli/CliSupport.h"
+#include "cli/items/ItemSession.h"
+#include "items/Calendars.h"
+#include "items/Descriptions.h"
+#include "parse/DateContext.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+namespace linecal::cli {
+
+ItemSession::ItemSession(const ItemRequest& request, ServerRefresh refresh)
+    : settings(request.config.empty() ? IniSettings::defaultPath() : QString::fromStdString(request.config)),
+      calendars(openUserCalendars({request.store, {}, {}, refresh, {}, {}})),
+      store(*calendars) {
+    if (const auto& error = calendars->accountsError)
+        std::cerr << "linecal: warning: " << utf8(error->message) << ' ' << utf8(error->recoverySuggestion) << '\n';
+}
+
+ItemSettings effectiveSettings(const SettingsStore& settings, const CalendarStore& store) {
+    ItemSettings result = itemSettings(settings, store);
+    if (!result.targetCalendarUID) {
+        auto calendars = store.calendars();
+        if (!calendars.empty()) result.targetCalendarUID = calendars.front()->uid;
+    }
+    return result;
+}
+
+void printStoreError(const StoreError& error) {
+    std::cerr << "linecal: " << utf8(error.message) << '\n';
+    if (!error.recoverySuggestion.isEmpty()) std::cerr << utf8(error.recoverySuggestion) << '\n';
+}
+
+namespace {
+
+void previewOne(const ItemSession& session, const ItemSettings& settings, const icu::UnicodeString& text, Date now,
+                bool json, bool batch) {
+    auto item = currentItem(text, now, settings, session.store);
+    const std::string line = utf8(ZQeventLine(*item, now)), alarms = utf8(ZQalarmLine(*item));
+    if (json) {
+        writeAnswer(nlohmann::json{{"preview", line}, {"alarms", alarms}});
+    } else if (batch) {
+        writeAnswer(line + '\t' + alarms);  // one answer line per entry
+    } else {
+        writeAnswer(line);
+        writeAnswer(alarms);
+    }
+}
+
+int preview(const ItemRequest& request) {
+    const Date now = nowFrom(request.now);
+    // Typing never waits for a server: only an account never asked before is asked now.
+    ItemSession session(request, ServerRefresh::IfNotCached);
+    const ItemSettings settings = effectiveSettings(session.settings, session.store);
+    if (!readsStandardInput(request.words)) {
+        previewOne(session, settings, entryText(request.words), now, request.json, false);
+        return 0;
+    }
+    LineReader input(STDIN_FILENO);
+    BatchOutcome outcome;
+    for (InputLine line; input.next(line);) {
+        try {
+            previewOne(session, settings, entryLine(line.text), now, request.json, true);
+        } catch (const UsageError& e) {
+            reportBadLine(line.number, e.what());
+            outcome.badInput = true;
+        }
+    }
+    return outcome.exitCode();
+}
+
+// Every server is asked now; one that does not answer keeps its last known list, marked offline.
+int listCalendars(const ItemRequest& request) {
+    ItemSession session(request, ServerRefresh::Now);
+    const UserCalendars& store = session.store;
+    const auto calendars = store.calendars();
+    const auto selected = selectedCalendarUID(session.settings, store);
+    auto offline = [&](const Calendar& c) {
+        const ServerStore* server = store.serverOf(c);
+        return server && server->state() != ServerStore::State::Online;
+    };
+    for (const auto& server : store.servers()) {
+        if (server->state() == ServerStore::State::Offline) {
+            std::cerr << "linecal: account " << server->account().name << " is offline: "
+                      << utf8(server->lastError().message) << ' ' << utf8(server->lastError().recoverySuggestion)
+                      << '\n';
+        }
+    }
+
+    if (request.json) {
+        nlohmann::json list = nlohmann::json::array();
+        for (const auto& c : calendars) {
+            list.push_back({{"uid", utf8(c->uid)},
+                            {"title", utf8(c->title)},
+                            {"type", utf8(c->type)},
+                            {"notes", c->notes ? nlohmann::json(utf8(*c->notes)) : nlohmann::json(nullptr)},
+                            {"isEditable", c->isEditable},
+                            {"heading", utf8(headingForCalendar(c.get()))},
+                            {"selected", selected && toUnicode(*selected) == c->uid},
+                            {"offline", offline(*c)}});
+        }
+        std::cout << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+        return 0;
+    }
+    if (calendars.empty()) {
+        std::cerr << "linecal: no calendars in " << session.calendars->local().root().string()
+                  << "; `linecal add` creates one, `linecal accounts add` adds a server's\n";
+        return 0;
+    }
+    // Headings in the order their first calendar appears, each calendar under its own.
+    std::vector<std::pair<icu::UnicodeString, std::vector<CalendarRef>>> groups;
+    for (const auto& c : calendars) {
+        const icu::UnicodeString heading = headingForCalendar(c.get());
+        auto group = std::find_if(groups.begin(), groups.end(), [&](auto& g) { return g.first == heading; });
+        if (group == groups.end()) group = groups.insert(groups.end(), {heading, {}});
+        group->second.push_back(c);
+    }
+    for (const auto& [heading, members] : groups) {
+        std::cout << utf8(heading) << '\n';
+        for (const auto& c : members) {
+            const bool isSelected = selected && toUnicode(*selected) == c->uid;
+            std::cout << (isSelected ? "  * " : "    ") << utf8(c->title) << "  [" << utf8(c->uid) << ']'
+                      << (c->isEditable ? "" : "  (read-only)") << (offline(*c) ? "  (offline)" : "") << '\n';
+        }
+    }
+    return 0;
+}
+
+int run(const ItemRequest& request) {
+    DateContext::Pin pinned;
+    switch (request.command) {
+    case ItemCommand::Preview: return preview(request);
+    case ItemCommand::Add: return runAdd(request);
+    case ItemCommand::Calendars: return listCalendars(request);
+    case ItemCommand::AccountsAdd:
+    case ItemCommand::AccountsList:
+    case ItemCommand::AccountsRemove: return runAccounts(request);
+    }
+    return 2;
+}
+
+}  // namespace
+}  // namespace linecal::cli
+
+extern "C" __attribute__((visibility("default"))) int linecal_run_item_command(const linecal::cli::ItemRequest& request) {
+    try {
+        const int code = linecal::cli::run(request);
+        std::fflush(stdout);
+        return code;
+    } catch (const linecal::cli::UsageError& e) {
+        std::fflush(stdout);
+        std::cerr << "linecal: " << e.what() << '\n';
+        return 2;
+    }
+}
