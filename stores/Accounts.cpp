@@ -66,6 +66,13 @@ std::string accountProblem(const Account& account) {
     const bool web = account.url.starts_with("https://") || account.url.starts_with("http://");
     if (!web || account.host().empty())
         return "the address '" + account.url + "' is not an http:// or https:// URL with a host";
+    if (GUri* uri = g_uri_parse(account.url.c_str(), G_URI_FLAGS_NONE, nullptr)) {
+        const bool userInfo = g_uri_get_userinfo(uri) != nullptr;
+        g_uri_unref(uri);
+        // The file would keep a password typed into the address.
+        if (userInfo) return "the address must not hold a user name or password: give them with --username and the "
+                             "keyring or --password-command";
+    }
     if (account.username.empty()) return "the account needs a user name";
     for (const std::string* value : {&account.url, &account.username}) {
         if (value->find_first_of("\r\n") != std::string::npos) return "the address and user name must be one line each";

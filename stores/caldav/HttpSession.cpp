@@ -69,6 +69,22 @@ std::string urlPart(const std::string& url, CURLUPart part) {
     return out;
 }
 
+// libcurl's effective URL after a redirect carries the name and password it sent; the URLs
+// discovery keeps go into the cache file and into what `add --json` prints, so never with them.
+std::string withoutCredentials(const std::string& url) {
+    Url u(curl_url());
+    char* text = nullptr;
+    if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK ||
+        curl_url_set(u.get(), CURLUPART_USER, nullptr, 0) != CURLUE_OK ||
+        curl_url_set(u.get(), CURLUPART_PASSWORD, nullptr, 0) != CURLUE_OK ||
+        curl_url_get(u.get(), CURLUPART_URL, &text, 0) != CURLUE_OK) {
+        return {};
+    }
+    std::string out = text;
+    curl_free(text);
+    return out;
+}
+
 }  // namespace
 
 struct HttpSession::Handle {
@@ -158,7 +174,8 @@ HttpResponse HttpSession::perform(const HttpRequest& request) {
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &response.status);
     char* finalUrl = nullptr;
     curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &finalUrl);
-    response.finalUrl = finalUrl ? finalUrl : request.url;
+    const std::string clean = withoutCredentials(finalUrl ? finalUrl : request.url);
+    response.finalUrl = clean.empty() ? request.url : clean;
     long offered = 0;
     curl_easy_getinfo(curl, CURLINFO_HTTPAUTH_AVAIL, &offered);
     const long basic = static_cast<long>(CURLAUTH_BASIC);

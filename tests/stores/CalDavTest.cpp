@@ -102,6 +102,11 @@ TEST_F(CalDav, DiscoveryFromTheHostOrThePrincipalFindsEveryCalendarAndItsRights)
         EXPECT_EQ(utf8(calendars[2]->uid), "rad:/alice/team/");
         EXPECT_TRUE(calendars[0]->isEditable);
         EXPECT_FALSE(calendars[1]->isEditable);
+        // The bare host is redirected, after which libcurl's own URL names the user and password.
+        std::ifstream cached(dir.path / "cache" / "caldav-rad.json");
+        const std::string text{std::istreambuf_iterator<char>(cached), {}};
+        EXPECT_NE(text.find(server.url("/alice/team/")), std::string::npos) << text;
+        EXPECT_EQ(text.find(RadicaleServer::kPassword), std::string::npos) << "the password reached the cache: " << text;
     }
 }
 
@@ -211,6 +216,7 @@ TEST_F(CalDav, ATakenNameDrawsANewIdentifierOnceThenGivesUp) {
     EXPECT_NE(second.uid, first.uid);
     fetch(itemPath("team", first));
     fetch(itemPath("team", second));
+    EXPECT_EQ(s->lastSavedUrl(), server.url(itemPath("team", second))) << "the address names the retried item";
 
     // Radicale never refuses a fresh random name; a fake refuses every name.
     testing::FakeServer refuses("HTTP/1.1 412 Precondition Failed\r\nContent-Length: 0\r\n\r\n");
