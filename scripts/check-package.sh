@@ -12,7 +12,8 @@ rm -f "$build"/linecal_*.deb
 deb=$(ls "$build"/linecal_*.deb)
 echo "built $deb"
 dpkg-deb --info "$deb" | grep -E '^ (Depends|Package|Version):'
-$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$(realpath "$deb")" >/dev/null
+# --reinstall: a package of the same version and size from an earlier build would be kept otherwise.
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install --reinstall -y -qq "$(realpath "$deb")" >/dev/null
 /usr/bin/linecal --help >/dev/null
 # Both modules are installed under lib/linecal: the item commands' and the CalDAV one.
 for module in liblinecal-items.so liblinecal_caldav.so; do
