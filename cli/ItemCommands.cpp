@@ -7,9 +7,7 @@
 #include <memory>
 
 namespace linecal::cli {
-namespace {
 
-// Runs the request in the items module, which is loaded now and not before.
 void runInModule(const ItemRequest& request) {
     ItemEntry entry = nullptr;
     try {
@@ -19,6 +17,8 @@ void runInModule(const ItemRequest& request) {
     }
     if (int code = entry(request)) throw CLI::RuntimeError(code);
 }
+
+namespace {
 
 CLI::App* entryCommand(CLI::App& app, const char* name, const char* description,
                        const std::shared_ptr<ItemRequest>& request, ItemCommand command) {
@@ -47,10 +47,13 @@ void registerItemCommands(CLI::App& app) {
     CLI::App* add = entryCommand(app, "add", "Save an entry as an event or to-do and print what was saved", request,
                                  ItemCommand::Add);
     add->add_flag("--launch", request->launch, "Also show the item in the calendar application");
-    add->add_flag("--json", request->json, "Print each saved item as a JSON object (uid, calendar, file)");
+    add->add_flag("--json", request->json,
+                  "Print each saved item as a JSON object (uid, calendar, file; for a server calendar file is null "
+                  "and url the item's address)");
     add->add_flag("--verbose", request->verbose, "Also print the log line of every save on standard error");
 
-    CLI::App* calendars = app.add_subcommand("calendars", "List the calendars under their headings");
+    CLI::App* calendars = app.add_subcommand(
+        "calendars", "List the calendars under their headings, asking each account's server for its list");
     calendars->add_flag("--json", request->json, "Print them as a JSON array");
     calendars->callback([request] {
         request->command = ItemCommand::Calendars;

@@ -2,10 +2,16 @@
 // Their options live here; their work runs in the items module (cli/items/), loaded on use.
 #pragma once
 
+#include "cli/ItemRequest.h"
+
 #include <CLI/CLI.hpp>
 
 namespace linecal::cli {
 
 void registerItemCommands(CLI::App& app);
+
+// Runs the request in the items module, which is loaded now and not before; a failure
+// becomes the matching CLI exception (its exit code).
+void runInModule(const ItemRequest& request);
 
 }  // namespace linecal::cli

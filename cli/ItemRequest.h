@@ -8,7 +8,15 @@
 
 namespace linecal::cli {
 
-enum class ItemCommand { Preview, Add, Calendars };
+enum class ItemCommand { Preview, Add, Calendars, AccountsAdd, AccountsList, AccountsRemove };
+
+// `linecal accounts add|remove`: the account's details as typed.
+struct AccountDetails {
+    std::string name;
+    std::string url;
+    std::string username;
+    std::optional<std::string> passwordCommand;
+};
 
 struct ItemRequest {
     ItemCommand command = ItemCommand::Preview;
@@ -19,6 +27,7 @@ struct ItemRequest {
     bool json = false;
     bool launch = false;
     bool verbose = false;
+    AccountDetails account;
 };
 
 // The module's entry point, looked up by this name: returns the exit code.

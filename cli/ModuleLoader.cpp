@@ -16,10 +16,14 @@ void* moduleFunction(const char* module, const char* function) {
     if (const char* dir = std::getenv("LINECAL_MODULE_DIR"); dir && *dir) folders.emplace_back(dir);
     std::error_code ec;
     const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) folders.push_back(self.parent_path());  // the build tree
+    if (!ec) {
+        folders.push_back(self.parent_path());  // the build tree
 #ifdef LINECAL_INSTALLED_MODULES
-    folders.emplace_back(LINECAL_INSTALLED_MODULES);
+        // Found from the program, not the configured prefix: the package installs under /usr
+        // whatever prefix the build was configured with.
+        folders.push_back(self.parent_path().parent_path() / LINECAL_INSTALLED_MODULES);
 #endif
+    }
     // Messages are appended piece by piece: g++ 12 warns falsely about chained + here.
     std::string message;
     for (const fs::path& folder : folders) {

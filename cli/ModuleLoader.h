@@ -6,7 +6,8 @@
 namespace linecal::cli {
 
 // The named function of the named module, found in $LINECAL_MODULE_DIR, beside
-// the executable (a build tree), or where it is installed. Throws std::runtime_error saying
+// the executable (a build tree), or where it is installed (lib/linecal beside the
+// program's bin). Throws std::runtime_error saying
 // what is missing.
 void* moduleFunction(const char* module, const char* function);
 

@@ -1,4 +1,5 @@
 // linecal: one line of text to a calendar event or to-do, from the terminal.
+#include "cli/AccountsCommand.h"
 #include "cli/CliSupport.h"
 #include "cli/ItemCommands.h"
 #include "cli/ParseCommand.h"
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     linecal::cli::registerParseCommand(app);
     linecal::cli::registerItemCommands(app);
     linecal::cli::registerShowCommand(app);
+    linecal::cli::registerAccountsCommand(app);
     try {
         linecal::cli::parseCommandLine(app, argc, argv);
     } catch (const CLI::CallForHelp& e) {

@@ -19,6 +19,11 @@ $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-rec
 # daemons, which the address-book tests start on a private session bus.
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
   libebook1.2-dev evolution-data-server >/dev/null
+# Server calendars: CalDAV through libcurl, libxml2 and libsecret; Radicale as the test server,
+# gnome-keyring as the test keyring, vdirsyncer as the other client, openssl for a test certificate.
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  libcurl4-openssl-dev libxml2-dev libsecret-1-dev radicale vdirsyncer gnome-keyring dbus-daemon dbus-bin \
+  openssl >/dev/null
 # The chrono-node comparison in bench/ runs node and npm; a machine that has them
 # from elsewhere keeps its own (Debian's npm would replace them).
 if ! command -v npm >/dev/null; then

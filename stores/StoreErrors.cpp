@@ -78,4 +78,14 @@ StoreError rootNotAFolder(const std::string& root) {
             u"Move what is there out of the way, or choose another folder for the calendars (--store)."};
 }
 
+StoreError accountsUnreadable(const std::string& why) {
+    return {u"The accounts file cannot be read: " + u(why) + u".",
+            u"Fix or remove the file; linecal does not change it while it is damaged."};
+}
+
+StoreError serversUnavailable(const std::string& why) {
+    return {u"Server calendars are not available: " + u(why) + u".",
+            u"Reinstall linecal with its CalDAV module; the local calendars still work."};
+}
+
 }  // namespace linecal::errors

@@ -26,6 +26,10 @@ bool alarmsComplete(const CalendarItem& item, StoreError* error);
 StoreError duplicateUID(const icu::UnicodeString& uid);
 // The folder that should hold the calendars is something else (a file, say).
 StoreError rootNotAFolder(const std::string& root);
+// The accounts file cannot be read.
+StoreError accountsUnreadable(const std::string& why);
+// The CalDAV module cannot be loaded.
+StoreError serversUnavailable(const std::string& why);
 
 }  // namespace errors
 }  // namespace linecal

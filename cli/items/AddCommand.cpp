@@ -13,33 +13,41 @@
 namespace linecal::cli {
 namespace {
 
-// Saves entries and answers for them in input order. In a batch the store
-// stages the files, and a group is committed (one wait for the disk) before
-// the batch would wait for more input, or after kGroup entries; the answers of
-// a group are given once it is on disk.
+// Saves entries and answers for them in input order. In a batch the local
+// store stages the files, and a group is committed (one wait for the disk)
+// before the batch would wait for more input, or after kGroup entries; the
+// answers of a group are given once it is on disk. A save into a server
+// calendar is sent at once; its answer waits for its group all the same.
 class Adder {
 public:
     Adder(const ItemRequest& request, ItemSession& session, Date now, bool batch)
         : request_(request), session_(session), settings_(itemSettings(session.settings, session.store)), now_(now),
           log_(request.verbose) {
-        session_.store.setBatching(batch);
+        session_.store.local().setBatching(batch);
     }
 
     static constexpr std::size_t kGroup = 1000;
 
     void add(const icu::UnicodeString& text, std::size_t line) {
-        Pending p{line, currentItem(text, now_, settings_, session_.store), {}, {}, false, {}};
+        Pending p{line, currentItem(text, now_, settings_, session_.store), {}, {}, false, {}, {}, false};
         p.description = utf8(ZQdescription(*p.item, now_));
+        const ServerStore* server = p.item->calendar ? session_.store.serverOf(*p.item->calendar) : nullptr;
         StoreError error;
-        p.staged = saveItem(session_.store, *p.item, &error);
-        if (!p.staged) p.error = error;
-        p.file = session_.store.lastSavedFile();
+        const bool saved = saveItem(session_.store, *p.item, &error);
+        if (!saved) p.error = error;
+        if (server) {
+            p.onServer = true;
+            if (saved) p.url = server->lastSavedUrl();
+        } else {
+            p.staged = saved;
+            p.file = session_.store.local().lastSavedFile();
+        }
         pending_.push_back(std::move(p));
     }
 
     // Commits the staged saves and answers for every pending entry; false when one failed.
     bool commit() {
-        auto results = session_.store.commitBatch();
+        auto results = session_.store.local().commitBatch();
         bool allSaved = true;
         std::size_t next = 0;
         for (Pending& p : pending_) {
@@ -63,8 +71,10 @@ private:
         std::unique_ptr<CalendarItem> item;
         std::string description;
         std::optional<StoreError> error;
-        bool staged;
+        bool staged;  // written by the local store, named when the group is committed
         std::filesystem::path file;
+        std::string url;  // a server save's address
+        bool onServer;
     };
 
     void answerFailure(const Pending& p) {
@@ -84,8 +94,10 @@ private:
         nlohmann::json answer{{"uid", utf8(p.item->uid)},
                               {"calendar", utf8(p.item->calendar->uid)},
                               {"calendarTitle", utf8(p.item->calendar->title)},
-                              {"file", p.file.string()},
+                              {"file", p.onServer ? nlohmann::json(nullptr) : nlohmann::json(p.file.string())},
                               {"description", p.description}};
+        // A server calendar has no file here: the item's address on the server instead.
+        if (p.onServer) answer["url"] = p.url;
         if (p.line > 0) answer["line"] = p.line;
         writeAnswer(answer);
     }
@@ -128,7 +140,7 @@ int runAdd(const ItemRequest& request) {
     const Date now = nowFrom(request.now);
     const bool batch = readsStandardInput(request.words);
     const icu::UnicodeString text = batch ? icu::UnicodeString() : entryText(request.words);
-    ItemSession session(request);
+    ItemSession session(request, ServerRefresh::IfNotCached);
     StoreError error;
     if (!session.store.ensureCalendar(&error)) {
         printStoreError(error);

@@ -1,21 +1,25 @@
 // What the item commands open once per run, however many entries follow: the
-// settings file and the calendar store.
+// settings file and the user's calendars (the local ones and every account's).
 #pragma once
 
 #include "cli/ItemRequest.h"
 #include "items/CurrentItem.h"
 #include "prefs/Settings.h"
-#include "stores/VdirStore.h"
+#include "stores/UserCalendars.h"
 
+#include <memory>
 #include <string>
 
 namespace linecal::cli {
 
 struct ItemSession {
-    explicit ItemSession(const ItemRequest& request);
+    // `refresh` says which servers are asked for their lists now; a damaged accounts file
+    // is reported as a warning and leaves the local calendars.
+    ItemSession(const ItemRequest& request, ServerRefresh refresh);
 
     IniSettings settings;
-    VdirStore store;
+    std::unique_ptr<UserCalendars> calendars;
+    UserCalendars& store;
 };
 
 // What the dialog would see: settings as stored, and the first calendar as target when none
@@ -26,5 +30,6 @@ ItemSettings effectiveSettings(const SettingsStore& settings, const CalendarStor
 void printStoreError(const StoreError& error);
 
 int runAdd(const ItemRequest& request);
+int runAccounts(const ItemRequest& request);
 
 }  // namespace linecal::cli

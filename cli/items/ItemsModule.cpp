@@ -1,5 +1,6 @@
-// The items module: preview, add and calendars, with everything they need
-// (QtCore for the settings, libical for the store), loaded only when one runs.
+// The items module: preview, add, calendars and accounts, with everything they
+// need (QtCore for the settings, libical and GLib for the stores, the CalDAV
+// module when a server is asked), loaded only when one runs.
 #include "cli/BatchInput.h"
 #include "cli/CliSupport.h"
 #include "cli/items/ItemSession.h"
@@ -13,9 +14,13 @@
 
 namespace linecal::cli {
 
-ItemSession::ItemSession(const ItemRequest& request)
+ItemSession::ItemSession(const ItemRequest& request, ServerRefresh refresh)
     : settings(request.config.empty() ? IniSettings::defaultPath() : QString::fromStdString(request.config)),
-      store(request.store.empty() ? VdirStore::defaultRoot() : std::filesystem::path(request.store)) {}
+      calendars(openUserCalendars({request.store, {}, {}, refresh, {}, {}})),
+      store(*calendars) {
+    if (const auto& error = calendars->accountsError)
+        std::cerr << "linecal: warning: " << utf8(error->message) << ' ' << utf8(error->recoverySuggestion) << '\n';
+}
 
 ItemSettings effectiveSettings(const SettingsStore& settings, const CalendarStore& store) {
     ItemSettings result = itemSettings(settings, store);
@@ -49,7 +54,8 @@ void previewOne(const ItemSession& session, const ItemSettings& settings, const 
 
 int preview(const ItemRequest& request) {
     const Date now = nowFrom(request.now);
-    ItemSession session(request);
+    // Typing never waits for a server: only an account never asked before is asked now.
+    ItemSession session(request, ServerRefresh::IfNotCached);
     const ItemSettings settings = effectiveSettings(session.settings, session.store);
     if (!readsStandardInput(request.words)) {
         previewOne(session, settings, entryText(request.words), now, request.json, false);
@@ -68,11 +74,23 @@ int preview(const ItemRequest& request) {
     return outcome.exitCode();
 }
 
+// Every server is asked now; one that does not answer keeps its last known list, marked offline.
 int listCalendars(const ItemRequest& request) {
-    ItemSession session(request);
-    const VdirStore& store = session.store;
+    ItemSession session(request, ServerRefresh::Now);
+    const UserCalendars& store = session.store;
     const auto calendars = store.calendars();
     const auto selected = selectedCalendarUID(session.settings, store);
+    auto offline = [&](const Calendar& c) {
+        const ServerStore* server = store.serverOf(c);
+        return server && server->state() != ServerStore::State::Online;
+    };
+    for (const auto& server : store.servers()) {
+        if (server->state() == ServerStore::State::Offline) {
+            std::cerr << "linecal: account " << server->account().name << " is offline: "
+                      << utf8(server->lastError().message) << ' ' << utf8(server->lastError().recoverySuggestion)
+                      << '\n';
+        }
+    }
 
     if (request.json) {
         nlohmann::json list = nlohmann::json::array();
@@ -83,13 +101,15 @@ int listCalendars(const ItemRequest& request) {
                             {"notes", c->notes ? nlohmann::json(utf8(*c->notes)) : nlohmann::json(nullptr)},
                             {"isEditable", c->isEditable},
                             {"heading", utf8(headingForCalendar(c.get()))},
-                            {"selected", selected && toUnicode(*selected) == c->uid}});
+                            {"selected", selected && toUnicode(*selected) == c->uid},
+                            {"offline", offline(*c)}});
         }
         std::cout << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
         return 0;
     }
     if (calendars.empty()) {
-        std::cerr << "linecal: no calendars in " << store.root().string() << "; `linecal add` creates one\n";
+        std::cerr << "linecal: no calendars in " << session.calendars->local().root().string()
+                  << "; `linecal add` creates one, `linecal accounts add` adds a server's\n";
         return 0;
     }
     // Headings in the order their first calendar appears, each calendar under its own.
@@ -105,7 +125,7 @@ int listCalendars(const ItemRequest& request) {
         for (const auto& c : members) {
             const bool isSelected = selected && toUnicode(*selected) == c->uid;
             std::cout << (isSelected ? "  * " : "    ") << utf8(c->title) << "  [" << utf8(c->uid) << ']'
-                      << (c->isEditable ? "" : "  (read-only)") << '\n';
+                      << (c->isEditable ? "" : "  (read-only)") << (offline(*c) ? "  (offline)" : "") << '\n';
         }
     }
     return 0;
@@ -117,6 +137,9 @@ int run(const ItemRequest& request) {
     case ItemCommand::Preview: return preview(request);
     case ItemCommand::Add: return runAdd(request);
     case ItemCommand::Calendars: return listCalendars(request);
+    case ItemCommand::AccountsAdd:
+    case ItemCommand::AccountsList:
+    case ItemCommand::AccountsRemove: return runAccounts(request);
     }
     return 2;
 }

@@ -1,0 +1,29 @@
+// The CalDAV module: a shared library opened on first need, with one entry point that hands out
+// server stores and the keyring.
+#pragma once
+
+#include "stores/Secrets.h"
+#include "stores/ServerStore.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace linecal {
+
+struct ServerModule {
+    // The module's build of this header; a mismatch refuses the module.
+    int version;
+    std::unique_ptr<ServerStore> (*openStore)(const Account& account, std::shared_ptr<SecretStore> secrets,
+                                              const std::filesystem::path& cacheFolder, const HttpLimits& limits);
+    // The desktop keyring through the Secret Service.
+    std::unique_ptr<SecretStore> (*keyring)();
+};
+
+inline constexpr int kServerModuleVersion = 2;
+inline constexpr const char* kServerModuleEntry = "linecal_server_module";
+
+// The module, loaded once per process; null with `problem` set when it cannot be loaded.
+const ServerModule* serverModule(std::string* problem);
+
+}  // namespace linecal

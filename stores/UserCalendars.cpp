@@ -1,0 +1,102 @@
+#include "stores/UserCalendars.h"
+
+#include "stores/Accounts.h"
+#include "stores/CalendarCache.h"
+#include "stores/LazyServerStore.h"
+#include "stores/StoreErrors.h"
+
+namespace linecal {
+
+UserCalendars::UserCalendars(std::unique_ptr<VdirStore> local, std::vector<std::unique_ptr<ServerStore>> servers)
+    : local_(std::move(local)), servers_(std::move(servers)) {}
+
+UserCalendars::~UserCalendars() {
+    for (auto& server : servers_) server->cancel();
+    if (refresher_.joinable()) refresher_.join();
+}
+
+bool UserCalendars::ensureCalendar(StoreError* error) {
+    if (!calendars().empty()) return true;
+    return local_->ensureCalendar(error);
+}
+
+void UserCalendars::refreshServers(const std::function<bool(const ServerStore&)>& which) {
+    for (auto& server : servers_) {
+        if (!which || which(*server)) server->refresh(nullptr);
+    }
+}
+
+void UserCalendars::refreshInBackground(std::function<void()> changed) {
+    if (changed) changed_ = std::move(changed);
+    if (servers_.empty() || refreshing_.exchange(true)) return;
+    if (refresher_.joinable()) refresher_.join();  // the previous run has ended
+    refresher_ = std::thread([this, changed = changed_] {
+        for (auto& server : servers_) {
+            if (server->refresh(nullptr) && changed) changed();
+        }
+        refreshing_ = false;
+    });
+}
+
+void UserCalendars::reload() {
+    local_->reload();
+    refreshInBackground();
+}
+
+const ServerStore* UserCalendars::serverOf(const Calendar& calendar) const {
+    for (const auto& server : servers_) {
+        if (server->calendarWithUID(calendar.uid)) return server.get();
+    }
+    return nullptr;
+}
+
+std::vector<CalendarRef> UserCalendars::calendars() const {
+    std::vector<CalendarRef> all = local_->calendars();
+    for (const auto& server : servers_) {
+        auto more = server->calendars();
+        all.insert(all.end(), more.begin(), more.end());
+    }
+    return all;
+}
+
+CalendarStore* UserCalendars::storeOf(const CalendarItem& item) {
+    if (!item.calendar) return local_.get();  // which reports the missing calendar
+    for (auto& server : servers_) {
+        if (server->calendarWithUID(item.calendar->uid)) return server.get();
+    }
+    return local_.get();
+}
+
+bool UserCalendars::saveEvent(Event& event, int span, StoreError* error) {
+    return storeOf(event)->saveEvent(event, span, error);
+}
+
+bool UserCalendars::saveTask(Task& task, StoreError* error) { return storeOf(task)->saveTask(task, error); }
+
+std::unique_ptr<UserCalendars> openUserCalendars(const CalendarsOptions& options) {
+    auto local = std::make_unique<VdirStore>(options.storeRoot.empty() ? VdirStore::defaultRoot() : options.storeRoot);
+    const auto accountsFile = options.accountsFile.empty() ? defaultAccountsPath() : options.accountsFile;
+    const auto cacheFolder = options.cacheFolder.empty() ? defaultCacheFolder() : options.cacheFolder;
+    std::string problem;
+    auto accounts = readAccounts(accountsFile, &problem);
+
+    std::vector<std::unique_ptr<ServerStore>> servers;
+    for (const auto& account : accounts.value_or(std::vector<Account>{})) {
+        servers.push_back(std::make_unique<LazyServerStore>(account, options.secrets, cacheFolder, options.limits));
+        servers.back()->loadCache();
+    }
+    auto calendars = std::make_unique<UserCalendars>(std::move(local), std::move(servers));
+    if (!accounts) calendars->accountsError = errors::accountsUnreadable(problem);
+
+    switch (options.refresh) {
+        case ServerRefresh::Never: break;
+        case ServerRefresh::IfNotCached:
+            calendars->refreshServers([](const ServerStore& s) { return s.state() == ServerStore::State::Unknown; });
+            break;
+        case ServerRefresh::Now: calendars->refreshServers(); break;
+        case ServerRefresh::InBackground: calendars->refreshInBackground(); break;
+    }
+    return calendars;
+}
+
+}  // namespace linecal

@@ -1,0 +1,84 @@
+// "The user's calendars": the local vdir calendars and every server calendar of the configured
+// accounts as one list, and one save that goes to whichever store holds the item's calendar.
+// The command line and the desktop program open it with openUserCalendars(); the desktop
+// program opens it with ServerRefresh::Never and calls refreshInBackground() with a callback
+// that tells its calendar menu.
+#pragma once
+
+#include "items/CalendarStore.h"
+#include "stores/Secrets.h"
+#include "stores/ServerStore.h"
+#include "stores/VdirStore.h"
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace linecal {
+
+// When the server calendar lists are asked for on opening.
+enum class ServerRefresh {
+    Never,         // the cached lists only
+    IfNotCached,   // ask now only the servers whose list is not cached (the first use of an account)
+    Now,           // ask every server now, waiting for the answers (bounded by the time limits)
+    InBackground,  // the cached lists now, every server asked on a background thread
+};
+
+struct CalendarsOptions {
+    std::filesystem::path storeRoot;     // empty: VdirStore::defaultRoot()
+    std::filesystem::path accountsFile;  // empty: defaultAccountsPath()
+    std::filesystem::path cacheFolder;   // empty: defaultCacheFolder()
+    ServerRefresh refresh = ServerRefresh::InBackground;
+    std::shared_ptr<SecretStore> secrets;  // null: the desktop keyring
+    HttpLimits limits;
+};
+
+class UserCalendars : public CalendarStore {
+public:
+    UserCalendars(std::unique_ptr<VdirStore> local, std::vector<std::unique_ptr<ServerStore>> servers);
+    ~UserCalendars() override;
+
+    VdirStore& local() { return *local_; }
+    const std::vector<std::unique_ptr<ServerStore>>& servers() const { return servers_; }
+
+    // Set when the accounts file could not be read: the local calendars still work.
+    std::optional<StoreError> accountsError;
+
+    // Creates a first local calendar when no calendar exists anywhere.
+    bool ensureCalendar(StoreError* error);
+    // Asks the servers now; only `which` when given, else all.
+    void refreshServers(const std::function<bool(const ServerStore&)>& which = {});
+    // Asks every server on a background thread, unless a refresh is already running, and calls
+    // `changed` on that thread after each list that was read (hop to the GUI thread before
+    // touching widgets). calendars() serves the last lists meanwhile; a save to an account waits
+    // for that account's refresh, within the time limits.
+    void refreshInBackground(std::function<void()> changed = {});
+    // Reads the local calendars again and asks the servers in the background, telling the
+    // callback of the last refreshInBackground(); for when the user opens a view of the list.
+    void reload() override;
+    // The account that holds the calendar, or null for local calendars.
+    const ServerStore* serverOf(const Calendar& calendar) const;
+
+    // Local calendars first, then each account's in the accounts file's order.
+    std::vector<CalendarRef> calendars() const override;
+    bool saveEvent(Event& event, int span, StoreError* error) override;
+    bool saveTask(Task& task, StoreError* error) override;
+
+private:
+    CalendarStore* storeOf(const CalendarItem& item);
+
+    std::unique_ptr<VdirStore> local_;
+    std::vector<std::unique_ptr<ServerStore>> servers_;
+    std::function<void()> changed_;
+    std::thread refresher_;
+    std::atomic<bool> refreshing_{false};
+};
+
+// Opens the local calendars under `storeRoot` and the calendars of every account in the
+// accounts file, with their cached lists, then refreshes them as `options.refresh` says.
+std::unique_ptr<UserCalendars> openUserCalendars(const CalendarsOptions& options = {});
+
+}  // namespace linecal

@@ -1,0 +1,24 @@
+// Account passwords from the desktop keyring through the Secret Service (libsecret), or from
+// the account's password command.
+#pragma once
+
+#include "stores/Secrets.h"
+
+#include <optional>
+#include <string>
+
+namespace linecal {
+
+// The Secret Service of the session bus (gnome-keyring, KeePassXC, KWallet's bridge, …).
+class KeyringSecrets : public SecretStore {
+public:
+    std::optional<std::string> lookup(const Account& account, std::string* problem) override;
+    bool store(const Account& account, const std::string& password, std::string* problem) override;
+    bool clear(const Account& account, std::string* problem) override;
+};
+
+// The account's password: its command's first output line when it has a command, else the
+// keyring's. Nothing, with `problem` saying what to do, when neither gives one.
+std::optional<std::string> passwordFor(const Account& account, SecretStore& secrets, std::string* problem);
+
+}  // namespace linecal

@@ -1,0 +1,112 @@
+#include "stores/caldav/ServerErrors.h"
+
+namespace linecal::errors {
+namespace {
+
+icu::UnicodeString u(const std::string& text) { return icu::UnicodeString::fromUTF8(text); }
+icu::UnicodeString quoted(const icu::UnicodeString& title) { return icu::UnicodeString(u"“") + title + u"”"; }
+icu::UnicodeString host(const Account& a) { return u(a.host()); }
+icu::UnicodeString name(const Account& a) { return u(a.name); }
+icu::UnicodeString what(const icu::UnicodeString& title) {
+    return title.isEmpty() ? icu::UnicodeString(u"the calendar list") : u"the calendar " + quoted(title);
+}
+
+StoreError noAnswer(const Account& account, const HttpResponse& response) {
+    const icu::UnicodeString detail = u(response.detail);
+    switch (response.failure) {
+        case HttpFailure::Refused:
+            return {u"Could not connect to " + host(account) + u": the connection was refused.",
+                    u"Check that the server is running and that the address of account " + name(account) +
+                        u" is right (`linecal accounts list`), then add the item again."};
+        case HttpFailure::NameNotFound:
+            return {u"The server name " + host(account) + u" was not found.",
+                    u"Check the network connection and the address of account " + name(account) +
+                        u" (`linecal accounts list`), then add the item again."};
+        case HttpFailure::Certificate:
+            return {u"The certificate of " + host(account) + u" cannot be trusted (" + detail + u").",
+                    u"Have the server's certificate fixed, or install its authority in the system's trust store "
+                    u"(update-ca-certificates); linecal does not skip the check."};
+        case HttpFailure::TimedOut:
+            return {host(account) + u" did not answer in time.",
+                    u"Check the network connection, or try again later; the server may be busy."};
+        case HttpFailure::TooLarge:
+            return {u"The reply from " + host(account) + u" is larger than 10 MB.",
+                    u"Check that the address of account " + name(account) +
+                        u" points at a CalDAV server (`linecal accounts list`)."};
+        case HttpFailure::Cancelled:
+            return {u"The request to " + host(account) + u" was cancelled.", u"Add the item again."};
+        default:
+            return {u"Could not talk to " + host(account) + u" (" + detail + u").",
+                    u"Check the network connection and the address of account " + name(account) +
+                        u", then add the item again."};
+    }
+}
+
+}  // namespace
+
+StoreError serverFailed(const Account& account, const HttpResponse& response, const icu::UnicodeString& title) {
+    if (response.failure != HttpFailure::None) return noAnswer(account, response);
+    const long status = response.status;
+    const icu::UnicodeString code = u(std::to_string(status));
+    if (status == 401) {
+        return {host(account) + u" refused the user name or password of account " + name(account) + u".",
+                u"Check the password: `linecal accounts remove " + name(account) + u"`, then add the account again."};
+    }
+    if (status == 403 && title.isEmpty()) {
+        return {host(account) + u" does not let " + u(account.username) + u" read the calendar list.",
+                u"Check that the address of account " + name(account) + u" is your own calendar home."};
+    }
+    if (status == 403) {
+        return {host(account) + u" does not let " + u(account.username) + u" change " + what(title) + u".",
+                u"Choose a calendar you may write to, or ask the server's administrator for the right."};
+    }
+    if (status == 404) return serverCalendarGone(account, title);
+    if (status >= 500) {
+        return {host(account) + u" failed with a server error (HTTP " + code + u").",
+                u"Try again later; if it goes on, tell the server's administrator."};
+    }
+    return {host(account) + u" answered " + what(title) + u" with HTTP " + code + u".",
+            u"Check that the address of account " + name(account) + u" points at a CalDAV server."};
+}
+
+StoreError malformedReply(const Account& account, const std::string& why) {
+    return {u"The reply from " + host(account) + u" is not valid CalDAV: " + u(why) + u".",
+            u"Check that the address of account " + name(account) + u" points at a CalDAV server."};
+}
+
+StoreError noPassword(const Account& account, const std::string& why) {
+    return {u"No password for account " + name(account) + u".", u(why.empty() ? why : why + ".")};
+}
+
+StoreError notCalDav(const Account& account) {
+    return {host(account) + u" did not name a calendar home for " + u(account.username) + u".",
+            u"Check that the address of account " + name(account) +
+                u" is the server's CalDAV address (the server's documentation gives it)."};
+}
+
+StoreError serverReadOnly(const Account& account, const icu::UnicodeString& title) {
+    return {u"The calendar " + quoted(title) + u" on " + host(account) + u" is read-only.",
+            u"Choose a calendar you may write to."};
+}
+
+StoreError noTasks(const Account& account, const icu::UnicodeString& title) {
+    return {u"The calendar " + quoted(title) + u" on " + host(account) + u" does not hold to-dos.",
+            u"Name a calendar that holds to-dos in brackets, such as [Tasks], or save an event instead."};
+}
+
+StoreError noEvents(const Account& account, const icu::UnicodeString& title) {
+    return {u"The calendar " + quoted(title) + u" on " + host(account) + u" holds only to-dos.",
+            u"Add the word todo to save a to-do, or name another calendar in brackets."};
+}
+
+StoreError serverCalendarGone(const Account& account, const icu::UnicodeString& title) {
+    return {what(title) + u" no longer exists on " + host(account) + u".",
+            u"Choose another calendar; the list of calendars has been read again."};
+}
+
+StoreError namesTaken(const Account& account, const icu::UnicodeString& title) {
+    return {host(account) + u" refused two new item names in the calendar " + quoted(title) + u".",
+            u"Add the item again."};
+}
+
+}  // namespace linecal::errors

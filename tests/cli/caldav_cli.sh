@@ -1,0 +1,213 @@
+#!/usr/bin/env bash
+# linecal with server calendars, end to end: a Radicale on loopback, an account whose password
+# lives in gnome-keyring on a private session bus, `calendars` and `add` over local and server
+# calendars, an offline server, and a saved item synced down by vdirsyncer and read by khal.
+# Usage: caldav_cli.sh PATH/TO/linecal
+set -euo pipefail
+
+linecal=${1:?usage: caldav_cli.sh PATH/TO/linecal}
+for tool in /usr/bin/python3 vdirsyncer khal dbus-run-session dbus-send gnome-keyring-daemon; do
+  command -v "$tool" >/dev/null || { echo "caldav_cli: $tool is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+radicale_pid=""
+stop_radicale() {  # by its own id, waiting at most 5 s before SIGKILL
+  [ -n "$radicale_pid" ] || return 0
+  kill "$radicale_pid" 2>/dev/null || true
+  for _ in $(seq 50); do kill -0 "$radicale_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -9 "$radicale_pid" 2>/dev/null || true
+  wait "$radicale_pid" 2>/dev/null || true
+  radicale_pid=""
+}
+trap 'stop_radicale; rm -rf "$work"' EXIT
+export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
+export XDG_RUNTIME_DIR=$work/run TZ=Europe/Berlin LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset DBUS_SESSION_BUS_ADDRESS
+
+fail=0
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then echo "ok: $1"; else
+    echo "FAIL: $1"; echo "  expected: $2"; echo "  actual:   $3"; fail=1; fi
+}
+
+# --- Radicale on a free loopback port ------------------------------------------------------------
+port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+server=http://127.0.0.1:$port
+mkdir -p "$work/radicale/storage"
+echo "alice:secret" >"$work/radicale/users"
+cat >"$work/radicale/config" <<CONF
+[server]
+hosts = 127.0.0.1:$port
+[auth]
+type = htpasswd
+htpasswd_filename = $work/radicale/users
+htpasswd_encryption = plain
+delay = 0
+[rights]
+type = owner_only
+[storage]
+filesystem_folder = $work/radicale/storage
+[web]
+type = none
+CONF
+/usr/bin/python3 -m radicale --config "$work/radicale/config" >"$work/radicale/log" 2>&1 &
+radicale_pid=$!
+request() {  # request METHOD PATH [BODY]: prints the HTTP status
+  /usr/bin/python3 - "$server$2" "$1" "${3:-}" <<'PY'
+import base64, sys, urllib.request, urllib.error
+url, method, body = sys.argv[1:]
+req = urllib.request.Request(url, data=body.encode() or None, method=method,
+                             headers={"Authorization": "Basic " + base64.b64encode(b"alice:secret").decode()})
+try:
+    print(urllib.request.urlopen(req, timeout=5).status)
+except urllib.error.HTTPError as e:
+    print(e.code)
+except OSError:
+    print(0)
+PY
+}
+for _ in $(seq 100); do [ "$(request PROPFIND /)" != 0 ] && break; sleep 0.1; done
+mkcal() {
+  request MKCALENDAR "/alice/$1/" "<?xml version=\"1.0\"?><C:mkcalendar xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:set><D:prop><D:displayname>$2</D:displayname></D:prop></D:set></C:mkcalendar>"
+}
+check "calendars made on the server" "201 201" "$(mkcal team Team) $(mkcal family Family)"
+
+team_items() { find "$work/radicale/storage/collection-root/alice/team" -maxdepth 1 -name '*.ics' | wc -l; }
+store=$work/calendars
+mkdir -p "$store/personal" && echo Personal >"$store/personal/displayname"
+conf=$work/linecal.conf
+lc() { "$linecal" --store "$store" --config "$conf" "$@"; }
+
+# --- the keyring: gnome-keyring on a private session bus ---------------------------------------
+cat >"$work/keyring-part.sh" <<'PART'
+set -euo pipefail
+printf 'unlock\n' | gnome-keyring-daemon --foreground --unlock --components=secrets >/dev/null 2>&1 &
+keyring_pid=$!
+trap 'kill "$keyring_pid" 2>/dev/null; wait "$keyring_pid" 2>/dev/null || true' EXIT
+for _ in $(seq 100); do
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner \
+    string:org.freedesktop.secrets 2>/dev/null | grep -q 'boolean true' && break
+  sleep 0.1
+done
+lc() { "$LINECAL" --store "$STORE" --config "$CONF" "$@"; }
+echo "== add"; printf 'secret\n' | lc accounts add rad --url "$SERVER" --username alice
+echo "== list"; lc accounts list
+echo "== calendars"; lc calendars
+echo "== save"; lc add --verbose --now 2010-03-10T15:00 -- "[Team] Standup 9am tomorrow @15m"
+echo "== remove"; lc accounts remove rad
+# The same account again, without its password: the keyring no longer has it.
+printf '[rad]\nurl=%s\nusername=alice\npassword=keyring\n' "$SERVER" >"$XDG_CONFIG_HOME/linecal/accounts.conf"
+rm -rf "$XDG_CACHE_HOME/linecal"
+echo "== after remove"; lc calendars 2>&1 || true
+PART
+keyring_out=$(LINECAL=$linecal STORE=$store CONF=$conf SERVER=$server \
+  timeout 60 dbus-run-session -- bash "$work/keyring-part.sh" 2>&1 | grep -v 'fd limit') || true
+section() { awk -v s="== $1" '$0==s{on=1;next} /^== /{on=0} on' <<<"$keyring_out"; }
+check "accounts add keeps the password in the keyring" \
+  "Added rad (alice@127.0.0.1) with 2 calendars|    Family|    Team" "$(section add | paste -sd'|')"
+check "accounts list" "rad  alice@127.0.0.1  $server  password: keyring" "$(section list)"
+check "the accounts file holds no password" 0 "$(grep -c secret "$XDG_CONFIG_HOME/linecal/accounts.conf" || true)"
+check "calendars under their headings" \
+  "Unknown|    Personal  [personal]|alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]|    Team  [rad:/alice/team/]" \
+  "$(section calendars | paste -sd'|')"
+check "[Team] saves into the server calendar" 1 "$(team_items)"
+check "--verbose shows the server save's log line" 1 \
+  "$(section save | grep -c '^successfully saved new item: \[Team\] Standup')"
+check "the last item is remembered with its server calendar" "Last%20Calendar%20UID=rad:/alice/team/" \
+  "$(grep '^Last%20Calendar%20UID=' "$conf")"
+check "accounts remove" "Removed rad" "$(section remove)"
+check "the removed password is gone from the keyring" 1 "$(section 'after remove' | grep -c 'No password for account rad')"
+
+# --- a password command, no keyring ------------------------------------------------------------
+rm -f "$XDG_CONFIG_HOME/linecal/accounts.conf"
+lc accounts add rad --url "$server/alice/" --username alice --password-command "printf secret" >/dev/null
+lc add --now 2010-03-10T15:00 -- "[Team] Lunch with Jörg tomorrow 12pm for 1 hour at Cafe Rio" >/dev/null 2>&1
+check "a password command serves as well" 2 "$(team_items)"
+json=$(lc calendars --json | /usr/bin/python3 -c 'import json,sys; print(" ".join("%s:%s:%s" % (c["title"], c["type"], c["offline"]) for c in json.load(sys.stdin)))')
+check "calendars --json" "Personal:Local:False Family:CalDAV:False Team:CalDAV:False" "$json"
+
+# --- vdirsyncer syncs the saved items into a vdir that khal reads -------------------------------
+mkdir -p "$work/synced" "$work/vdirsyncer"
+cat >"$work/vdirsyncer/config" <<CONF
+[general]
+status_path = "$work/vdirsyncer/status/"
+[pair team]
+a = "team_local"
+b = "team_remote"
+collections = null
+[storage team_local]
+type = "filesystem"
+path = "$work/synced/"
+fileext = ".ics"
+[storage team_remote]
+type = "caldav"
+url = "$server/alice/team/"
+username = "alice"
+password = "secret"
+CONF
+timeout 60 vdirsyncer -c "$work/vdirsyncer/config" discover >/dev/null 2>&1 </dev/null
+timeout 60 vdirsyncer -c "$work/vdirsyncer/config" sync >"$work/vdirsyncer/log" 2>&1 || cat "$work/vdirsyncer/log"
+cat >"$work/khal.conf" <<KHAL
+[calendars]
+[[team]]
+path = $work/synced
+type = calendar
+[locale]
+timeformat = %H:%M
+dateformat = %Y-%m-%d
+longdateformat = %Y-%m-%d
+datetimeformat = %Y-%m-%d %H:%M
+longdatetimeformat = %Y-%m-%d %H:%M
+default_timezone = Europe/Berlin
+local_timezone = Europe/Berlin
+[sqlite]
+path = $work/khal.db
+KHAL
+events=$(khal -c "$work/khal.conf" list --day-format '' --format '{title}|{start}|{end}|{location}' 2010-03-01 2010-03-31 | sort)
+check "khal reads what vdirsyncer synced" \
+  "Lunch with Jörg|2010-03-11 12:00|2010-03-11 13:00|Cafe Rio|Standup|2010-03-11 09:00|2010-03-11 09:00|" \
+  "$(paste -sd'|' <<<"$events")"
+
+# --- add --json and add - over server and local calendars --------------------------------------
+answers() {  # JSON Lines on stdin: "line:file:url" per answer, file and url as "-" when absent or null
+  /usr/bin/python3 -c 'import json,sys
+for o in map(json.loads, sys.stdin):
+    print("%s:%s:%s" % (o.get("line", 0), "error" if "error" in o else ("-" if o.get("file") is None else "file"),
+                        o.get("url") or "-"))'
+}
+out=$(lc add --json --now 2010-03-10T15:00 -- "[Team] Review 2pm tomorrow" 2>/dev/null)
+uid=$(/usr/bin/python3 -c 'import json,sys; print(json.load(sys.stdin)["uid"])' <<<"$out")
+check "add --json of a server save: no file, the item's address" "0:-:$server/alice/team/$uid.ics" "$(answers <<<"$out")"
+check "the reported address holds the item" 200 "$(request GET "/alice/team/$uid.ics")"
+out=$(printf '[Team] Plan 10am tomorrow\n[Personal] Notes 5pm tomorrow\n[Family] Dinner 7pm tomorrow\n' |
+      lc add --json --now 2010-03-10T15:00 - 2>/dev/null)
+check "add - over server and local calendars" "1:-:$server/alice/team/ 2:file:- 3:-:$server/alice/family/" \
+  "$(answers <<<"$out" | sed -E 's|/[^/]+\.ics$|/|' | paste -sd' ')"
+check "add - saved the server lines" 4 "$(team_items)"
+
+# --- the server goes away: the list stays, marked offline; a save fails and says why ------------
+stop_radicale
+check "calendars while offline" \
+  "Unknown|  * Personal  [personal]|alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]  (offline)|    Team  [rad:/alice/team/]  (offline)" \
+  "$(lc calendars 2>/dev/null | paste -sd'|')"
+check "calendars --json while offline" "Personal:False Family:True Team:True" \
+  "$(lc calendars --json 2>/dev/null | /usr/bin/python3 -c 'import json,sys; print(" ".join("%s:%s" % (c["title"], c["offline"]) for c in json.load(sys.stdin)))')"
+set +e
+lc add --now 2010-03-10T15:00 -- "[Team] Retro 4pm tomorrow" >"$work/out" 2>"$work/err"
+rc=$?
+set -e
+check "an offline save exits 1" 1 "$rc"
+check "an offline save says why and what to do" 2 \
+  "$(grep -c -e "^failed to save new event ('Could not connect to 127.0.0.1" -e '^Check that the server is running' "$work/err")"
+set +e
+out=$(printf '[Team] Retro 4pm tomorrow\n[Personal] Notes 6pm tomorrow\n' | lc add --json --now 2010-03-10T15:00 - 2>"$work/err")
+rc=$?
+set -e
+check "add - goes on after a server error and exits 1" "1 1:error:- 2:file:-" "$rc $(answers <<<"$out" | paste -sd' ')"
+check "add - told the server error" 1 "$(grep -c "^failed to save new event ('Could not connect to 127.0.0.1" "$work/err")"
+
+if [ "$fail" -ne 0 ]; then echo "caldav_cli: FAILED"; exit 1; fi
+echo "caldav_cli: all checks passed"
