@@ -4,6 +4,7 @@
 #include "cli/BatchInput.h"
 #include "cli/CliSupport.h"
 #include "cli/items/ItemSession.h"
+#include "items/CalendarMenu.h"
 #include "items/Calendars.h"
 #include "items/Descriptions.h"
 #include "parse/DateContext.h"
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <map>
 
 namespace linecal::cli {
 
@@ -92,7 +94,15 @@ int listCalendars(const ItemRequest& request) {
         }
     }
 
+    const auto menu = calendarMenu(calendars, selected ? std::optional(toUnicode(*selected)) : std::nullopt, u"");
     if (request.json) {
+        // Each calendar with the heading it is listed under.
+        std::map<icu::UnicodeString, icu::UnicodeString> listedUnder;
+        icu::UnicodeString heading;
+        for (const CalendarMenuEntry& entry : menu) {
+            if (entry.kind == CalendarMenuEntry::Kind::Heading) heading = entry.text;
+            if (entry.kind == CalendarMenuEntry::Kind::Calendar) listedUnder[entry.calendar->uid] = heading;
+        }
         nlohmann::json list = nlohmann::json::array();
         for (const auto& c : calendars) {
             list.push_back({{"uid", utf8(c->uid)},
@@ -100,7 +110,7 @@ int listCalendars(const ItemRequest& request) {
                             {"type", utf8(c->type)},
                             {"notes", c->notes ? nlohmann::json(utf8(*c->notes)) : nlohmann::json(nullptr)},
                             {"isEditable", c->isEditable},
-                            {"heading", utf8(headingForCalendar(c.get()))},
+                            {"heading", utf8(listedUnder[c->uid])},
                             {"selected", selected && toUnicode(*selected) == c->uid},
                             {"offline", offline(*c)}});
         }
@@ -112,20 +122,17 @@ int listCalendars(const ItemRequest& request) {
                   << "; `linecal add` creates one, `linecal accounts add` adds a server's\n";
         return 0;
     }
-    // Headings in the order their first calendar appears, each calendar under its own.
-    std::vector<std::pair<icu::UnicodeString, std::vector<CalendarRef>>> groups;
-    for (const auto& c : calendars) {
-        const icu::UnicodeString heading = headingForCalendar(c.get());
-        auto group = std::find_if(groups.begin(), groups.end(), [&](auto& g) { return g.first == heading; });
-        if (group == groups.end()) group = groups.insert(groups.end(), {heading, {}});
-        group->second.push_back(c);
-    }
-    for (const auto& [heading, members] : groups) {
-        std::cout << utf8(heading) << '\n';
-        for (const auto& c : members) {
-            const bool isSelected = selected && toUnicode(*selected) == c->uid;
-            std::cout << (isSelected ? "  * " : "    ") << utf8(c->title) << "  [" << utf8(c->uid) << ']'
-                      << (c->isEditable ? "" : "  (read-only)") << (offline(*c) ? "  (offline)" : "") << '\n';
+    // The same headings as the desktop program's calendar pop-up, a blank line where it has a separator.
+    for (const CalendarMenuEntry& entry : menu) {
+        switch (entry.kind) {
+        case CalendarMenuEntry::Kind::Separator: std::cout << '\n'; break;
+        case CalendarMenuEntry::Kind::Heading: std::cout << utf8(entry.text) << '\n'; break;
+        case CalendarMenuEntry::Kind::Calendar: {
+            const Calendar& c = *entry.calendar;
+            std::cout << (entry.selected ? "  * " : "    ") << utf8(c.title) << "  [" << utf8(c.uid) << ']'
+                      << (c.isEditable ? "" : "  (read-only)") << (offline(c) ? "  (offline)" : "") << '\n';
+            break;
+        }
         }
     }
     return 0;

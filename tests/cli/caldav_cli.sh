@@ -111,7 +111,7 @@ check "accounts add keeps the password in the keyring" \
 check "accounts list" "rad  alice@127.0.0.1  $server  password: keyring" "$(section list)"
 check "the accounts file holds no password" 0 "$(grep -c secret "$XDG_CONFIG_HOME/linecal/accounts.conf" || true)"
 check "calendars under their headings" \
-  "Unknown|    Personal  [personal]|alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]|    Team  [rad:/alice/team/]" \
+  "On This Computer|    Personal  [personal]||alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]|    Team  [rad:/alice/team/]" \
   "$(section calendars | paste -sd'|')"
 check "[Team] saves into the server calendar" 1 "$(team_items)"
 check "--verbose shows the server save's log line" 1 \
@@ -126,8 +126,9 @@ rm -f "$XDG_CONFIG_HOME/linecal/accounts.conf"
 lc accounts add rad --url "$server/alice/" --username alice --password-command "printf secret" >/dev/null
 lc add --now 2010-03-10T15:00 -- "[Team] Lunch with Jörg tomorrow 12pm for 1 hour at Cafe Rio" >/dev/null 2>&1
 check "a password command serves as well" 2 "$(team_items)"
-json=$(lc calendars --json | /usr/bin/python3 -c 'import json,sys; print(" ".join("%s:%s:%s" % (c["title"], c["type"], c["offline"]) for c in json.load(sys.stdin)))')
-check "calendars --json" "Personal:Local:False Family:CalDAV:False Team:CalDAV:False" "$json"
+json=$(lc calendars --json | /usr/bin/python3 -c 'import json,sys; print("|".join("%s:%s:%s:%s" % (c["title"], c["type"], c["offline"], c["heading"]) for c in json.load(sys.stdin)))')
+check "calendars --json, each under the heading it is listed under" \
+  "Personal:Local:False:On This Computer|Family:CalDAV:False:alice@127.0.0.1 (CalDAV)|Team:CalDAV:False:alice@127.0.0.1 (CalDAV)" "$json"
 
 # --- vdirsyncer syncs the saved items into a vdir that khal reads -------------------------------
 mkdir -p "$work/synced" "$work/vdirsyncer"
@@ -191,7 +192,7 @@ check "add - saved the server lines" 4 "$(team_items)"
 # --- the server goes away: the list stays, marked offline; a save fails and says why ------------
 stop_radicale
 check "calendars while offline" \
-  "Unknown|  * Personal  [personal]|alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]  (offline)|    Team  [rad:/alice/team/]  (offline)" \
+  "On This Computer|  * Personal  [personal]||alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]  (offline)|    Team  [rad:/alice/team/]  (offline)" \
   "$(lc calendars 2>/dev/null | paste -sd'|')"
 check "calendars --json while offline" "Personal:False Family:True Team:True" \
   "$(lc calendars --json 2>/dev/null | /usr/bin/python3 -c 'import json,sys; print(" ".join("%s:%s" % (c["title"], c["offline"]) for c in json.load(sys.stdin)))')"
