@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # `linecal add -` and `preview -` as scripts use them: one answer per line, bad lines answered in
-# place, exit codes, the log only with --verbose, and no torn or stray files when a batch is stopped.
+# place, exit codes, the log only with --verbose, and no torn or stray files when a batch is stopped;
+# then the calendars they went to.
 # Usage: batch_cli.sh PATH/TO/linecal
 set -u
 linecal=${1:?usage: batch_cli.sh PATH/TO/linecal}
@@ -71,6 +72,13 @@ wait "$writer" 2>/dev/null
 check "stopped: no temporary files" 0 "$(find "$store" -name '*.tmp' | wc -l)"
 check "stopped: every answer saved" "$(wc -l <"$work/out")" "$(find "$store" -name '*.ics' | wc -l)"
 check "stopped: files whole" 0 "$(for f in "$store"/personal/*.ics; do tail -n 1 "$f" | grep -qx 'END:VCALENDAR.' || echo "$f"; done | wc -l)"
+
+# The local calendars as the calendar pop-up lists them: the selected one marked, one that cannot
+# be written to said to be read-only.
+mkdir -p "$store/work" && chmod 555 "$store/work"
+check "calendars under this computer's heading" \
+  "On This Computer|  * Personal  [personal]|    work  [work]  (read-only)" "$(lc calendars | paste -sd'|')"
+chmod 755 "$store/work"
 
 echo "batch_cli: $failures failed"
 [ "$failures" -eq 0 ]
