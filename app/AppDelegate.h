@@ -111,6 +111,9 @@ public:
     QString alarmSound() const;
     QString alarmEmail() const;
 
+    // A server's calendar list has changed: what shows the calendars is brought up to date.
+    void calendarsChanged();
+
     // ---- the preferences
     void showPreferences(const Activation& activation = {});
     void updateCalendarSelection(int index);
@@ -178,6 +181,7 @@ private:
     void addUsageEvent(const QString& event);
     void connectPreferences();
     void refreshPreferences();
+    void fillCalendarMenu();
     void showLaunchAtStartup();
     void showUsageConsent();
     void openSupportLink(const QUrl& link, const char* event);

@@ -15,11 +15,12 @@
 #include "platform/X11HotKeys.h"
 #include "prefs/Settings.h"
 #include "prefs/UsageStats.h"
-#include "stores/VdirStore.h"
+#include "stores/UserCalendars.h"
 
 #include <CLI/CLI.hpp>
 #include <QApplication>
 #include <QIcon>
+#include <QPointer>
 #include <QSystemTrayIcon>
 
 #include <iostream>
@@ -60,6 +61,11 @@ int parseOptions(int argc, char** argv, ProgramOptions& options) {
 
 void reportSettingsProblem(const QString& message) { qCWarning(lcApp, "%s", qUtf8Printable(message)); }
 
+// The local calendars still work when the accounts file cannot be read; the log says why.
+void reportStoreProblem(const StoreError& error) {
+    qCWarning(lcApp, "%s %s", qUtf8Printable(toQString(error.message)), qUtf8Printable(toQString(error.recoverySuggestion)));
+}
+
 }  // namespace
 
 int runAppProgram(int argc, char** argv) {
@@ -97,7 +103,10 @@ int runAppProgram(int argc, char** argv) {
 
     IniSettings settings(options.config.empty() ? IniSettings::defaultPath() : QString::fromStdString(options.config),
                          reportSettingsProblem);
-    VdirStore store(options.store.empty() ? VdirStore::defaultRoot() : std::filesystem::path(options.store));
+    // The server lists come from their cache at once; the servers are asked once the program runs.
+    std::unique_ptr<UserCalendars> store =
+        openUserCalendars({std::filesystem::path(options.store), {}, {}, ServerRefresh::Never, {}, {}});
+    if (store->accountsError) reportStoreProblem(*store->accountsError);
     // X11 takes the key at once; elsewhere the desktop portal asks the user, where it offers that.
     std::unique_ptr<HotKeyService> hotKeys = X11HotKeys::create();
     if (!hotKeys) hotKeys = PortalHotKeys::create();
@@ -108,8 +117,8 @@ int runAppProgram(int argc, char** argv) {
     EdsAddressBook addressBook;
 
     AppServices services;
-    services.store = &store;
-    services.prepareStore = [&store](StoreError* error) { return store.ensureCalendar(error); };
+    services.store = store.get();
+    services.prepareStore = [&store](StoreError* error) { return store->ensureCalendar(error); };
     services.settings = &settings;
     services.hotKeys = hotKeys.get();
     services.calendarApps = &calendarApps;
@@ -138,6 +147,11 @@ int runAppProgram(int argc, char** argv) {
 
     delegate.awakeFromNib();
     delegate.applicationDidFinishLaunching();
+    // Server lists arrive on the refresh thread; the delegate hears of them on its own, if it is
+    // still there.
+    store->refreshInBackground([&app, target = QPointer<AppDelegate>(&delegate)] {
+        QMetaObject::invokeMethod(&app, [target] { if (target) target->calendarsChanged(); }, Qt::QueuedConnection);
+    });
     if (options.show) delegate.showDialog(Activation{0, token});
     if (options.prefs) delegate.showPreferences(Activation{0, token});
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {

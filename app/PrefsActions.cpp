@@ -79,16 +79,27 @@ void AppDelegate::refreshPreferences() {
 void AppDelegate::showPreferences(const Activation& activation) {
     updateDefaultCalendar();
     services_.store->reload();
-    const auto selected = selectedCalendarUID(*services_.settings, *services_.store);
-    const auto calendars = services_.store->calendars();
-    prefsPanel_->setCalendarMenu(calendarMenu(calendars, selected ? std::optional(toUnicode(*selected)) : std::nullopt,
-                                              toUnicode(calAppName)));
-    prefsPanel_->calendarDropdown->setEnabled(!calendars.empty());
+    fillCalendarMenu();
     refreshPreferences();
     prefsPanel_->show();
     bringToFront(prefsPanel_->windowHandle(), activation);
     prefsPanel_->activateWindow();
     addUsageEvent(QStringLiteral("Preferences Menu Item"));
+}
+
+void AppDelegate::calendarsChanged() {
+    vorlaMenuItem_->setEnabled(!services_.store->calendars().empty());
+    if (prefsPanel_->isVisible()) fillCalendarMenu();
+    // A [tag] may name a calendar that has just arrived.
+    if (isDialogOpen()) controlTextDidChange();
+}
+
+void AppDelegate::fillCalendarMenu() {
+    const auto selected = selectedCalendarUID(*services_.settings, *services_.store);
+    const auto calendars = services_.store->calendars();
+    prefsPanel_->setCalendarMenu(calendarMenu(calendars, selected ? std::optional(toUnicode(*selected)) : std::nullopt,
+                                              toUnicode(calAppName)));
+    prefsPanel_->calendarDropdown->setEnabled(!calendars.empty());
 }
 
 void AppDelegate::updateCalendarSelection(int index) {

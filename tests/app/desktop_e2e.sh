@@ -16,11 +16,14 @@ done
 
 # shellcheck source=desktop_session.sh
 . "$here/desktop_session.sh"
+# shellcheck source=../radicale.sh
+. "$here/../radicale.sh"
 desktop_enter "$0" "$@"
 desktop_start
 pids=()
 cleanup() {
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do stop "${pids[i]}"; done
+  radicale_stop
   desktop_stop
 }
 trap cleanup EXIT
@@ -310,6 +313,31 @@ wait "$first" && quit_status=0 || quit_status=$?
 check "and it ends well" 0 "$quit_status"
 check "nothing was lost: three items in Personal" 3 "$(items)"
 grep -q 'successfully saved new item: ' "$work/app.log" || { echo "FAIL: no save was logged"; fail=1; }
+
+# ---- a calendar on a server ------------------------------------------------------------------------------
+# The account's list is not cached yet: the program starts without waiting for the server and
+# hears of its calendars from the background.
+if /usr/bin/python3 -c 'import radicale' 2>/dev/null; then
+  radicale_start "$work/radicale"
+  radicale_mkcal team Team >/dev/null
+  printf '[rad]\nurl=%s\nusername=alice\npassword-command=printf secret\n' "$radicale_url" >"$XDG_CONFIG_HOME/linecal/accounts.conf"
+  start_app "$work/server.log"
+  server_app=$app_pid
+  for _ in $(seq 100); do grep -q 'ready' "$work/server.log" && break; sleep 0.1; done
+  xdotool key ctrl+shift+k
+  wait_dialog || true
+  xdotool type --delay 5 "[Team] Review tomorrow 3pm"
+  check "a [tag] names the server calendar in the preview" "[Team] Review" \
+    "$(wait_field preview "$(preview_of '[Team] Review tomorrow 3pm')" | cut -c1-13)"
+  xdotool key Return
+  wait_closed || true
+  check "Return saves it on the server" "closed 1" "$(shown) $(radicale_items team)"
+  timeout 15 "$cli" prefs
+  for _ in $(seq 50); do [ -n "$(prefs_window)" ] && break; sleep 0.1; done
+  check "the calendar list holds the server's calendar under its account" \
+    "['On This Computer', '  Personal', '  Work', '', 'alice@127.0.0.1 (CalDAV)', '  Team']" "$(prefs_field Calendar items)"
+  stop "$server_app"
+fi
 
 if [ "$fail" -ne 0 ]; then echo "--- app log"; cat "$work/app.log"; echo "--- accessibility reads"; tail -n 30 "$work/atspi.log" 2>/dev/null; fi
 exit "$fail"

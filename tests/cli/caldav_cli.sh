@@ -11,16 +11,9 @@ for tool in /usr/bin/python3 vdirsyncer khal dbus-run-session dbus-send gnome-ke
 done
 
 work=$(mktemp -d)
-radicale_pid=""
-stop_radicale() {  # by its own id, waiting at most 5 s before SIGKILL
-  [ -n "$radicale_pid" ] || return 0
-  kill "$radicale_pid" 2>/dev/null || true
-  for _ in $(seq 50); do kill -0 "$radicale_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -9 "$radicale_pid" 2>/dev/null || true
-  wait "$radicale_pid" 2>/dev/null || true
-  radicale_pid=""
-}
-trap 'stop_radicale; rm -rf "$work"' EXIT
+# shellcheck source=../radicale.sh
+. "$(dirname "$0")/../radicale.sh"
+trap 'radicale_stop; rm -rf "$work"' EXIT
 export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
 export XDG_RUNTIME_DIR=$work/run TZ=Europe/Berlin LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR"
@@ -34,48 +27,11 @@ check() {  # check NAME EXPECTED ACTUAL
 }
 
 # --- Radicale on a free loopback port ------------------------------------------------------------
-port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-server=http://127.0.0.1:$port
-mkdir -p "$work/radicale/storage"
-echo "alice:secret" >"$work/radicale/users"
-cat >"$work/radicale/config" <<CONF
-[server]
-hosts = 127.0.0.1:$port
-[auth]
-type = htpasswd
-htpasswd_filename = $work/radicale/users
-htpasswd_encryption = plain
-delay = 0
-[rights]
-type = owner_only
-[storage]
-filesystem_folder = $work/radicale/storage
-[web]
-type = none
-CONF
-/usr/bin/python3 -m radicale --config "$work/radicale/config" >"$work/radicale/log" 2>&1 &
-radicale_pid=$!
-request() {  # request METHOD PATH [BODY]: prints the HTTP status
-  /usr/bin/python3 - "$server$2" "$1" "${3:-}" <<'PY'
-import base64, sys, urllib.request, urllib.error
-url, method, body = sys.argv[1:]
-req = urllib.request.Request(url, data=body.encode() or None, method=method,
-                             headers={"Authorization": "Basic " + base64.b64encode(b"alice:secret").decode()})
-try:
-    print(urllib.request.urlopen(req, timeout=5).status)
-except urllib.error.HTTPError as e:
-    print(e.code)
-except OSError:
-    print(0)
-PY
-}
-for _ in $(seq 100); do [ "$(request PROPFIND /)" != 0 ] && break; sleep 0.1; done
-mkcal() {
-  request MKCALENDAR "/alice/$1/" "<?xml version=\"1.0\"?><C:mkcalendar xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:set><D:prop><D:displayname>$2</D:displayname></D:prop></D:set></C:mkcalendar>"
-}
-check "calendars made on the server" "201 201" "$(mkcal team Team) $(mkcal family Family)"
+radicale_start "$work/radicale"
+server=$radicale_url
+check "calendars made on the server" "201 201" "$(radicale_mkcal team Team) $(radicale_mkcal family Family)"
 
-team_items() { find "$work/radicale/storage/collection-root/alice/team" -maxdepth 1 -name '*.ics' | wc -l; }
+team_items() { radicale_items team; }
 store=$work/calendars
 mkdir -p "$store/personal" && echo Personal >"$store/personal/displayname"
 conf=$work/linecal.conf
@@ -182,7 +138,7 @@ for o in map(json.loads, sys.stdin):
 out=$(lc add --json --now 2010-03-10T15:00 -- "[Team] Review 2pm tomorrow" 2>/dev/null)
 uid=$(/usr/bin/python3 -c 'import json,sys; print(json.load(sys.stdin)["uid"])' <<<"$out")
 check "add --json of a server save: no file, the item's address" "0:-:$server/alice/team/$uid.ics" "$(answers <<<"$out")"
-check "the reported address holds the item" 200 "$(request GET "/alice/team/$uid.ics")"
+check "the reported address holds the item" 200 "$(radicale_request GET "/alice/team/$uid.ics")"
 out=$(printf '[Team] Plan 10am tomorrow\n[Personal] Notes 5pm tomorrow\n[Family] Dinner 7pm tomorrow\n' |
       lc add --json --now 2010-03-10T15:00 - 2>/dev/null)
 check "add - over server and local calendars" "1:-:$server/alice/team/ 2:file:- 3:-:$server/alice/family/" \
@@ -190,7 +146,7 @@ check "add - over server and local calendars" "1:-:$server/alice/team/ 2:file:- 
 check "add - saved the server lines" 4 "$(team_items)"
 
 # --- the server goes away: the list stays, marked offline; a save fails and says why ------------
-stop_radicale
+radicale_stop
 check "calendars while offline" \
   "On This Computer|  * Personal  [personal]||alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]  (offline)|    Team  [rad:/alice/team/]  (offline)" \
   "$(lc calendars 2>/dev/null | paste -sd'|')"
