@@ -18,6 +18,8 @@ done
 . "$here/desktop_session.sh"
 # shellcheck source=../radicale.sh
 . "$here/../radicale.sh"
+# shellcheck source=../khal.sh
+. "$here/../khal.sh"
 desktop_enter "$0" "$@"
 desktop_start
 pids=()
@@ -105,17 +107,7 @@ if [ -n "$shots" ]; then import -window "$(dialog_window)" "$shots/dialog.png"; 
 xdotool key Return
 wait_closed || true
 check "Return saves and closes" "closed 1" "$(shown) $(items)"
-cat >"$work/khal.conf" <<KHAL
-[calendars]
-[[personal]]
-path = $calendar
-[locale]
-timeformat = %H:%M
-dateformat = %Y-%m-%d
-longdateformat = %Y-%m-%d
-datetimeformat = %Y-%m-%d %H:%M
-longdatetimeformat = %Y-%m-%d %H:%M
-KHAL
+khal_config "$work/khal.conf" "$calendar"
 tomorrow=$(date -d tomorrow +%Y-%m-%d)
 check "khal reads the saved event" "15:00-15:45 Dentist :: Main St clinic" \
   "$(khal -c "$work/khal.conf" list --format '{start-time}-{end-time} {title} :: {location}' "$tomorrow" 1d 2>/dev/null | tail -n 1)"

@@ -13,6 +13,8 @@ done
 work=$(mktemp -d)
 # shellcheck source=../radicale.sh
 . "$(dirname "$0")/../radicale.sh"
+# shellcheck source=../khal.sh
+. "$(dirname "$0")/../khal.sh"
 trap 'radicale_stop; rm -rf "$work"' EXIT
 export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
 export XDG_RUNTIME_DIR=$work/run TZ=Europe/Berlin LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
@@ -107,22 +109,7 @@ password = "secret"
 CONF
 timeout 60 vdirsyncer -c "$work/vdirsyncer/config" discover >/dev/null 2>&1 </dev/null
 timeout 60 vdirsyncer -c "$work/vdirsyncer/config" sync >"$work/vdirsyncer/log" 2>&1 || cat "$work/vdirsyncer/log"
-cat >"$work/khal.conf" <<KHAL
-[calendars]
-[[team]]
-path = $work/synced
-type = calendar
-[locale]
-timeformat = %H:%M
-dateformat = %Y-%m-%d
-longdateformat = %Y-%m-%d
-datetimeformat = %Y-%m-%d %H:%M
-longdatetimeformat = %Y-%m-%d %H:%M
-default_timezone = Europe/Berlin
-local_timezone = Europe/Berlin
-[sqlite]
-path = $work/khal.db
-KHAL
+khal_config "$work/khal.conf" "$work/synced" Europe/Berlin
 events=$(khal -c "$work/khal.conf" list --day-format '' --format '{title}|{start}|{end}|{location}' 2010-03-01 2010-03-31 | sort)
 check "khal reads what vdirsyncer synced" \
   "Lunch with Jörg|2010-03-11 12:00|2010-03-11 13:00|Cafe Rio|Standup|2010-03-11 09:00|2010-03-11 09:00|" \

@@ -10,6 +10,8 @@ for tool in khal todoman /usr/bin/python3; do
 done
 
 work=$(mktemp -d)
+# shellcheck source=../khal.sh
+. "$(dirname "$0")/../khal.sh"
 trap 'rm -rf "$work"' EXIT
 export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_CACHE_HOME=$work/cache
 export TZ=America/Los_Angeles LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
@@ -54,22 +56,7 @@ check "one file per item" 8 "$(find "$calendar" -name '*.ics' | wc -l)"
 check "no temporary files" 0 "$(find "$calendar" -name '*.tmp' | wc -l)"
 
 # --- khal -------------------------------------------------------------------------------------
-cat >"$work/khal.conf" <<KHAL
-[calendars]
-[[personal]]
-path = $calendar
-type = calendar
-[locale]
-timeformat = %H:%M
-dateformat = %Y-%m-%d
-longdateformat = %Y-%m-%d
-datetimeformat = %Y-%m-%d %H:%M
-longdatetimeformat = %Y-%m-%d %H:%M
-default_timezone = America/Los_Angeles
-local_timezone = America/Los_Angeles
-[sqlite]
-path = $work/khal.db
-KHAL
+khal_config "$work/khal.conf" "$calendar" America/Los_Angeles
 events=$(khal -c "$work/khal.conf" list --day-format '' \
   --format '{title}|{start}|{end}|{all-day}|{location}' 2010-03-01 2010-03-31 | sort -u)
 expected=$(sort <<'LIST'
