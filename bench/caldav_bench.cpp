@@ -1,6 +1,7 @@
 // Server calendars: `linecal add` into a Radicale on loopback as a whole process, many saves
 // through one account's store, and the keystroke with ten server calendars in the list.
 #include "EntryCorpus.h"
+#include "TestSupport.h"
 #include "RadicaleServer.h"
 
 #include "items/CurrentItem.h"
@@ -30,15 +31,6 @@ namespace {
 namespace fs = std::filesystem;
 using bench::kNow;
 using testing::RadicaleServer;
-
-struct TempRoot {
-    TempRoot() {
-        std::string pattern = (fs::temp_directory_path() / "linecal-bench-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~TempRoot() { fs::remove_all(path); }
-    fs::path path;
-};
 
 Account radicaleAccount(const RadicaleServer& server) {
     return {"rad", server.url(), RadicaleServer::kUser, std::string("printf ") + RadicaleServer::kPassword};
@@ -80,7 +72,7 @@ bool runLinecal(const fs::path& root, std::vector<std::string> args, const std::
 
 // A Radicale with alice's calendar Team, and an account for it under `root`'s configuration.
 struct ServerSetUp {
-    TempRoot root;
+    testing::TempDir root;
     RadicaleServer server{root.path / "radicale"};
     bool ready = false;
     ServerSetUp() {
@@ -176,7 +168,7 @@ BENCHMARK(BM_SaveManyToServer)->Unit(benchmark::kMillisecond)->Iterations(1)->Us
 // an account whose ten server calendars the cache serves (10).
 void BM_KeystrokeWithServerCalendars(benchmark::State& state) {
     bench::pinZoneAndLocale();
-    TempRoot root;
+    testing::TempDir root;
     const Account account{"work", "https://dav.example.com/", "alice", "false"};
     std::vector<ServerCalendar> calendars;
     for (int i = 0; i < state.range(0); ++i) {

@@ -1,6 +1,7 @@
 // The whole keystroke (parse, build, both preview lines) over the entry corpus, saving to the
 // local vdir store, and `linecal add` as a whole process.
 #include "EntryCorpus.h"
+#include "TestSupport.h"
 
 #include "items/CurrentItem.h"
 #include "parse/ParseEntry.h"
@@ -85,19 +86,10 @@ void BM_BuildAndPreview(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildAndPreview);
 
-struct TempRoot {
-    TempRoot() {
-        std::string pattern = (fs::temp_directory_path() / "linecal-bench-XXXXXX").string();
-        path = ::mkdtemp(pattern.data());
-    }
-    ~TempRoot() { fs::remove_all(path); }
-    fs::path path;
-};
-
 // One save into a calendar that already holds state.range(0) items: the time
 // must not grow with them.
 void BM_SaveToVdir(benchmark::State& state) {
-    TempRoot root;
+    testing::TempDir root;
     VdirStore store(root.path / "calendars");
     if (!store.ensureCalendar(nullptr)) {
         state.SkipWithError("cannot create the calendar");
@@ -151,7 +143,7 @@ bool haveLinecal(benchmark::State& state) {
 
 void BM_AddProcess(benchmark::State& state) {
     if (!haveLinecal(state)) return;
-    TempRoot root;
+    testing::TempDir root;
     const std::vector<std::string> args = {"--store", (root.path / "calendars").string(), "--config",
                                            (root.path / "linecal.conf").string(), "add", "--now",
                                            "2010-03-10T15:00", "--", "Buy groceries at 4pm tomorrow"};
@@ -163,7 +155,7 @@ BENCHMARK(BM_AddProcess)->Unit(benchmark::kMillisecond)->Iterations(50);
 // `linecal add -` saving 10,000 corpus lines into a fresh store, as a whole process. Goal: under 5 s.
 void BM_AddBatchProcess(benchmark::State& state) {
     if (!haveLinecal(state)) return;
-    TempRoot root;
+    testing::TempDir root;
     const std::string lines = (root.path / "lines.txt").string();
     {
         std::ofstream out(lines);
