@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <thread>
 
 class QAction;
 class QKeyEvent;
@@ -48,6 +49,9 @@ struct AppServices {
     // with the reason when it cannot. Asked at start-up and whenever the dialog opens on a store
     // without calendars, so a folder the user repairs is taken up without a restart.
     std::function<bool(StoreError*)> prepareStore;
+    // True for an item whose save goes over the network: it is saved off the GUI thread, so a
+    // slow server never freezes the program. Null: every save is local and immediate.
+    std::function<bool(const CalendarItem&)> savesOverNetwork;
     // Whether a tray can show the status item (tests say no to keep it out of the way).
     bool useTray = true;
 };
@@ -174,6 +178,8 @@ private:
     void prepareStore();
     void rememberLastItem(const CalendarItem& item);
     void showSaveFailure(const StoreError& error, const CalendarItem& item);
+    void saveInBackground(std::shared_ptr<CalendarItem> item, bool exactlyCommand);
+    void finishSave(bool saved, const CalendarItem& item, const StoreError& error, bool exactlyCommand);
     void buildMenu();
     void applyStoredHotKey();
     void applyStoredAlarm(bool firstLaunch);
@@ -195,6 +201,7 @@ private:
     QAction* launchCalItem_ = nullptr;
     QAction* preferencesItem_ = nullptr;
     std::unique_ptr<StatusItem> menuItem_;
+    std::thread saver_;  // the save to a server under way, if any
 };
 
 }  // namespace linecal

@@ -119,6 +119,9 @@ int runAppProgram(int argc, char** argv) {
     AppServices services;
     services.store = store.get();
     services.prepareStore = [&store](StoreError* error) { return store->ensureCalendar(error); };
+    services.savesOverNetwork = [&store](const CalendarItem& item) {
+        return item.calendar && store->serverOf(*item.calendar) != nullptr;
+    };
     services.settings = &settings;
     services.hotKeys = hotKeys.get();
     services.calendarApps = &calendarApps;

@@ -12,6 +12,7 @@
 #include "prefs/Settings.h"
 #include "prefs/UsageStats.h"
 
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QToolButton>
@@ -56,7 +57,9 @@ AppDelegate::AppDelegate(AppServices services, QObject* parent) : QObject(parent
     }
 }
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() {
+    if (saver_.joinable()) saver_.join();
+}
 
 void AppDelegate::awakeFromNib() {
     // The first preview shows a worked example rather than an empty line.
@@ -187,6 +190,13 @@ bool AppDelegate::applicationShouldHandleReopen(const Activation& activation) {
     return true;
 }
 
-void AppDelegate::applicationWillTerminate() { menuItem_.reset(); }
+void AppDelegate::applicationWillTerminate() {
+    menuItem_.reset();
+    // A save under way ends within the network time limits; its outcome still reaches the log.
+    if (saver_.joinable()) {
+        saver_.join();
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    }
+}
 
 }  // namespace linecal

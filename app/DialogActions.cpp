@@ -94,23 +94,50 @@ void AppDelegate::showSaveFailure(const StoreError& reported, const CalendarItem
 }
 
 bool AppDelegate::addEvent(bool exactlyCommand) {
-    // Return on an empty line does what a click on the disabled button does: nothing.
-    if (!dialog_->addButton->isEnabled()) return false;
-    auto item = currentItem();
+    // Return on an empty line does what a click on the disabled button does: nothing; the same
+    // while an item is still on its way to a server.
+    if (!dialog_->addButton->isEnabled() || dialog_->isSaving()) return false;
+    std::shared_ptr<CalendarItem> item = currentItem();
+    if (services_.savesOverNetwork && services_.savesOverNetwork(*item)) {
+        saveInBackground(std::move(item), exactlyCommand);
+        return false;
+    }
     StoreError error;
     const bool saved = saveItem(*services_.store, *item, &error);
+    finishSave(saved, *item, error, exactlyCommand);
+    return saved;
+}
+
+void AppDelegate::saveInBackground(std::shared_ptr<CalendarItem> item, bool exactlyCommand) {
+    dialog_->setSaving(QStringLiteral("Saving to %1…").arg(toQString(item->calendar->title)));
+    if (saver_.joinable()) saver_.join();  // the last one has delivered its outcome already
+    saver_ = std::thread([this, item, exactlyCommand] {
+        auto error = std::make_shared<StoreError>();
+        const bool saved = saveItem(*services_.store, *item, error.get());
+        QMetaObject::invokeMethod(
+            this,
+            [this, item, error, saved, exactlyCommand] {
+                dialog_->endSaving();
+                if (!saved && !isDialogOpen()) showDialog();  // closed meanwhile: the entry comes back
+                controlTextDidChange();
+                finishSave(saved, *item, *error, exactlyCommand);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void AppDelegate::finishSave(bool saved, const CalendarItem& item, const StoreError& error, bool exactlyCommand) {
     if (saved) {
-        rememberLastItem(*item);
+        rememberLastItem(item);
         pulseIcon(kPulseBlue, 1);
         qCInfo(lcApp, "successfully saved new item: %s",
-               qUtf8Printable(toQString(ZQdescription(*item, services_.now()))));
+               qUtf8Printable(toQString(ZQdescription(item, services_.now()))));
         if (exactlyCommand) launchCal();
         hideDialog();
     } else {
-        showSaveFailure(error, *item);
+        showSaveFailure(error, item);
     }
     addUsageEvent(QStringLiteral("Reminders/") + QString::fromUtf8(stringWithBool(saved)));
-    return saved;
 }
 
 void AppDelegate::clickHelpButton() {

@@ -153,6 +153,19 @@ void EntryDialog::setFailure(const QString& message) {
     eventField->setLine(message, QColor(Qt::red));
 }
 
+void EntryDialog::setSaving(const QString& message) {
+    titleField->setReadOnly(true);
+    addButton->setEnabled(false);
+    alarmField->setLine(message, palette().color(QPalette::PlaceholderText));
+}
+
+bool EntryDialog::isSaving() const { return titleField->isReadOnly(); }
+
+void EntryDialog::endSaving() {
+    titleField->setReadOnly(false);
+    addButton->setEnabled(!text().isEmpty());
+}
+
 void EntryDialog::keyPressEvent(QKeyEvent* event) {
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
     if (enter) {

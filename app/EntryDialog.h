@@ -48,6 +48,11 @@ public:
     // Shows what went wrong, in red, in place of the preview line.
     void setFailure(const QString& message);
     bool showsFailure() const { return failure_; }
+    // While an item is on its way to a server: the text cannot change, the button is off and the
+    // alarm line says where the item goes.
+    void setSaving(const QString& message);
+    void endSaving();
+    bool isSaving() const;
 
 signals:
     void textChanged();

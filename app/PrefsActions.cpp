@@ -2,6 +2,7 @@
 // start at login, usage statistics, the support links and capturing a new hot key.
 #include "app/AppDelegate.h"
 
+#include "app/EntryDialog.h"
 #include "app/HotkeyField.h"
 #include "app/PreferencesPanel.h"
 #include "app/SupportLinks.h"
@@ -91,7 +92,7 @@ void AppDelegate::calendarsChanged() {
     vorlaMenuItem_->setEnabled(!services_.store->calendars().empty());
     if (prefsPanel_->isVisible()) fillCalendarMenu();
     // A [tag] may name a calendar that has just arrived.
-    if (isDialogOpen()) controlTextDidChange();
+    if (isDialogOpen() && !dialog_->isSaving()) controlTextDidChange();
 }
 
 void AppDelegate::fillCalendarMenu() {

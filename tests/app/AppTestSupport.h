@@ -42,6 +42,7 @@ struct AppFixture {
         services.prepareStore = prepare;
         services.loginItems = loginItems;
         services.addressBook = addressBook;
+        services.savesOverNetwork = savesOverNetwork;
         app = std::make_unique<AppDelegate>(std::move(services));
         app->awakeFromNib();
         app->applicationDidFinishLaunching();
@@ -68,6 +69,7 @@ struct AppFixture {
     std::function<bool(StoreError*)> prepare;
     LoginItems* loginItems = nullptr;
     AddressBook* addressBook = nullptr;
+    std::function<bool(const CalendarItem&)> savesOverNetwork;
     CalendarStore* store_ = nullptr;
     std::unique_ptr<AppDelegate> app;
 };

@@ -181,6 +181,49 @@ private slots:
         QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Holidays] Party Friday!")));
     }
 
+    // A save that goes over the network runs beside the GUI: the dialog waits with the text fixed,
+    // then closes; a failure brings the entry back even when the dialog was closed meanwhile.
+    void aServerSaveLeavesTheDialogResponsive() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.savesOverNetwork = [](const CalendarItem&) { return true; };
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QStringLiteral("Standup 9am tomorrow"));
+        QVERIFY(!app.addEvent(false));
+        QVERIFY(f.dialog().isSaving());
+        QVERIFY(f.dialog().titleField->isReadOnly());
+        QVERIFY(!f.dialog().addButton->isEnabled());
+        QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("Saving to Personal…"));
+        QVERIFY(!app.addEvent(false));  // a second Return while it goes adds nothing
+        QTRY_VERIFY(!app.isDialogOpen());
+        QCOMPARE(f.store.savedItems().size(), std::size_t(1));
+        QVERIFY(!app.lastEventUid.isEmpty());
+        QCOMPARE(f.usage.events.back(), QStringLiteral("Reminders/Yes"));
+        app.showDialog();
+        QVERIFY(!f.dialog().isSaving());
+        QVERIFY(f.dialog().addButton->isEnabled());
+    }
+
+    void aFailedServerSaveBringsTheEntryBack() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.store.addCalendar({u"ro", u"Holidays", CalCalendarTypeSubscription, {}, false});
+        f.savesOverNetwork = [](const CalendarItem&) { return true; };
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QStringLiteral("Party [Holidays] Friday"));
+        app.addEvent(false);
+        app.hideDialog();  // Escape while it is on its way
+        QTRY_VERIFY(app.isDialogOpen());
+        QCOMPARE(f.dialog().text(), QStringLiteral("Party [Holidays] Friday"));
+        QVERIFY(f.dialog().showsFailure());
+        QVERIFY(!f.dialog().isSaving());
+        QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("30m alarm"));
+        QVERIFY(f.store.savedItems().empty());
+        QVERIFY(app.lastEventUid.isEmpty());
+    }
+
     void aStoreWithoutCalendarsSaysWhy() {
         AppFixture f;
         f.markLaunchedBefore();

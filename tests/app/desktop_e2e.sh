@@ -328,6 +328,18 @@ if /usr/bin/python3 -c 'import radicale' 2>/dev/null; then
   for _ in $(seq 50); do [ -n "$(prefs_window)" ] && break; sleep 0.1; done
   check "the calendar list holds the server's calendar under its account" \
     "['On This Computer', '  Personal', '  Work', '', 'alice@127.0.0.1 (CalDAV)', '  Team']" "$(prefs_field Calendar items)"
+  xdotool key Escape
+  for _ in $(seq 30); do [ -z "$(prefs_window)" ] && break; sleep 0.1; done
+  radicale_stop
+  xdotool key ctrl+shift+k
+  wait_dialog || true
+  xdotool type --delay 5 "[Team] Retro tomorrow 4pm"
+  wait_field entry "[Team] Retro tomorrow 4pm" >/dev/null
+  xdotool key Return
+  sleep 0.5
+  check "with the server down the dialog stays open with the text" "open [Team] Retro tomorrow 4pm" \
+    "$(shown) $(read_dialog | field entry)"
+  check "and says what to do" "Check that the server is running" "$(read_dialog | field preview | cut -c1-32)"
   stop "$server_app"
 fi
 
