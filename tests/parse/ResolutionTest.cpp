@@ -12,7 +12,21 @@ struct Resolved {
     const char* title;
 };
 
-class Resolution : public ParseFixture {};
+class Resolution : public ParseFixture {
+protected:
+    template <std::size_t N>
+    void expectResolved(const Resolved (&cases)[N]) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.text);
+            ParsedEntry e = parseEntry(icu::UnicodeString::fromUTF8(c.text), now_);
+            EXPECT_EQ(e.fromDate, c.from);
+            EXPECT_EQ(e.toDate, c.to);
+            EXPECT_EQ(e.allDay, c.allDay);
+            EXPECT_EQ(u8(e.title), c.title);
+            EXPECT_GE(e.toDate, e.fromDate);
+        }
+    }
+};
 
 TEST_F(Resolution, WorkedExamplesAtWednesdayAfternoon) {
     const Resolved cases[] = {
@@ -44,15 +58,7 @@ TEST_F(Resolution, WorkedExamplesAtWednesdayAfternoon) {
         {"Sync 1630", local(2010, 3, 10, 16, 30), local(2010, 3, 10, 16, 30), false, "Sync"},
         {"Sync 430p", local(2010, 3, 10, 16, 30), local(2010, 3, 10, 16, 30), false, "Sync"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        ParsedEntry e = parseEntry(icu::UnicodeString::fromUTF8(c.text), now_);
-        EXPECT_EQ(e.fromDate, c.from);
-        EXPECT_EQ(e.toDate, c.to);
-        EXPECT_EQ(e.allDay, c.allDay);
-        EXPECT_EQ(u8(e.title), c.title);
-        EXPECT_GE(e.toDate, e.fromDate);
-    }
+    expectResolved(cases);
 }
 
 // Amounts with a decimal part last what was typed, and are never read as a
@@ -70,14 +76,7 @@ TEST_F(Resolution, DecimalAmountsAreAmounts) {
         {"Call at 10.30 pm", local(2010, 10, 30), local(2010, 10, 30), true, "Call"},
         {"x for 1.5 apples", local(2011, 1, 5), local(2011, 1, 5), true, "x for apples"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
-        ParsedEntry e = parseEntry(icu::UnicodeString::fromUTF8(c.text), now_);
-        EXPECT_EQ(e.fromDate, c.from);
-        EXPECT_EQ(e.toDate, c.to);
-        EXPECT_EQ(e.allDay, c.allDay);
-        EXPECT_EQ(u8(e.title), c.title);
-    }
+    expectResolved(cases);
 }
 
 // Dates that used to come out a year off: midnight of today, a typed year, and
