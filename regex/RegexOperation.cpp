@@ -42,6 +42,7 @@ void runLocked(const OpRequest& q, std::int64_t length, std::uint64_t hash, OpRe
         return;
     }
     if (!setCacheSlotToString(cache, *slot, *q.text, length, hash, range, failures)) return;
+    applyTimeLimit(*slot, failures);
 
     switch (code) {
     case kFirstRange: {

@@ -166,6 +166,12 @@ bool isRegexValid(const icu::UnicodeString& regex, std::uint32_t options, RegexE
 void clearStringCache();
 void flushCachedRegexData(const Text& s);
 
+// A bound on each match, in ICU's units (about a millisecond each); 0, the default, is none. A
+// match that runs out raises ICURegexException with U_REGEX_TIME_OUT, like any ICU failure.
+// ICU can backtrack exponentially, and loops on a few patterns; callers that run patterns they
+// did not write set one.
+void setRegexTimeLimit(std::int32_t units);
+
 // Convenience for the common case of an icu::UnicodeString receiver.
 inline Range rangeOfRegex(const icu::UnicodeString& s, const icu::UnicodeString& regex) { return rangeOfRegex(UnicodeText(s), regex); }
 inline OptStrings componentsMatchedByRegex(const icu::UnicodeString& s, const icu::UnicodeString& regex) { return componentsMatchedByRegex(UnicodeText(s), regex); }

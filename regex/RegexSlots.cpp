@@ -24,6 +24,14 @@ const UChar kEmptyUniChar[1] = {0};
 
 UChar gFixedStorage[kFixedBufferUnits];
 std::atomic<std::uint64_t> gCompileCount{0};
+std::atomic<std::int32_t> gTimeLimit{0};
+
+void applyTimeLimit(Slot& slot, Failures& failures) {
+    UErrorCode status = U_ZERO_ERROR;
+    const std::int32_t limit = gTimeLimit.load(std::memory_order_relaxed);
+    if (uregex_getTimeLimit(slot.icuRegex, &status) != limit) uregex_setTimeLimit(slot.icuRegex, limit, &status);
+    if (U_FAILURE(status)) failures.raiseICU(status);
+}
 
 CacheState& cacheState() {
     static CacheState* state = new CacheState;
@@ -136,6 +144,8 @@ void clearStringCache() {
 }
 
 std::uint64_t debugRegexCompileCount() { return detail::gCompileCount.load(); }
+
+void setRegexTimeLimit(std::int32_t units) { detail::gTimeLimit.store(units < 0 ? 0 : units); }
 
 std::size_t cacheSlotForRegex(const icu::UnicodeString& regex) { return detail::slotIndex(regex); }
 

@@ -51,6 +51,9 @@ struct CacheState {
 CacheState& cacheState();
 
 extern std::atomic<std::uint64_t> gCompileCount;
+extern std::atomic<std::int32_t> gTimeLimit;
+// Gives the slot's matcher the service's current time limit.
+void applyTimeLimit(Slot& slot, Failures& failures);
 
 std::size_t slotIndex(const icu::UnicodeString& regex);
 // Forgets the string a slot is pointed at; ICU is pointed at an empty text,

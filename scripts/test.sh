@@ -21,7 +21,7 @@ if [ "$fuzz_seconds" -gt 0 ]; then
     mkdir -p "build/fuzz/corpus-$target"
     echo "fuzzing $target for ${fuzz_seconds}s"
     "build/fuzz/fuzz/$target" -max_total_time="$fuzz_seconds" -timeout=1 -rss_limit_mb=4096 \
-      -dict="fuzz/$target.dict" -print_final_stats=0 "build/fuzz/corpus-$target" 2>"build/fuzz/$target.log" \
+      -dict="fuzz/$target.dict" -print_final_stats=0 -artifact_prefix="build/fuzz/$target-" "build/fuzz/corpus-$target" 2>"build/fuzz/$target.log" \
       || { tail -n 60 "build/fuzz/$target.log"; exit 1; }
   done
 fi

@@ -93,6 +93,37 @@ TEST(RegexFailure, MisuseRaisesTheNamedExceptionWithItsReason) {
     EXPECT_EQ(rangeOfRegex(text, UnicodeString("c")), (Range{2, 1}));
 }
 
+// With a time limit, a pattern that backtracks exponentially, and one that ICU loops on, end
+// with ICU's time-out instead of holding the caller; the limit goes with the service, not with
+// the cached pattern, and 0 lifts it.
+TEST(RegexFailure, ATimeLimitEndsRunawayMatches) {
+    struct Runaway {
+        const char* what;
+        UnicodeString pattern;
+        UnicodeString subject;
+        std::uint32_t options;
+    };
+    const Runaway cases[] = {
+        {"exponential", UnicodeString("(a+)+b"), UnicodeString(40, U'a', 40), 0},
+        {"looping", UnicodeString::fromUTF8("\n(\n$\n+\n?i+()\u00ce)?"), UnicodeString(u"\u00001\u0000", 3), UREGEX_COMMENTS},
+    };
+    const UnicodeString replacement("x");
+    setRegexTimeLimit(100);
+    for (const Runaway& c : cases) {
+        try {
+            stringByReplacingOccurrencesOfRegex(UnicodeText(c.subject), c.pattern, &replacement, c.options, kWholeRange,
+                                                nullptr);
+            ADD_FAILURE() << c.what << ": nothing raised";
+        } catch (const RegexException& e) {
+            EXPECT_EQ(e.name(), ICURegexException) << c.what;
+            EXPECT_EQ(std::get<std::string>(e.userInfo().at(ICURegexErrorNameErrorKey)), "U_REGEX_TIME_OUT") << c.what;
+        }
+    }
+    setRegexTimeLimit(0);
+    // The same cached pattern, now unbounded, on a subject it finishes quickly.
+    EXPECT_TRUE(isMatchedByRegex(UnicodeText(UnicodeString("aab")), UnicodeString("(a+)+b")));
+}
+
 struct InvalidCase {
     const char* pattern;
     std::uint32_t options;
