@@ -46,6 +46,7 @@ void AppDelegate::prepareStore() {
 }
 
 void AppDelegate::controlTextDidChange() {
+    if (dialog_->isSaving()) return;  // the text is fixed and the lines say where it goes
     const QString text = dialog_->text();
     dialog_->addButton->setEnabled(!text.isEmpty());
     auto item = currentItem();
@@ -98,7 +99,7 @@ bool AppDelegate::addEvent(bool exactlyCommand) {
     // while an item is still on its way to a server.
     if (!dialog_->addButton->isEnabled() || dialog_->isSaving()) return false;
     std::shared_ptr<CalendarItem> item = currentItem();
-    if (services_.savesOverNetwork && services_.savesOverNetwork(*item)) {
+    if (item->calendar && services_.savesOverNetwork && services_.savesOverNetwork(*item)) {
         saveInBackground(std::move(item), exactlyCommand);
         return false;
     }

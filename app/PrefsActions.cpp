@@ -2,7 +2,6 @@
 // start at login, usage statistics, the support links and capturing a new hot key.
 #include "app/AppDelegate.h"
 
-#include "app/EntryDialog.h"
 #include "app/HotkeyField.h"
 #include "app/PreferencesPanel.h"
 #include "app/SupportLinks.h"
@@ -92,7 +91,7 @@ void AppDelegate::calendarsChanged() {
     vorlaMenuItem_->setEnabled(!services_.store->calendars().empty());
     if (prefsPanel_->isVisible()) fillCalendarMenu();
     // A [tag] may name a calendar that has just arrived.
-    if (isDialogOpen() && !dialog_->isSaving()) controlTextDidChange();
+    if (isDialogOpen()) controlTextDidChange();
 }
 
 void AppDelegate::fillCalendarMenu() {

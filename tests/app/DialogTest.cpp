@@ -196,6 +196,10 @@ private slots:
         QVERIFY(!f.dialog().addButton->isEnabled());
         QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("Saving to Personal…"));
         QVERIFY(!app.addEvent(false));  // a second Return while it goes adds nothing
+        app.hideDialog();                // closed and opened again meanwhile: still on its way
+        app.showDialog();
+        QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("Saving to Personal…"));
+        QVERIFY(!f.dialog().addButton->isEnabled());
         QTRY_VERIFY(!app.isDialogOpen());
         QCOMPARE(f.store.savedItems().size(), std::size_t(1));
         QVERIFY(!app.lastEventUid.isEmpty());
