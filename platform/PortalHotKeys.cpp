@@ -63,13 +63,8 @@ PortalHotKeys::PortalHotKeys(QDBusConnection bus) : bus_(std::move(bus)) {
 }
 
 QString PortalHotKeys::trigger(const QString& key, int flags) {
-    QStringList parts;
-    if (flags & kHotKeyCommand) parts << QStringLiteral("CTRL");
-    if (flags & kHotKeyOption) parts << QStringLiteral("ALT");
-    if (flags & kHotKeyShift) parts << QStringLiteral("SHIFT");
-    if (flags & kHotKeyControl) parts << QStringLiteral("LOGO");
-    parts << key.toLower();
-    return parts.join(QLatin1Char('+'));
+    return joinedHotKey(key.toLower(), flags, {QStringLiteral("CTRL"), QStringLiteral("ALT"), QStringLiteral("SHIFT"),
+                                               QStringLiteral("LOGO")});
 }
 
 HotKeyStatus PortalHotKeys::registerHotKey(const QString& key, int, int flags) {

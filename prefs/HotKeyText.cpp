@@ -26,13 +26,8 @@ QString hotKeyGlyphs(const QString& key, int flags) {
 }
 
 QString hotKeyShortcut(const QString& key, int flags) {
-    QStringList parts;
-    if (flags & kHotKeyCommand) parts << QStringLiteral("Ctrl");
-    if (flags & kHotKeyOption) parts << QStringLiteral("Alt");
-    if (flags & kHotKeyShift) parts << QStringLiteral("Shift");
-    if (flags & kHotKeyControl) parts << QStringLiteral("Meta");
-    parts << key.toUpper();
-    return parts.join(QLatin1Char('+'));
+    return joinedHotKey(key.toUpper(), flags, {QStringLiteral("Ctrl"), QStringLiteral("Alt"), QStringLiteral("Shift"),
+                                               QStringLiteral("Meta")});
 }
 
 }  // namespace linecal

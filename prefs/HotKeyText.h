@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -15,6 +16,21 @@ inline constexpr int kHotKeyShift = 512;
 inline constexpr int kHotKeyOption = 2048;
 inline constexpr int kHotKeyControl = 4096;
 inline constexpr int kHotKeyModifiers = kHotKeyCommand | kHotKeyShift | kHotKeyOption | kHotKeyControl;
+
+// The key after its modifiers in the order Ctrl, Alt, Shift, Meta, each under the name the
+// reader uses for it, joined by "+". Inline: the desktop portal writes its own form with it.
+struct ModifierNames {
+    QString command, option, shift, control;
+};
+inline QString joinedHotKey(const QString& key, int flags, const ModifierNames& names) {
+    QStringList parts;
+    if (flags & kHotKeyCommand) parts << names.command;
+    if (flags & kHotKeyOption) parts << names.option;
+    if (flags & kHotKeyShift) parts << names.shift;
+    if (flags & kHotKeyControl) parts << names.control;
+    parts << key;
+    return parts.join(QLatin1Char('+'));
+}
 
 struct HotKeyPress {
     bool ctrl = false;
