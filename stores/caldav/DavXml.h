@@ -28,7 +28,17 @@ struct Resource {
     bool mayWriteContent() const;
 };
 
-// The resources of a 207 reply; nothing, with `problem` set, when it is not a multi-status document.
+// The resources of a 207 reply; nothing, with `problem` set, when it is not a multi-status
+// document or declares a document type or entities. Texts are capped: a display name at 1 KiB,
+// a colour at 64 bytes (a longer one is dropped), an href at 8 KiB (a longer one drops its
+// resource); at most 10,000 resources.
 std::optional<std::vector<Resource>> parseMultistatus(const std::string& xml, std::string* problem);
+
+// The first status in a multi-status reply that is not a success (507, say); 0 when every
+// status it carries is one, 500 when it cannot be read.
+long multistatusFailure(const std::string& xml);
+
+// Whether the text holds a DOCTYPE or ENTITY declaration, in any case.
+bool declaresDocumentType(const std::string& xml);
 
 }  // namespace linecal::dav
