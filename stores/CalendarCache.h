@@ -4,6 +4,8 @@
 
 #include "stores/ServerStore.h"
 
+#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -23,6 +25,14 @@ std::optional<std::vector<ServerCalendar>> readCachedCalendars(const std::filesy
 bool writeCachedCalendars(const std::filesystem::path& folder, const Account& account,
                           const std::vector<ServerCalendar>& calendars, bool basicAuth = false);
 void removeCachedCalendars(const std::filesystem::path& folder, const Account& account);
+
+// A refresh that failed is remembered for a while, so that runs in that while do not each wait
+// out the time limit again: the error it gave, when it failed less than `maxAge` before `now`.
+std::optional<StoreError> readFailedRefresh(const std::filesystem::path& folder, const Account& account,
+                                            std::time_t now, std::chrono::seconds maxAge);
+// Writing the list again (a refresh that worked) forgets the failure.
+void writeFailedRefresh(const std::filesystem::path& folder, const Account& account, std::time_t now,
+                        const StoreError& error);
 
 // The calendar the rest of linecal sees for a server calendar: type CalDAV, the account's address
 // as notes, and the identifier "account:path".
