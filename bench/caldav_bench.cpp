@@ -107,7 +107,7 @@ void BM_ServerPutAlone(benchmark::State& state) {
     ItemSettings settings;
     settings.targetCalendarUID = calendars.addCalendar({{}, u"Team", CalCalendarTypeLocal, {}, true})->uid;
     auto item = currentItem(u"[Team] Standup 9am tomorrow @15m", kNow, settings, calendars);
-    HttpSession session(RadicaleServer::kUser, RadicaleServer::kPassword);
+    HttpSession session(setUp.server.url(), RadicaleServer::kUser, RadicaleServer::kPassword);
     session.sendBasicFirst();
     for (auto _ : state) {
         item->uid = icu::UnicodeString::fromUTF8(newUID());

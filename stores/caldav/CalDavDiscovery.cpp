@@ -34,6 +34,14 @@ std::optional<Reply> propfind(HttpSession& session, const Account& account, cons
     return Reply{std::move(*resources), response.finalUrl};
 }
 
+// An address a reply named, when it leaves the account's scheme, host and port: such a reply is
+// refused whole, as the password is never sent there.
+bool foreign(const Account& account, const std::string& url, StoreError* error) {
+    if (urlOrigin(url) == urlOrigin(account.url) && !urlOrigin(url).empty()) return false;
+    fail(error, errors::foreignAddress(account, url));
+    return true;
+}
+
 std::string withSlash(std::string url) {
     if (url.empty() || url.back() != '/') url += '/';
     return url;
@@ -49,10 +57,15 @@ std::optional<std::string> principalUrl(HttpSession& session, const Account& acc
         bool unreachable = false;
         auto reply = propfind(session, account, start, 0, dav::kPrincipalQuery, true, error, &unreachable);
         if (reply) {
+            std::string principal = reply->url;  // no principal named: the address is the principal itself
             for (const auto& r : reply->resources) {
-                if (r.principal && !r.principal->empty()) return resolveUrl(reply->url, *r.principal);
+                if (r.principal && !r.principal->empty()) {
+                    principal = resolveUrl(reply->url, *r.principal);
+                    break;
+                }
             }
-            return reply->url;  // no principal named: take the address as the principal itself
+            if (foreign(account, principal, error)) return std::nullopt;
+            return principal;
         }
         if (unreachable) break;  // the second address is on the same server
     }
@@ -75,6 +88,7 @@ std::optional<std::vector<ServerCalendar>> discoverCalendars(HttpSession& sessio
         fail(error, errors::notCalDav(account));
         return std::nullopt;
     }
+    if (foreign(account, home, error)) return std::nullopt;
     auto members = propfind(session, account, withSlash(home), 1, dav::kCalendarQuery, false, error);
     if (!members) return std::nullopt;
 
@@ -83,6 +97,7 @@ std::optional<std::vector<ServerCalendar>> discoverCalendars(HttpSession& sessio
         if (!r.isCalendar) continue;
         ServerCalendar calendar;
         calendar.url = withSlash(resolveUrl(members->url, r.href));
+        if (foreign(account, calendar.url, error)) return std::nullopt;
         calendar.path = urlPath(calendar.url);
         calendar.components = r.components.value_or(std::vector<std::string>{});
         if (!calendar.holds("VEVENT") && !calendar.holds("VTODO")) continue;  // journals and the like

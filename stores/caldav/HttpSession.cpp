@@ -98,9 +98,13 @@ struct HttpSession::Handle {
     }
 };
 
-HttpSession::HttpSession(std::string username, std::string password, HttpLimits limits,
+HttpSession::HttpSession(std::string origin, std::string username, std::string password, HttpLimits limits,
                          const std::atomic<bool>* cancel)
-    : username_(std::move(username)), password_(std::move(password)), limits_(limits), cancel_(cancel) {
+    : origin_(urlOrigin(origin)),
+      username_(std::move(username)),
+      password_(std::move(password)),
+      limits_(limits),
+      cancel_(cancel) {
     initialiseCurl();
     handle_ = std::make_unique<Handle>();
 }
@@ -118,6 +122,13 @@ HttpResponse HttpSession::perform(const HttpRequest& request) {
         response.detail = "libcurl could not start";
         return response;
     }
+    // Replies name addresses, and a lying one must not get the password: nothing is sent
+    // anywhere but the account's own scheme, host and port.
+    if (origin_.empty() || urlOrigin(request.url) != origin_) {
+        response.failure = HttpFailure::ForeignHost;
+        response.detail = request.url;
+        return response;
+    }
     // Reset forgets the previous request's options but keeps the open connection.
     curl_easy_reset(curl);
     Receiver receiver{&response.body, limits_.maxReply};
@@ -129,7 +140,8 @@ HttpResponse HttpSession::perform(const HttpRequest& request) {
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, handle_->error);
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // An https account is never led to plain http, where the password would travel in clear.
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, origin_.rfind("https:", 0) == 0 ? "https" : "http,https");
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connect.count()));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(limits_.request.count()));
@@ -165,6 +177,9 @@ HttpResponse HttpSession::perform(const HttpRequest& request) {
     long connects = 0;
     curl_easy_getinfo(curl, CURLINFO_NUM_CONNECTS, &connects);
     connections_ += connects;
+    long sent = 0;
+    curl_easy_getinfo(curl, CURLINFO_REQUEST_SIZE, &sent);
+    response.requestSent = sent > 0;
     if (code != CURLE_OK) {
         response.failure = receiver.overflowed ? HttpFailure::TooLarge : failureOf(code);
         response.detail = handle_->error[0] ? handle_->error : curl_easy_strerror(code);
@@ -207,5 +222,40 @@ std::string urlPath(const std::string& url) {
 }
 
 std::string urlHost(const std::string& url) { return urlPart(url, CURLUPART_HOST); }
+
+namespace {
+
+std::string lower(std::string text) {
+    for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return text;
+}
+
+std::string portOf(const std::string& url, bool withDefault) {
+    Url u(curl_url());
+    char* text = nullptr;
+    if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK ||
+        curl_url_get(u.get(), CURLUPART_PORT, &text, withDefault ? CURLU_DEFAULT_PORT : 0) != CURLUE_OK) {
+        return {};
+    }
+    std::string out = text;
+    curl_free(text);
+    return out;
+}
+
+}  // namespace
+
+std::string urlOrigin(const std::string& url) {
+    const std::string scheme = lower(urlPart(url, CURLUPART_SCHEME));
+    const std::string host = lower(urlHost(url));
+    const std::string port = portOf(url, true);
+    if (scheme.empty() || host.empty() || port.empty()) return {};
+    return scheme + "://" + host + ":" + port;
+}
+
+std::string urlHostAndPort(const std::string& url) {
+    const std::string host = urlHost(url);
+    const std::string port = portOf(url, false);
+    return port.empty() ? host : host + ":" + port;
+}
 
 }  // namespace linecal

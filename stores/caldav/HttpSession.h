@@ -22,7 +22,7 @@ struct HttpRequest {
 };
 
 // Why no HTTP status came back.
-enum class HttpFailure { None, Refused, NameNotFound, Certificate, TimedOut, TooLarge, Cancelled, Other };
+enum class HttpFailure { None, Refused, NameNotFound, Certificate, TimedOut, TooLarge, Cancelled, ForeignHost, Other };
 
 struct HttpResponse {
     HttpFailure failure = HttpFailure::None;
@@ -30,12 +30,17 @@ struct HttpResponse {
     long status = 0;
     std::string body;
     std::string finalUrl;  // after redirects
+    // Whether any of the request went out: a failure after that may have left the server
+    // having done what was asked.
+    bool requestSent = false;
 };
 
 class HttpSession {
 public:
-    // `cancel`, when given and set, ends a transfer in progress (for shutting down a refresh).
-    HttpSession(std::string username, std::string password, HttpLimits limits = {},
+    // `origin` is the account's address: the name and password go only to its scheme, host
+    // and port, and a request elsewhere is refused unsent. `cancel`, when given and set, ends a
+    // transfer in progress (for shutting down a refresh).
+    HttpSession(std::string origin, std::string username, std::string password, HttpLimits limits = {},
                 const std::atomic<bool>* cancel = nullptr);
 
     // Whether the name and password go with the first request: once the server is known to ask
@@ -54,6 +59,7 @@ public:
 private:
     struct Handle;
     std::unique_ptr<Handle> handle_;
+    std::string origin_;
     std::string username_;
     std::string password_;
     HttpLimits limits_;
@@ -67,5 +73,10 @@ std::string resolveUrl(const std::string& base, const std::string& reference);
 std::string urlPath(const std::string& url);
 // The host of an absolute URL, empty when it cannot be read.
 std::string urlHost(const std::string& url);
+// "scheme://host:port" of an absolute URL, lower case, the port always given; empty when it
+// cannot be read. Two URLs with the same origin reach the same server the same way.
+std::string urlOrigin(const std::string& url);
+// "host" when `url` is on the default port of its scheme, else "host:port", for messages.
+std::string urlHostAndPort(const std::string& url);
 
 }  // namespace linecal

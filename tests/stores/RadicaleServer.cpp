@@ -157,7 +157,7 @@ std::string RadicaleServer::url(const std::string& path) const {
 
 HttpResponse RadicaleServer::request(const std::string& method, const std::string& path, const std::string& body,
                                      std::vector<std::string> headers) {
-    HttpSession session(kUser, kPassword);
+    HttpSession session(url(), kUser, kPassword);
     return session.perform({method, url(path), std::move(headers), body, false});
 }
 
