@@ -88,6 +88,8 @@ void writeAnswer(const nlohmann::json& object) {
     writeAnswer(object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
+void flushAnswers() { std::fflush(answers()); }
+
 void reportBadLine(std::size_t line, const std::string& message) {
     writeAnswer(lineError(line, message));
     std::fflush(answers());  // keep the answer before the message when both go to one terminal

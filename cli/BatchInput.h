@@ -47,6 +47,9 @@ void reportBadLine(std::size_t line, const std::string& message);
 // One answer line on standard output, buffered (a batch writes many).
 void writeAnswer(const std::string& text);
 void writeAnswer(const nlohmann::json& object);
+// Sends the answers written so far on their way: a reader sees each as soon as it is known, and
+// a batch killed later has given every answer it had.
+void flushAnswers();
 
 // After SIGINT, SIGTERM or SIGHUP the batch stops at the end of the line in hand.
 void stopBatchOnSignals();

@@ -51,6 +51,17 @@ void registerItemCommands(CLI::App& app) {
                   "Print each saved item as a JSON object (uid, calendar, file; for a server calendar file is null "
                   "and url the item's address)");
     add->add_flag("--verbose", request->verbose, "Also print the log line of every save on standard error");
+    add->add_option("--uid", request->uid,
+                    "Give the item this identifier, to retry a save whose outcome was unknown: a server calendar "
+                    "that already holds it counts it as saved")
+        ->option_text("UID")
+        ->check([](const std::string& uid) -> std::string {
+            if (uid.empty() || uid.size() > 200) return "the identifier must have 1 to 200 characters";
+            for (unsigned char c : uid) {
+                if (c < 0x21 || c == 0x7f) return "the identifier must not hold spaces or control characters";
+            }
+            return {};
+        });
 
     CLI::App* calendars = app.add_subcommand(
         "calendars", "List the calendars under their headings, asking each account's server for its list");

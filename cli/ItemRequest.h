@@ -27,6 +27,7 @@ struct ItemRequest {
     bool json = false;
     bool launch = false;
     bool verbose = false;
+    std::optional<std::string> uid;  // add --uid: the item's identifier, for retrying a save safely
     AccountDetails account;
 };
 

@@ -64,6 +64,9 @@ public:
     CalendarRef calendar;          // may be null
     std::vector<AlarmRef> alarms;  // the very objects set, in order
     icu::UnicodeString uid;        // empty until a store saved the item
+    // The calendar the entry named in brackets when no calendar of that name was found (the
+    // item then has the default calendar); a store that cannot list all calendars refuses it.
+    std::optional<icu::UnicodeString> unfoundCalendar;
 
 protected:
     CalendarItem() = default;

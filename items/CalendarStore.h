@@ -8,8 +8,16 @@
 namespace linecal {
 
 struct StoreError {
+    StoreError() = default;
+    StoreError(icu::UnicodeString what, icu::UnicodeString toDo)
+        : message(std::move(what)), recoverySuggestion(std::move(toDo)) {}
+
     icu::UnicodeString message;             // what went wrong
     icu::UnicodeString recoverySuggestion;  // what the user can do about it
+    // The request went out and no answer told what became of it: the item may be stored, under
+    // `uid`. Saving it again with that identifier is safe; a fresh one could store it twice.
+    bool outcomeUnknown = false;
+    icu::UnicodeString uid;
 };
 
 // Span of a save: this occurrence only.

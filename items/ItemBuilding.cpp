@@ -33,6 +33,7 @@ std::unique_ptr<Item> commonItem(const ParsedEntry& entry, const CalendarStore& 
     auto item = std::make_unique<Item>();
     item->title = entry.title;
     item->calendar = namedCalendar(entry, store, calAppName);
+    if (entry.calendar && !item->calendar) item->unfoundCalendar = entry.calendar;
     item->alarms = alarmsFrom(entry.alarms);
     return item;
 }

@@ -25,6 +25,7 @@ ServerStore* LazyServerStore::server(StoreError* error) {
     server_ = module->openStore(account_, secrets_ ? secrets_ : module->keyring(), cacheFolder_, limits_);
     server_->loadCache();
     if (cancelled_) server_->cancel();
+    if (failFast_) server_->failFastOnceUnreachable();
     return server_.get();
 }
 
@@ -33,6 +34,11 @@ ServerStore::State LazyServerStore::state() const {
     if (server_) return server_->state();
     if (moduleError_) return State::Offline;
     return hasCache_ ? State::Cached : State::Unknown;
+}
+
+bool LazyServerStore::hasList() const {
+    std::lock_guard lock(mutex_);
+    return server_ ? server_->hasList() : hasCache_;
 }
 
 StoreError LazyServerStore::lastError() const {
@@ -60,6 +66,12 @@ void LazyServerStore::cancel() {
     std::lock_guard lock(mutex_);
     cancelled_ = true;
     if (server_) server_->cancel();
+}
+
+void LazyServerStore::failFastOnceUnreachable() {
+    std::lock_guard lock(mutex_);
+    failFast_ = true;
+    if (server_) server_->failFastOnceUnreachable();
 }
 
 long LazyServerStore::connectionsOpened() const {

@@ -20,10 +20,12 @@ public:
 
     const Account& account() const override { return account_; }
     State state() const override;
+    bool hasList() const override;
     StoreError lastError() const override;
     bool loadCache() override;
     bool refresh(StoreError* error) override;
     void cancel() override;
+    void failFastOnceUnreachable() override;
     long connectionsOpened() const override;
     std::string lastSavedUrl() const override;
 
@@ -42,6 +44,7 @@ private:
     std::vector<CalendarRef> cached_;
     bool hasCache_ = false;
     bool cancelled_ = false;
+    bool failFast_ = false;
     std::optional<StoreError> moduleError_;
     mutable std::mutex mutex_;  // guards server_, created from whichever thread needs it first
     std::unique_ptr<ServerStore> server_;

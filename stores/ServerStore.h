@@ -47,12 +47,19 @@ public:
 
     virtual const Account& account() const = 0;
     virtual State state() const = 0;
+    // Whether a list of the account's calendars is known, cached or read in this run; without
+    // one, a calendar named in an entry may be on the server.
+    virtual bool hasList() const = 0;
     // Why the server was offline the last time it was asked.
     virtual StoreError lastError() const = 0;
     // Takes the cached list; false when there is none.
     virtual bool loadCache() = 0;
     // Asks the server for its calendars now and caches them; on failure the list stays as it was.
     virtual bool refresh(StoreError* error) = 0;
+    // After the server once fails to answer, later saves fail at once with the same error instead
+    // of each waiting out the time limit: for a batch, where thousands of items may follow. Off
+    // by default, so that a user who retries by hand is heard.
+    virtual void failFastOnceUnreachable() = 0;
     // Ends a request in progress (at shutdown) and refuses new ones.
     virtual void cancel() = 0;
     // Connections opened to the server so far in this run.

@@ -83,6 +83,14 @@ StoreError accountsUnreadable(const std::string& why) {
             u"Fix or remove the file; linecal does not change it while it is damaged."};
 }
 
+StoreError calendarListUnknown(const std::string& host, const icu::UnicodeString& calendar, const StoreError& why) {
+    icu::UnicodeString message = u"Could not reach " + u(host) + u"; the list of its calendars is unknown, so [" +
+                                 calendar + u"] was not found";
+    if (!why.message.isEmpty()) message += u" (" + why.message + u")";
+    return {message + u".", u"The item was not saved. Check the connection to " + u(host) +
+                                u" and add it again, or name a calendar on this computer."};
+}
+
 StoreError serversUnavailable(const std::string& why) {
     return {u"Server calendars are not available: " + u(why) + u".",
             u"Reinstall linecal with its CalDAV module; the local calendars still work."};

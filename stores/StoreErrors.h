@@ -28,6 +28,9 @@ StoreError duplicateUID(const icu::UnicodeString& uid);
 StoreError rootNotAFolder(const std::string& root);
 // The accounts file cannot be read.
 StoreError accountsUnreadable(const std::string& why);
+// The entry names `calendar`, which is in no list at hand, while the server at `host` could not
+// be asked for its list; `why` is what asking it gave.
+StoreError calendarListUnknown(const std::string& host, const icu::UnicodeString& calendar, const StoreError& why);
 // The CalDAV module cannot be loaded.
 StoreError serversUnavailable(const std::string& why);
 

@@ -7,8 +7,9 @@
 
 namespace linecal {
 
-UserCalendars::UserCalendars(std::unique_ptr<VdirStore> local, std::vector<std::unique_ptr<ServerStore>> servers)
-    : local_(std::move(local)), servers_(std::move(servers)) {}
+UserCalendars::UserCalendars(std::unique_ptr<VdirStore> local, std::vector<std::unique_ptr<ServerStore>> servers,
+                             std::filesystem::path cacheFolder)
+    : local_(std::move(local)), servers_(std::move(servers)), cacheFolder_(std::move(cacheFolder)) {}
 
 UserCalendars::~UserCalendars() {
     for (auto& server : servers_) server->cancel();
@@ -20,10 +21,56 @@ bool UserCalendars::ensureCalendar(StoreError* error) {
     return local_->ensureCalendar(error);
 }
 
-void UserCalendars::refreshServers(const std::function<bool(const ServerStore&)>& which) {
-    for (auto& server : servers_) {
-        if (!which || which(*server)) server->refresh(nullptr);
+std::optional<StoreError> UserCalendars::recentFailure(const ServerStore& server) const {
+    const std::time_t now = std::time(nullptr);
+    {
+        std::lock_guard lock(failuresMutex_);
+        auto found = failures_.find(server.account().name);
+        if (found != failures_.end() && now - found->second.first < kFailureMemory.count()) return found->second.second;
     }
+    if (cacheFolder_.empty()) return std::nullopt;
+    return readFailedRefresh(cacheFolder_, server.account(), now, kFailureMemory);
+}
+
+bool UserCalendars::refreshServer(ServerStore& server, bool evenIfFailed) {
+    if (!evenIfFailed && recentFailure(server)) return false;
+    StoreError why;
+    if (server.refresh(&why)) {
+        std::lock_guard lock(failuresMutex_);
+        failures_.erase(server.account().name);
+        return true;
+    }
+    const std::time_t now = std::time(nullptr);
+    {
+        std::lock_guard lock(failuresMutex_);
+        failures_[server.account().name] = {now, why};
+    }
+    if (!cacheFolder_.empty()) writeFailedRefresh(cacheFolder_, server.account(), now, why);
+    return false;
+}
+
+void UserCalendars::refreshServers(const std::function<bool(const ServerStore&)>& which, bool evenIfFailed) {
+    for (auto& server : servers_) {
+        if (!which || which(*server)) refreshServer(*server, evenIfFailed);
+    }
+}
+
+bool UserCalendars::refreshUnknownLists() {
+    bool arrived = false;
+    for (auto& server : servers_) {
+        if (!server->hasList() && refreshServer(*server, false)) arrived = true;
+    }
+    return arrived;
+}
+
+std::optional<StoreError> UserCalendars::unknownCalendarProblem(const CalendarItem& item) const {
+    if (!item.unfoundCalendar) return std::nullopt;
+    for (const auto& server : servers_) {
+        if (server->hasList()) continue;
+        StoreError why = recentFailure(*server).value_or(server->lastError());
+        return errors::calendarListUnknown(server->account().host(), *item.unfoundCalendar, why);
+    }
+    return std::nullopt;
 }
 
 void UserCalendars::refreshInBackground(std::function<void()> changed) {
@@ -32,7 +79,7 @@ void UserCalendars::refreshInBackground(std::function<void()> changed) {
     if (refresher_.joinable()) refresher_.join();  // the previous run has ended
     refresher_ = std::thread([this, changed = changed_] {
         for (auto& server : servers_) {
-            if (server->refresh(nullptr) && changed) changed();
+            if (refreshServer(*server, false) && changed) changed();
         }
         refreshing_ = false;
     });
@@ -68,10 +115,14 @@ CalendarStore* UserCalendars::storeOf(const CalendarItem& item) {
 }
 
 bool UserCalendars::saveEvent(Event& event, int span, StoreError* error) {
+    if (auto problem = unknownCalendarProblem(event)) return fail(error, *problem);
     return storeOf(event)->saveEvent(event, span, error);
 }
 
-bool UserCalendars::saveTask(Task& task, StoreError* error) { return storeOf(task)->saveTask(task, error); }
+bool UserCalendars::saveTask(Task& task, StoreError* error) {
+    if (auto problem = unknownCalendarProblem(task)) return fail(error, *problem);
+    return storeOf(task)->saveTask(task, error);
+}
 
 std::unique_ptr<UserCalendars> openUserCalendars(const CalendarsOptions& options) {
     auto local = std::make_unique<VdirStore>(options.storeRoot.empty() ? VdirStore::defaultRoot() : options.storeRoot);
@@ -85,7 +136,7 @@ std::unique_ptr<UserCalendars> openUserCalendars(const CalendarsOptions& options
         servers.push_back(std::make_unique<LazyServerStore>(account, options.secrets, cacheFolder, options.limits));
         servers.back()->loadCache();
     }
-    auto calendars = std::make_unique<UserCalendars>(std::move(local), std::move(servers));
+    auto calendars = std::make_unique<UserCalendars>(std::move(local), std::move(servers), cacheFolder);
     if (!accounts) calendars->accountsError = errors::accountsUnreadable(problem);
 
     switch (options.refresh) {
@@ -93,7 +144,7 @@ std::unique_ptr<UserCalendars> openUserCalendars(const CalendarsOptions& options
         case ServerRefresh::IfNotCached:
             calendars->refreshServers([](const ServerStore& s) { return s.state() == ServerStore::State::Unknown; });
             break;
-        case ServerRefresh::Now: calendars->refreshServers(); break;
+        case ServerRefresh::Now: calendars->refreshServers({}, true); break;
         case ServerRefresh::InBackground: calendars->refreshInBackground(); break;
     }
     return calendars;

@@ -12,7 +12,11 @@
 
 #include <atomic>
 #include <filesystem>
+#include <chrono>
+#include <ctime>
 #include <functional>
+#include <map>
+#include <mutex>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -38,7 +42,10 @@ struct CalendarsOptions {
 
 class UserCalendars : public CalendarStore {
 public:
-    UserCalendars(std::unique_ptr<VdirStore> local, std::vector<std::unique_ptr<ServerStore>> servers);
+    // `cacheFolder` keeps, beside the lists, which servers failed to answer lately; empty: in
+    // memory only.
+    UserCalendars(std::unique_ptr<VdirStore> local, std::vector<std::unique_ptr<ServerStore>> servers,
+                  std::filesystem::path cacheFolder = {});
     ~UserCalendars() override;
 
     VdirStore& local() { return *local_; }
@@ -49,8 +56,18 @@ public:
 
     // Creates a first local calendar when no calendar exists anywhere.
     bool ensureCalendar(StoreError* error);
-    // Asks the servers now; only `which` when given, else all.
-    void refreshServers(const std::function<bool(const ServerStore&)>& which = {});
+    // Asks the servers now; only `which` when given, else all. A server that failed to answer
+    // in the last minute is not asked again unless `evenIfFailed`.
+    void refreshServers(const std::function<bool(const ServerStore&)>& which = {}, bool evenIfFailed = false);
+    // For a batch: see ServerStore::failFastOnceUnreachable.
+    void failFastOnceUnreachable() {
+        for (auto& server : servers_) server->failFastOnceUnreachable();
+    }
+    // Asks the servers whose list is not known yet, for an entry that names a calendar in none
+    // of the lists at hand; true when a list arrived.
+    bool refreshUnknownLists();
+    // How long a failed refresh keeps a server from being asked again.
+    static constexpr std::chrono::seconds kFailureMemory{60};
     // Asks every server on a background thread, unless a refresh is already running, and calls
     // `changed` on that thread after each list that was read (hop to the GUI thread before
     // touching widgets). calendars() serves the last lists meanwhile; a save to an account waits
@@ -62,6 +79,10 @@ public:
     // The account that holds the calendar, or null for local calendars.
     const ServerStore* serverOf(const Calendar& calendar) const;
 
+    // Why an item cannot be saved yet: it names a calendar found nowhere while a server's list is
+    // unknown, so the calendar may well be there. Nothing when it can go ahead.
+    std::optional<StoreError> unknownCalendarProblem(const CalendarItem& item) const;
+
     // Local calendars first, then each account's in the accounts file's order.
     std::vector<CalendarRef> calendars() const override;
     bool saveEvent(Event& event, int span, StoreError* error) override;
@@ -69,12 +90,17 @@ public:
 
 private:
     CalendarStore* storeOf(const CalendarItem& item);
+    bool refreshServer(ServerStore& server, bool evenIfFailed);
+    std::optional<StoreError> recentFailure(const ServerStore& server) const;
 
     std::unique_ptr<VdirStore> local_;
     std::vector<std::unique_ptr<ServerStore>> servers_;
     std::function<void()> changed_;
     std::thread refresher_;
     std::atomic<bool> refreshing_{false};
+    std::filesystem::path cacheFolder_;
+    mutable std::mutex failuresMutex_;  // the refresher thread writes, the caller's thread reads
+    std::map<std::string, std::pair<std::time_t, StoreError>> failures_;  // by account name
 };
 
 // Opens the local calendars under `storeRoot` and the calendars of every account in the

@@ -13,25 +13,27 @@
 namespace linecal::cli {
 namespace {
 
-// Saves entries and answers for them in input order. In a batch the local
-// store stages the files, and a group is committed (one wait for the disk)
-// before the batch would wait for more input, or after kGroup entries; the
-// answers of a group are given once it is on disk. A save into a server
-// calendar is sent at once; its answer waits for its group all the same.
+// Saves entries and answers for them in input order, each answer written out as soon as it is
+// known. In a batch the local store stages the files, and a group is committed (one wait for
+// the disk) before the batch would wait for more input, after kGroup entries, or before a save
+// into a server calendar; the answers of a group are given once it is on disk. A save into a
+// server calendar is answered as soon as the server has.
 class Adder {
 public:
     Adder(const ItemRequest& request, ItemSession& session, Date now, bool batch)
         : request_(request), session_(session), settings_(itemSettings(session.settings, session.store)), now_(now),
           log_(request.verbose) {
         session_.store.local().setBatching(batch);
+        session_.store.failFastOnceUnreachable();
     }
 
     static constexpr std::size_t kGroup = 1000;
 
     void add(const icu::UnicodeString& text, std::size_t line) {
-        Pending p{line, currentItem(text, now_, settings_, session_.store), {}, {}, false, {}, {}, false};
+        Pending p{line, itemFor(text), {}, {}, false, {}, {}, false};
         p.description = utf8(ZQdescription(*p.item, now_));
         const ServerStore* server = p.item->calendar ? session_.store.serverOf(*p.item->calendar) : nullptr;
+        if (server) commit();  // what is staged before it is answered first
         StoreError error;
         const bool saved = saveItem(session_.store, *p.item, &error);
         if (!saved) p.error = error;
@@ -43,27 +45,28 @@ public:
             p.file = session_.store.local().lastSavedFile();
         }
         pending_.push_back(std::move(p));
+        if (server) commit();
     }
 
-    // Commits the staged saves and answers for every pending entry; false when one failed.
-    bool commit() {
+    // Commits the staged saves and answers for every pending entry.
+    void commit() {
         auto results = session_.store.local().commitBatch();
-        bool allSaved = true;
         std::size_t next = 0;
         for (Pending& p : pending_) {
             if (p.staged && next < results.size()) p.error = results[next++];
             if (p.error) {
-                allSaved = false;
+                failed_ = true;
                 answerFailure(p);
             } else {
                 answerSuccess(p);
             }
         }
+        if (!pending_.empty()) flushAnswers();
         pending_.clear();
-        return allSaved;
     }
 
     std::size_t pending() const { return pending_.size(); }
+    bool anyFailed() const { return failed_; }
 
 private:
     struct Pending {
@@ -77,12 +80,31 @@ private:
         bool onServer;
     };
 
+    // The item of one entry. Lists of servers never asked are asked only for an entry that names
+    // a calendar found in no list at hand: other entries never wait for a server.
+    std::unique_ptr<CalendarItem> itemFor(const icu::UnicodeString& text) {
+        auto item = currentItem(text, now_, settings_, session_.store);
+        if (item->unfoundCalendar && session_.store.refreshUnknownLists()) {
+            item = currentItem(text, now_, settings_, session_.store);
+        }
+        if (request_.uid) item->uid = icu::UnicodeString::fromUTF8(*request_.uid);
+        return item;
+    }
+
     void answerFailure(const Pending& p) {
         log_.failed(utf8(p.error->message), p.description);
         if (!p.error->recoverySuggestion.isEmpty()) std::cerr << utf8(p.error->recoverySuggestion) << '\n';
-        if (p.line > 0) writeAnswer(lineError(p.line, utf8(p.error->message)));
+        if (p.error->outcomeUnknown && p.line == 0) {
+            std::cerr << "To retry without a second copy: linecal add --uid " << utf8(p.error->uid) << " -- …\n";
+        }
+        if (p.line == 0) return;
+        if (p.error->outcomeUnknown) {
+            // A script can tell these from failures and retry each with its identifier.
+            writeAnswer(nlohmann::json{{"line", p.line}, {"error", "unknown outcome"}, {"uid", utf8(p.error->uid)}});
+        } else {
+            writeAnswer(lineError(p.line, utf8(p.error->message)));
+        }
     }
-
     void answerSuccess(const Pending& p) {
         writeSetting(session_.settings, Setting::LastEventUID, toQString(p.item->uid));
         writeSetting(session_.settings, Setting::LastCalendarUID, toQString(p.item->calendar->uid));
@@ -108,6 +130,7 @@ private:
     Date now_;
     SaveLog log_;
     std::vector<Pending> pending_;
+    bool failed_ = false;
 };
 
 int addBatch(Adder& adder) {
@@ -118,15 +141,14 @@ int addBatch(Adder& adder) {
         try {
             adder.add(entryLine(line.text), line.number);
         } catch (const UsageError& e) {
-            if (!adder.commit()) outcome.failedSave = true;  // answers stay in input order
+            adder.commit();  // answers stay in input order
             reportBadLine(line.number, e.what());
             outcome.badInput = true;
         }
-        if (!input.hasBufferedLine() || adder.pending() >= Adder::kGroup) {
-            if (!adder.commit()) outcome.failedSave = true;
-        }
+        if (!input.hasBufferedLine() || adder.pending() >= Adder::kGroup) adder.commit();
     }
-    if (!adder.commit()) outcome.failedSave = true;
+    adder.commit();
+    outcome.failedSave = adder.anyFailed();
     if (batchStopRequested()) {
         std::cerr << "linecal: stopped; the entries before line " << input.linesRead() + 1 << " were handled\n";
         return 128 + batchStopSignal();
@@ -139,8 +161,9 @@ int addBatch(Adder& adder) {
 int runAdd(const ItemRequest& request) {
     const Date now = nowFrom(request.now);
     const bool batch = readsStandardInput(request.words);
+    if (batch && request.uid) throw UsageError("--uid names one item, not a batch from standard input");
     const icu::UnicodeString text = batch ? icu::UnicodeString() : entryText(request.words);
-    ItemSession session(request, ServerRefresh::IfNotCached);
+    ItemSession session(request, ServerRefresh::Never);
     StoreError error;
     if (!session.store.ensureCalendar(&error)) {
         printStoreError(error);
@@ -153,7 +176,8 @@ int runAdd(const ItemRequest& request) {
         code = addBatch(adder);
     } else {
         adder.add(text, 0);
-        code = adder.commit() ? 0 : 1;
+        adder.commit();
+        code = adder.anyFailed() ? 1 : 0;
     }
     session.settings.flush();  // the last item, remembered once per run
     if (request.launch) std::cerr << "linecal: --launch: showing items in a calendar application is not available yet\n";

@@ -40,9 +40,10 @@ void printStoreError(const StoreError& error) {
 
 namespace {
 
-void previewOne(const ItemSession& session, const ItemSettings& settings, const icu::UnicodeString& text, Date now,
+void previewOne(ItemSession& session, const ItemSettings& settings, const icu::UnicodeString& text, Date now,
                 bool json, bool batch) {
     auto item = currentItem(text, now, settings, session.store);
+    if (item->unfoundCalendar && session.store.refreshUnknownLists()) item = currentItem(text, now, settings, session.store);
     const std::string line = utf8(ZQeventLine(*item, now)), alarms = utf8(ZQalarmLine(*item));
     if (json) {
         writeAnswer(nlohmann::json{{"preview", line}, {"alarms", alarms}});
@@ -56,8 +57,9 @@ void previewOne(const ItemSession& session, const ItemSettings& settings, const 
 
 int preview(const ItemRequest& request) {
     const Date now = nowFrom(request.now);
-    // Typing never waits for a server: only an account never asked before is asked now.
-    ItemSession session(request, ServerRefresh::IfNotCached);
+    // Typing never waits for a server: one is asked only for an entry that names a calendar in
+    // none of the lists at hand while that server's list is unknown.
+    ItemSession session(request, ServerRefresh::Never);
     const ItemSettings settings = effectiveSettings(session.settings, session.store);
     if (!readsStandardInput(request.words)) {
         previewOne(session, settings, entryText(request.words), now, request.json, false);

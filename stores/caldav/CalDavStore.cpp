@@ -3,25 +3,64 @@
 #include "stores/CalendarCache.h"
 #include "stores/ICalendarWriter.h"
 #include "stores/MemoryStore.h"
+#include "stores/caldav/DavXml.h"
 #include "stores/caldav/Passwords.h"
 #include "stores/caldav/ServerErrors.h"
 #include "stores/StoreErrors.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 
 namespace linecal {
 namespace {
 
 icu::UnicodeString u(const std::string& text) { return icu::UnicodeString::fromUTF8(text); }
 
-// Identifiers become the item's resource name; one that is not plainly safe in a URL path gets
-// a fresh name (the item keeps its UID inside).
+// Identifiers become the item's resource name. One that is not plainly safe in a URL path gets a
+// name made from it, the same every time, so a retry of the same item finds its first copy.
 bool safeResourceName(const std::string& uid) {
     return !uid.empty() && uid.size() <= 200 && uid[0] != '.' &&
            std::all_of(uid.begin(), uid.end(), [](unsigned char c) {
                return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
                       c == '_' || c == '.' || c == '@';
            });
+}
+
+std::string resourceName(const std::string& uid) {
+    if (safeResourceName(uid)) return uid;
+    std::uint64_t hash = 1469598103934665603ULL;  // FNV-1a: stable across runs and builds
+    for (unsigned char c : uid) hash = (hash ^ c) * 1099511628211ULL;
+    char name[32];
+    std::snprintf(name, sizeof name, "linecal-%016llx", static_cast<unsigned long long>(hash));
+    return name;
+}
+
+bool stored(const HttpResponse& r) { return r.failure == HttpFailure::None && (r.status == 201 || r.status == 204); }
+
+// A failure that says the server cannot be reached at all, as opposed to one about this request.
+bool unreachable(const HttpResponse& r) {
+    return r.failure == HttpFailure::Refused || r.failure == HttpFailure::NameNotFound ||
+           r.failure == HttpFailure::TimedOut || r.failure == HttpFailure::Other;
+}
+
+// Whether a request that got no answer may still have done its work on the server.
+bool mayHaveLanded(const HttpResponse& r) {
+    return r.requestSent && r.failure != HttpFailure::None && r.failure != HttpFailure::Certificate &&
+           r.failure != HttpFailure::ForeignHost;
+}
+
+std::string unfolded(const std::string& ics) {
+    std::string out;
+    out.reserve(ics.size());
+    for (std::size_t i = 0; i < ics.size(); ++i) {
+        if (ics[i] == '\r' && i + 2 < ics.size() && ics[i + 1] == '\n' && (ics[i + 2] == ' ' || ics[i + 2] == '\t')) {
+            i += 2;
+            continue;
+        }
+        out += ics[i];
+    }
+    return out;
 }
 
 }  // namespace
@@ -35,6 +74,11 @@ CalDavStore::~CalDavStore() { cancel(); }
 ServerStore::State CalDavStore::state() const {
     std::lock_guard lock(listMutex_);
     return state_;
+}
+
+bool CalDavStore::hasList() const {
+    std::lock_guard lock(listMutex_);
+    return hasList_;
 }
 
 StoreError CalDavStore::lastError() const {
@@ -55,6 +99,7 @@ void CalDavStore::setList(const std::vector<ServerCalendar>& calendars, State st
     std::lock_guard lock(listMutex_);
     entries_ = std::move(entries);
     state_ = state;
+    hasList_ = true;
 }
 
 bool CalDavStore::loadCache() {
@@ -79,6 +124,7 @@ bool CalDavStore::refresh(StoreError* error) {
             found = discoverCalendars(*http, account_, &why);
             basic = basicAuth_ = http->sendsBasicFirst();
         }
+        if (!found && !why.outcomeUnknown && why.message.isEmpty()) why = errors::notCalDav(account_);
     }
     if (!found) {
         std::lock_guard lock(listMutex_);
@@ -108,7 +154,7 @@ std::optional<CalDavStore::Entry> CalDavStore::entryFor(const Calendar& calendar
 
 HttpSession* CalDavStore::session(StoreError* error) {
     if (cancelled_) {
-        fail(error, errors::serverFailed(account_, {HttpFailure::Cancelled, {}, 0, {}, {}}));
+        fail(error, errors::serverFailed(account_, HttpResponse{HttpFailure::Cancelled, {}, 0, {}, {}, false}));
         return nullptr;
     }
     if (session_) return session_.get();
@@ -118,7 +164,7 @@ HttpSession* CalDavStore::session(StoreError* error) {
         fail(error, errors::noPassword(account_, problem));
         return nullptr;
     }
-    session_ = std::make_unique<HttpSession>(account_.username, *password, limits_, &cancelled_);
+    session_ = std::make_unique<HttpSession>(account_.url, account_.username, *password, limits_, &cancelled_);
     if (basicAuth_) session_->sendBasicFirst();
     return session_.get();
 }
@@ -138,41 +184,81 @@ bool CalDavStore::save(CalendarItem& item, bool isTask, StoreError* error) {
         CalendarItem& item; icu::UnicodeString old; bool keep = false;
         ~Restore() { if (!keep) item.uid = old; }
     } restore{item, item.uid};
-    if (item.uid.isEmpty()) item.uid = u(newUID());
+    // An identifier the caller brings is a retry of a save whose outcome was unknown: the
+    // item already under that name is this one.
+    const bool retry = !item.uid.isEmpty();
+    if (!retry) item.uid = u(newUID());
 
-    HttpResponse response;
+    PutResult put;
     {
         std::lock_guard lock(sessionMutex_);
+        // After a server failed to answer once, the rest of a batch's items fail at once
+        // instead of each waiting out the time limit.
+        if (unreachable_) return fail(error, *unreachable_);
         HttpSession* http = session(error);
         if (!http) return false;
-        response = putNew(*http, target, item);
+        put = putNew(*http, target, item, retry);
         connections_ = http->connectionsOpened();
+        if (failFast_ && (put.outcome == PutOutcome::Unknown || unreachable(put.response))) {
+            unreachable_ = errors::serverFailed(account_, put.response, title);
+        }
     }
-    if (response.failure == HttpFailure::None && response.status / 100 == 2) {
-        restore.keep = true;
-        return true;
+    switch (put.outcome) {
+        case PutOutcome::Stored: restore.keep = true; return true;
+        case PutOutcome::Unknown:
+            restore.keep = true;  // the caller retries with the identifier the item may be stored under
+            return fail(error, errors::outcomeUnknown(account_, put.response, title, item.uid));
+        case PutOutcome::NotStored: return fail(error, errors::notStored(account_, put.response.status, title));
+        case PutOutcome::Failed: break;
     }
-    return fail(error, saveError(response, title));
+    return fail(error, saveError(put.response, title));
 }
 
-HttpResponse CalDavStore::putNew(HttpSession& http, const ServerCalendar& target, CalendarItem& item) {
-    HttpResponse response;
-    // A taken name (412) draws a new identifier once; a second refusal is reported.
+CalDavStore::PutResult CalDavStore::putNew(HttpSession& http, const ServerCalendar& target, CalendarItem& item,
+                                           bool retry) {
+    PutResult result;
+    // A taken name (412) draws a new identifier once; a second refusal is reported. On a retry
+    // the name is taken by the first attempt's copy: the item is there.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (attempt > 0) item.uid = u(newUID());
         std::string uid;
         item.uid.toUTF8String(uid);
-        const std::string name = safeResourceName(uid) ? uid : newUID();
-        const std::string url = target.url + name + ".ics";
+        const std::string url = target.url + resourceName(uid) + ".ics";
+        HttpResponse& response = result.response;
         response = http.perform({"PUT",
                                  url,
                                  {"If-None-Match: *", "Content-Type: text/calendar; charset=utf-8"},
                                  toICalendar(item, clock ? clock() : std::time(nullptr)),
                                  false});
-        if (response.failure == HttpFailure::None && response.status / 100 == 2) lastSavedUrl_ = url;
-        if (response.failure != HttpFailure::None || response.status != 412) break;
+        result.outcome = judgePut(http, url, uid, response, retry);
+        if (result.outcome == PutOutcome::Stored) lastSavedUrl_ = url;
+        if (response.failure != HttpFailure::None || response.status != 412 || retry) break;
     }
-    return response;
+    return result;
+}
+
+CalDavStore::PutOutcome CalDavStore::judgePut(HttpSession& http, const std::string& url, const std::string& uid,
+                                              HttpResponse& response, bool retry) {
+    if (mayHaveLanded(response)) return PutOutcome::Unknown;
+    if (response.failure != HttpFailure::None) return PutOutcome::Failed;
+    if (stored(response) || (retry && response.status == 412)) return PutOutcome::Stored;
+    if (response.status == 207) {
+        // A multi-status answer to a PUT carries the real outcome inside.
+        if (const long failure = dav::multistatusFailure(response.body)) {
+            response.status = failure;
+            return PutOutcome::Failed;
+        }
+    } else if (response.status / 100 != 2) {
+        return PutOutcome::Failed;
+    }
+    // 200, 202 and the like say the request was taken, not that the item is stored: look.
+    HttpResponse check = http.perform({"GET", url, {}, {}, false});
+    if (mayHaveLanded(check) || check.failure != HttpFailure::None) {
+        response = check;
+        return PutOutcome::Unknown;
+    }
+    if (check.status == 200 && unfolded(check.body).find("UID:" + uid) != std::string::npos) return PutOutcome::Stored;
+    return PutOutcome::NotStored;
 }
 
 StoreError CalDavStore::saveError(const HttpResponse& response, const icu::UnicodeString& title) {

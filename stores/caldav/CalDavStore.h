@@ -24,10 +24,12 @@ public:
 
     const Account& account() const override { return account_; }
     State state() const override;
+    bool hasList() const override;
     StoreError lastError() const override;
     bool loadCache() override;
     bool refresh(StoreError* error) override;
     void cancel() override { cancelled_ = true; }
+    void failFastOnceUnreachable() override { failFast_ = true; }
 
     std::vector<CalendarRef> calendars() const override;
     bool saveEvent(Event& event, int span, StoreError* error) override;
@@ -49,8 +51,18 @@ private:
     // The session, opened with the account's password on first use; null with `error` set.
     HttpSession* session(StoreError* error);
     bool save(CalendarItem& item, bool isTask, StoreError* error);
-    // PUT of a new item; a taken name draws a new identifier once. Called under sessionMutex_.
-    HttpResponse putNew(HttpSession& http, const ServerCalendar& target, CalendarItem& item);
+    enum class PutOutcome { Stored, Failed, NotStored, Unknown };
+    struct PutResult {
+        PutOutcome outcome = PutOutcome::Failed;
+        HttpResponse response;  // the last answer; what a failure is reported from
+    };
+    // PUT of a new item; a taken name draws a new identifier once, unless this is a `retry` of
+    // an item that brought its identifier. Called under sessionMutex_.
+    PutResult putNew(HttpSession& http, const ServerCalendar& target, CalendarItem& item, bool retry);
+    // What one PUT's answer means; answers that do not say the item is stored are checked with
+    // a GET. A 207's failing status replaces the response's.
+    PutOutcome judgePut(HttpSession& http, const std::string& url, const std::string& uid, HttpResponse& response,
+                        bool retry);
     // What a failed PUT means for the user; a vanished calendar also reads the list again.
     StoreError saveError(const HttpResponse& response, const icu::UnicodeString& title);
 
@@ -59,10 +71,12 @@ private:
     std::filesystem::path cacheFolder_;
     HttpLimits limits_;
     std::atomic<bool> cancelled_{false};
+    std::atomic<bool> failFast_{false};
 
     mutable std::mutex listMutex_;  // guards the list, the state and the last error
     std::vector<Entry> entries_;
     State state_ = State::Unknown;
+    bool hasList_ = false;
     StoreError lastError_;
 
     mutable std::mutex sessionMutex_;  // one request at a time on the one connection
@@ -70,6 +84,7 @@ private:
     bool basicAuth_ = false;  // from the cache: the server asks for Basic alone
     std::atomic<long> connections_{0};
     std::string lastSavedUrl_;  // guarded by sessionMutex_
+    std::optional<StoreError> unreachable_;  // guarded by sessionMutex_: set once the server did not answer
 };
 
 }  // namespace linecal

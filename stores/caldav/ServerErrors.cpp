@@ -35,6 +35,7 @@ StoreError noAnswer(const Account& account, const HttpResponse& response) {
                         u" points at a CalDAV server (`linecal accounts list`)."};
         case HttpFailure::Cancelled:
             return {u"The request to " + host(account) + u" was cancelled.", u"Add the item again."};
+        case HttpFailure::ForeignHost: return foreignAddress(account, response.detail);
         default:
             return {u"Could not talk to " + host(account) + u" (" + detail + u").",
                     u"Check the network connection and the address of account " + name(account) +
@@ -48,6 +49,17 @@ StoreError serverFailed(const Account& account, const HttpResponse& response, co
     if (response.failure != HttpFailure::None) return noAnswer(account, response);
     const long status = response.status;
     const icu::UnicodeString code = u(std::to_string(status));
+    const std::string redirectedTo = response.finalUrl.empty() ? std::string() : urlOrigin(response.finalUrl);
+    if (status == 401 && !redirectedTo.empty() && redirectedTo != urlOrigin(account.url)) {
+        // A redirect took the request elsewhere, and the password stayed behind: the account
+        // itself was not refused.
+        const icu::UnicodeString other = u(urlHostAndPort(response.finalUrl));
+        return {other + u", where " + host(account) + u" sent linecal, asked for a password; linecal gives the "
+                    u"password of account " + name(account) + u" only to " + host(account) + u".",
+                u"If your calendars are on " + other + u", add an account with that address "
+                    u"(`linecal accounts add`); otherwise ask the administrator of " + host(account) +
+                    u" about the redirect."};
+    }
     if (status == 401) {
         return {host(account) + u" refused the user name or password of account " + name(account) + u".",
                 u"Check the password: `linecal accounts remove " + name(account) + u"`, then add the account again."};
@@ -107,6 +119,36 @@ StoreError serverCalendarGone(const Account& account, const icu::UnicodeString& 
 StoreError namesTaken(const Account& account, const icu::UnicodeString& title) {
     return {host(account) + u" refused two new item names in the calendar " + quoted(title) + u".",
             u"Add the item again."};
+}
+
+StoreError foreignAddress(const Account& account, const std::string& url) {
+    const icu::UnicodeString other = u(urlHostAndPort(url));
+    const icu::UnicodeString own = u(urlHostAndPort(account.url));
+    const bool downgrade = urlHost(url) == urlHost(account.url);
+    return {u"The server at " + own + u" named an address at " + (downgrade ? u(url) : other) +
+                u"; linecal sends the password of account " + name(account) + u" only to " + u(urlOrigin(account.url)) +
+                u" and did not follow it.",
+            u"If your calendars are at " + other + u", add an account with that address (`linecal accounts add`); "
+                u"otherwise ask the administrator of " + own + u" why it names another server."};
+}
+
+StoreError outcomeUnknown(const Account& account, const HttpResponse& response, const icu::UnicodeString& title,
+                          const icu::UnicodeString& uid) {
+    StoreError error{host(account) + u" did not confirm the save into " + what(title) + u" (" +
+                         (response.failure == HttpFailure::TimedOut ? icu::UnicodeString(u"no answer in time")
+                                                                     : u(response.detail)) +
+                         u"); the item may have reached the server.",
+                     u"Look for it in the calendar before adding it again; a retry with the same identifier cannot "
+                     u"store it twice."};
+    error.outcomeUnknown = true;
+    error.uid = uid;
+    return error;
+}
+
+StoreError notStored(const Account& account, long status, const icu::UnicodeString& title) {
+    return {host(account) + u" answered HTTP " + u(std::to_string(status)) + u" but did not store the item in " +
+                what(title) + u".",
+            u"Try again later; if it goes on, tell the server's administrator."};
 }
 
 }  // namespace linecal::errors

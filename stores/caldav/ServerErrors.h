@@ -22,5 +22,12 @@ StoreError noTasks(const Account& account, const icu::UnicodeString& title);
 StoreError noEvents(const Account& account, const icu::UnicodeString& title);
 StoreError serverCalendarGone(const Account& account, const icu::UnicodeString& title);
 StoreError namesTaken(const Account& account, const icu::UnicodeString& title);
+// A reply named an address off the account's scheme, host and port.
+StoreError foreignAddress(const Account& account, const std::string& url);
+// The PUT went out and no answer said what became of it; `uid` is the identifier it carried.
+StoreError outcomeUnknown(const Account& account, const HttpResponse& response, const icu::UnicodeString& title,
+                          const icu::UnicodeString& uid);
+// The server said it took the item (HTTP `status`) but a look for it finds nothing.
+StoreError notStored(const Account& account, long status, const icu::UnicodeString& title);
 
 }  // namespace linecal::errors

@@ -204,19 +204,30 @@ TEST_F(CalDav, ALaterRunSendsThePasswordWithItsFirstRequest) {
     EXPECT_EQ(later->connectionsOpened(), 1) << "no refusal before the password is sent";
 }
 
-TEST_F(CalDav, ATakenNameDrawsANewIdentifierOnceThenGivesUp) {
+TEST_F(CalDav, ARetryWithTheSameIdentifierFindsTheFirstCopyAndATakenFreshNameIsDrawnAgainOnce) {
     auto s = store(accountAt(server.url()));
     ASSERT_TRUE(s->refresh(nullptr));
     Event first = event(calendar(*s, "Team"));
     ASSERT_TRUE(saveItem(*s, first, nullptr));
-    Event second = event(calendar(*s, "Team"));
-    second.uid = first.uid;  // the server answers 412
+    // A retry after an unknown outcome brings the identifier: the server's 412 says it is there.
+    Event retried = event(calendar(*s, "Team"));
+    retried.uid = first.uid;
     StoreError error;
-    ASSERT_TRUE(saveItem(*s, second, &error)) << utf8(error.message);
-    EXPECT_NE(second.uid, first.uid);
-    fetch(itemPath("team", first));
-    fetch(itemPath("team", second));
-    EXPECT_EQ(s->lastSavedUrl(), server.url(itemPath("team", second))) << "the address names the retried item";
+    ASSERT_TRUE(saveItem(*s, retried, &error)) << utf8(error.message);
+    EXPECT_EQ(retried.uid, first.uid);
+    const std::string listing = server.request("PROPFIND", "/alice/team/", "", {"Depth: 1"}).body;
+    ASSERT_NE(listing.find(utf8(first.uid)), std::string::npos);
+    EXPECT_EQ(listing.find(utf8(first.uid)), listing.rfind(utf8(first.uid))) << "one copy on the server";
+    EXPECT_EQ(s->lastSavedUrl(), server.url(itemPath("team", first))) << "the address names the stored item";
+    // An identifier that is no plain file name maps to the same resource name every time.
+    Event odd = event(calendar(*s, "Team"));
+    odd.uid = u"odd uid/with?marks";
+    ASSERT_TRUE(saveItem(*s, odd, &error)) << utf8(error.message);
+    const std::string oddUrl = s->lastSavedUrl();
+    Event oddAgain = event(calendar(*s, "Team"));
+    oddAgain.uid = odd.uid;
+    ASSERT_TRUE(saveItem(*s, oddAgain, &error)) << utf8(error.message);
+    EXPECT_EQ(s->lastSavedUrl(), oddUrl);
 
     // Radicale never refuses a fresh random name; a fake refuses every name.
     testing::FakeServer refuses("HTTP/1.1 412 Precondition Failed\r\nContent-Length: 0\r\n\r\n");
