@@ -86,7 +86,11 @@ StoreError accountsUnreadable(const std::string& why) {
 StoreError calendarListUnknown(const std::string& host, const icu::UnicodeString& calendar, const StoreError& why) {
     icu::UnicodeString message = u"Could not reach " + u(host) + u"; the list of its calendars is unknown, so [" +
                                  calendar + u"] was not found";
-    if (!why.message.isEmpty()) message += u" (" + why.message + u")";
+    if (!why.message.isEmpty()) {
+        icu::UnicodeString reason = why.message;
+        if (reason.endsWith(u".")) reason.truncate(reason.length() - 1);
+        message += u": " + reason;
+    }
     return {message + u".", u"The item was not saved. Check the connection to " + u(host) +
                                 u" and add it again, or name a calendar on this computer."};
 }

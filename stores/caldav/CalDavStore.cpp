@@ -230,18 +230,27 @@ CalDavStore::PutResult CalDavStore::putNew(HttpSession& http, const ServerCalend
                                  {"If-None-Match: *", "Content-Type: text/calendar; charset=utf-8"},
                                  toICalendar(item, clock ? clock() : std::time(nullptr)),
                                  false});
-        result.outcome = judgePut(http, url, uid, response, retry);
+        result.outcome = judgePut(http, url, uid, response);
         if (result.outcome == PutOutcome::Stored) lastSavedUrl_ = url;
-        if (response.failure != HttpFailure::None || response.status != 412 || retry) break;
+        if (result.outcome != PutOutcome::Failed || response.failure != HttpFailure::None || response.status != 412 ||
+            retry) {
+            break;
+        }
     }
     return result;
 }
 
 CalDavStore::PutOutcome CalDavStore::judgePut(HttpSession& http, const std::string& url, const std::string& uid,
-                                              HttpResponse& response, bool retry) {
+                                              HttpResponse& response) {
     if (mayHaveLanded(response)) return PutOutcome::Unknown;
     if (response.failure != HttpFailure::None) return PutOutcome::Failed;
-    if (stored(response) || (retry && response.status == 412)) return PutOutcome::Stored;
+    if (stored(response)) return PutOutcome::Stored;
+    if (response.status == 412) {
+        // The name is taken. By this very item, most likely: on a retry after an unknown outcome,
+        // and also when libcurl itself sent the PUT again after a connection died before the
+        // answer. Only an item of another identifier is a real clash.
+        return lookFor(http, url, uid, response) == PutOutcome::Stored ? PutOutcome::Stored : PutOutcome::Failed;
+    }
     if (response.status == 207) {
         // A multi-status answer to a PUT carries the real outcome inside.
         if (const long failure = dav::multistatusFailure(response.body)) {
@@ -252,8 +261,13 @@ CalDavStore::PutOutcome CalDavStore::judgePut(HttpSession& http, const std::stri
         return PutOutcome::Failed;
     }
     // 200, 202 and the like say the request was taken, not that the item is stored: look.
+    return lookFor(http, url, uid, response);
+}
+
+CalDavStore::PutOutcome CalDavStore::lookFor(HttpSession& http, const std::string& url, const std::string& uid,
+                                             HttpResponse& response) {
     HttpResponse check = http.perform({"GET", url, {}, {}, false});
-    if (mayHaveLanded(check) || check.failure != HttpFailure::None) {
+    if (check.failure != HttpFailure::None) {
         response = check;
         return PutOutcome::Unknown;
     }

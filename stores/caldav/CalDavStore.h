@@ -61,8 +61,10 @@ private:
     PutResult putNew(HttpSession& http, const ServerCalendar& target, CalendarItem& item, bool retry);
     // What one PUT's answer means; answers that do not say the item is stored are checked with
     // a GET. A 207's failing status replaces the response's.
-    PutOutcome judgePut(HttpSession& http, const std::string& url, const std::string& uid, HttpResponse& response,
-                        bool retry);
+    PutOutcome judgePut(HttpSession& http, const std::string& url, const std::string& uid, HttpResponse& response);
+    // Whether the item of `uid` is at `url`: Stored, NotStored, or Unknown (with the GET's
+    // failure in `response`) when the server does not answer.
+    PutOutcome lookFor(HttpSession& http, const std::string& url, const std::string& uid, HttpResponse& response);
     // What a failed PUT means for the user; a vanished calendar also reads the list again.
     StoreError saveError(const HttpResponse& response, const icu::UnicodeString& title);
 
