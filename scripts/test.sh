@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds Release and Debug+ASan/UBSan, runs every test in both, then fuzzes the
-# parser and the regex service for a minute each, with their dictionaries.
+# Builds Release and Debug+ASan/UBSan, runs every test in both (the fuzz targets' seed corpora
+# replayed among them), then fuzzes the parser, the regex service and the multi-status reader
+# for a minute each, with their dictionaries.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
@@ -16,12 +17,14 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir bu
 
 if [ "$fuzz_seconds" -gt 0 ]; then
   CC=clang CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLINECAL_FUZZ=ON >/dev/null
-  cmake --build build/fuzz -j"$jobs" --target parse_fuzz regex_fuzz
-  for target in parse_fuzz regex_fuzz; do
+  targets="parse_fuzz regex_fuzz multistatus_fuzz"
+  # shellcheck disable=SC2086
+  cmake --build build/fuzz -j"$jobs" --target $targets
+  for target in $targets; do
     mkdir -p "build/fuzz/corpus-$target"
     echo "fuzzing $target for ${fuzz_seconds}s"
     "build/fuzz/fuzz/$target" -max_total_time="$fuzz_seconds" -timeout=1 -rss_limit_mb=4096 \
-      -dict="fuzz/$target.dict" -print_final_stats=0 -artifact_prefix="build/fuzz/$target-" "build/fuzz/corpus-$target" 2>"build/fuzz/$target.log" \
+      -dict="fuzz/$target.dict" -print_final_stats=0 -artifact_prefix="build/fuzz/$target-" "build/fuzz/corpus-$target" "fuzz/corpus/$target" 2>"build/fuzz/$target.log" \
       || { tail -n 60 "build/fuzz/$target.log"; exit 1; }
   done
 fi
