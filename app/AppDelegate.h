@@ -202,6 +202,13 @@ private:
     QAction* preferencesItem_ = nullptr;
     std::unique_ptr<StatusItem> menuItem_;
     std::thread saver_;  // the save to a server under way, if any
+    // A save whose outcome was unknown: saving the same text again reuses its identifier, so a
+    // copy that did reach the server is found instead of doubled.
+    struct UnconfirmedSave {
+        QString text;
+        icu::UnicodeString uid;
+    };
+    std::optional<UnconfirmedSave> unconfirmed_;
 };
 
 }  // namespace linecal

@@ -99,6 +99,7 @@ bool AppDelegate::addEvent(bool exactlyCommand) {
     // while an item is still on its way to a server.
     if (!dialog_->addButton->isEnabled() || dialog_->isSaving()) return false;
     std::shared_ptr<CalendarItem> item = currentItem();
+    if (unconfirmed_ && unconfirmed_->text == dialog_->text()) item->uid = unconfirmed_->uid;
     if (item->calendar && services_.savesOverNetwork && services_.savesOverNetwork(*item)) {
         saveInBackground(std::move(item), exactlyCommand);
         return false;
@@ -128,6 +129,8 @@ void AppDelegate::saveInBackground(std::shared_ptr<CalendarItem> item, bool exac
 }
 
 void AppDelegate::finishSave(bool saved, const CalendarItem& item, const StoreError& error, bool exactlyCommand) {
+    if (!saved && error.outcomeUnknown) unconfirmed_ = UnconfirmedSave{dialog_->text(), error.uid};
+    else unconfirmed_.reset();
     if (saved) {
         rememberLastItem(item);
         pulseIcon(kPulseBlue, 1);

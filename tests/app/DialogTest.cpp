@@ -228,6 +228,49 @@ private slots:
         QVERIFY(app.lastEventUid.isEmpty());
     }
 
+    // A server that took the item but whose answer was lost: Return again on the same text retries
+    // with the identifier the first attempt carried, so no second copy can be stored.
+    void aRetryAfterAnUnknownOutcomeKeepsTheIdentifier() {
+        struct UnconfirmingStore : CalendarStore {
+            MemoryStore& inner;
+            std::vector<icu::UnicodeString> uidsSent;
+            explicit UnconfirmingStore(MemoryStore& s) : inner(s) {}
+            std::vector<CalendarRef> calendars() const override { return inner.calendars(); }
+            bool saveEvent(Event& event, int, StoreError* error) override {
+                icu::UnicodeString uid = event.uid;
+                if (uid.isEmpty()) uid = icu::UnicodeString(u"fresh-") + static_cast<char16_t>(u'0' + uidsSent.size());
+                uidsSent.push_back(uid);
+                if (uidsSent.size() == 1) {
+                    *error = {u"The server did not confirm the save; the item may have reached it.", u"Look first."};
+                    error->outcomeUnknown = true;
+                    error->uid = uid;
+                    return false;
+                }
+                event.uid = uid;
+                return true;
+            }
+            bool saveTask(Task&, StoreError*) override { return false; }
+        };
+        AppFixture f;
+        f.markLaunchedBefore();
+        UnconfirmingStore server(f.store);
+        f.useStore(server);
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QStringLiteral("Standup 9am tomorrow"));
+        QVERIFY(!app.addEvent(false));
+        QVERIFY(f.dialog().showsFailure());
+        QVERIFY(app.addEvent(false));
+        QCOMPARE(server.uidsSent.size(), std::size_t(2));
+        QVERIFY(server.uidsSent[1] == server.uidsSent[0]);
+        QCOMPARE(app.lastEventUid, QStringLiteral("fresh-0"));
+        // Another text is another item: it gets an identifier of its own.
+        app.showDialog();
+        f.type(QStringLiteral("Lunch tomorrow"));
+        QVERIFY(app.addEvent(false));
+        QVERIFY(server.uidsSent[2] != server.uidsSent[0]);
+    }
+
     void aStoreWithoutCalendarsSaysWhy() {
         AppFixture f;
         f.markLaunchedBefore();
