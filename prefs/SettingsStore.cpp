@@ -126,6 +126,11 @@ std::optional<IniText> spelledByQSettings(const QHash<QString, QVariant>& values
     return IniText::parse(written.readAll(), nullptr);
 }
 
+// Whether linecal's reading of the lines finds the keys QSettings finds: only then can it edit them.
+bool sameKeys(const QStringList& ours, const QStringList& theirs) {
+    return QSet<QString>(ours.begin(), ours.end()) == QSet<QString>(theirs.begin(), theirs.end());
+}
+
 // Whether a value would be written as the one stored already: a number set where the file holds
 // its text is no change.
 bool sameValue(const QVariant& stored, const QVariant& value) {
@@ -146,14 +151,10 @@ IniSettings::IniSettings(const QString& path, Warn warn) : path_(path), warn_(st
     if (bytes) ini = parseSettings(*bytes, path, &problem_);
     if (ini) {
         settings_ = std::make_unique<QSettings>(path, QSettings::IniFormat);
-        const QStringList keys = ini->keys();
         if (settings_->status() != QSettings::NoError) {
             problem_ = QStringLiteral("the settings file %1 is damaged").arg(path);
-        } else if (QSet<QString>(keys.begin(), keys.end()) != [&] {
-                       const QStringList all = settings_->allKeys();
-                       return QSet<QString>(all.begin(), all.end());
-                   }()) {
-            problem_ = QStringLiteral("the settings file %1 is damaged (its keys read differently)").arg(path);
+        } else if (!sameKeys(ini->keys(), settings_->allKeys())) {
+            problem_ = QStringLiteral("the settings file %1 is damaged (linecal cannot tell which line holds which setting)").arg(path);
         }
         if (!problem_.isEmpty()) settings_.reset();
     }

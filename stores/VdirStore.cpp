@@ -15,8 +15,6 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -34,18 +32,17 @@ std::optional<std::string> readMetadata(const fs::path& file) {
     if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
     const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) return std::nullopt;
-    std::string text(kMetadataLimit, '\0');
-    std::size_t size = 0;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        while (size < text.size()) {
-            const ssize_t n = ::read(fd, text.data() + size, text.size() - size);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            size += static_cast<std::size_t>(n);
-        }
-    } else {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // replaced since the stat
         ::close(fd);
         return std::nullopt;
+    }
+    std::string text(kMetadataLimit, '\0');
+    std::size_t size = 0;
+    while (size < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + size, text.size() - size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        size += static_cast<std::size_t>(n);
     }
     ::close(fd);
     text.resize(size);
@@ -111,29 +108,19 @@ void removeStaleTemporaries(const fs::path& folder, std::time_t now) {
 // A folder's calendar identifier is its name. A name that is not UTF-8 keeps its valid parts and
 // writes each other byte as "/xNN": no folder name holds a slash, so no two folders share one.
 std::string folderIdentifier(const std::string& name) {
+    static const char digits[] = "0123456789abcdef";
+    const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
+    const auto length = static_cast<int32_t>(name.size());
     std::string id;
-    for (std::size_t i = 0; i < name.size();) {
-        const auto lead = static_cast<unsigned char>(name[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                           : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-        if (length > 1 && i + length <= name.size()) {
-            UChar32 c = 0;
-            int32_t at = 0;
-            U8_NEXT(reinterpret_cast<const uint8_t*>(name.data() + i), at, static_cast<int32_t>(length), c);
-            if (c < 0 || at != static_cast<int32_t>(length)) length = 0;
-        } else if (length > 1) {
-            length = 0;
+    for (int32_t i = 0; i < length;) {
+        const int32_t start = i;
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        if (c >= 0) {
+            id.append(name, static_cast<std::size_t>(start), static_cast<std::size_t>(i - start));
+            continue;
         }
-        if (length == 0) {
-            static const char digits[] = "0123456789abcdef";
-            id += "/x";
-            id += digits[lead >> 4];
-            id += digits[lead & 15];
-            ++i;
-        } else {
-            id.append(name, i, length);
-            i += length;
-        }
+        for (int32_t b = start; b < i; ++b) id.append("/x").append(1, digits[bytes[b] >> 4]).append(1, digits[bytes[b] & 15]);
     }
     return id;
 }

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "prefs/DefaultAlarm.h"
+#include "prefs/IniText.h"
 #include "prefs/Settings.h"
 #include "stores/MemoryStore.h"
 
@@ -244,6 +245,26 @@ TEST_F(Prefs, IniFileKeepsItsLayoutWhenAValueChanges) {
     IniSettings again(conf);
     EXPECT_EQ(stringSetting(again, Setting::LastEventUID), QStringLiteral("E-1"));
     EXPECT_EQ(again.value(QStringLiteral("Odd/7")).toStringList(), odd[7].toStringList());
+}
+
+// A new key goes after the last of its group, keys before any header counting as [General]; a
+// group the file lacks is added at the end, after a blank line.
+TEST(IniLines, NewKeysGoToTheirGroup) {
+    const struct { const char* before; const char* key; const char* after; } cases[] = {
+        {"", "b", "[General]\nb=2\n"},
+        {"a=1", "b", "a=1\nb=2\n"},
+        {"; only a comment\n", "b", "; only a comment\n\n[General]\nb=2\n"},
+        {"[General]\n[G]\nx=1\n\n", "b", "[General]\nb=2\n[G]\nx=1\n\n"},
+        {"[G]\nx=1\n\n; end\n", "G/y", "[G]\nx=1\ny=2\n\n; end\n"},
+        {"[g]\nx=1\n", "G/y", "[g]\nx=1\n\n[G]\ny=2\n"},
+    };
+    for (const auto& c : cases) {
+        const QString key = QString::fromUtf8(c.key);
+        auto ini = IniText::parse(c.before, nullptr);
+        ASSERT_TRUE(ini) << c.before;
+        ini->set(key, {key.contains(u'/') ? "[G]" : "[General]", key.section(u'/', -1).toUtf8(), "2"});
+        EXPECT_EQ(ini->bytes().toStdString(), c.after) << c.before;
+    }
 }
 
 }  // namespace
