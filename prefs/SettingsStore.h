@@ -55,8 +55,10 @@ using Warn = std::function<void(const QString&)>;
 // Writes "linecal: warning: …" to stderr.
 void warnOnStderr(const QString& message);
 
-// QSettings in INI format. A file that cannot be read, or is not valid UTF-8 text in INI form, is
-// left untouched: reads give the fallbacks, writes stay in memory, and the first flush warns.
+// QSettings in INI format for reading. A flush writes only the values that changed, each on its own
+// line, so the user's comments and lines linecal does not know stay. A file that cannot be read, is
+// not valid UTF-8, or has a line that is not INI is damaged and left untouched: reads give the
+// fallbacks, writes stay in memory, and the first flush warns.
 class IniSettings : public SettingsStore {
 public:
     explicit IniSettings(const QString& path, Warn warn = warnOnStderr);
@@ -74,11 +76,16 @@ public:
     bool flush() override;
 
 private:
+    // Writes the unsaved values into the file as it is now; false with a warning when it cannot.
+    bool writeChanges();
+
     QString path_;
     Warn warn_;
     QString problem_;
     bool warnedUnsaved_ = false;
     std::unique_ptr<QSettings> settings_;
+    QHash<QString, QVariant> changed_;  // values set in this run, read before the file's
+    QStringList unsaved_;               // their keys while the file does not hold them, in order
     MemorySettings detached_;  // where writes go while the file is unusable
 };
 

@@ -9,11 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <unicode/utf8.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -22,12 +23,38 @@ namespace {
 
 icu::UnicodeString u(const std::string& text) { return icu::UnicodeString::fromUTF8(text); }
 
+constexpr std::size_t kMetadataLimit = 1024;
+
+// The first KiB of a metadata file, trimmed, when it is a regular file (a link to one counts).
+// Anything else, a FIFO or a device behind a link, reads as absent: it could block or never end.
 std::optional<std::string> readMetadata(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    std::string text = buffer.str();
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {  // replaced since the stat
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string text(kMetadataLimit, '\0');
+    std::size_t size = 0;
+    while (size < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + size, text.size() - size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        size += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    text.resize(size);
+    if (size == kMetadataLimit) {  // cut: drop a letter cut in two
+        std::size_t start = size;
+        while (start > 0 && size - start < 4 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80) --start;
+        if (start > 0) {
+            const auto lead = static_cast<unsigned char>(text[start - 1]);
+            const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+            if (length > size - start + 1) text.resize(start - 1);
+        }
+    }
     auto end = text.find_last_not_of(" \t\r\n");
     text.erase(end == std::string::npos ? 0 : end + 1);
     return text;
@@ -48,6 +75,72 @@ int renameNoReplace(const fs::path& from, const fs::path& to) {
     if (::link(from.c_str(), to.c_str()) != 0) return errno;
     ::unlink(from.c_str());
     return 0;
+}
+
+// A leftover of stageFile: NAME.XXXXXX.tmp, NAME an item file or a metadata file the store writes.
+bool isTemporaryName(const std::string& name) {
+    constexpr std::size_t kSuffix = 11;  // ".XXXXXX.tmp"
+    if (name.size() <= kSuffix || name.compare(name.size() - 4, 4, ".tmp") != 0 || name[name.size() - kSuffix] != '.')
+        return false;
+    for (std::size_t i = name.size() - 10; i < name.size() - 4; ++i) {
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+    }
+    const std::string base = name.substr(0, name.size() - kSuffix);
+    return (base.size() > 4 && base.compare(base.size() - 4, 4, ".ics") == 0) || base == "displayname" ||
+           base == "color";
+}
+
+// Removes what saves killed an hour or more ago left in the folder. Only regular files count, never
+// what a link points to; younger ones may belong to a save still under way in another process.
+void removeStaleTemporaries(const fs::path& folder, std::time_t now) {
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) return;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        struct stat st {};
+        if (!isTemporaryName(name) || ::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (S_ISREG(st.st_mode) && st.st_mtime <= now - 3600) ::unlinkat(dir, name.c_str(), 0);
+    }
+    ::close(dir);
+}
+
+// A folder's calendar identifier is its name. A name that is not UTF-8 keeps its valid parts and
+// writes each other byte as "/xNN": no folder name holds a slash, so no two folders share one.
+std::string folderIdentifier(const std::string& name) {
+    static const char digits[] = "0123456789abcdef";
+    const auto* bytes = reinterpret_cast<const uint8_t*>(name.data());
+    const auto length = static_cast<int32_t>(name.size());
+    std::string id;
+    for (int32_t i = 0; i < length;) {
+        const int32_t start = i;
+        UChar32 c = 0;
+        U8_NEXT(bytes, i, length, c);
+        if (c >= 0) {
+            id.append(name, static_cast<std::size_t>(start), static_cast<std::size_t>(i - start));
+            continue;
+        }
+        for (int32_t b = start; b < i; ++b) id.append("/x").append(1, digits[bytes[b] >> 4]).append(1, digits[bytes[b] & 15]);
+    }
+    return id;
+}
+
+// The folder name an identifier stands for; nothing when it is not one folderIdentifier makes.
+std::optional<std::string> folderName(const std::string& id) {
+    std::string name;
+    for (std::size_t i = 0; i < id.size(); ++i) {
+        if (id[i] != '/') {
+            name += id[i];
+            continue;
+        }
+        if (i + 3 >= id.size() || id[i + 1] != 'x' || !std::isxdigit(static_cast<unsigned char>(id[i + 2])) ||
+            !std::isxdigit(static_cast<unsigned char>(id[i + 3])))
+            return std::nullopt;
+        name += static_cast<char>(std::stoi(id.substr(i + 2, 2), nullptr, 16));
+        i += 3;
+    }
+    if (folderIdentifier(name) != id) return std::nullopt;  // only the one spelling of each name
+    return name;
 }
 
 int syncFolder(const fs::path& folder) {
@@ -116,7 +209,10 @@ int writeFileAtomically(const fs::path& folder, const std::string& name, const s
     return 0;
 }
 
-VdirStore::VdirStore(fs::path root) : root_(std::move(root)) {}
+VdirStore::VdirStore(fs::path root) : root_(std::move(root)) {
+    const std::time_t now = std::time(nullptr);
+    for (const fs::path& folder : calendarFolders()) removeStaleTemporaries(folder, now);
+}
 
 fs::path VdirStore::defaultRoot() {
     // Relative values are invalid by the XDG rules and are ignored.
@@ -128,8 +224,7 @@ fs::path VdirStore::defaultRoot() {
 
 void VdirStore::reload() { calendars_.reset(); }
 
-std::vector<CalendarRef> VdirStore::calendars() const {
-    if (calendars_) return *calendars_;
+std::vector<fs::path> VdirStore::calendarFolders() const {
     std::vector<fs::path> folders;
     std::error_code ec;
     for (fs::directory_iterator it(root_, ec), end; !ec && it != end; it.increment(ec)) {
@@ -139,11 +234,16 @@ std::vector<CalendarRef> VdirStore::calendars() const {
         folders.push_back(it->path());
     }
     std::sort(folders.begin(), folders.end());
+    return folders;
+}
+
+std::vector<CalendarRef> VdirStore::calendars() const {
+    if (calendars_) return *calendars_;
     std::vector<CalendarRef> result;
-    for (const auto& folder : folders) {
+    for (const auto& folder : calendarFolders()) {
         Calendar calendar;
         const std::string name = folder.filename().string();
-        calendar.uid = u(name);
+        calendar.uid = u(folderIdentifier(name));
         auto title = readMetadata(folder / "displayname");
         calendar.title = u(title && !title->empty() ? *title : name);
         calendar.type = CalCalendarTypeLocal;
@@ -177,11 +277,11 @@ bool VdirStore::ensureCalendar(StoreError* error) {
 bool VdirStore::save(CalendarItem& item, StoreError* error) {
     if (!item.calendar) return fail(error, errors::noCalendar());
     if (!errors::alarmsComplete(item, error)) return false;
-    std::string folderName;
-    item.calendar->uid.toUTF8String(folderName);
-    const fs::path folder = root_ / folderName;
-    if (folderName.empty() || folderName.find('/') != std::string::npos || folderName[0] == '.' ||
-        !fs::is_directory(folder)) {
+    std::string id;
+    item.calendar->uid.toUTF8String(id);
+    const std::string name = folderName(id).value_or(id);
+    const fs::path folder = root_ / name;
+    if (name.empty() || name.find('/') != std::string::npos || name[0] == '.' || !fs::is_directory(folder)) {
         return fail(error, errors::calendarGone(item.calendar->title, folder.string()));
     }
     if (!isWritableFolder(folder)) return fail(error, errors::readOnly(item.calendar->title, folder.string()));

@@ -22,6 +22,7 @@ struct StagedFile {
 
 class VdirStore : public CalendarStore {
 public:
+    // Removes the temporary files of saves killed an hour or more ago from the calendar folders.
     explicit VdirStore(std::filesystem::path root);
     // Removes staged files that were never committed.
     ~VdirStore() override;
@@ -65,6 +66,8 @@ public:
 
 private:
     bool save(CalendarItem& item, StoreError* error);
+    // The root's folders that are calendars, sorted by name.
+    std::vector<std::filesystem::path> calendarFolders() const;
 
     std::filesystem::path root_;
     std::filesystem::path lastSavedFile_;

@@ -11,6 +11,7 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <iostream>
 #include <map>
 
@@ -78,6 +79,30 @@ int preview(const ItemRequest& request) {
     return outcome.exitCode();
 }
 
+// Text for a terminal: control characters, which could break a line or drive the terminal, written
+// as visible escapes (\n, \t, \x1b, \u009b).
+std::string visible(const icu::UnicodeString& text) {
+    std::string out;
+    char escape[8];
+    for (int32_t i = 0; i < text.length();) {
+        const UChar32 c = text.char32At(i);
+        i += U16_LENGTH(c);
+        if (c == '\n') out += "\\n";
+        else if (c == '\t') out += "\\t";
+        else if (c == '\r') out += "\\r";
+        else if (c < 0x20 || c == 0x7f) {
+            std::snprintf(escape, sizeof escape, "\\x%02x", static_cast<unsigned>(c));
+            out += escape;
+        } else if (c >= 0x80 && c < 0xa0) {
+            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+            out += escape;
+        } else {
+            icu::UnicodeString(c).toUTF8String(out);
+        }
+    }
+    return out;
+}
+
 // Every server is asked now; one that does not answer keeps its last known list, marked offline.
 int listCalendars(const ItemRequest& request) {
     ItemSession session(request, ServerRefresh::Now);
@@ -128,10 +153,10 @@ int listCalendars(const ItemRequest& request) {
     for (const CalendarMenuEntry& entry : menu) {
         switch (entry.kind) {
         case CalendarMenuEntry::Kind::Separator: std::cout << '\n'; break;
-        case CalendarMenuEntry::Kind::Heading: std::cout << utf8(entry.text) << '\n'; break;
+        case CalendarMenuEntry::Kind::Heading: std::cout << visible(entry.text) << '\n'; break;
         case CalendarMenuEntry::Kind::Calendar: {
             const Calendar& c = *entry.calendar;
-            std::cout << (entry.selected ? "  * " : "    ") << utf8(c.title) << "  [" << utf8(c.uid) << ']'
+            std::cout << (entry.selected ? "  * " : "    ") << visible(c.title) << "  [" << visible(c.uid) << ']'
                       << (c.isEditable ? "" : "  (read-only)") << (offline(c) ? "  (offline)" : "") << '\n';
             break;
         }

@@ -1,12 +1,19 @@
 #include "TestSupport.h"
 
 #include "prefs/DefaultAlarm.h"
+#include "prefs/IniText.h"
 #include "prefs/Settings.h"
 #include "stores/MemoryStore.h"
 
 #include <gtest/gtest.h>
 
+#include <QSettings>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <array>
+#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -126,6 +133,8 @@ TEST_F(Prefs, IniFileIsUsedWhenWholeAndNeverOverwrittenWhenNot) {
         {"not UTF-8", "[General]\nAlarmMinutes=45\nEventLength=\xff\xfe\n"},
         {"NUL bytes", std::string("[General]\nAlarmMinutes=45\0\0\0", 28)},
         {"a folder", ""},
+        {"a line that is no setting", "; mine\n[General]\nAlarmMinutes=45\n# not a comment here\n"},
+        {"a value over two lines", "[General]\nAlarmMinutes=45\nNote=\"two\nlines\"\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -144,8 +153,117 @@ TEST_F(Prefs, IniFileIsUsedWhenWholeAndNeverOverwrittenWhenNot) {
         EXPECT_EQ(ini.flush(), !c.bytes);
         EXPECT_EQ(warnings.size(), c.bytes ? 2u : 0u) << "one on opening, one for the unsaved settings";
         for (const auto& warning : warnings) EXPECT_TRUE(warning.contains(conf));
+        for (const auto& warning : warnings) EXPECT_FALSE(warning.contains(QStringLiteral("cannot save"))) << warning.toStdString();
         if (c.bytes) { EXPECT_EQ(fs::is_directory(file) ? std::string() : testing::readFile(file), *c.bytes); }
         if (!c.bytes) { EXPECT_EQ(stringSetting(IniSettings(conf), Setting::LastEventUID), QStringLiteral("E-1")); }
+    }
+}
+
+// The file's bytes and its modification time, to show it was not written.
+std::pair<std::string, std::int64_t> fileState(const fs::path& file) {
+    struct stat st {};
+    ::stat(file.c_str(), &st);
+    return {testing::readFile(file), std::int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec};
+}
+
+const char* const kHandWritten =
+    "; my settings\r\n"
+    "[General]\r\n"
+    "Calendar UID = home ; the one at home\r\n"
+    "AlarmMinutes=45\r\n"
+    "\r\n"
+    "; kept by a newer version\r\n"
+    "FutureKey=\"a, b\"\r\n"
+    "[Other%20Group]\r\n"
+    "k=v\r\n";
+
+// A flush that changes nothing writes nothing, not even the same bytes again.
+TEST_F(Prefs, IniFileIsNotWrittenWhenNothingChanged) {
+    const fs::path file = temp.path / "linecal.conf";
+    std::ofstream(file, std::ios::binary) << kHandWritten;
+    const auto before = fileState(file);
+    ::usleep(20000);
+    {
+        IniSettings ini(QString::fromStdString(file.string()), [](const QString& w) { ADD_FAILURE() << w.toStdString(); });
+        ASSERT_TRUE(ini.isUsable());
+        EXPECT_TRUE(ini.flush());
+        writeSetting(ini, Setting::CalendarUID, QStringLiteral("home"));
+        writeSetting(ini, Setting::AlarmMinutes, 45);
+        ini.setValue(QStringLiteral("Other Group/k"), QStringLiteral("v"));
+        EXPECT_TRUE(ini.flush());
+    }
+    EXPECT_EQ(fileState(file), before);
+}
+
+// A change edits only its own line, or adds one to its group: comments, blank lines, line ends,
+// keys and groups linecal does not know stay where they were, and QSettings reads every value back.
+TEST_F(Prefs, IniFileKeepsItsLayoutWhenAValueChanges) {
+    const fs::path file = temp.path / "linecal.conf";
+    std::ofstream(file, std::ios::binary) << kHandWritten;
+    const QString conf = QString::fromStdString(file.string());
+    const QVariant odd[] = {
+        QStringLiteral(" leading and trailing "), QStringLiteral("a, b; c = d"), QStringLiteral("\"quoted\" 'x'"),
+        QStringLiteral("Café ☕ 日本"), QStringLiteral("@at"), QStringLiteral("back\\slash\ttab\nnewline"),
+        QString(), QStringList{QStringLiteral("one, two"), QStringLiteral("@three"), QStringLiteral(" ")},
+        QStringList{}, 7, true,
+    };
+    {
+        IniSettings ini(conf, [](const QString& w) { ADD_FAILURE() << w.toStdString(); });
+        writeSetting(ini, Setting::CalendarUID, QStringLiteral("work"));
+        ini.setValue(QStringLiteral("Last Event UID"), QStringLiteral("E-1"));
+        ini.setValue(QStringLiteral("Other Group/new"), QStringLiteral("n"));
+        ini.setValue(QStringLiteral("Fresh/deep/key"), 1);
+        for (std::size_t i = 0; i < std::size(odd); ++i) ini.setValue(QStringLiteral("Odd/%1").arg(i), odd[i]);
+        EXPECT_TRUE(ini.flush());
+    }
+    const std::string text = testing::readFile(file);
+    EXPECT_EQ(text.substr(0, text.find("[Odd]")),
+              "; my settings\r\n"
+              "[General]\r\n"
+              "Calendar UID = work ; the one at home\r\n"
+              "AlarmMinutes=45\r\n"
+              "\r\n"
+              "; kept by a newer version\r\n"
+              "FutureKey=\"a, b\"\r\n"
+              "Last%20Event%20UID=E-1\r\n"
+              "[Other%20Group]\r\n"
+              "k=v\r\n"
+              "new=n\r\n"
+              "\r\n"
+              "[Fresh]\r\n"
+              "deep\\key=1\r\n"
+              "\r\n");
+    QSettings reader(conf, QSettings::IniFormat);
+    EXPECT_EQ(reader.status(), QSettings::NoError);
+    EXPECT_EQ(reader.value(QStringLiteral("Calendar UID")), QStringLiteral("work"));
+    EXPECT_EQ(reader.value(QStringLiteral("FutureKey")), QStringLiteral("a, b"));
+    for (std::size_t i = 0; i < std::size(odd); ++i) {
+        const QVariant back = reader.value(QStringLiteral("Odd/%1").arg(i));
+        if (odd[i].typeId() == QMetaType::QStringList) EXPECT_EQ(back.toStringList(), odd[i].toStringList()) << i;
+        else EXPECT_EQ(back.toString(), odd[i].toString()) << i;
+    }
+    IniSettings again(conf);
+    EXPECT_EQ(stringSetting(again, Setting::LastEventUID), QStringLiteral("E-1"));
+    EXPECT_EQ(again.value(QStringLiteral("Odd/7")).toStringList(), odd[7].toStringList());
+}
+
+// A new key goes after the last of its group, keys before any header counting as [General]; a
+// group the file lacks is added at the end, after a blank line.
+TEST(IniLines, NewKeysGoToTheirGroup) {
+    const struct { const char* before; const char* key; const char* after; } cases[] = {
+        {"", "b", "[General]\nb=2\n"},
+        {"a=1", "b", "a=1\nb=2\n"},
+        {"; only a comment\n", "b", "; only a comment\n\n[General]\nb=2\n"},
+        {"[General]\n[G]\nx=1\n\n", "b", "[General]\nb=2\n[G]\nx=1\n\n"},
+        {"[G]\nx=1\n\n; end\n", "G/y", "[G]\nx=1\ny=2\n\n; end\n"},
+        {"[g]\nx=1\n", "G/y", "[g]\nx=1\n\n[G]\ny=2\n"},
+    };
+    for (const auto& c : cases) {
+        const QString key = QString::fromUtf8(c.key);
+        auto ini = IniText::parse(c.before, nullptr);
+        ASSERT_TRUE(ini) << c.before;
+        ini->set(key, {key.contains(u'/') ? "[G]" : "[General]", key.section(u'/', -1).toUtf8(), "2"});
+        EXPECT_EQ(ini->bytes().toStdString(), c.after) << c.before;
     }
 }
 

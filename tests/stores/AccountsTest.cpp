@@ -7,7 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
 #include <fstream>
+
+#include <unistd.h>
 
 namespace linecal {
 namespace {
@@ -110,6 +115,46 @@ TEST(Passwords, ComeFromTheCommandOrTheKeyring) {
         EXPECT_EQ(passwordFor(viaCommand, keyring, &problem), c.password) << c.command;
         EXPECT_EQ(problem.empty(), c.password.has_value()) << problem;
     }
+}
+
+// True once no process of the group runs any more (waiting up to two seconds): a killed one may
+// stay a zombie for a while, until the system's first process reaps it.
+bool stopped(pid_t group) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        bool running = false;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+            const std::string stat = readFile(entry.path() / "stat");
+            const auto close = stat.rfind(')');
+            if (close == std::string::npos) continue;
+            char state = 0;
+            int parent = 0, processGroup = 0;
+            if (std::sscanf(stat.c_str() + close + 1, " %c %d %d", &state, &parent, &processGroup) == 3 &&
+                processGroup == group && state != 'Z' && state != 'X')
+                running = true;
+        }
+        if (!running) return true;
+        ::usleep(10000);
+    }
+    return false;
+}
+
+// A command that hangs is stopped at the limit with everything it started, and the error says so;
+// one that is done is not waited for because something it left behind holds its output open.
+TEST(Passwords, ACommandThatHangsIsStoppedWithEverythingItStarted) {
+    testing::TempDir dir;
+    const std::string pidFile = (dir.path / "pid").string();
+    MemorySecrets keyring;
+    Account account{"work", "https://dav.example.com/", "alice", std::nullopt};
+    account.passwordCommand = "echo $$ > '" + pidFile + "'; printf partial; sleep 8; echo never";
+    std::string problem;
+    EXPECT_FALSE(passwordFor(account, keyring, &problem, std::chrono::milliseconds(300)));
+    EXPECT_EQ(problem, "the password command of account work did not finish within 0.3 seconds; run it yourself to "
+                       "see why, or change it with `linecal accounts add`");
+    EXPECT_TRUE(stopped(std::stoi(readFile(pidFile)))) << "the command's process group is stopped";
+
+    account.passwordCommand = "echo $$ > '" + pidFile + "'; (sleep 8; :) & echo pw";
+    EXPECT_EQ(passwordFor(account, keyring, &problem, std::chrono::seconds(5)), "pw") << problem;
+    EXPECT_TRUE(stopped(std::stoi(readFile(pidFile)))) << "what the command left running is stopped too";
 }
 
 TEST(MultiStatus, ReadsThePropertiesAnyPrefixCarries) {

@@ -6,6 +6,10 @@
 #include <gtest/gtest.h>
 #include <libical/ical.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <array>
 #include <cstring>
 #include <set>
 
@@ -184,6 +188,98 @@ TEST_F(Vdir, CalendarsAreTheFoldersWithTheirMetadata) {
     EXPECT_FALSE(VdirStore(temp.path / "file").ensureCalendar(&error));
     EXPECT_EQ(utf8(error.message), "The calendar folder " + (temp.path / "file").string() + " is not a folder.");
     EXPECT_EQ(readFile(temp.path / "file"), "x");
+}
+
+// Metadata that is not a small regular file gives the folder's name instead of blocking on a FIFO
+// or reading a device without end; a long one is cut at 1 KiB. A link to a regular file is read.
+TEST_F(Vdir, MetadataIsReadOnlyFromSmallRegularFiles) {
+    const struct { const char* folder; std::function<void(const fs::path&)> make; std::string title; } cases[] = {
+        {"fifo", [](const fs::path& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0644), 0); }, "fifo"},
+        {"zero", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); }, "zero"},
+        {"folder", [](const fs::path& f) { fs::create_directory(f); }, "folder"},
+        {"long", [](const fs::path& f) { std::ofstream(f) << std::string(5000, 'a'); }, std::string(1024, 'a')},
+        {"cut-in-a-letter", [](const fs::path& f) { std::ofstream(f) << std::string(1023, 'a') << "\xc3\xa9"; },
+         std::string(1023, 'a')},
+        {"linked", [&](const fs::path& f) { std::ofstream(temp.path / "title") << "Linked\n"; fs::create_symlink(temp.path / "title", f); },
+         "Linked"},
+    };
+    for (const auto& c : cases) {
+        fs::create_directories(root / c.folder);
+        c.make(root / c.folder / "displayname");
+        c.make(root / c.folder / "description");
+    }
+    VdirStore store(root);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        auto calendar = store.calendarWithUID(icu::UnicodeString::fromUTF8(c.folder));
+        ASSERT_TRUE(calendar);
+        EXPECT_EQ(utf8(calendar->title), c.title);
+        EXPECT_EQ(calendar->notes ? utf8(*calendar->notes) : "none", c.title == c.folder ? "none" : c.title);
+    }
+}
+
+// A folder whose name is not UTF-8 is a calendar like any other: listed under an identifier of its
+// own, distinct from its neighbours', and saves to that identifier land in that folder.
+TEST_F(Vdir, FoldersWhoseNamesAreNotUtf8TakeSaves) {
+    const std::string latin1 = "caf\xe9", other = "caf\xe8";
+    makeCalendar(latin1, "Caf\xc3\xa9");
+    fs::create_directories(root / other);
+    makeCalendar("caf\\xe9", "Backslash");  // what an escape of the name could collide with
+    VdirStore store(root);
+    std::set<std::string> uids;
+    for (const auto& c : store.calendars()) uids.insert(utf8(c->uid));
+    EXPECT_EQ(uids.size(), store.calendars().size()) << "every folder has its own identifier";
+    for (const std::string& folder : {latin1, other}) {
+        SCOPED_TRACE(folder);
+        CalendarRef calendar;
+        for (const auto& c : store.calendars()) {
+            if (utf8(c->title) == (folder == latin1 ? "Caf\xc3\xa9" : "caf\xef\xbf\xbd")) calendar = c;
+        }
+        ASSERT_TRUE(calendar);
+        EXPECT_EQ(store.calendarWithUID(calendar->uid), calendar);
+        Event event;
+        event.title = icu::UnicodeString(u"Lunch");
+        event.startDate = local(2010, 3, 11, 12);
+        event.calendar = calendar;
+        StoreError error;
+        ASSERT_TRUE(store.saveEvent(event, CalSpanThisEvent, &error)) << utf8(error.message);
+        EXPECT_EQ(store.lastSavedFile().parent_path(), root / folder);
+        EXPECT_TRUE(fs::is_regular_file(root / folder / (utf8(event.uid) + ".ics")));
+    }
+}
+
+// Temporary files a killed save left behind are removed when the store opens, once they are an
+// hour old: only regular files under the store's own temporary names, in its calendar folders.
+TEST_F(Vdir, OpeningRemovesTemporaryFilesLeftAnHourAgo) {
+    std::ofstream(temp.path / "outside") << "keep";
+    const struct { fs::path path; bool old, removed; } cases[] = {
+        {root / "work" / "A.ics.Ab12Cd.tmp", true, true},
+        {root / "work" / "displayname.x9Y8z7.tmp", true, true},
+        {root / "work" / "B.ics.Ab12Cd.tmp", false, false},  // a save under way in another process
+        {root / "work" / "notes.tmp", true, false},
+        {root / "work" / "C.ics.Ab1.tmp", true, false},
+        {root / "work" / "C.ics.Ab12C-.tmp", true, false},
+        {root / "work" / "D.ics.Ab12Cd.tmp.bak", true, false},
+        {root / "work" / "link.ics.Ab12Cd.tmp", true, false},
+        {root / "work" / "dir.ics.Ab12Cd.tmp", true, false},
+        {root / "E.ics.Ab12Cd.tmp", true, false},  // the root is no calendar
+        {root / ".hidden" / "F.ics.Ab12Cd.tmp", true, false},
+    };
+    fs::create_directories(root / ".hidden");
+    for (const auto& c : cases) {
+        if (c.path.filename() == "link.ics.Ab12Cd.tmp") fs::create_symlink(temp.path / "outside", c.path);
+        else if (c.path.filename() == "dir.ics.Ab12Cd.tmp") fs::create_directory(c.path);
+        else std::ofstream(c.path) << "partial";
+        const timespec twoHoursAgo{std::time(nullptr) - 7200, 0};
+        const timespec times[2] = {twoHoursAgo, twoHoursAgo};
+        if (c.old) {
+            ASSERT_EQ(::utimensat(AT_FDCWD, c.path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+        }
+    }
+    ::utimensat(AT_FDCWD, (temp.path / "outside").c_str(), std::array{timespec{0, 0}, timespec{0, 0}}.data(), 0);
+    VdirStore store(root);
+    for (const auto& c : cases) EXPECT_EQ(fs::exists(fs::symlink_status(c.path)), !c.removed) << c.path;
+    EXPECT_EQ(readFile(temp.path / "outside"), "keep");
 }
 
 // Refused saves, and saves failing at any step up to the rename, leave every folder as it was and
