@@ -238,7 +238,7 @@ TEST_F(CalDav, ARetryWithTheSameIdentifierFindsTheFirstCopyAndATakenFreshNameIsD
     ASSERT_TRUE(f.loadCache());
     Event third = event(calendar(f, "Fake"));
     EXPECT_FALSE(saveItem(f, third, &error));
-    EXPECT_EQ(refuses.requests(), 2);
+    EXPECT_EQ(refuses.requests(), 4) << "two PUTs, each refusal checked with a GET";
     EXPECT_TRUE(third.uid.isEmpty()) << "a failed save leaves the item as it was";
     EXPECT_EQ(f.lastSavedUrl(), "") << "no address for a refused save";
     EXPECT_NE(utf8(error.message).find("refused two new item names"), std::string::npos);
