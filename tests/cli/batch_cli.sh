@@ -10,13 +10,8 @@ trap 'rm -rf "$work"' EXIT
 export TZ=America/Los_Angeles LC_ALL=en_US.UTF-8 XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
 store=$work/calendars
 conf=$work/linecal.conf
-failures=0
-check() {  # name expected actual
-    if [ "$2" != "$3" ]; then
-        printf 'FAIL %s\n  expected: %s\n  actual:   %s\n' "$1" "$2" "$3"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=../checks.sh
+. "$(dirname "$0")/../checks.sh"
 lc() { "$linecal" --store "$store" --config "$conf" "$@"; }
 
 # Saves, a bad line in the middle, the last item remembered once at the end.
@@ -80,5 +75,4 @@ check "calendars under this computer's heading" \
   "On This Computer|  * Personal  [personal]|    work  [work]  (read-only)" "$(lc calendars | paste -sd'|')"
 chmod 755 "$store/work"
 
-echo "batch_cli: $failures failed"
-[ "$failures" -eq 0 ]
+checks_done batch_cli

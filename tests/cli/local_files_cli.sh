@@ -11,13 +11,8 @@ trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 export TZ=America/Los_Angeles LC_ALL=en_US.UTF-8 XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config
 store=$work/calendars
 conf=$work/linecal.conf
-failures=0
-check() {  # name expected actual
-    if [ "$2" != "$3" ]; then
-        printf 'FAIL %s\n  expected: %s\n  actual:   %s\n' "$1" "$2" "$3"
-        failures=$((failures + 1))
-    fi
-}
+# shellcheck source=../checks.sh
+. "$(dirname "$0")/../checks.sh"
 lc() { "$linecal" --store "$store" --config "$conf" "$@"; }
 state() { printf '%s %s' "$(sha256sum <"$1")" "$(stat -c %Y.%y "$1")"; }
 
@@ -62,5 +57,4 @@ printf 'Latin\n' >"$store/caf$(printf '\351')/displayname"
 lc add --now 2010-03-10T15:00 -- "Coffee [Latin]" >/dev/null 2>"$work/err"
 check "save into a folder named in Latin-1" "0 1" "$? $(find "$store/caf$(printf '\351')" -name '*.ics' | wc -l)"
 
-[ "$failures" -eq 0 ] && echo "local files: all checks passed"
-exit $((failures > 0))
+checks_done local_files_cli

@@ -23,19 +23,8 @@ store=$work/calendars
 mkdir -p "$store/personal" && echo Personal >"$store/personal/displayname"
 lc() { "$linecal" --store "$store" --config "$work/linecal.conf" "$@"; }
 
-failures=0
-check() {  # name expected actual
-  if [ "$2" == "$3" ]; then echo "ok: $1"; else
-    printf 'FAIL %s\n  expected: %s\n  actual:   %s\n' "$1" "$2" "$3"; failures=$((failures + 1)); fi
-}
-contains() {  # name needle haystack
-  case "$3" in *"$2"*) echo "ok: $1" ;; *)
-    printf 'FAIL %s\n  expected to contain: %s\n  actual: %s\n' "$1" "$2" "$3"; failures=$((failures + 1)) ;; esac
-}
-lacks() {  # name needle haystack
-  case "$3" in *"$2"*) printf 'FAIL %s\n  must not contain: %s\n  actual: %s\n' "$1" "$2" "$3"
-    failures=$((failures + 1)) ;; *) echo "ok: $1" ;; esac
-}
+# shellcheck source=../checks.sh
+. "$here/../checks.sh"
 
 # start_server FAULT NAME: a fault server, its address in ${NAME}_url and its log in ${NAME}_log.
 start_server() {
@@ -230,5 +219,4 @@ answers)
 esac
 
 stop_servers
-if [ "$failures" -ne 0 ]; then echo "$failures check(s) failed"; exit 1; fi
-echo "fault_servers $case_name: all passed"
+checks_done "fault_servers $case_name"
