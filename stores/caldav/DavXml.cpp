@@ -171,7 +171,7 @@ long statusCode(const std::string& line) {
         if (line[i] < '0' || line[i] > '9') return 0;
         code = code * 10 + (line[i] - '0');
     }
-    return code;
+    return code >= 100 ? code : 0;  // "HTTP/1.1 042" is no status
 }
 
 template <typename Visit>
