@@ -51,7 +51,7 @@ void stripConnectors(icu::UnicodeString& text) {
         }
         if (!removed) break;
     }
-    text = ZQtrim(text);
+    tidyInPlace(text);
 }
 
 void readLocation(ParseState& st) {
@@ -90,7 +90,8 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     resolveDates(st);
     stripConnectors(st.workingText);
     readLocation(st);
-    st.record.title = ZQtrim(st.workingText);
+    tidyInPlace(st.workingText);
+    st.record.title = std::move(st.workingText);
     return std::move(st.record);
 }
 

@@ -1,6 +1,5 @@
 #include "parse/TextHelpers.h"
 
-#include "parse/MatchHints.h"
 #include "parse/Patterns.h"
 #include "regex/RegexService.h"
 
@@ -8,6 +7,7 @@
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
+#include <cstring>
 #include <vector>
 
 namespace linecal {
@@ -86,37 +86,84 @@ rx::Range firstRange(const icu::UnicodeString& s, const icu::UnicodeString& patt
     }
 }
 
-void removeRange(icu::UnicodeString& s, const rx::Range& r) {
-    if (r.found() && r.length > 0) s.remove(static_cast<int32_t>(r.location), static_cast<int32_t>(r.length));
+// A run of k spaces after the passes that replace four, then three, then two
+// spaces by one, each left to right without overlap: how the title was always
+// tidied, so a run of 17 spaces still leaves two.
+int32_t collapsedRun(int32_t k) {
+    k = k / 4 + k % 4;
+    k = k / 3 + k % 3;
+    return k / 2 + k % 2;
 }
 
-// Generous on purpose: a false yes only costs a regex run.
-bool mayBeSpace(UChar32 c) {
-    return c < 0x21 || u_isUWhiteSpace(c) || u_isspace(c) || (U_GET_GC_MASK(c) & U_GC_Z_MASK) != 0;
-}
-
-// When the text does not begin (end) with white space, the first match of the
-// leading (trailing) pattern is empty and removes nothing, so the engine is spared.
-void trimWithPatterns(icu::UnicodeString& s) {
-    if (!s.isEmpty() && mayBeSpace(s.char32At(s.length() - 1)))
-        removeRange(s, firstRange(s, patterns::trailingSpace()));
-    if (!s.isEmpty() && mayBeSpace(s.char32At(0))) removeRange(s, firstRange(s, patterns::leadingSpace()));
+bool isAtAt(const char16_t* p, int32_t i, int32_t n) {
+    return i + 5 <= n && p[i] == u'a' && p[i + 1] == u't' && p[i + 2] == u' ' && p[i + 3] == u'a' && p[i + 4] == u't';
 }
 
 }  // namespace
 
+bool isWhiteSpace(char16_t c) {
+    if (c < 0x80) return c == u' ' || (c >= 0x09 && c <= 0x0D);
+    return u_isUWhiteSpace(c);  // White_Space holds no supplementary code point
+}
+
+void trimWhiteSpace(icu::UnicodeString& s) {
+    const char16_t* p = s.getBuffer();
+    int32_t start = 0, end = s.length();
+    while (end > start && isWhiteSpace(p[end - 1])) --end;
+    while (start < end && isWhiteSpace(p[start])) ++start;
+    if (start > 0 || end < s.length()) s.retainBetween(start, end);
+}
+
+void tidyInPlace(icu::UnicodeString& s) {
+    const int32_t n = s.length();
+    if (n == 0) return;
+    char16_t* p = s.getBuffer(n);  // keeps the text; everything below only shortens it
+    int32_t w = 0;
+    for (int32_t i = 0; i < n;) {
+        if (p[i] != u' ') {
+            p[w++] = p[i++];
+            continue;
+        }
+        int32_t j = i;
+        while (j < n && p[j] == u' ') ++j;
+        for (int32_t k = collapsedRun(j - i); k > 0; --k) p[w++] = u' ';
+        i = j;
+    }
+    int32_t kept = 0;
+    for (int32_t i = 0; i < w;) {
+        if (isAtAt(p, i, w)) {
+            p[kept++] = u'a';
+            p[kept++] = u't';
+            i += 5;
+        } else {
+            p[kept++] = p[i++];
+        }
+    }
+    int32_t start = 0, end = kept;
+    while (end > start && isWhiteSpace(p[end - 1])) --end;
+    while (start < end && isWhiteSpace(p[start])) ++start;
+    if (start > 0) std::memmove(p, p + start, static_cast<std::size_t>(end - start) * sizeof(char16_t));
+    s.releaseBuffer(end - start);
+}
+
 icu::UnicodeString ZQtrim(const icu::UnicodeString& input) {
     icu::UnicodeString s(input);
-    static const icu::UnicodeString one(u" ");
-    for (const char16_t* run : {u"    ", u"   ", u"  "}) replaceOccurrences(s, icu::UnicodeString(run), one);
-    replaceOccurrences(s, icu::UnicodeString(u"at at"), icu::UnicodeString(u"at"));
-    trimWithPatterns(s);
+    tidyInPlace(s);
     return s;
 }
 
 namespace {
 
 bool contains(const icu::UnicodeString& s, const char16_t* part) { return s.indexOf(icu::UnicodeString(part)) >= 0; }
+
+// Every match of the compact-time pattern begins with a space and three ASCII digits.
+bool hasSpaceThenThreeDigits(const icu::UnicodeString& s) {
+    const char16_t* p = s.getBuffer();
+    auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    for (int32_t i = 0, n = s.length(); i + 3 < n; ++i)
+        if (p[i] == u' ' && digit(p[i + 1]) && digit(p[i + 2]) && digit(p[i + 3])) return true;
+    return false;
+}
 
 // Puts a colon before the minute digits of a run such as 430 or 1130. The run is
 // located rather than counted from the text's length, so that "430 pm" becomes
@@ -142,8 +189,8 @@ icu::UnicodeString naturalTimeString(const icu::UnicodeString& input) {
     s.append(u"  ");
     if (contains(s, u"a ") && !contains(s, u"am ")) replaceOccurrences(s, icu::UnicodeString(u"a "), icu::UnicodeString(u"am "));
     if (contains(s, u"p ") && !contains(s, u"pm ")) replaceOccurrences(s, icu::UnicodeString(u"p "), icu::UnicodeString(u"pm "));
-    if (!hints::hasDigit(s) || !firstRange(s, patterns::compactTime()).found()) return s;
-    trimWithPatterns(s);
+    if (!hasSpaceThenThreeDigits(s) || !firstRange(s, patterns::compactTime()).found()) return s;
+    trimWhiteSpace(s);
     insertMinuteColon(s);
     return s;
 }

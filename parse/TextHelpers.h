@@ -10,6 +10,12 @@ namespace linecal {
 
 // Collapses runs of spaces, makes "at at" "at", trims both ends.
 icu::UnicodeString ZQtrim(const icu::UnicodeString& s);
+// ZQtrim on the text itself, without a copy.
+void tidyInPlace(icu::UnicodeString& s);
+// ICU's White_Space, which is what "\s" matches in its patterns.
+bool isWhiteSpace(char16_t c);
+// Removes White_Space from both ends.
+void trimWhiteSpace(icu::UnicodeString& s);
 // Brings a recognised time such as " 430p " into a form the date reader takes ("4:30pm").
 icu::UnicodeString naturalTimeString(const icu::UnicodeString& s);
 // Percent-encodes for one URL component; absent when the text is not valid Unicode.

@@ -1,0 +1,92 @@
+// The engine's hand-written fast paths against the forms they replaced, on
+// random text: the regex trims, the replacement passes of the title tidy-up,
+// and the literal test that spares the compact-time pattern.
+#include "parse/Patterns.h"
+#include "parse/TextHelpers.h"
+#include "regex/RegexService.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace linecal {
+namespace {
+
+// Code units weighted towards what the trims and the tidy-up look at: every
+// White_Space character, its near misses (other controls, ZWSP, BOM), "at",
+// digits and surrogates.
+icu::UnicodeString randomText(std::mt19937& rng, int maxLength) {
+    static const char16_t pool[] = {u' ', u' ', u' ', u' ', u'a', u't', u'a', u't', u'x', u'1', u'4', u'0',
+                                    u'p', u'm', 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x1C, 0x1F, 0x08, 0x00, 0x85,
+                                    0xA0, 0x1680, 0x180E, 0x2000, 0x200A, 0x200B, 0x2028, 0x2029, 0x202F,
+                                    0x205F, 0x3000, 0xFEFF, 0xD83D, 0xDE00};
+    icu::UnicodeString s;
+    const int n = static_cast<int>(rng() % static_cast<unsigned>(maxLength + 1));
+    for (int i = 0; i < n; ++i) s.append(pool[rng() % (sizeof pool / sizeof pool[0])]);
+    return s;
+}
+
+void removeFirstMatch(icu::UnicodeString& s, const icu::UnicodeString& pattern) {
+    const rx::Range r = rx::rangeOfRegex(s, pattern);
+    if (r.found() && r.length > 0) s.remove(static_cast<int32_t>(r.location), static_cast<int32_t>(r.length));
+}
+
+// The title tidy-up as it was: four replacement passes, then the two regex trims.
+icu::UnicodeString oldTidy(icu::UnicodeString s) {
+    for (const char16_t* run : {u"    ", u"   ", u"  "}) replaceOccurrences(s, icu::UnicodeString(run), u" ");
+    replaceOccurrences(s, icu::UnicodeString(u"at at"), icu::UnicodeString(u"at"));
+    removeFirstMatch(s, patterns::trailingSpace());
+    removeFirstMatch(s, patterns::leadingSpace());
+    return s;
+}
+
+TEST(FastPaths, WhiteSpaceIsWhatTheRegexMatchesAsSpace) {
+    static const icu::UnicodeString space(u"\\s");
+    for (UChar32 c = 0; c <= 0xFFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF) continue;
+        const icu::UnicodeString one(c);
+        ASSERT_EQ(isWhiteSpace(static_cast<char16_t>(c)), rx::isMatchedByRegex(rx::UnicodeText(one), space)) << c;
+    }
+}
+
+TEST(FastPaths, TrimAndTidyMatchTheirRegexForms) {
+    std::mt19937 rng(15);
+    for (int i = 0; i < 20000; ++i) {
+        const icu::UnicodeString text = randomText(rng, i % 10 == 0 ? 200 : 24);
+        icu::UnicodeString trimmed(text), expected(text);
+        trimWhiteSpace(trimmed);
+        removeFirstMatch(expected, patterns::trailingSpace());
+        removeFirstMatch(expected, patterns::leadingSpace());
+        ASSERT_EQ(trimmed, expected) << "trim, case " << i;
+        ASSERT_EQ(ZQtrim(text), oldTidy(text)) << "tidy, case " << i;
+    }
+}
+
+TEST(FastPaths, CompactTimesNeedASpaceAndThreeDigits) {
+    // Times with the shapes the pattern reads, among noise: the normalised form
+    // must be what running the pattern on every text gives.
+    std::mt19937 rng(16);
+    static const char16_t* parts[] = {u" ", u"  ", u"1", u"12", u"4", u"30", u"0", u"9", u"am", u"pm", u"a",
+                                      u"p", u"PM", u" est", u"x", u":", u".", u"\u00a0", u"\t"};
+    for (int i = 0; i < 20000; ++i) {
+        icu::UnicodeString text(u" ");
+        for (int k = static_cast<int>(rng() % 6); k >= 0; --k) text.append(parts[rng() % (sizeof parts / sizeof parts[0])]);
+        text.append(u" ");
+        icu::UnicodeString lowered(text);
+        lowered.toLower();
+        // Whether the pattern finds a compact time in what naturalTimeString searches.
+        icu::UnicodeString searched(lowered);
+        replaceOccurrences(searched, u".", u":");
+        searched.append(u"  ");
+        if (searched.indexOf(u"a ") >= 0 && searched.indexOf(u"am ") < 0) replaceOccurrences(searched, u"a ", u"am ");
+        if (searched.indexOf(u"p ") >= 0 && searched.indexOf(u"pm ") < 0) replaceOccurrences(searched, u"p ", u"pm ");
+        const bool compact = rx::rangeOfRegex(searched, patterns::compactTime()).found();
+        // A compact time is trimmed and gets its colon; anything else keeps the appended spaces.
+        const icu::UnicodeString normalised = naturalTimeString(text);
+        ASSERT_EQ(compact, !normalised.endsWith(u"  ")) << "case " << i;
+    }
+}
+
+}  // namespace
+}  // namespace linecal
