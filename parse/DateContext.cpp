@@ -2,12 +2,15 @@
 
 #include "parse/CivilDays.h"
 
+#include <unicode/basictz.h>
 #include <unicode/datefmt.h>
+#include <unicode/tztrans.h>
 #include <unicode/locid.h>
 #include <unicode/smpdtfmt.h>
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace linecal {
 namespace {
@@ -55,7 +58,7 @@ DateContext& DateContext::current() {
 void DateContext::rebuild(icu::TimeZone* zone, const char* localeName) {
     zone->getID(zoneId_);
     localeName_ = localeName;
-    memoValid_ = builtValid_ = false;
+    fieldsCount_ = fieldsNext_ = builtCount_ = builtNext_ = spanCount_ = spanNext_ = 0;
     UErrorCode status = U_ZERO_ERROR;
     // Gregorian throughout, as the field arithmetic and the date reader assume.
     calendar_ = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
@@ -93,65 +96,119 @@ constexpr long long kFirstPlainYear = 1600, kLastPlainYear = 9000;
 
 }  // namespace
 
-DateFields DateContext::fields(double seconds) {
-    if (memoValid_ && memoSeconds_ == seconds) return memoFields_;
+namespace {
+
+// Wall-clock times this close to a transition are left to the zone itself,
+// which decides what a skipped or repeated hour reads as. No zone's offset
+// changes by anything near two days.
+constexpr double kWallMargin = 2 * 86400000.0;
+
+}  // namespace
+
+void DateContext::rememberSpan(double utcMs) {
+    const auto* basic = dynamic_cast<const icu::BasicTimeZone*>(&zone());
+    if (!basic) return;
+    // The offset at that instant itself: a wall time in a skipped or repeated
+    // hour reads with the offset of the other side of the transition.
     UErrorCode status = U_ZERO_ERROR;
     int32_t raw = 0, dst = 0;
-    zone().getOffset(seconds * 1000.0, false, raw, dst, status);
-    const double local = std::floor(seconds + (raw + dst) / 1000.0);
+    zone().getOffset(utcMs, false, raw, dst, status);
+    if (U_FAILURE(status)) return;
+    icu::TimeZoneTransition transition;
+    double from = -std::numeric_limits<double>::infinity(), to = std::numeric_limits<double>::infinity();
+    if (basic->getPreviousTransition(utcMs, true, transition)) from = transition.getTime();
+    if (basic->getNextTransition(utcMs, false, transition)) to = transition.getTime();
+    if (!(from <= utcMs && utcMs < to)) return;
+    spans_[spanNext_] = OffsetSpan{from, to, raw + dst};
+    spanNext_ = (spanNext_ + 1) % kSpans;
+    if (spanCount_ < kSpans) ++spanCount_;
+}
+
+bool DateContext::zoneOffset(double ms, bool wall, int32_t& offset) {
+    for (int i = 0; i < spanCount_; ++i) {
+        const OffsetSpan& span = spans_[i];
+        const double utc = wall ? ms - span.offset : ms;
+        const double margin = wall ? kWallMargin : 0.0;
+        if (span.from + margin <= utc && utc < span.to - margin) {
+            offset = span.offset;
+            return true;
+        }
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    int32_t raw = 0, dst = 0;
+    zone().getOffset(ms, wall, raw, dst, status);
+    if (U_FAILURE(status)) return false;
+    offset = raw + dst;
+    if (std::isfinite(ms)) rememberSpan(wall ? ms - offset : ms);
+    return true;
+}
+
+DateFields DateContext::fields(double seconds) {
+    for (int i = 0; i < fieldsCount_; ++i)
+        if (fieldsMemo_[i].seconds == seconds) return fieldsMemo_[i].fields;
+    const DateFields f = computeFields(seconds);
+    fieldsMemo_[fieldsNext_] = FieldsMemo{seconds, f};
+    fieldsNext_ = (fieldsNext_ + 1) % kMemos;
+    if (fieldsCount_ < kMemos) ++fieldsCount_;
+    return f;
+}
+
+DateFields DateContext::computeFields(double seconds) {
+    int32_t offset = 0;
+    const bool known = zoneOffset(seconds * 1000.0, false, offset);
+    const double local = std::floor(seconds + offset / 1000.0);
     long long y = 0;
     unsigned m = 0, d = 0;
-    if (U_SUCCESS(status) && std::isfinite(local)) {
+    if (known && std::isfinite(local)) {
         const long long days = floorDiv(static_cast<long long>(local), 86400);
         civilFromDays(days, y, m, d);
         if (y >= kFirstPlainYear && y <= kLastPlainYear) {
             const long long secondOfDay = static_cast<long long>(local) - days * 86400;
-            memoSeconds_ = seconds;
-            memoValid_ = true;
-            return memoFields_ = DateFields{static_cast<int>(y), static_cast<int>(m), static_cast<int>(d),
-                                            static_cast<int>(secondOfDay / 3600), static_cast<int>(secondOfDay / 60 % 60)};
+            return DateFields{static_cast<int>(y), static_cast<int>(m), static_cast<int>(d),
+                              static_cast<int>(secondOfDay / 3600), static_cast<int>(secondOfDay / 60 % 60)};
         }
     }
-    status = U_ZERO_ERROR;
+    UErrorCode status = U_ZERO_ERROR;
     calendar_->setTime(seconds * 1000.0, status);
-    memoSeconds_ = seconds;
-    memoValid_ = true;
-    return memoFields_ = DateFields{calendar_->get(UCAL_EXTENDED_YEAR, status), calendar_->get(UCAL_MONTH, status) + 1,
+    return DateFields{calendar_->get(UCAL_EXTENDED_YEAR, status), calendar_->get(UCAL_MONTH, status) + 1,
                       calendar_->get(UCAL_DATE, status), calendar_->get(UCAL_HOUR_OF_DAY, status),
                       calendar_->get(UCAL_MINUTE, status)};
 }
 
 double DateContext::fromFields(int year, int month, int day, int hour, int minute) {
     const DateFields asked{year, month, day, hour, minute};
-    if (builtValid_ && std::memcmp(&asked, &builtFields_, sizeof asked) == 0) return builtSeconds_;
-    builtFields_ = asked;
-    builtValid_ = true;
+    for (int i = 0; i < builtCount_; ++i)
+        if (std::memcmp(&asked, &builtMemo_[i].fields, sizeof asked) == 0) return builtMemo_[i].seconds;
+    const double seconds = computeFromFields(asked);
+    builtMemo_[builtNext_] = BuiltMemo{asked, seconds};
+    builtNext_ = (builtNext_ + 1) % kMemos;
+    if (builtCount_ < kMemos) ++builtCount_;
+    return seconds;
+}
+
+double DateContext::computeFromFields(const DateFields& f) {
     // Lenient: months past 12 carry into years, days, hours and minutes into the days.
-    const long long y = year + floorDiv(month - 1LL, 12), m = month - 1LL - floorDiv(month - 1LL, 12) * 12;
+    const long long y = f.year + floorDiv(f.month - 1LL, 12), m = f.month - 1LL - floorDiv(f.month - 1LL, 12) * 12;
     if (y >= kFirstPlainYear && y <= kLastPlainYear) {
-        const long long days = daysFromCivil(y, static_cast<unsigned>(m + 1), 1) + day - 1LL;
-        const double wall = static_cast<double>(days * 86400 + hour * 3600LL + minute * 60LL) * 1000.0;
-        UErrorCode status = U_ZERO_ERROR;
-        int32_t raw = 0, dst = 0;
-        zone().getOffset(wall, true, raw, dst, status);  // a wall time, as the calendar reads it
-        if (U_SUCCESS(status)) return builtSeconds_ = (wall - raw - dst) / 1000.0;
+        const long long days = daysFromCivil(y, static_cast<unsigned>(m + 1), 1) + f.day - 1LL;
+        const double wall = static_cast<double>(days * 86400 + f.hour * 3600LL + f.minute * 60LL) * 1000.0;
+        int32_t offset = 0;
+        if (zoneOffset(wall, true, offset)) return (wall - offset) / 1000.0;  // a wall time, as the calendar reads it
     }
     UErrorCode status = U_ZERO_ERROR;
     calendar_->clear();
-    calendar_->set(UCAL_EXTENDED_YEAR, year);
-    calendar_->set(UCAL_MONTH, month - 1);
-    calendar_->set(UCAL_DATE, day);
-    calendar_->set(UCAL_HOUR_OF_DAY, hour);
-    calendar_->set(UCAL_MINUTE, minute);
+    calendar_->set(UCAL_EXTENDED_YEAR, f.year);
+    calendar_->set(UCAL_MONTH, f.month - 1);
+    calendar_->set(UCAL_DATE, f.day);
+    calendar_->set(UCAL_HOUR_OF_DAY, f.hour);
+    calendar_->set(UCAL_MINUTE, f.minute);
     double ms = calendar_->getTime(status);
-    return builtSeconds_ = U_SUCCESS(status) ? ms / 1000.0 : 0.0;
+    return U_SUCCESS(status) ? ms / 1000.0 : 0.0;
 }
 
-int DateContext::utcOffset(double seconds) const {
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t raw = 0, dst = 0;
-    zone().getOffset(seconds * 1000.0, false, raw, dst, status);
-    return U_SUCCESS(status) ? (raw + dst) / 1000 : 0;
+int DateContext::utcOffset(double seconds) {
+    int32_t offset = 0;
+    return zoneOffset(seconds * 1000.0, false, offset) ? offset / 1000 : 0;
 }
 
 int DateContext::weekday(double seconds) {

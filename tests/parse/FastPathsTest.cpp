@@ -1,11 +1,16 @@
 // The engine's hand-written fast paths against the forms they replaced, on
 // random text: the regex trims, the replacement passes of the title tidy-up,
 // and the literal test that spares the compact-time pattern.
+#include "ParseTestSupport.h"
+#include "parse/DateContext.h"
 #include "parse/Patterns.h"
 #include "parse/TextHelpers.h"
 #include "regex/RegexService.h"
 
 #include <gtest/gtest.h>
+
+#include <unicode/basictz.h>
+#include <unicode/tztrans.h>
 
 #include <random>
 #include <string>
@@ -85,6 +90,43 @@ TEST(FastPaths, CompactTimesNeedASpaceAndThreeDigits) {
         // A compact time is trimmed and gets its colon; anything else keeps the appended spaces.
         const icu::UnicodeString normalised = naturalTimeString(text);
         ASSERT_EQ(compact, !normalised.endsWith(u"  ")) << "case " << i;
+    }
+}
+
+// Instants spread over centuries, and many within hours of a transition of
+// the zone, where a cached offset would most likely be stale.
+std::vector<double> probeInstants(const icu::TimeZone& zone, std::mt19937& rng) {
+    std::vector<double> ms;
+    std::uniform_real_distribution<double> anyTime(-1.5e13, 2.5e14);  // about 1495 to 9900
+    for (int i = 0; i < 3000; ++i) ms.push_back(std::floor(anyTime(rng) / 1000) * 1000);
+    const auto* basic = dynamic_cast<const icu::BasicTimeZone*>(&zone);
+    icu::TimeZoneTransition t;
+    double at = -2.2e12;  // 1900
+    for (int i = 0; basic && i < 300 && basic->getNextTransition(at, false, t); ++i) {
+        at = t.getTime();
+        for (double d : {-86400e3, -7200e3, -3600e3, -1800e3, -1e3, 0.0, 1e3, 1800e3, 3600e3, 7200e3, 86400e3})
+            ms.push_back(at + d);
+    }
+    std::shuffle(ms.begin(), ms.end(), rng);
+    return ms;
+}
+
+TEST(FastPaths, CachedZoneOffsetsAreTheZonesOwn) {
+    std::mt19937 rng(17);
+    for (const char* id : {"America/Los_Angeles", "Europe/Berlin", "Australia/Lord_Howe", "America/Sao_Paulo",
+                           "Asia/Kolkata", "Pacific/Apia", "UTC"}) {
+        testing::PinnedZoneAndLocale pinned(id, "en_US");
+        DateContext& context = DateContext::current();
+        std::unique_ptr<icu::TimeZone> zone(icu::TimeZone::createTimeZone(id));
+        for (double ms : probeInstants(*zone, rng)) {
+            for (bool wall : {false, true}) {
+                UErrorCode status = U_ZERO_ERROR;
+                int32_t raw = 0, dst = 0, cached = 0;
+                zone->getOffset(ms, wall, raw, dst, status);
+                ASSERT_TRUE(context.zoneOffset(ms, wall, cached));
+                ASSERT_EQ(cached, raw + dst) << id << (wall ? " wall " : " utc ") << ms;
+            }
+        }
     }
 }
 
