@@ -56,7 +56,7 @@ void stripConnectors(icu::UnicodeString& text) {
 
 void readLocation(ParseState& st) {
     if (!st.present.has(u't')) return;
-    auto g = st.firstMatch(patterns::location(), hints::literalStart(st.workingText, {u" at "}));
+    auto g = st.firstMatch(patterns::location(), hints::literalStart(st.workingText(), {u" at "}));
     if (!g || g->size() < 2) return;
     st.record.location = (*g)[1];
     st.cut((*g)[0]);
@@ -69,13 +69,16 @@ Date currentDate() {
     return Date{duration<double>(system_clock::now().time_since_epoch()).count()};
 }
 
+// The wraps of one parse: one at the start and one before each phase or pass.
+constexpr int32_t kWraps = 13;
+
 ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     DateContext::Pin pinned;
     ParseState st;
     st.now = now;
     st.present = AsciiPresent(text);
-    st.workingText = icu::UnicodeString(text.length() + 32, 0, 0);  // room for the wrapping spaces
-    st.workingText.append(u' ').append(text).append(u' ');
+    st.working.assign(text, kWraps);
+    st.wrap();
     readTaskWord(st);
     readAlarmMarkers(st);
     readCalendarTag(st);
@@ -88,10 +91,12 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     readRelativeOffset(st);
     readPlusOffset(st);
     resolveDates(st);
-    stripConnectors(st.workingText);
+    icu::UnicodeString rest(st.workingText());
+    stripConnectors(rest);
+    st.working.assign(rest, 0);
     readLocation(st);
-    tidyInPlace(st.workingText);
-    st.record.title = std::move(st.workingText);
+    st.record.title = st.workingText();
+    tidyInPlace(st.record.title);
     return std::move(st.record);
 }
 

@@ -25,11 +25,34 @@ private:
     std::uint64_t bits_[2] = {0, 0};
 };
 
+// The text the phases read and cut, in one buffer kept for the whole parse.
+// The spaces put around it before each phase go into room left at both ends,
+// so wrapping moves nothing, and a cut closes the text up in place. text() is
+// a read-only view of the current contents; it stays valid until the next
+// change.
+class WorkingText {
+public:
+    // The text, with `wraps` wraps' worth of room at each end.
+    void assign(const icu::UnicodeString& text, int32_t wraps);
+    const icu::UnicodeString& text() const { return view_; }
+    void wrap();
+    // Replaces every occurrence of the text with one space.
+    void cut(const icu::UnicodeString& recognised);
+
+private:
+    void makeRoom();
+    void refreshView() { view_.setTo(false, buffer_.data() + begin_, end_ - begin_); }
+    std::u16string buffer_;
+    int32_t begin_ = 0, end_ = 0;
+    icu::UnicodeString view_;
+};
+
 struct ParseState {
     Date now;
     AsciiPresent present;
     ParsedEntry record;
-    icu::UnicodeString workingText;
+    WorkingText working;
+    const icu::UnicodeString& workingText() const { return working.text(); }
     std::optional<Date> startDate, endDate;
     bool startYearGiven = false, endYearGiven = false;  // the explicit date's text named its year
     double startTime = NoTime, endTime = NoTime;
@@ -38,7 +61,7 @@ struct ParseState {
 
     // One space at each end, before every phase: it lets each pattern, which
     // begins and ends with a space, match at either end and right after a cut.
-    void wrap();
+    void wrap() { working.wrap(); }
     // The groups of the first match (group 0 first) that starts at `from` or
     // later, or nothing without one; a `from` of hints::kNone (a hint proved no
     // match possible) skips the engine.
@@ -48,7 +71,7 @@ struct ParseState {
     // The groups, with the engine shown only the window [start, start + length).
     std::optional<rx::Strings> firstMatchIn(const icu::UnicodeString& pattern, int32_t start, int32_t length) const;
     // Replaces every occurrence of the recognised text with one space.
-    void cut(const icu::UnicodeString& recognised);
+    void cut(const icu::UnicodeString& recognised) { working.cut(recognised); }
 };
 
 // The groups of the first match in the window [start, start + length) of a

@@ -14,7 +14,7 @@ namespace linecal {
 
 namespace {
 
-// ICU's search compares the needle afresh at every position. For the short
+// The plain search compares the needle afresh at every position. For the short
 // needles of the connectors that is fastest; a long recognised text (a
 // calendar tag over a whole pasted line) could make it quadratic, so needles
 // past this length go through Knuth-Morris-Pratt, linear in both lengths.
@@ -22,33 +22,37 @@ constexpr int32_t kLongNeedle = 64;
 
 class NeedleSearch {
 public:
-    NeedleSearch(const icu::UnicodeString& haystack, const icu::UnicodeString& needle)
-        : hay_(haystack), needle_(needle) {
-        if (needle.length() <= kLongNeedle) return;
-        const char16_t* p = needle.getBuffer();
-        failure_.assign(static_cast<std::size_t>(needle.length()), 0);
-        for (int32_t i = 1, k = 0; i < needle.length(); ++i) {
-            while (k > 0 && p[i] != p[k]) k = failure_[static_cast<std::size_t>(k - 1)];
-            if (p[i] == p[k]) ++k;
+    NeedleSearch(const char16_t* haystack, int32_t length, const char16_t* needle, int32_t needleLength)
+        : hay_(haystack), n_(length), needle_(needle), m_(needleLength) {
+        if (m_ <= kLongNeedle) return;
+        failure_.assign(static_cast<std::size_t>(m_), 0);
+        for (int32_t i = 1, k = 0; i < m_; ++i) {
+            while (k > 0 && needle_[i] != needle_[k]) k = failure_[static_cast<std::size_t>(k - 1)];
+            if (needle_[i] == needle_[k]) ++k;
             failure_[static_cast<std::size_t>(i)] = k;
         }
     }
-    // The first occurrence at or after `from`, or -1.
+    // The first occurrence at or after `from`, or -1. Only the haystack from
+    // `from` on is read, so what lies before may be rewritten meanwhile.
     int32_t find(int32_t from) const {
-        if (failure_.empty()) return hay_.indexOf(needle_, from);
-        const char16_t* h = hay_.getBuffer();
-        const char16_t* p = needle_.getBuffer();
-        const int32_t m = needle_.length();
-        for (int32_t i = from, k = 0; i < hay_.length(); ++i) {
-            while (k > 0 && h[i] != p[k]) k = failure_[static_cast<std::size_t>(k - 1)];
-            if (h[i] == p[k] && ++k == m) return i - m + 1;
+        if (failure_.empty()) {
+            const std::size_t rest = static_cast<std::size_t>(m_ - 1) * sizeof(char16_t);
+            for (int32_t i = from; i + m_ <= n_; ++i)
+                if (hay_[i] == needle_[0] && std::memcmp(hay_ + i + 1, needle_ + 1, rest) == 0) return i;
+            return -1;
+        }
+        for (int32_t i = from, k = 0; i < n_; ++i) {
+            while (k > 0 && hay_[i] != needle_[k]) k = failure_[static_cast<std::size_t>(k - 1)];
+            if (hay_[i] == needle_[k] && ++k == m_) return i - m_ + 1;
         }
         return -1;
     }
 
 private:
-    const icu::UnicodeString& hay_;
-    const icu::UnicodeString& needle_;
+    const char16_t* hay_;
+    int32_t n_;
+    const char16_t* needle_;
+    int32_t m_;
     std::vector<int32_t> failure_;
 };
 
@@ -56,12 +60,11 @@ private:
 
 int replaceOccurrences(icu::UnicodeString& s, const icu::UnicodeString& from, const icu::UnicodeString& to) {
     if (from.isEmpty() || from.length() > s.length()) return 0;
-    NeedleSearch search(s, from);
+    NeedleSearch search(s.getBuffer(), s.length(), from.getBuffer(), from.length());
     int32_t pos = search.find(0);
     if (pos < 0) return 0;
     // Build the result in one pass: replacing in place would move the tail once
-    // per occurrence, which is quadratic on long text. The room to spare takes
-    // the spaces the parser's phases put around the text without reallocating.
+    // per occurrence, which is quadratic on long text.
     icu::UnicodeString out(s.length() + 32, 0, 0);
     int count = 0;
     int32_t copied = 0;
@@ -73,6 +76,22 @@ int replaceOccurrences(icu::UnicodeString& s, const icu::UnicodeString& from, co
     out.append(s, copied, s.length() - copied);
     s = std::move(out);
     return count;
+}
+
+int32_t cutOccurrences(char16_t* text, int32_t length, const char16_t* needle, int32_t needleLength) {
+    if (needleLength == 0 || needleLength > length) return length;
+    NeedleSearch search(text, length, needle, needleLength);
+    int32_t written = 0, read = 0;
+    for (int32_t pos = search.find(0); pos >= 0; pos = search.find(read)) {
+        // The writing end never passes the reading end: each cut leaves one unit for at least one.
+        std::memmove(text + written, text + read, static_cast<std::size_t>(pos - read) * sizeof(char16_t));
+        written += pos - read;
+        text[written++] = u' ';
+        read = pos + needleLength;
+    }
+    if (read == 0) return length;
+    std::memmove(text + written, text + read, static_cast<std::size_t>(length - read) * sizeof(char16_t));
+    return written + length - read;
 }
 
 namespace {

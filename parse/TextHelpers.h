@@ -25,5 +25,9 @@ const char* stringWithBool(bool value);
 // Plain (not pattern) replacement of every non-overlapping occurrence, left to
 // right, in one pass over the text. Returns the number of replacements.
 int replaceOccurrences(icu::UnicodeString& s, const icu::UnicodeString& from, const icu::UnicodeString& to);
+// The same with one space as the replacement, done in place on `length` units
+// of `text` (a needle of one unit or more never makes the text longer); returns
+// the new length. The needle must not lie inside the text.
+int32_t cutOccurrences(char16_t* text, int32_t length, const char16_t* needle, int32_t needleLength);
 
 }  // namespace linecal

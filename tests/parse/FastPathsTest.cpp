@@ -93,6 +93,32 @@ TEST(FastPaths, CompactTimesNeedASpaceAndThreeDigits) {
     }
 }
 
+TEST(FastPaths, CuttingInPlaceIsReplacingWithOneSpace) {
+    // Small alphabets make overlapping and adjacent occurrences common; long
+    // needles take the linear search.
+    std::mt19937 rng(18);
+    for (int i = 0; i < 20000; ++i) {
+        const int alphabet = 2 + static_cast<int>(rng() % 3);
+        auto word = [&](int length) {
+            icu::UnicodeString w;
+            for (int k = 0; k < length; ++k) w.append(static_cast<char16_t>(u'a' + rng() % alphabet));
+            return w;
+        };
+        const bool longNeedle = i % 20 == 0;
+        const icu::UnicodeString needle = word(longNeedle ? 65 + static_cast<int>(rng() % 10) : 1 + static_cast<int>(rng() % 4));
+        icu::UnicodeString text = word(static_cast<int>(rng() % 40));
+        for (int k = static_cast<int>(rng() % 4); k > 0; --k) text.insert(static_cast<int32_t>(rng() % (text.length() + 1)), needle);
+        // ICU's own replacement as the yardstick for both forms.
+        icu::UnicodeString expected(text), replaced(text);
+        expected.findAndReplace(needle, u" ");
+        replaceOccurrences(replaced, needle, u" ");
+        ASSERT_EQ(replaced, expected) << "case " << i;
+        std::u16string buffer(text.getBuffer(), static_cast<std::size_t>(text.length()));
+        const int32_t length = cutOccurrences(buffer.data(), text.length(), needle.getBuffer(), needle.length());
+        ASSERT_EQ(icu::UnicodeString(buffer.data(), length), expected) << "case " << i;
+    }
+}
+
 // Instants spread over centuries, and many within hours of a transition of
 // the zone, where a cached offset would most likely be stale.
 std::vector<double> probeInstants(const icu::TimeZone& zone, std::mt19937& rng) {
