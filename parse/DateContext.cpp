@@ -98,10 +98,7 @@ constexpr long long kFirstPlainYear = 1600, kLastPlainYear = 9000;
 
 namespace {
 
-// Wall-clock times this close to a transition are left to the zone itself,
-// which decides what a skipped or repeated hour reads as. No zone's offset
-// changes by anything near two days.
-constexpr double kWallMargin = 2 * 86400000.0;
+int32_t offsetOf(const icu::TimeZoneRule* rule) { return rule ? rule->getRawOffset() + rule->getDSTSavings() : 0; }
 
 }  // namespace
 
@@ -114,12 +111,21 @@ void DateContext::rememberSpan(double utcMs) {
     int32_t raw = 0, dst = 0;
     zone().getOffset(utcMs, false, raw, dst, status);
     if (U_FAILURE(status)) return;
+    const int32_t offset = raw + dst;
+    OffsetSpan span{-std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(), offset, 0, 0};
+    // A wall-clock time within the change of offset of a transition may be
+    // skipped or repeated; those are left to the zone (a second more, to be safe).
     icu::TimeZoneTransition transition;
-    double from = -std::numeric_limits<double>::infinity(), to = std::numeric_limits<double>::infinity();
-    if (basic->getPreviousTransition(utcMs, true, transition)) from = transition.getTime();
-    if (basic->getNextTransition(utcMs, false, transition)) to = transition.getTime();
-    if (!(from <= utcMs && utcMs < to)) return;
-    spans_[spanNext_] = OffsetSpan{from, to, raw + dst};
+    if (basic->getPreviousTransition(utcMs, true, transition)) {
+        span.from = transition.getTime();
+        span.fromMargin = std::abs(offsetOf(transition.getFrom()) - offset) + 1000.0;
+    }
+    if (basic->getNextTransition(utcMs, false, transition)) {
+        span.to = transition.getTime();
+        span.toMargin = std::abs(offsetOf(transition.getTo()) - offset) + 1000.0;
+    }
+    if (!(span.from <= utcMs && utcMs < span.to)) return;
+    spans_[spanNext_] = span;
     spanNext_ = (spanNext_ + 1) % kSpans;
     if (spanCount_ < kSpans) ++spanCount_;
 }
@@ -127,9 +133,9 @@ void DateContext::rememberSpan(double utcMs) {
 bool DateContext::zoneOffset(double ms, bool wall, int32_t& offset) {
     for (int i = 0; i < spanCount_; ++i) {
         const OffsetSpan& span = spans_[i];
-        const double utc = wall ? ms - span.offset : ms;
-        const double margin = wall ? kWallMargin : 0.0;
-        if (span.from + margin <= utc && utc < span.to - margin) {
+        const bool inside = wall ? span.from + span.fromMargin <= ms - span.offset && ms - span.offset < span.to - span.toMargin
+                                 : span.from <= ms && ms < span.to;
+        if (inside) {
             offset = span.offset;
             return true;
         }

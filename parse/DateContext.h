@@ -81,10 +81,11 @@ private:
     // offset: between transitions the offset is one value, so asking ICU once
     // per stretch is enough.
     struct OffsetSpan {
-        double from, to;  // [from, to) in UTC milliseconds
-        int32_t offset;   // raw plus daylight saving
+        double from, to;              // [from, to) in UTC milliseconds
+        int32_t offset;               // raw plus daylight saving
+        double fromMargin, toMargin;  // how far from each end a wall-clock time is unambiguous
     };
-    static constexpr int kSpans = 4;
+    static constexpr int kSpans = 16;
     OffsetSpan spans_[kSpans];
     int spanCount_ = 0, spanNext_ = 0;
     void rememberSpan(double utcMs);

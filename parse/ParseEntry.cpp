@@ -15,12 +15,15 @@ namespace linecal {
 namespace {
 
 // Space, tab and the other space separators; line breaks are not trimmed here.
+// None lies outside the BMP, so each code unit can be tested on its own.
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || (c >= 0x80 && u_isblank(c)); }
+
 void trimBlanks(icu::UnicodeString& s) {
-    int32_t end = s.length();
-    while (end > 0 && u_isblank(s.char32At(end - 1))) end = s.moveIndex32(end, -1);
-    int32_t start = 0;
-    while (start < end && u_isblank(s.char32At(start))) start = s.moveIndex32(start, 1);
-    s.retainBetween(start, end);
+    const char16_t* p = s.getBuffer();
+    int32_t start = 0, end = s.length();
+    while (end > 0 && isBlank(p[end - 1])) --end;
+    while (start < end && isBlank(p[start])) ++start;
+    if (start > 0 || end < s.length()) s.retainBetween(start, end);
 }
 
 void stripConnectors(icu::UnicodeString& text) {
