@@ -152,6 +152,59 @@ int32_t weekdayStart(const icu::UnicodeString& text) {
 
 namespace {
 
+bool isWordOf(View word, std::initializer_list<View> spellings) {
+    for (View w : spellings)
+        if (word == w) return true;
+    return false;
+}
+
+// The word as a whole is a name of the list, spelled as the patterns spell it.
+bool isWholeName(View word, std::initializer_list<View> names) {
+    return !word.empty() && letterRun(word, 0) == word.size() && isName(word, 0, word.size(), names);
+}
+
+}  // namespace
+
+Candidates scanCandidates(const icu::UnicodeString& text) {
+    const View s = view(text);
+    Candidates c;
+    c.point = s.find(u'.') != View::npos;
+    c.comma = s.find(u',') != View::npos;
+    for (std::size_t start = 0; start < s.size();) {
+        std::size_t end = s.find(u' ', start);
+        if (end == View::npos) end = s.size();
+        const View w = s.substr(start, end - start);
+        start = end + 1;
+        if (w.empty()) continue;
+        if (isDigit(w[0])) {
+            c.digitWord = true;
+            // The numeric date's own test, on the word with a space before it.
+            const std::size_t digits = digitRun(w, 0);
+            c.numericDate = c.numericDate || (digits >= 1 && digits <= 4 && digits + 1 < w.size() &&
+                                              (w[digits] == u'-' || w[digits] == u'/' || w[digits] == u'.') &&
+                                              isDigit(w[digits + 1]));
+            continue;
+        }
+        if ((w[0] == u'@' || w[0] == u'+') && w.size() > 1 && isDigit(w[1])) {
+            (w[0] == u'@' ? c.alarm : c.plus) = true;
+            continue;
+        }
+        if (!isLetter(w[0])) continue;
+        c.noon = c.noon || w.substr(0, 4) == u"noon" || w.substr(0, 4) == u"Noon";
+        c.taskWord = c.taskWord || isWordOf(w, {u"todo", u"Todo", u"todos", u"Todos", u"task", u"Task", u"tasks", u"Tasks"});
+        c.today = c.today || isWordOf(w, {u"today", u"Today"});
+        c.tomorrow = c.tomorrow || isWordOf(w, {u"tomorrow", u"Tomorrow"});
+        c.forWord = c.forWord || w == u"for";
+        c.inWord = c.inWord || w == u"in";
+        c.atWord = c.atWord || w == u"at";
+        c.monthName = c.monthName || isWholeName(w, kMonths);
+        c.weekday = c.weekday || isWholeName(w, kWeekdays) || (w.substr(0, 4) == u"next" && isWholeName(w.substr(4), kWeekdays));
+    }
+    return c;
+}
+
+namespace {
+
 // The characters ICU's "." does not cross without the dot-all flag.
 bool isLineTerminator(char16_t c) {
     return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;

@@ -58,7 +58,7 @@ void stripConnectors(icu::UnicodeString& text) {
 }
 
 void readLocation(ParseState& st) {
-    if (!st.present.has(u't')) return;
+    if (!st.candidates.atWord) return;
     auto g = st.firstMatch(patterns::location(), hints::literalStart(st.workingText(), {u" at "}));
     if (!g || g->size() < 2) return;
     st.record.location = (*g)[1];
@@ -80,6 +80,7 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     ParseState st;
     st.now = now;
     st.present = AsciiPresent(text);
+    st.candidates = hints::scanCandidates(text);
     st.working.assign(text, kWraps);
     st.wrap();
     readTaskWord(st);

@@ -1,6 +1,7 @@
 // Working values of one parse; they live for one call only.
 #pragma once
 
+#include "parse/MatchHints.h"
 #include "parse/ParsedEntry.h"
 #include "regex/RegexService.h"
 
@@ -50,6 +51,7 @@ private:
 struct ParseState {
     Date now;
     AsciiPresent present;
+    hints::Candidates candidates;
     ParsedEntry record;
     WorkingText working;
     const icu::UnicodeString& workingText() const { return working.text(); }

@@ -3,6 +3,7 @@
 // and the literal test that spares the compact-time pattern.
 #include "ParseTestSupport.h"
 #include "parse/DateContext.h"
+#include "parse/MatchHints.h"
 #include "parse/Patterns.h"
 #include "parse/TextHelpers.h"
 #include "regex/RegexService.h"
@@ -117,6 +118,67 @@ TEST(FastPaths, CuttingInPlaceIsReplacingWithOneSpace) {
         const int32_t length = cutOccurrences(buffer.data(), text.length(), needle.getBuffer(), needle.length());
         ASSERT_EQ(icu::UnicodeString(buffer.data(), length), expected) << "case " << i;
     }
+}
+
+// Words near and on the patterns' words, so that flags come out both ways.
+icu::UnicodeString randomWord(std::mt19937& rng) {
+    static const char16_t* words[] = {
+        u"todo", u"Todos", u"tasks", u"todoo", u"@15m", u"@x", u"@2", u"+3d", u"+", u"5/12", u"12.5.11", u"2011-04-02",
+        u"5", u"14,", u"5th", u"1630", u"4pm", u"10:30am", u"0930", u"noon", u"Noon", u"noonish", u"May", u"ma",
+        u"Sept", u"march", u"MAY", u"Fri", u"nextMon", u"next", u"thurs", u"Tues", u"today", u"Tomorrow", u"for",
+        u"in", u"at", u"For", u"1.5", u"hours", u"days", u"m", u"[Work]", u"x", u"EST", u"PM", u"a", u",", u"2012",
+        u"\u00a0", u"\t", u"\u0663"};
+    return icu::UnicodeString(words[rng() % (sizeof words / sizeof words[0])]).unescape();
+}
+
+TEST(FastPaths, APhaseWithoutCandidatesCouldNotHaveMatched) {
+    // For entries of random words: whenever a flag says a phase can find
+    // nothing, its pattern finds nothing in the entry nor in any text the cuts
+    // could leave (the words in order, some left out, spaced by one or more).
+    using namespace patterns;
+    struct Check {
+        const char* name;
+        bool (*flag)(const hints::Candidates&);
+        const icu::UnicodeString& (*pattern)();
+    };
+    const Check checks[] = {
+        {"task", [](const hints::Candidates& c) { return c.taskWord; }, taskWord},
+        {"alarm", [](const hints::Candidates& c) { return c.alarm; }, alarmMarker},
+        {"day-first date", [](const hints::Candidates& c) { return c.dates(); }, dayFirstDate},
+        {"month-first date", [](const hints::Candidates& c) { return c.dates(); }, monthFirstDate},
+        {"time", [](const hints::Candidates& c) { return c.times(); }, timeOfDay},
+        {"weekday", [](const hints::Candidates& c) { return c.weekday; }, weekday},
+        {"today", [](const hints::Candidates& c) { return c.today; }, today},
+        {"tomorrow", [](const hints::Candidates& c) { return c.tomorrow; }, tomorrow},
+        {"duration", [](const hints::Candidates& c) { return c.forWord; }, duration},
+        {"offset", [](const hints::Candidates& c) { return c.inWord; }, relativeOffset},
+        {"plus", [](const hints::Candidates& c) { return c.plus; }, plusOffset},
+        {"location", [](const hints::Candidates& c) { return c.atWord; }, location},
+        {"amount point", [](const hints::Candidates& c) { return c.point && (c.forWord || c.inWord); }, amountPoint},
+        {"year comma", [](const hints::Candidates& c) { return c.comma; }, yearComma},
+    };
+    std::mt19937 rng(19);
+    int skipped = 0;
+    for (int i = 0; i < 3000; ++i) {
+        std::vector<icu::UnicodeString> words;
+        for (int k = 1 + static_cast<int>(rng() % 6); k > 0; --k) words.push_back(randomWord(rng));
+        icu::UnicodeString entry;
+        for (const auto& w : words) entry.append(entry.isEmpty() ? u"" : u" ").append(w);
+        const hints::Candidates candidates = hints::scanCandidates(entry);
+        for (int variant = 0; variant < 6; ++variant) {
+            icu::UnicodeString left(u" ");
+            for (const auto& w : words)
+                if (variant == 0 || rng() % 3) left.append(w).append(rng() % 4 ? u" " : u"  ");
+            for (const Check& check : checks) {
+                if (check.flag(candidates)) continue;
+                ++skipped;
+                std::string utf8;
+                ASSERT_FALSE(rx::isMatchedByRegex(rx::UnicodeText(left), check.pattern()))
+                    << check.name << " in \"" << left.toUTF8String(utf8) << "\"";
+            }
+        }
+    }
+    EXPECT_GT(skipped, 10000);  // the flags do say no, often
 }
 
 // Instants spread over centuries, and many within hours of a transition of
