@@ -218,6 +218,18 @@ int DateContext::utcOffset(double seconds) {
 }
 
 int DateContext::weekday(double seconds) {
+    int32_t offset = 0;
+    if (zoneOffset(seconds * 1000.0, false, offset)) {
+        const double local = std::floor(seconds + offset / 1000.0);
+        if (std::isfinite(local) && std::abs(local) < 1.0e12) {
+            const long long days = floorDiv(static_cast<long long>(local), 86400);
+            long long y = 0;
+            unsigned m = 0, d = 0;
+            civilFromDays(days, y, m, d);
+            // Day 0, 1 January 1970, was a Thursday: 5 where Sunday is 1.
+            if (y >= kFirstPlainYear && y <= kLastPlainYear) return static_cast<int>(days + 4 - floorDiv(days + 4, 7) * 7) + 1;
+        }
+    }
     UErrorCode status = U_ZERO_ERROR;
     calendar_->setTime(seconds * 1000.0, status);
     return calendar_->get(UCAL_DAY_OF_WEEK, status);

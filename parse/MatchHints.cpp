@@ -190,15 +190,27 @@ Candidates scanCandidates(const icu::UnicodeString& text) {
             continue;
         }
         if (!isLetter(w[0])) continue;
-        c.noon = c.noon || w.substr(0, 4) == u"noon" || w.substr(0, 4) == u"Noon";
-        c.taskWord = c.taskWord || isWordOf(w, {u"todo", u"Todo", u"todos", u"Todos", u"task", u"Task", u"tasks", u"Tasks"});
-        c.today = c.today || isWordOf(w, {u"today", u"Today"});
-        c.tomorrow = c.tomorrow || isWordOf(w, {u"tomorrow", u"Tomorrow"});
-        c.forWord = c.forWord || w == u"for";
-        c.inWord = c.inWord || w == u"in";
-        c.atWord = c.atWord || w == u"at";
-        c.monthName = c.monthName || isWholeName(w, kMonths);
-        c.weekday = c.weekday || isWholeName(w, kWeekdays) || (w.substr(0, 4) == u"next" && isWholeName(w.substr(4), kWeekdays));
+        // Only the lists a word's first letter can begin are compared.
+        switch (w[0] | 0x20) {
+        case u'a': c.atWord = c.atWord || w == u"at"; break;
+        case u'f': c.forWord = c.forWord || w == u"for"; break;
+        case u'i': c.inWord = c.inWord || w == u"in"; break;
+        case u'n':
+            c.noon = c.noon || w.substr(0, 4) == u"noon" || w.substr(0, 4) == u"Noon";
+            c.weekday = c.weekday || (w.substr(0, 4) == u"next" && isWholeName(w.substr(4), kWeekdays));
+            break;
+        case u't':
+            c.taskWord = c.taskWord || isWordOf(w, {u"todo", u"Todo", u"todos", u"Todos", u"task", u"Task", u"tasks", u"Tasks"});
+            c.today = c.today || isWordOf(w, {u"today", u"Today"});
+            c.tomorrow = c.tomorrow || isWordOf(w, {u"tomorrow", u"Tomorrow"});
+            break;
+        default: break;
+        }
+        if (w.size() <= 9) {  // "september", "wednesday": the longest names
+            const char16_t initial = w[0] | 0x20;
+            if (!c.monthName && View(u"jfmasond").find(initial) != View::npos) c.monthName = isWholeName(w, kMonths);
+            if (!c.weekday && View(u"mtwfs").find(initial) != View::npos) c.weekday = isWholeName(w, kWeekdays);
+        }
     }
     return c;
 }

@@ -199,7 +199,7 @@ std::vector<double> probeInstants(const icu::TimeZone& zone, std::mt19937& rng) 
     return ms;
 }
 
-TEST(FastPaths, CachedZoneOffsetsAreTheZonesOwn) {
+TEST(FastPaths, CachedZoneOffsetsAndWeekdaysAreTheZonesOwn) {
     std::mt19937 rng(17);
     for (const char* id : {"America/Los_Angeles", "Europe/Berlin", "Australia/Lord_Howe", "America/Sao_Paulo",
                            "Asia/Kolkata", "Pacific/Apia", "UTC"}) {
@@ -214,6 +214,11 @@ TEST(FastPaths, CachedZoneOffsetsAreTheZonesOwn) {
                 ASSERT_TRUE(context.zoneOffset(ms, wall, cached));
                 ASSERT_EQ(cached, raw + dst) << id << (wall ? " wall " : " utc ") << ms;
             }
+            // The weekday, reckoned from the cached offset, against the calendar's.
+            UErrorCode status = U_ZERO_ERROR;
+            icu::GregorianCalendar calendar(zone->clone(), status);
+            calendar.setTime(ms, status);
+            ASSERT_EQ(context.weekday(ms / 1000.0), calendar.get(UCAL_DAY_OF_WEEK, status)) << id << " " << ms;
         }
     }
 }
