@@ -10,6 +10,7 @@
 #include <unicode/uchar.h>
 
 #include <chrono>
+#include <string_view>
 
 namespace linecal {
 namespace {
@@ -18,42 +19,44 @@ namespace {
 // None lies outside the BMP, so each code unit can be tested on its own.
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || (c >= 0x80 && u_isblank(c)); }
 
-void trimBlanks(icu::UnicodeString& s) {
-    const char16_t* p = s.getBuffer();
-    int32_t start = 0, end = s.length();
-    while (end > 0 && isBlank(p[end - 1])) --end;
-    while (start < end && isBlank(p[start])) ++start;
-    if (start > 0 || end < s.length()) s.retainBetween(start, end);
-}
-
 void stripConnectors(icu::UnicodeString& text) {
-    static const icu::UnicodeString trailing[] = {u" on", u" in", u" at", u" from", u" for", u" through", u" to", u" -"};
-    static const icu::UnicodeString leading[] = {u"on ", u"in ", u"at ", u"from ", u"for ", u"through ", u"to ", u"- "};
+    using View = std::u16string_view;
+    static constexpr View trailing[] = {u" on", u" in", u" at", u" from", u" for", u" through", u" to", u" -"};
+    static constexpr View leading[] = {u"on ", u"in ", u"at ", u"from ", u"for ", u"through ", u"to ", u"- "};
+    // The text is narrowed to [start, end) and cut once at the end.
+    const char16_t* p = text.getBuffer();
+    int32_t start = 0, end = text.length();
+    auto trimBlanks = [&] {
+        while (end > start && isBlank(p[end - 1])) --end;
+        while (start < end && isBlank(p[start])) ++start;
+    };
+    auto rest = [&] { return View(p + start, static_cast<std::size_t>(end - start)); };
     // Ten passes each; within a pass the text is not trimmed again, so a connector
     // bared by an earlier removal waits for the next pass unless it comes later in the
     // list. A pass that removes nothing leaves a text the next passes cannot change.
     for (int pass = 0; pass < 10; ++pass) {
-        trimBlanks(text);
+        trimBlanks();
         bool removed = false;
-        for (const auto& c : trailing) {
-            if (text.length() >= c.length() && text.compare(text.length() - c.length(), c.length(), c) == 0) {
-                text.truncate(text.length() - c.length());
+        for (View c : trailing) {
+            if (rest().ends_with(c)) {
+                end -= static_cast<int32_t>(c.size());
                 removed = true;
             }
         }
         if (!removed) break;
     }
     for (int pass = 0; pass < 10; ++pass) {
-        trimBlanks(text);
+        trimBlanks();
         bool removed = false;
-        for (const auto& c : leading) {
-            if (text.startsWith(c)) {
-                text.remove(0, c.length());
+        for (View c : leading) {
+            if (rest().starts_with(c)) {
+                start += static_cast<int32_t>(c.size());
                 removed = true;
             }
         }
         if (!removed) break;
     }
+    text.retainBetween(start, end);
     tidyInPlace(text);
 }
 
