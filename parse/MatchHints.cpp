@@ -1,8 +1,10 @@
 #include "parse/MatchHints.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace linecal::hints {
 namespace {
@@ -14,15 +16,28 @@ using View = std::u16string_view;
 
 View view(const icu::UnicodeString& text) { return View(text.getBuffer(), static_cast<std::size_t>(text.length())); }
 
-// The ASCII word at i, spelled as the patterns spell names (first letter in
-// either case, the rest lower case), is one of the words.
-bool isName(View s, std::size_t i, std::size_t length, std::initializer_list<View> words) {
-    const char16_t first = s[i] | 0x20;
-    for (View word : words) {
-        if (word.size() == length && word[0] == first && s.substr(i + 1, length - 1) == word.substr(1)) return true;
+// Names filed under their first letter, so a word is compared only with the
+// few that begin as it does.
+class NameTable {
+public:
+    NameTable(std::initializer_list<View> names) {
+        for (View name : names) byInitial_[static_cast<std::size_t>(name[0] - u'a')].push_back(name);
     }
-    return false;
-}
+    // The ASCII word at i, spelled as the patterns spell names (first letter in
+    // either case, the rest lower case), is one of the names.
+    bool holds(View s, std::size_t i, std::size_t length) const {
+        const char16_t first = s[i] | 0x20;
+        if (first < u'a' || first > u'z') return false;
+        for (View name : byInitial_[static_cast<std::size_t>(first - u'a')])
+            if (name.size() == length && s.substr(i + 1, length - 1) == name.substr(1)) return true;
+        return false;
+    }
+
+private:
+    std::array<std::vector<View>, 26> byInitial_;
+};
+
+bool isName(View s, std::size_t i, std::size_t length, const NameTable& names) { return names.holds(s, i, length); }
 
 std::size_t letterRun(View s, std::size_t i) {
     std::size_t end = i;
@@ -36,13 +51,12 @@ std::size_t digitRun(View s, std::size_t i) {
     return end - i;
 }
 
-const std::initializer_list<View> kMonths = {u"jan", u"january", u"feb", u"february", u"ma", u"mar", u"march",
-                                             u"apr", u"april", u"may", u"jun", u"june", u"jul", u"july", u"aug",
-                                             u"august", u"sep", u"september", u"oct", u"october", u"nov",
-                                             u"november", u"dec", u"december"};
-const std::initializer_list<View> kWeekdays = {u"mon", u"monday", u"tue", u"tues", u"tuesday", u"wed",
-                                               u"wednesday", u"thu", u"thur", u"thurs", u"thursday", u"fri",
-                                               u"friday", u"sat", u"saturday", u"sun", u"sunday"};
+const NameTable kMonths = {u"jan", u"january", u"feb", u"february", u"ma", u"mar", u"march", u"apr", u"april",
+                           u"may", u"jun", u"june", u"jul", u"july", u"aug", u"august", u"sep", u"september",
+                           u"oct", u"october", u"nov", u"november", u"dec", u"december"};
+const NameTable kWeekdays = {u"mon", u"monday", u"tue", u"tues", u"tuesday", u"wed", u"wednesday", u"thu",
+                             u"thur", u"thurs", u"thursday", u"fri", u"friday", u"sat", u"saturday", u"sun",
+                             u"sunday"};
 
 // After the space at i: one to four digits, a separator, a digit.
 bool numericDateAt(View s, std::size_t i) {
@@ -159,7 +173,7 @@ bool isWordOf(View word, std::initializer_list<View> spellings) {
 }
 
 // The word as a whole is a name of the list, spelled as the patterns spell it.
-bool isWholeName(View word, std::initializer_list<View> names) {
+bool isWholeName(View word, const NameTable& names) {
     return !word.empty() && letterRun(word, 0) == word.size() && isName(word, 0, word.size(), names);
 }
 
@@ -207,9 +221,8 @@ Candidates scanCandidates(const icu::UnicodeString& text) {
         default: break;
         }
         if (w.size() <= 9) {  // "september", "wednesday": the longest names
-            const char16_t initial = w[0] | 0x20;
-            if (!c.monthName && View(u"jfmasond").find(initial) != View::npos) c.monthName = isWholeName(w, kMonths);
-            if (!c.weekday && View(u"mtwfs").find(initial) != View::npos) c.weekday = isWholeName(w, kWeekdays);
+            c.monthName = c.monthName || isWholeName(w, kMonths);
+            c.weekday = c.weekday || isWholeName(w, kWeekdays);
         }
     }
     return c;

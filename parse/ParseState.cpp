@@ -27,7 +27,7 @@ void WorkingText::assign(const icu::UnicodeString& text, int32_t wraps) {
     begin_ = room;
     end_ = room + text.length();
     std::copy(text.getBuffer(), text.getBuffer() + text.length(), buffer_.begin() + room);
-    refreshView();
+    stale_ = true;
 }
 
 void WorkingText::makeRoom() {
@@ -44,12 +44,12 @@ void WorkingText::wrap() {
     if (begin_ == 0 || end_ == static_cast<int32_t>(buffer_.size())) makeRoom();
     buffer_[static_cast<std::size_t>(--begin_)] = u' ';
     buffer_[static_cast<std::size_t>(end_++)] = u' ';
-    refreshView();
+    stale_ = true;
 }
 
 void WorkingText::cut(const icu::UnicodeString& recognised) {
     end_ = begin_ + cutOccurrences(buffer_.data() + begin_, end_ - begin_, recognised.getBuffer(), recognised.length());
-    refreshView();
+    stale_ = true;
 }
 
 std::optional<rx::Strings> ParseState::firstMatch(const icu::UnicodeString& pattern, int32_t start) const {

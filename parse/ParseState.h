@@ -33,19 +33,30 @@ private:
 // change.
 class WorkingText {
 public:
+    WorkingText() = default;
+    WorkingText(const WorkingText&) = delete;  // the view points into this one's buffer
+    WorkingText& operator=(const WorkingText&) = delete;
     // The text, with `wraps` wraps' worth of room at each end.
     void assign(const icu::UnicodeString& text, int32_t wraps);
-    const icu::UnicodeString& text() const { return view_; }
+    const icu::UnicodeString& text() const {
+        if (stale_) refreshView();
+        return view_;
+    }
     void wrap();
     // Replaces every occurrence of the text with one space.
     void cut(const icu::UnicodeString& recognised);
 
 private:
     void makeRoom();
-    void refreshView() { view_.setTo(false, buffer_.data() + begin_, end_ - begin_); }
+    void refreshView() const {
+        view_.setTo(false, buffer_.data() + begin_, end_ - begin_);
+        stale_ = false;
+    }
     std::u16string buffer_;
     int32_t begin_ = 0, end_ = 0;
-    icu::UnicodeString view_;
+    // Pointed at the text again only when asked for after a change.
+    mutable icu::UnicodeString view_;
+    mutable bool stale_ = true;
 };
 
 struct ParseState {

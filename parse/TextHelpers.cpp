@@ -36,9 +36,12 @@ public:
     // `from` on is read, so what lies before may be rewritten meanwhile.
     int32_t find(int32_t from) const {
         if (failure_.empty()) {
-            const std::size_t rest = static_cast<std::size_t>(m_ - 1) * sizeof(char16_t);
+            // The parser's needles all begin with a space; their last unit tells more.
+            const std::size_t middle = m_ > 2 ? static_cast<std::size_t>(m_ - 2) * sizeof(char16_t) : 0;
+            const char16_t first = needle_[0], last = needle_[m_ - 1];
             for (int32_t i = from; i + m_ <= n_; ++i)
-                if (hay_[i] == needle_[0] && std::memcmp(hay_ + i + 1, needle_ + 1, rest) == 0) return i;
+                if (hay_[i] == first && hay_[i + m_ - 1] == last && std::memcmp(hay_ + i + 1, needle_ + 1, middle) == 0)
+                    return i;
             return -1;
         }
         for (int32_t i = from, k = 0; i < n_; ++i) {
