@@ -126,7 +126,8 @@ void readTimes(ParseState& st) {
         // The view differs from the text only where no time can be.
         const icu::UnicodeString text(st.workingText(), static_cast<int32_t>(r.location), static_cast<int32_t>(r.length));
         icu::UnicodeString normalised = naturalTimeString(text);
-        std::optional<Date> at = readDate(st, normalised.toUpper(icu::Locale::getRoot()));
+        toUpperRoot(normalised);
+        std::optional<Date> at = readDate(st, normalised);
         *target = at ? *at - noon(st.now) : 0.0;
         st.cut(text);
     }

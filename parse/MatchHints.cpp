@@ -128,7 +128,7 @@ int32_t monthFirstDateStart(const icu::UnicodeString& text) {
 // the word noon after a space.
 int32_t timeStart(const icu::UnicodeString& text) {
     return firstSpaceWhere(text, [](View s, std::size_t i) {
-        if ((s.substr(i + 1, 4) == u"noon" || s.substr(i + 1, 4) == u"Noon")) return true;
+        if ((s[i + 1] | 0x20) == u'n') return s.substr(i + 2, 3) == u"oon";
         if (!isDigit(s[i + 1])) return false;
         std::size_t end = i + 1, digits = 0;
         for (; end < s.size() && (isDigit(s[end]) || s[end] == u':' || s[end] == u'.'); ++end) digits += isDigit(s[end]);

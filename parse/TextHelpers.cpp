@@ -8,6 +8,7 @@
 #include <unicode/ustring.h>
 
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace linecal {
@@ -176,7 +177,9 @@ icu::UnicodeString ZQtrim(const icu::UnicodeString& input) {
 
 namespace {
 
-bool contains(const icu::UnicodeString& s, const char16_t* part) { return s.indexOf(icu::UnicodeString(part)) >= 0; }
+bool contains(const icu::UnicodeString& s, std::u16string_view part) {
+    return s.indexOf(part.data(), static_cast<int32_t>(part.size()), 0) >= 0;
+}
 
 // Every match of the compact-time pattern begins with a space and three ASCII digits.
 bool hasSpaceThenThreeDigits(const icu::UnicodeString& s) {
@@ -204,9 +207,31 @@ void insertMinuteColon(icu::UnicodeString& s) {
 
 }  // namespace
 
+void toLowerRoot(icu::UnicodeString& s) { changeCaseRoot(s, false); }
+void toUpperRoot(icu::UnicodeString& s) { changeCaseRoot(s, true); }
+
+void changeCaseRoot(icu::UnicodeString& s, bool upper) {
+    const char16_t* p = s.getBuffer();
+    const int32_t n = s.length();
+    int32_t i = 0;
+    while (i < n && p[i] < 0x80) ++i;
+    if (i < n) {  // beyond ASCII the root locale's full mappings apply
+        upper ? s.toUpper(icu::Locale::getRoot()) : s.toLower(icu::Locale::getRoot());
+        return;
+    }
+    const char16_t from = upper ? u'a' : u'A', to = upper ? u'z' : u'Z';
+    for (i = 0; i < n && !(p[i] >= from && p[i] <= to); ++i) {
+    }
+    if (i == n) return;
+    char16_t* w = s.getBuffer(n);
+    for (; i < n; ++i)
+        if (w[i] >= from && w[i] <= to) w[i] ^= 0x20;
+    s.releaseBuffer(n);
+}
+
 icu::UnicodeString naturalTimeString(const icu::UnicodeString& input) {
     icu::UnicodeString s(input);
-    s.toLower(icu::Locale::getRoot());
+    toLowerRoot(s);
     replaceOccurrences(s, icu::UnicodeString(u"."), icu::UnicodeString(u":"));
     s.append(u"  ");
     if (contains(s, u"a ") && !contains(s, u"am ")) replaceOccurrences(s, icu::UnicodeString(u"a "), icu::UnicodeString(u"am "));

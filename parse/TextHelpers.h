@@ -16,6 +16,10 @@ void tidyInPlace(icu::UnicodeString& s);
 bool isWhiteSpace(char16_t c);
 // Removes White_Space from both ends.
 void trimWhiteSpace(icu::UnicodeString& s);
+// Case mapping of the root locale, without ICU's machinery for ASCII text.
+void changeCaseRoot(icu::UnicodeString& s, bool upper);
+void toLowerRoot(icu::UnicodeString& s);
+void toUpperRoot(icu::UnicodeString& s);
 // Brings a recognised time such as " 430p " into a form the date reader takes ("4:30pm").
 icu::UnicodeString naturalTimeString(const icu::UnicodeString& s);
 // Percent-encodes for one URL component; absent when the text is not valid Unicode.

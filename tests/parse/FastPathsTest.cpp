@@ -69,6 +69,23 @@ TEST(FastPaths, TrimAndTidyMatchTheirRegexForms) {
     }
 }
 
+TEST(FastPaths, CaseMappingIsTheRootLocales) {
+    std::mt19937 rng(20);
+    static const char16_t pool[] = {u'a', u'Z', u'm', u'P', u'@', u'[', u'`', u'{', u'0', u' ', 0x7F, 0xDF, 0x130, 0x3A3, 0xFB00};
+    for (int i = 0; i < 20000; ++i) {
+        icu::UnicodeString text;
+        const bool ascii = i % 2 == 0;
+        for (int k = static_cast<int>(rng() % 12); k > 0; --k)
+            text.append(pool[rng() % (ascii ? 10 : sizeof pool / sizeof pool[0])]);
+        for (bool upper : {false, true}) {
+            icu::UnicodeString fast(text), icu(text);
+            changeCaseRoot(fast, upper);
+            upper ? icu.toUpper(icu::Locale::getRoot()) : icu.toLower(icu::Locale::getRoot());
+            ASSERT_EQ(fast, icu) << "case " << i << (upper ? " upper" : " lower");
+        }
+    }
+}
+
 TEST(FastPaths, CompactTimesNeedASpaceAndThreeDigits) {
     // Times with the shapes the pattern reads, among noise: the normalised form
     // must be what running the pattern on every text gives.
