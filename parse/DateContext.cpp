@@ -58,7 +58,7 @@ DateContext& DateContext::current() {
 void DateContext::rebuild(icu::TimeZone* zone, const char* localeName) {
     zone->getID(zoneId_);
     localeName_ = localeName;
-    fieldsCount_ = fieldsNext_ = builtCount_ = builtNext_ = spanCount_ = spanNext_ = 0;
+    fieldsCount_ = fieldsNext_ = builtCount_ = builtNext_ = spanCount_ = spanNext_ = formatCount_ = formatNext_ = 0;
     UErrorCode status = U_ZERO_ERROR;
     // Gregorian throughout, as the field arithmetic and the date reader assume.
     calendar_ = std::make_unique<icu::GregorianCalendar>(zone, icu::Locale::getRoot(), status);
@@ -74,6 +74,16 @@ const std::string& DateContext::dateOrder() {
 }
 
 icu::UnicodeString DateContext::formatShort(double seconds, bool withTime) {
+    for (int i = 0; i < formatCount_; ++i)
+        if (formatMemo_[i].seconds == seconds && formatMemo_[i].withTime == withTime) return formatMemo_[i].text;
+    icu::UnicodeString text = formatShortUncached(seconds, withTime);
+    formatMemo_[formatNext_] = FormatMemo{seconds, withTime, text};
+    formatNext_ = (formatNext_ + 1) % kFormatMemos;
+    if (formatCount_ < kFormatMemos) ++formatCount_;
+    return text;
+}
+
+icu::UnicodeString DateContext::formatShortUncached(double seconds, bool withTime) {
     auto& format = withTime ? dateTime_ : dateOnly_;
     if (!format) {
         format.reset(icu::DateFormat::createDateTimeInstance(

@@ -55,6 +55,7 @@ public:
 private:
     void rebuild(icu::TimeZone* zone, const char* localeName);
     DateFields computeFields(double seconds);
+    icu::UnicodeString formatShortUncached(double seconds, bool withTime);
     double computeFromFields(const DateFields& f);
 
     std::unique_ptr<icu::GregorianCalendar> calendar_;
@@ -62,6 +63,15 @@ private:
     std::string localeName_;
     std::string dateOrder_;
     std::unique_ptr<icu::DateFormat> dateOnly_, dateTime_;  // made on first use
+    // The preview formats the same dates on keystroke after keystroke.
+    struct FormatMemo {
+        double seconds;
+        bool withTime;
+        icu::UnicodeString text;
+    };
+    static constexpr int kFormatMemos = 4;
+    FormatMemo formatMemo_[kFormatMemos];
+    int formatCount_ = 0, formatNext_ = 0;
     // A parse asks for the fields of `now`, noon and midnight of today and
     // tomorrow again and again, and a batch asks the same of every line: a few
     // answers of each kind are kept, replaced in turn.
