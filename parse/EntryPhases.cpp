@@ -42,7 +42,7 @@ double amountSeconds(const icu::UnicodeString& number, std::int32_t unit) {
 // Fills `into` from one amount phrase ("for 2 hours", "in 3 days"); false when absent.
 bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_t* word, bool candidate, double& into) {
     st.wrap();
-    if (!candidate || !st.present.hasDigit()) return false;
+    if (!candidate || !st.candidates.digit) return false;
     auto g = st.firstMatch(pattern, hints::amountStart(st.workingText(), word));
     if (!g || g->size() < 4) return false;
     into = amountSeconds((*g)[1], unitSeconds((*g)[3]));
@@ -76,7 +76,7 @@ void readAlarmMarkers(ParseState& st) {
 
 void readCalendarTag(ParseState& st) {
     st.wrap();
-    if (!st.present.has(u'[')) return;
+    if (!st.candidates.bracket) return;
     auto bounds = hints::calendarTagBounds(st.workingText());
     if (!bounds) return;
     auto g = st.firstMatchIn(patterns::calendarTag(), bounds->first, bounds->second);

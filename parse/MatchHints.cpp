@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -166,12 +167,6 @@ int32_t weekdayStart(const icu::UnicodeString& text) {
 
 namespace {
 
-bool isWordOf(View word, std::initializer_list<View> spellings) {
-    for (View w : spellings)
-        if (word == w) return true;
-    return false;
-}
-
 // The word as a whole is a name of the list, spelled as the patterns spell it.
 bool isWholeName(View word, const NameTable& names) {
     return !word.empty() && letterRun(word, 0) == word.size() && isName(word, 0, word.size(), names);
@@ -179,51 +174,71 @@ bool isWholeName(View word, const NameTable& names) {
 
 }  // namespace
 
+namespace {
+
+bool equals(View word, View literal) {
+    return word.size() == literal.size() && std::memcmp(word.data(), literal.data(), word.size() * sizeof(char16_t)) == 0;
+}
+
+void noteLetterWord(View w, Candidates& c) {
+    // Only the words a word's first letter can begin are compared.
+    switch (w[0] | 0x20) {
+    case u'a': c.atWord = c.atWord || equals(w, u"at"); break;
+    case u'f': c.forWord = c.forWord || equals(w, u"for"); break;
+    case u'i': c.inWord = c.inWord || equals(w, u"in"); break;
+    case u'n':
+        c.noon = c.noon || (w.size() >= 4 && (equals(w.substr(0, 4), u"noon") || equals(w.substr(0, 4), u"Noon")));
+        c.weekday = c.weekday || (w.size() > 4 && equals(w.substr(0, 4), u"next") && isWholeName(w.substr(4), kWeekdays));
+        break;
+    case u't': {
+        // todo, task, today, tomorrow: a capital or not, and a plural for the first two.
+        const View rest = w.substr(1);
+        c.taskWord = c.taskWord || equals(rest, u"odo") || equals(rest, u"odos") || equals(rest, u"ask") || equals(rest, u"asks");
+        c.today = c.today || equals(rest, u"oday");
+        c.tomorrow = c.tomorrow || equals(rest, u"omorrow");
+        break;
+    }
+    default: break;
+    }
+    if (w.size() <= 9) {  // "september", "wednesday": the longest names
+        c.monthName = c.monthName || isWholeName(w, kMonths);
+        c.weekday = c.weekday || isWholeName(w, kWeekdays);
+    }
+}
+
+void noteWord(View w, Candidates& c) {
+    const char16_t first = w[0];
+    if (isDigit(first)) {
+        c.digitWord = true;
+        // The numeric date's own test, on the word with a space before it.
+        const std::size_t digits = digitRun(w, 0);
+        c.numericDate = c.numericDate || (digits >= 1 && digits <= 4 && digits + 1 < w.size() &&
+                                          (w[digits] == u'-' || w[digits] == u'/' || w[digits] == u'.') &&
+                                          isDigit(w[digits + 1]));
+    } else if ((first == u'@' || first == u'+') && w.size() > 1 && isDigit(w[1])) {
+        (first == u'@' ? c.alarm : c.plus) = true;
+    } else if (isLetter(first)) {
+        noteLetterWord(w, c);
+    }
+}
+
+}  // namespace
+
 Candidates scanCandidates(const icu::UnicodeString& text) {
     const View s = view(text);
     Candidates c;
-    c.point = s.find(u'.') != View::npos;
-    c.comma = s.find(u',') != View::npos;
-    for (std::size_t start = 0; start < s.size();) {
-        std::size_t end = s.find(u' ', start);
-        if (end == View::npos) end = s.size();
-        const View w = s.substr(start, end - start);
-        start = end + 1;
-        if (w.empty()) continue;
-        if (isDigit(w[0])) {
-            c.digitWord = true;
-            // The numeric date's own test, on the word with a space before it.
-            const std::size_t digits = digitRun(w, 0);
-            c.numericDate = c.numericDate || (digits >= 1 && digits <= 4 && digits + 1 < w.size() &&
-                                              (w[digits] == u'-' || w[digits] == u'/' || w[digits] == u'.') &&
-                                              isDigit(w[digits + 1]));
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= s.size(); ++i) {
+        const char16_t u = i < s.size() ? s[i] : u' ';
+        if (u != u' ') {
+            c.point = c.point || u == u'.';
+            c.comma = c.comma || u == u',';
+            c.digit = c.digit || isDigit(u);
+            c.bracket = c.bracket || u == u'[';
             continue;
         }
-        if ((w[0] == u'@' || w[0] == u'+') && w.size() > 1 && isDigit(w[1])) {
-            (w[0] == u'@' ? c.alarm : c.plus) = true;
-            continue;
-        }
-        if (!isLetter(w[0])) continue;
-        // Only the lists a word's first letter can begin are compared.
-        switch (w[0] | 0x20) {
-        case u'a': c.atWord = c.atWord || w == u"at"; break;
-        case u'f': c.forWord = c.forWord || w == u"for"; break;
-        case u'i': c.inWord = c.inWord || w == u"in"; break;
-        case u'n':
-            c.noon = c.noon || w.substr(0, 4) == u"noon" || w.substr(0, 4) == u"Noon";
-            c.weekday = c.weekday || (w.substr(0, 4) == u"next" && isWholeName(w.substr(4), kWeekdays));
-            break;
-        case u't':
-            c.taskWord = c.taskWord || isWordOf(w, {u"todo", u"Todo", u"todos", u"Todos", u"task", u"Task", u"tasks", u"Tasks"});
-            c.today = c.today || isWordOf(w, {u"today", u"Today"});
-            c.tomorrow = c.tomorrow || isWordOf(w, {u"tomorrow", u"Tomorrow"});
-            break;
-        default: break;
-        }
-        if (w.size() <= 9) {  // "september", "wednesday": the longest names
-            c.monthName = c.monthName || isWholeName(w, kMonths);
-            c.weekday = c.weekday || isWholeName(w, kWeekdays);
-        }
+        if (i > start) noteWord(s.substr(start, i - start), c);
+        start = i + 1;
     }
     return c;
 }

@@ -54,8 +54,10 @@ struct Candidates {
     bool today = false, tomorrow = false;
     bool forWord = false, inWord = false, atWord = false;
     bool plus = false;   // + and a digit
-    bool point = false;  // a "." anywhere
-    bool comma = false;  // a "," anywhere
+    bool point = false;    // a "." anywhere
+    bool comma = false;    // a "," anywhere
+    bool digit = false;    // an ASCII digit anywhere
+    bool bracket = false;  // a "[" anywhere
     bool dates() const { return numericDate || (monthName && digitWord); }
     bool times() const { return digitWord || noon; }
 };

@@ -82,7 +82,6 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     DateContext::Pin pinned;
     ParseState st;
     st.now = now;
-    st.present = AsciiPresent(text);
     st.candidates = hints::scanCandidates(text);
     st.working.assign(text, kWraps);
     st.wrap();

@@ -13,19 +13,6 @@ namespace linecal {
 // A time of day the text does not give. Compared for exact equality: 0 is noon.
 inline constexpr double NoTime = 2147483647.0;
 
-// The ASCII characters of the entry text. Later working texts hold only these
-// and the spaces the phases put in, so a phase whose pattern needs a character
-// the entry lacks is skipped without looking at the text again.
-class AsciiPresent {
-public:
-    explicit AsciiPresent(const icu::UnicodeString& text = {});
-    bool has(char16_t c) const { return c < 128 && (bits_[c >> 6] >> (c & 63) & 1); }
-    bool hasDigit() const { return (bits_[0] >> '0' & 0x3FF) != 0; }
-
-private:
-    std::uint64_t bits_[2] = {0, 0};
-};
-
 // The text the phases read and cut, in one buffer kept for the whole parse.
 // The spaces put around it before each phase go into room left at both ends,
 // so wrapping moves nothing, and a cut closes the text up in place. text() is
@@ -61,7 +48,6 @@ private:
 
 struct ParseState {
     Date now;
-    AsciiPresent present;
     hints::Candidates candidates;
     ParsedEntry record;
     WorkingText working;
