@@ -225,21 +225,23 @@ void noteWord(View w, Candidates& c) {
 }  // namespace
 
 Candidates scanCandidates(const icu::UnicodeString& text) {
-    const View s = view(text);
+    const char16_t* p = text.getBuffer();
+    const std::size_t n = static_cast<std::size_t>(text.length());
     Candidates c;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= s.size(); ++i) {
-        const char16_t u = i < s.size() ? s[i] : u' ';
-        if (u != u' ') {
-            c.point = c.point || u == u'.';
-            c.comma = c.comma || u == u',';
-            c.digit = c.digit || isDigit(u);
-            c.bracket = c.bracket || u == u'[';
+    std::uint64_t ascii[2] = {0, 0};  // which ASCII characters occur
+    for (std::size_t start = 0, i = 0; i <= n; ++i) {
+        if (i < n && p[i] != u' ') {
+            if (p[i] < 128) ascii[p[i] >> 6] |= std::uint64_t{1} << (p[i] & 63);
             continue;
         }
-        if (i > start) noteWord(s.substr(start, i - start), c);
+        if (i > start) noteWord(View(p + start, i - start), c);
         start = i + 1;
     }
+    auto has = [&](char16_t u) { return (ascii[u >> 6] >> (u & 63) & 1) != 0; };
+    c.point = has(u'.');
+    c.comma = has(u',');
+    c.bracket = has(u'[');
+    c.digit = (ascii[0] >> u'0' & 0x3FF) != 0;
     return c;
 }
 
