@@ -2,6 +2,7 @@
 
 #include "cli/BatchInput.h"
 #include "cli/CliSupport.h"
+#include "cli/RecordJson.h"
 #include "parse/DateContext.h"
 #include "parse/ParseEntry.h"
 
@@ -19,6 +20,7 @@ struct ParseOptions {
 int parseBatch(Date now) {
     LineReader input(STDIN_FILENO);
     BatchOutcome outcome;
+    std::string answer;
     for (InputLine line; input.next(line);) {
         icu::UnicodeString text;
         try {
@@ -28,27 +30,14 @@ int parseBatch(Date now) {
             outcome.badInput = true;
             continue;
         }
-        writeAnswer(recordJson(parseEntry(text, now)));
+        answer.clear();
+        appendRecordJson(answer, parseEntry(text, now));
+        writeAnswer(answer);
     }
     return outcome.exitCode();
 }
 
 }  // namespace
-
-nlohmann::json recordJson(const ParsedEntry& e) {
-    nlohmann::json j = nlohmann::json::object();
-    j[VOK_TITLE] = utf8(e.title);
-    j[VOK_FROM_DATE] = rfc3339(e.fromDate);
-    j[VOK_TO_DATE] = rfc3339(e.toDate);
-    j[VOK_ALL_DAY] = e.allDay;
-    j[VOK_TASK] = e.task;
-    nlohmann::json alarms = nlohmann::json::object();
-    for (const auto& [marker, minutes] : e.alarms) alarms[utf8(marker)] = minutes;
-    j[VOK_ALARMS] = alarms;
-    if (e.calendar) j[VOK_CALENDAR] = utf8(*e.calendar);
-    if (e.location) j[VOK_LOCATION] = utf8(*e.location);
-    return j;
-}
 
 void registerParseCommand(CLI::App& app) {
     auto options = std::make_shared<ParseOptions>();
@@ -61,7 +50,9 @@ void registerParseCommand(CLI::App& app) {
             if (int code = parseBatch(now)) throw CLI::RuntimeError(code);
             return;
         }
-        writeAnswer(recordJson(parseEntry(entryText(options->words), now)));
+        std::string answer;
+        appendRecordJson(answer, parseEntry(entryText(options->words), now));
+        writeAnswer(answer);
     });
 }
 

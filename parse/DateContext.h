@@ -43,28 +43,62 @@ public:
     const std::string& dateOrder();
     int weekday(double seconds);  // 1 = Sunday .. 7 = Saturday
     // The zone's offset from UTC at that instant, daylight saving included, in seconds.
-    int utcOffset(double seconds) const;
+    int utcOffset(double seconds);
     const icu::TimeZone& zone() const { return calendar_->getTimeZone(); }
+    // The zone's offset in milliseconds at a UTC instant, or for a wall-clock
+    // time (`wall`), as the zone's getOffset gives them; false when ICU fails.
+    bool zoneOffset(double ms, bool wall, int32_t& offset);
     // The locale's short date style, with or without the short time style; empty
     // text if ICU has no formatter for the locale.
     icu::UnicodeString formatShort(double seconds, bool withTime);
 
 private:
     void rebuild(icu::TimeZone* zone, const char* localeName);
+    DateFields computeFields(double seconds);
+    icu::UnicodeString formatShortUncached(double seconds, bool withTime);
+    double computeFromFields(const DateFields& f);
 
     std::unique_ptr<icu::GregorianCalendar> calendar_;
     icu::UnicodeString zoneId_;
     std::string localeName_;
     std::string dateOrder_;
     std::unique_ptr<icu::DateFormat> dateOnly_, dateTime_;  // made on first use
-    // One parse asks for the fields of `now` many times; remember the last answer.
-    double memoSeconds_ = 0;
-    DateFields memoFields_{};
-    bool memoValid_ = false;
-    // And of the last date built from fields (noon of now, asked for again and again).
-    DateFields builtFields_{};
-    double builtSeconds_ = 0;
-    bool builtValid_ = false;
+    // The preview formats the same dates on keystroke after keystroke.
+    struct FormatMemo {
+        double seconds;
+        bool withTime;
+        icu::UnicodeString text;
+    };
+    static constexpr int kFormatMemos = 4;
+    FormatMemo formatMemo_[kFormatMemos];
+    int formatCount_ = 0, formatNext_ = 0;
+    // A parse asks for the fields of `now`, noon and midnight of today and
+    // tomorrow again and again, and a batch asks the same of every line: a few
+    // answers of each kind are kept, replaced in turn.
+    static constexpr int kMemos = 8;
+    struct FieldsMemo {
+        double seconds;
+        DateFields fields;
+    };
+    struct BuiltMemo {
+        DateFields fields;
+        double seconds;
+    };
+    FieldsMemo fieldsMemo_[kMemos];
+    BuiltMemo builtMemo_[kMemos];
+    int fieldsCount_ = 0, fieldsNext_ = 0, builtCount_ = 0, builtNext_ = 0;
+    // Stretches of UTC time between two transitions of the zone, with their
+    // offset: between transitions the offset is one value, so asking ICU once
+    // per stretch is enough.
+    struct OffsetSpan {
+        double from, to;              // [from, to) in UTC milliseconds
+        int32_t offset;               // raw plus daylight saving
+        double fromMargin, toMargin;  // how far from each end a wall-clock time is unambiguous
+    };
+    static constexpr int kSpans = 16;
+    OffsetSpan spans_[kSpans];
+    int spanCount_ = 0, spanNext_ = 0;
+    void rememberSpan(double utcMs);
 };
 
 }  // namespace linecal

@@ -40,10 +40,10 @@ double amountSeconds(const icu::UnicodeString& number, std::int32_t unit) {
 }
 
 // Fills `into` from one amount phrase ("for 2 hours", "in 3 days"); false when absent.
-bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_t* word, double& into) {
+bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_t* word, bool candidate, double& into) {
     st.wrap();
-    if (!st.present.hasDigit() || !st.present.has(word[1])) return false;
-    auto g = st.firstMatch(pattern, hints::amountStart(st.workingText, word));
+    if (!candidate || !st.candidates.digit) return false;
+    auto g = st.firstMatch(pattern, hints::amountStart(st.workingText(), word));
     if (!g || g->size() < 4) return false;
     into = amountSeconds((*g)[1], unitSeconds((*g)[3]));
     st.cut((*g)[0]);
@@ -54,8 +54,8 @@ bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_
 
 void readTaskWord(ParseState& st) {
     st.record.task = false;
-    if (!st.present.has(u'd') && !st.present.has(u'k')) return;
-    if (auto text = st.firstMatchedText(patterns::taskWord(), hints::literalStart(st.workingText, {u"odo", u"ask"}, 2))) {
+    if (!st.candidates.taskWord) return;
+    if (auto text = st.firstMatchedText(patterns::taskWord(), hints::literalStart(st.workingText(), {u"odo", u"ask"}, 2))) {
         st.cut(*text);
         st.record.task = true;
     }
@@ -65,8 +65,8 @@ void readAlarmMarkers(ParseState& st) {
     st.record.alarms.clear();
     for (int pass = 0; pass < 3; ++pass) {
         st.wrap();
-        if (!st.present.has(u'@')) continue;
-        auto g = st.firstMatch(patterns::alarmMarker(), hints::literalStart(st.workingText, {u" @"}));
+        if (!st.candidates.alarm) continue;
+        auto g = st.firstMatch(patterns::alarmMarker(), hints::literalStart(st.workingText(), {u" @"}));
         if (!g || g->size() < 2) continue;
         std::int32_t minutes = product32(leadingInt((*g)[2]), unitSeconds((*g)[3]) / 60);
         st.cut((*g)[0]);
@@ -76,8 +76,8 @@ void readAlarmMarkers(ParseState& st) {
 
 void readCalendarTag(ParseState& st) {
     st.wrap();
-    if (!st.present.has(u'[')) return;
-    auto bounds = hints::calendarTagBounds(st.workingText);
+    if (!st.candidates.bracket) return;
+    auto bounds = hints::calendarTagBounds(st.workingText());
     if (!bounds) return;
     auto g = st.firstMatchIn(patterns::calendarTag(), bounds->first, bounds->second);
     if (!g || g->size() < 2) return;
@@ -92,12 +92,12 @@ namespace {
 // that directly follows a month-name date belongs to it.
 std::optional<icu::UnicodeString> nextDateText(const ParseState& st) {
     icu::UnicodeString scratch;
-    const icu::UnicodeString& view = phaseView(st.workingText, ViewFor::Dates, scratch);
+    const icu::UnicodeString& view = phaseView(st.workingText(), ViewFor::Dates, st.candidates, scratch);
     rx::Range r = firstRangeIn(view, patterns::dayFirstDate(), hints::dayFirstDateStart(view));
     if (!r.found()) r = firstRangeIn(view, patterns::monthFirstDate(), hints::monthFirstDateStart(view));
     if (!r.found()) return std::nullopt;
     const auto start = static_cast<int32_t>(r.location), end = static_cast<int32_t>(r.end());
-    return icu::UnicodeString(st.workingText, start, end - start + yearAfterMonthNameDate(st.workingText, start, end));
+    return icu::UnicodeString(st.workingText(), start, end - start + yearAfterMonthNameDate(st.workingText(), start, end));
 }
 
 }  // namespace
@@ -106,8 +106,8 @@ void readExplicitDates(ParseState& st) {
     st.wrap();
     const std::pair<std::optional<Date>*, bool*> targets[] = {{&st.startDate, &st.startYearGiven},
                                                               {&st.endDate, &st.endYearGiven}};
+    if (!st.candidates.dates()) return;
     for (auto [date, yearGiven] : targets) {
-        if (!st.present.hasDigit()) return;
         auto text = nextDateText(st);
         if (!text) return;
         *date = dateWithNaturalLanguageString(*text, st.now, DateContext::current().dateOrder(), yearGiven);
@@ -117,16 +117,17 @@ void readExplicitDates(ParseState& st) {
 
 void readTimes(ParseState& st) {
     st.wrap();
+    if (!st.candidates.times()) return;
     for (double* target : {&st.startTime, &st.endTime}) {
-        if (!st.present.hasDigit() && !st.present.has(u'n')) return;
         icu::UnicodeString scratch;
-        const icu::UnicodeString& view = phaseView(st.workingText, ViewFor::Times, scratch);
+        const icu::UnicodeString& view = phaseView(st.workingText(), ViewFor::Times, st.candidates, scratch);
         const rx::Range r = firstRangeIn(view, patterns::timeOfDay(), hints::timeStart(view));
         if (!r.found()) return;
         // The view differs from the text only where no time can be.
-        const icu::UnicodeString text(st.workingText, static_cast<int32_t>(r.location), static_cast<int32_t>(r.length));
+        const icu::UnicodeString text(st.workingText(), static_cast<int32_t>(r.location), static_cast<int32_t>(r.length));
         icu::UnicodeString normalised = naturalTimeString(text);
-        std::optional<Date> at = readDate(st, normalised.toUpper(icu::Locale::getRoot()));
+        toUpperRoot(normalised);
+        std::optional<Date> at = readDate(st, normalised);
         *target = at ? *at - noon(st.now) : 0.0;
         st.cut(text);
     }
@@ -134,8 +135,9 @@ void readTimes(ParseState& st) {
 
 void readWeekdays(ParseState& st) {
     st.wrap();
+    if (!st.candidates.weekday) return;
     for (std::optional<Date>* target : {&st.firstWeekday, &st.secondWeekday}) {
-        auto text = st.firstMatchedText(patterns::weekday(), hints::weekdayStart(st.workingText));
+        auto text = st.firstMatchedText(patterns::weekday(), hints::weekdayStart(st.workingText()));
         if (!text) return;
         *target = readDate(st, *text);
         if (*target && text->indexOf(u"next") >= 0) *target = addOneWeek(**target);
@@ -145,8 +147,8 @@ void readWeekdays(ParseState& st) {
 
 void readToday(ParseState& st) {
     st.wrap();
-    if (!st.present.has(u'y')) return;
-    if (auto text = st.firstMatchedText(patterns::today(), hints::literalStart(st.workingText, {u"oday"}, 2))) {
+    if (!st.candidates.today) return;
+    if (auto text = st.firstMatchedText(patterns::today(), hints::literalStart(st.workingText(), {u"oday"}, 2))) {
         if (auto d = readDate(st, *text)) st.todayDate = noon(*d);
         st.cut(*text);
     }
@@ -154,25 +156,25 @@ void readToday(ParseState& st) {
 
 void readTomorrow(ParseState& st) {
     st.wrap();
-    if (!st.present.has(u'w')) return;
-    if (auto text = st.firstMatchedText(patterns::tomorrow(), hints::literalStart(st.workingText, {u"omorrow"}, 2))) {
+    if (!st.candidates.tomorrow) return;
+    if (auto text = st.firstMatchedText(patterns::tomorrow(), hints::literalStart(st.workingText(), {u"omorrow"}, 2))) {
         st.tomorrowDate = readDate(st, *text);
         st.cut(*text);
     }
 }
 
 void readDuration(ParseState& st) {
-    if (!readAmount(st, patterns::duration(), u" for ", st.duration)) st.duration = 0;
+    if (!readAmount(st, patterns::duration(), u" for ", st.candidates.forWord, st.duration)) st.duration = 0;
 }
 
 void readRelativeOffset(ParseState& st) {
-    if (!readAmount(st, patterns::relativeOffset(), u" in ", st.offset)) st.offset = 0;
+    if (!readAmount(st, patterns::relativeOffset(), u" in ", st.candidates.inWord, st.offset)) st.offset = 0;
 }
 
 void readPlusOffset(ParseState& st) {
     st.wrap();
-    if (!st.present.has(u'+')) return;
-    auto g = st.firstMatch(patterns::plusOffset(), hints::literalStart(st.workingText, {u" +"}));
+    if (!st.candidates.plus) return;
+    auto g = st.firstMatch(patterns::plusOffset(), hints::literalStart(st.workingText(), {u" +"}));
     if (!g || g->size() < 3) return;
     st.offset = product32(leadingInt((*g)[1]), unitSeconds((*g)[2]));
     st.cut((*g)[0]);

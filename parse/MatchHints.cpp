@@ -1,8 +1,11 @@
 #include "parse/MatchHints.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
+#include <vector>
 
 namespace linecal::hints {
 namespace {
@@ -14,15 +17,28 @@ using View = std::u16string_view;
 
 View view(const icu::UnicodeString& text) { return View(text.getBuffer(), static_cast<std::size_t>(text.length())); }
 
-// The ASCII word at i, spelled as the patterns spell names (first letter in
-// either case, the rest lower case), is one of the words.
-bool isName(View s, std::size_t i, std::size_t length, std::initializer_list<View> words) {
-    const char16_t first = s[i] | 0x20;
-    for (View word : words) {
-        if (word.size() == length && word[0] == first && s.substr(i + 1, length - 1) == word.substr(1)) return true;
+// Names filed under their first letter, so a word is compared only with the
+// few that begin as it does.
+class NameTable {
+public:
+    NameTable(std::initializer_list<View> names) {
+        for (View name : names) byInitial_[static_cast<std::size_t>(name[0] - u'a')].push_back(name);
     }
-    return false;
-}
+    // The ASCII word at i, spelled as the patterns spell names (first letter in
+    // either case, the rest lower case), is one of the names.
+    bool holds(View s, std::size_t i, std::size_t length) const {
+        const char16_t first = s[i] | 0x20;
+        if (first < u'a' || first > u'z') return false;
+        for (View name : byInitial_[static_cast<std::size_t>(first - u'a')])
+            if (name.size() == length && s.substr(i + 1, length - 1) == name.substr(1)) return true;
+        return false;
+    }
+
+private:
+    std::array<std::vector<View>, 26> byInitial_;
+};
+
+bool isName(View s, std::size_t i, std::size_t length, const NameTable& names) { return names.holds(s, i, length); }
 
 std::size_t letterRun(View s, std::size_t i) {
     std::size_t end = i;
@@ -36,13 +52,12 @@ std::size_t digitRun(View s, std::size_t i) {
     return end - i;
 }
 
-const std::initializer_list<View> kMonths = {u"jan", u"january", u"feb", u"february", u"ma", u"mar", u"march",
-                                             u"apr", u"april", u"may", u"jun", u"june", u"jul", u"july", u"aug",
-                                             u"august", u"sep", u"september", u"oct", u"october", u"nov",
-                                             u"november", u"dec", u"december"};
-const std::initializer_list<View> kWeekdays = {u"mon", u"monday", u"tue", u"tues", u"tuesday", u"wed",
-                                               u"wednesday", u"thu", u"thur", u"thurs", u"thursday", u"fri",
-                                               u"friday", u"sat", u"saturday", u"sun", u"sunday"};
+const NameTable kMonths = {u"jan", u"january", u"feb", u"february", u"ma", u"mar", u"march", u"apr", u"april",
+                           u"may", u"jun", u"june", u"jul", u"july", u"aug", u"august", u"sep", u"september",
+                           u"oct", u"october", u"nov", u"november", u"dec", u"december"};
+const NameTable kWeekdays = {u"mon", u"monday", u"tue", u"tues", u"tuesday", u"wed", u"wednesday", u"thu",
+                             u"thur", u"thurs", u"thursday", u"fri", u"friday", u"sat", u"saturday", u"sun",
+                             u"sunday"};
 
 // After the space at i: one to four digits, a separator, a digit.
 bool numericDateAt(View s, std::size_t i) {
@@ -114,7 +129,7 @@ int32_t monthFirstDateStart(const icu::UnicodeString& text) {
 // the word noon after a space.
 int32_t timeStart(const icu::UnicodeString& text) {
     return firstSpaceWhere(text, [](View s, std::size_t i) {
-        if ((s.substr(i + 1, 4) == u"noon" || s.substr(i + 1, 4) == u"Noon")) return true;
+        if ((s[i + 1] | 0x20) == u'n') return s.substr(i + 2, 3) == u"oon";
         if (!isDigit(s[i + 1])) return false;
         std::size_t end = i + 1, digits = 0;
         for (; end < s.size() && (isDigit(s[end]) || s[end] == u':' || s[end] == u'.'); ++end) digits += isDigit(s[end]);
@@ -148,6 +163,86 @@ int32_t weekdayStart(const icu::UnicodeString& text) {
             return static_cast<int32_t>(i >= 6 ? i - 6 : 0);  // room for " next " before the name
     }
     return kNone;
+}
+
+namespace {
+
+// The word as a whole is a name of the list, spelled as the patterns spell it.
+bool isWholeName(View word, const NameTable& names) {
+    return !word.empty() && letterRun(word, 0) == word.size() && isName(word, 0, word.size(), names);
+}
+
+}  // namespace
+
+namespace {
+
+bool equals(View word, View literal) {
+    return word.size() == literal.size() && std::memcmp(word.data(), literal.data(), word.size() * sizeof(char16_t)) == 0;
+}
+
+void noteLetterWord(View w, Candidates& c) {
+    // Only the words a word's first letter can begin are compared.
+    switch (w[0] | 0x20) {
+    case u'a': c.atWord = c.atWord || equals(w, u"at"); break;
+    case u'f': c.forWord = c.forWord || equals(w, u"for"); break;
+    case u'i': c.inWord = c.inWord || equals(w, u"in"); break;
+    case u'n':
+        c.noon = c.noon || (w.size() >= 4 && (equals(w.substr(0, 4), u"noon") || equals(w.substr(0, 4), u"Noon")));
+        c.weekday = c.weekday || (w.size() > 4 && equals(w.substr(0, 4), u"next") && isWholeName(w.substr(4), kWeekdays));
+        break;
+    case u't': {
+        // todo, task, today, tomorrow: a capital or not, and a plural for the first two.
+        const View rest = w.substr(1);
+        c.taskWord = c.taskWord || equals(rest, u"odo") || equals(rest, u"odos") || equals(rest, u"ask") || equals(rest, u"asks");
+        c.today = c.today || equals(rest, u"oday");
+        c.tomorrow = c.tomorrow || equals(rest, u"omorrow");
+        break;
+    }
+    default: break;
+    }
+    if (w.size() <= 9) {  // "september", "wednesday": the longest names
+        c.monthName = c.monthName || isWholeName(w, kMonths);
+        c.weekday = c.weekday || isWholeName(w, kWeekdays);
+    }
+}
+
+void noteWord(View w, Candidates& c) {
+    const char16_t first = w[0];
+    if (isDigit(first)) {
+        c.digitWord = true;
+        // The numeric date's own test, on the word with a space before it.
+        const std::size_t digits = digitRun(w, 0);
+        c.numericDate = c.numericDate || (digits >= 1 && digits <= 4 && digits + 1 < w.size() &&
+                                          (w[digits] == u'-' || w[digits] == u'/' || w[digits] == u'.') &&
+                                          isDigit(w[digits + 1]));
+    } else if ((first == u'@' || first == u'+') && w.size() > 1 && isDigit(w[1])) {
+        (first == u'@' ? c.alarm : c.plus) = true;
+    } else if (isLetter(first)) {
+        noteLetterWord(w, c);
+    }
+}
+
+}  // namespace
+
+Candidates scanCandidates(const icu::UnicodeString& text) {
+    const char16_t* p = text.getBuffer();
+    const std::size_t n = static_cast<std::size_t>(text.length());
+    Candidates c;
+    std::uint64_t ascii[2] = {0, 0};  // which ASCII characters occur
+    for (std::size_t start = 0, i = 0; i <= n; ++i) {
+        if (i < n && p[i] != u' ') {
+            if (p[i] < 128) ascii[p[i] >> 6] |= std::uint64_t{1} << (p[i] & 63);
+            continue;
+        }
+        if (i > start) noteWord(View(p + start, i - start), c);
+        start = i + 1;
+    }
+    auto has = [&](char16_t u) { return (ascii[u >> 6] >> (u & 63) & 1) != 0; };
+    c.point = has(u'.');
+    c.comma = has(u',');
+    c.bracket = has(u'[');
+    c.digit = (ascii[0] >> u'0' & 0x3FF) != 0;
+    return c;
 }
 
 namespace {

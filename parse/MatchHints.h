@@ -37,6 +37,32 @@ int32_t amountStart(const icu::UnicodeString& text, const char16_t* word);
 // Up to six units before a weekday name standing as a word (after a space or "next").
 int32_t weekdayStart(const icu::UnicodeString& text);
 
+// Which phases can find anything at all, from one pass over the entry's words
+// (the runs between U+0020 spaces). Every pattern begins and ends with such a
+// space, so a cut removes whole words and the working text only ever holds
+// words of the entry, in their order, perhaps brought next to each other; each
+// flag is a condition on single words that every match needs. A phase whose
+// flag is false runs neither its hint nor its pattern.
+struct Candidates {
+    bool taskWord = false;     // todo, task, with a capital and a plural
+    bool alarm = false;        // @ and a digit
+    bool numericDate = false;  // one to four digits, a separator, a digit
+    bool digitWord = false;    // a word beginning with a digit
+    bool monthName = false;    // a month name as the patterns spell it
+    bool noon = false;         // a word beginning with noon or Noon
+    bool weekday = false;      // a weekday name, perhaps right after "next"
+    bool today = false, tomorrow = false;
+    bool forWord = false, inWord = false, atWord = false;
+    bool plus = false;   // + and a digit
+    bool point = false;    // a "." anywhere
+    bool comma = false;    // a "," anywhere
+    bool digit = false;    // an ASCII digit anywhere
+    bool bracket = false;  // a "[" anywhere
+    bool dates() const { return numericDate || (monthName && digitWord); }
+    bool times() const { return digitWord || noon; }
+};
+Candidates scanCandidates(const icu::UnicodeString& text);
+
 // Where the calendar tag's first match lies, as (start, length), found in one
 // pass: the first " [" with a later "] " on the same line (what "." spans), up
 // to the last such "] " with at least one character between the brackets.

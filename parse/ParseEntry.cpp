@@ -10,53 +10,59 @@
 #include <unicode/uchar.h>
 
 #include <chrono>
+#include <string_view>
 
 namespace linecal {
 namespace {
 
 // Space, tab and the other space separators; line breaks are not trimmed here.
-void trimBlanks(icu::UnicodeString& s) {
-    int32_t end = s.length();
-    while (end > 0 && u_isblank(s.char32At(end - 1))) end = s.moveIndex32(end, -1);
-    int32_t start = 0;
-    while (start < end && u_isblank(s.char32At(start))) start = s.moveIndex32(start, 1);
-    s.retainBetween(start, end);
-}
+// None lies outside the BMP, so each code unit can be tested on its own.
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || (c >= 0x80 && u_isblank(c)); }
 
 void stripConnectors(icu::UnicodeString& text) {
-    static const icu::UnicodeString trailing[] = {u" on", u" in", u" at", u" from", u" for", u" through", u" to", u" -"};
-    static const icu::UnicodeString leading[] = {u"on ", u"in ", u"at ", u"from ", u"for ", u"through ", u"to ", u"- "};
+    using View = std::u16string_view;
+    static constexpr View trailing[] = {u" on", u" in", u" at", u" from", u" for", u" through", u" to", u" -"};
+    static constexpr View leading[] = {u"on ", u"in ", u"at ", u"from ", u"for ", u"through ", u"to ", u"- "};
+    // The text is narrowed to [start, end) and cut once at the end.
+    const char16_t* p = text.getBuffer();
+    int32_t start = 0, end = text.length();
+    auto trimBlanks = [&] {
+        while (end > start && isBlank(p[end - 1])) --end;
+        while (start < end && isBlank(p[start])) ++start;
+    };
+    auto rest = [&] { return View(p + start, static_cast<std::size_t>(end - start)); };
     // Ten passes each; within a pass the text is not trimmed again, so a connector
     // bared by an earlier removal waits for the next pass unless it comes later in the
     // list. A pass that removes nothing leaves a text the next passes cannot change.
     for (int pass = 0; pass < 10; ++pass) {
-        trimBlanks(text);
+        trimBlanks();
         bool removed = false;
-        for (const auto& c : trailing) {
-            if (text.length() >= c.length() && text.compare(text.length() - c.length(), c.length(), c) == 0) {
-                text.truncate(text.length() - c.length());
+        for (View c : trailing) {
+            if (rest().ends_with(c)) {
+                end -= static_cast<int32_t>(c.size());
                 removed = true;
             }
         }
         if (!removed) break;
     }
     for (int pass = 0; pass < 10; ++pass) {
-        trimBlanks(text);
+        trimBlanks();
         bool removed = false;
-        for (const auto& c : leading) {
-            if (text.startsWith(c)) {
-                text.remove(0, c.length());
+        for (View c : leading) {
+            if (rest().starts_with(c)) {
+                start += static_cast<int32_t>(c.size());
                 removed = true;
             }
         }
         if (!removed) break;
     }
-    text = ZQtrim(text);
+    text.retainBetween(start, end);
+    tidyInPlace(text);
 }
 
 void readLocation(ParseState& st) {
-    if (!st.present.has(u't')) return;
-    auto g = st.firstMatch(patterns::location(), hints::literalStart(st.workingText, {u" at "}));
+    if (!st.candidates.atWord) return;
+    auto g = st.firstMatch(patterns::location(), hints::literalStart(st.workingText(), {u" at "}));
     if (!g || g->size() < 2) return;
     st.record.location = (*g)[1];
     st.cut((*g)[0]);
@@ -69,13 +75,16 @@ Date currentDate() {
     return Date{duration<double>(system_clock::now().time_since_epoch()).count()};
 }
 
+// The wraps of one parse: one at the start and one before each phase or pass.
+constexpr int32_t kWraps = 13;
+
 ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     DateContext::Pin pinned;
     ParseState st;
     st.now = now;
-    st.present = AsciiPresent(text);
-    st.workingText = icu::UnicodeString(text.length() + 32, 0, 0);  // room for the wrapping spaces
-    st.workingText.append(u' ').append(text).append(u' ');
+    st.candidates = hints::scanCandidates(text);
+    st.working.assign(text, kWraps);
+    st.wrap();
     readTaskWord(st);
     readAlarmMarkers(st);
     readCalendarTag(st);
@@ -88,9 +97,12 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     readRelativeOffset(st);
     readPlusOffset(st);
     resolveDates(st);
-    stripConnectors(st.workingText);
+    icu::UnicodeString rest(st.workingText());
+    stripConnectors(rest);
+    st.working.assign(rest, 0);
     readLocation(st);
-    st.record.title = ZQtrim(st.workingText);
+    st.record.title = st.workingText();
+    tidyInPlace(st.record.title);
     return std::move(st.record);
 }
 

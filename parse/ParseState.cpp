@@ -4,6 +4,8 @@
 #include "parse/MatchHints.h"
 #include "parse/TextHelpers.h"
 
+#include <algorithm>
+
 namespace linecal {
 namespace {
 
@@ -13,38 +15,53 @@ rx::Range from(int32_t start, int32_t length) {
 
 }  // namespace
 
-AsciiPresent::AsciiPresent(const icu::UnicodeString& text) {
-    const char16_t* p = text.getBuffer();
-    for (int32_t i = 0, n = text.length(); i < n; ++i)
-        if (p[i] < 128) bits_[p[i] >> 6] |= std::uint64_t{1} << (p[i] & 63);
+void WorkingText::assign(const icu::UnicodeString& text, int32_t wraps) {
+    const int32_t room = wraps + 1;
+    buffer_.assign(static_cast<std::size_t>(text.length() + 2 * room), u' ');
+    begin_ = room;
+    end_ = room + text.length();
+    std::copy(text.getBuffer(), text.getBuffer() + text.length(), buffer_.begin() + room);
+    stale_ = true;
 }
 
-void ParseState::wrap() {
-    workingText.insert(0, u' ');
-    workingText.append(u' ');
+void WorkingText::makeRoom() {
+    // More wraps than foreseen: recentre the text with fresh room at both ends.
+    const int32_t length = end_ - begin_, room = length / 2 + 16;
+    std::u16string grown(static_cast<std::size_t>(length + 2 * room), u' ');
+    std::copy(buffer_.begin() + begin_, buffer_.begin() + end_, grown.begin() + room);
+    buffer_ = std::move(grown);
+    begin_ = room;
+    end_ = room + length;
+}
+
+void WorkingText::wrap() {
+    if (begin_ == 0 || end_ == static_cast<int32_t>(buffer_.size())) makeRoom();
+    buffer_[static_cast<std::size_t>(--begin_)] = u' ';
+    buffer_[static_cast<std::size_t>(end_++)] = u' ';
+    stale_ = true;
+}
+
+void WorkingText::cut(const icu::UnicodeString& recognised) {
+    end_ = begin_ + cutOccurrences(buffer_.data() + begin_, end_ - begin_, recognised.getBuffer(), recognised.length());
+    stale_ = true;
 }
 
 std::optional<rx::Strings> ParseState::firstMatch(const icu::UnicodeString& pattern, int32_t start) const {
     if (start == hints::kNone) return std::nullopt;
-    return firstGroupsIn(workingText, pattern, start, workingText.length() - start);
+    return firstGroupsIn(workingText(), pattern, start, workingText().length() - start);
 }
 
 std::optional<icu::UnicodeString> ParseState::firstMatchedText(const icu::UnicodeString& pattern,
                                                                int32_t start) const {
     if (start == hints::kNone) return std::nullopt;
-    const rx::Range r = firstRangeIn(workingText, pattern, start);
+    const rx::Range r = firstRangeIn(workingText(), pattern, start);
     if (!r.found()) return std::nullopt;
-    return icu::UnicodeString(workingText, static_cast<int32_t>(r.location), static_cast<int32_t>(r.length));
+    return icu::UnicodeString(workingText(), static_cast<int32_t>(r.location), static_cast<int32_t>(r.length));
 }
 
 std::optional<rx::Strings> ParseState::firstMatchIn(const icu::UnicodeString& pattern, int32_t start,
                                                     int32_t length) const {
-    return firstGroupsIn(workingText, pattern, start, length);
-}
-
-void ParseState::cut(const icu::UnicodeString& recognised) {
-    static const icu::UnicodeString space(u" ");
-    replaceOccurrences(workingText, recognised, space);
+    return firstGroupsIn(workingText(), pattern, start, length);
 }
 
 // ICU gives up on pathological text (its match stack is bounded); the parser

@@ -1,6 +1,7 @@
 // Working values of one parse; they live for one call only.
 #pragma once
 
+#include "parse/MatchHints.h"
 #include "parse/ParsedEntry.h"
 #include "regex/RegexService.h"
 
@@ -12,24 +13,45 @@ namespace linecal {
 // A time of day the text does not give. Compared for exact equality: 0 is noon.
 inline constexpr double NoTime = 2147483647.0;
 
-// The ASCII characters of the entry text. Later working texts hold only these
-// and the spaces the phases put in, so a phase whose pattern needs a character
-// the entry lacks is skipped without looking at the text again.
-class AsciiPresent {
+// The text the phases read and cut, in one buffer kept for the whole parse.
+// The spaces put around it before each phase go into room left at both ends,
+// so wrapping moves nothing, and a cut closes the text up in place. text() is
+// a read-only view of the current contents; it stays valid until the next
+// change.
+class WorkingText {
 public:
-    explicit AsciiPresent(const icu::UnicodeString& text = {});
-    bool has(char16_t c) const { return c < 128 && (bits_[c >> 6] >> (c & 63) & 1); }
-    bool hasDigit() const { return (bits_[0] >> '0' & 0x3FF) != 0; }
+    WorkingText() = default;
+    WorkingText(const WorkingText&) = delete;  // the view points into this one's buffer
+    WorkingText& operator=(const WorkingText&) = delete;
+    // The text, with `wraps` wraps' worth of room at each end.
+    void assign(const icu::UnicodeString& text, int32_t wraps);
+    const icu::UnicodeString& text() const {
+        if (stale_) refreshView();
+        return view_;
+    }
+    void wrap();
+    // Replaces every occurrence of the text with one space.
+    void cut(const icu::UnicodeString& recognised);
 
 private:
-    std::uint64_t bits_[2] = {0, 0};
+    void makeRoom();
+    void refreshView() const {
+        view_.setTo(false, buffer_.data() + begin_, end_ - begin_);
+        stale_ = false;
+    }
+    std::u16string buffer_;
+    int32_t begin_ = 0, end_ = 0;
+    // Pointed at the text again only when asked for after a change.
+    mutable icu::UnicodeString view_;
+    mutable bool stale_ = true;
 };
 
 struct ParseState {
     Date now;
-    AsciiPresent present;
+    hints::Candidates candidates;
     ParsedEntry record;
-    icu::UnicodeString workingText;
+    WorkingText working;
+    const icu::UnicodeString& workingText() const { return working.text(); }
     std::optional<Date> startDate, endDate;
     bool startYearGiven = false, endYearGiven = false;  // the explicit date's text named its year
     double startTime = NoTime, endTime = NoTime;
@@ -38,7 +60,7 @@ struct ParseState {
 
     // One space at each end, before every phase: it lets each pattern, which
     // begins and ends with a space, match at either end and right after a cut.
-    void wrap();
+    void wrap() { working.wrap(); }
     // The groups of the first match (group 0 first) that starts at `from` or
     // later, or nothing without one; a `from` of hints::kNone (a hint proved no
     // match possible) skips the engine.
@@ -48,7 +70,7 @@ struct ParseState {
     // The groups, with the engine shown only the window [start, start + length).
     std::optional<rx::Strings> firstMatchIn(const icu::UnicodeString& pattern, int32_t start, int32_t length) const;
     // Replaces every occurrence of the recognised text with one space.
-    void cut(const icu::UnicodeString& recognised);
+    void cut(const icu::UnicodeString& recognised) { working.cut(recognised); }
 };
 
 // The groups of the first match in the window [start, start + length) of a

@@ -12,28 +12,30 @@ namespace linecal::patterns {
         return pattern;                                           \
     }
 
-LINECAL_PATTERN(taskWord, uR"( ([Tt]odo(s)?|[Tt]ask(s)?) )")
+// Patterns whose groups are never read group without capturing: ICU then
+// keeps no group positions while it matches.
+LINECAL_PATTERN(taskWord, uR"( (?:[Tt]odo(?:s)?|[Tt]ask(?:s)?) )")
 LINECAL_PATTERN(alarmMarker, uR"( \@(([0-9]+)([mhdw]){1}) )")
 LINECAL_PATTERN(calendarTag, uR"( (\[(.+)\]) )")
 LINECAL_PATTERN(monthFirstDate,
-    uR"( ((([Jj]an(uary)?|[Ff]eb(ruary)?|[Mm]a(r(ch)?)?|[Aa]pr(il)?|[Mm]ay|[Jj]un(e)?|[Jj]ul(y)?|[Aa]ug(ust)?|[Ss]ep(tember)?|[Oo]ct(ober)?|[Nn]ov(ember)?|[Dd]ec(ember)?) ([0-3]{0,1}[0-9]{1}))((st)?|(nd)?|(rd)?|(th)?)|([0-9]{1,4}[-/\.]{1}[0-9]{1,4}[-/\.]{0,1}[0-9]{0,4})) )")
+    uR"( (?:(?:(?:[Jj]an(?:uary)?|[Ff]eb(?:ruary)?|[Mm]a(?:r(?:ch)?)?|[Aa]pr(?:il)?|[Mm]ay|[Jj]un(?:e)?|[Jj]ul(?:y)?|[Aa]ug(?:ust)?|[Ss]ep(?:tember)?|[Oo]ct(?:ober)?|[Nn]ov(?:ember)?|[Dd]ec(?:ember)?) (?:[0-3]{0,1}[0-9]{1}))(?:(?:st)?|(?:nd)?|(?:rd)?|(?:th)?)|(?:[0-9]{1,4}[-/\.]{1}[0-9]{1,4}[-/\.]{0,1}[0-9]{0,4})) )")
 LINECAL_PATTERN(dayFirstDate,
-    uR"( ((([0-3]{0,1}[0-9]{1}))((st)?|(nd)?|(rd)?|(th)?)[ ]([Jj]an(uary)?|[Ff]eb(ruary)?|[Mm]a(r(ch)?)?|[Aa]pr(il)?|[Mm]ay|[Jj]un(e)?|[Jj]ul(y)?|[Aa]ug(ust)?|[Ss]ep(tember)?|[Oo]ct(ober)?|[Nn]ov(ember)?|[Dd]ec(ember)?)|([0-9]{1,4}[-/\.]{1}[0-9]{1,4}[-/\.]{0,1}[0-9]{0,4})) )")
+    uR"( (?:(?:(?:[0-3]{0,1}[0-9]{1}))(?:(?:st)?|(?:nd)?|(?:rd)?|(?:th)?)[ ](?:[Jj]an(?:uary)?|[Ff]eb(?:ruary)?|[Mm]a(?:r(?:ch)?)?|[Aa]pr(?:il)?|[Mm]ay|[Jj]un(?:e)?|[Jj]ul(?:y)?|[Aa]ug(?:ust)?|[Ss]ep(?:tember)?|[Oo]ct(?:ober)?|[Nn]ov(?:ember)?|[Dd]ec(?:ember)?)|(?:[0-9]{1,4}[-/\.]{1}[0-9]{1,4}[-/\.]{0,1}[0-9]{0,4})) )")
 LINECAL_PATTERN(timeOfDay,
-    uR"( ((((0?[1-9]|1[012])([\:\.]{0,1}[0-5][0-9]){0,2}[ ]{0,1}(([AaPp]([Mm])?))( [MmEePpCc][SsDd][Tt])?)|([01][0-9]|2[0-3])[\:\.]{0,1}([0-5][0-9])( [MmEePpCc][SsDd][Tt]?)?)|([Nn]oon)( [MmEePpCc][SsDd][Tt]?)) )")
+    uR"( (?:(?:(?:(?:0?[1-9]|1[012])(?:[\:\.]{0,1}[0-5][0-9]){0,2}[ ]{0,1}(?:(?:[AaPp](?:[Mm])?))(?: [MmEePpCc][SsDd][Tt])?)|(?:[01][0-9]|2[0-3])[\:\.]{0,1}(?:[0-5][0-9])(?: [MmEePpCc][SsDd][Tt]?)?)|(?:[Nn]oon)(?: [MmEePpCc][SsDd][Tt]?)) )")
 LINECAL_PATTERN(weekday,
-    uR"([ ]((next)?[ ]?([Mm]on(day)?|[Tt]ue(s(day)?)?|[Ww]ed(nesday)?|[Tt]hu(r(s(day)?)?)?|[Ff]ri(day)?|[Ss]at(urday)?|[Ss]un(day)?))[ ])")
-LINECAL_PATTERN(today, uR"( ([Tt]oday) )")
-LINECAL_PATTERN(tomorrow, uR"( ([Tt]omorrow) )")
+    uR"([ ](?:(?:next)?[ ]?(?:[Mm]on(?:day)?|[Tt]ue(?:s(?:day)?)?|[Ww]ed(?:nesday)?|[Tt]hu(?:r(?:s(?:day)?)?)?|[Ff]ri(?:day)?|[Ss]at(?:urday)?|[Ss]un(?:day)?))[ ])")
+LINECAL_PATTERN(today, uR"( (?:[Tt]oday) )")
+LINECAL_PATTERN(tomorrow, uR"( (?:[Tt]omorrow) )")
 // The amounts. "[\s]" and "[\d]" are the same sets as "\s" and "\d", but ICU
 // runs a loop over a bracketed set without keeping a backtracking state per
 // character; with the bare escapes a run of 60,000 digits or tabs overflowed
 // its match stack, and an amount that was there went unread. (Possessive loops
 // would spare the backtracking, but ICU keeps a state per character for them.)
 LINECAL_PATTERN(duration,
-    uR"( for [\s]*([\d]+(\.[\d]+)?)[\s]*(((w(eek)?)|(wk)|(d(ay)?)|(hr)|(h(our)?)|(m((in)?utes)?))s?)([\s]*) )")
+    uR"( for [\s]*([\d]+(\.[\d]+)?)[\s]*((?:(?:w(?:eek)?)|(?:wk)|(?:d(?:ay)?)|(?:hr)|(?:h(?:our)?)|(?:m(?:(?:in)?utes)?))s?)[\s]* )")
 LINECAL_PATTERN(relativeOffset,
-    uR"( in [\s]*([\d]+(\.[\d]+)?)[\s]*(((w(eek)?)|(wk)|(d(ay)?)|(hr)|(h(our)?)|(m((in)?utes)?))s?)([\s]*) )")
+    uR"( in [\s]*([\d]+(\.[\d]+)?)[\s]*((?:(?:w(?:eek)?)|(?:wk)|(?:d(?:ay)?)|(?:hr)|(?:h(?:our)?)|(?:m(?:(?:in)?utes)?))s?)[\s]* )")
 // The decimal point of a number that the duration or offset pattern reads
 // (" for 1.5 hours", " in 2.5 days"), with what stands before it as group 1.
 // The date and time phases search a copy with this point hidden, so that they
@@ -54,7 +56,7 @@ LINECAL_PATTERN(location, uR"( at (.*))")
 LINECAL_PATTERN(trailingSpace, uR"((?<!\s)\s*+$)")
 LINECAL_PATTERN(leadingSpace, uR"(^\s*+)")
 LINECAL_PATTERN(compactTime,
-    uR"( ((((0?[1-9]|1[012])[0-5][0-9])[ ]{0,1}(AM|PM|am|pm|aM|Am|pM|Pm)( [MmEePpCc][SsDd][Tt])?)|(([01][0-9]|2[0-3])[0-5][0-9])(  [MmEePpCc][SsDd][Tt])?) )")
+    uR"( (?:(?:(?:(?:0?[1-9]|1[012])[0-5][0-9])[ ]{0,1}(?:AM|PM|am|pm|aM|Am|pM|Pm)(?: [MmEePpCc][SsDd][Tt])?)|(?:(?:[01][0-9]|2[0-3])[0-5][0-9])(?:  [MmEePpCc][SsDd][Tt])?) )")
 
 #undef LINECAL_PATTERN
 

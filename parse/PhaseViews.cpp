@@ -24,12 +24,14 @@ bool replaceLastOfEach(icu::UnicodeString& text, const icu::UnicodeString& patte
 
 }  // namespace
 
-const icu::UnicodeString& phaseView(const icu::UnicodeString& text, ViewFor phase, icu::UnicodeString& scratch) {
+const icu::UnicodeString& phaseView(const icu::UnicodeString& text, ViewFor phase, const hints::Candidates& candidates,
+                                    icu::UnicodeString& scratch) {
     // "_" is in none of the date or time patterns' sets, so a hidden point
     // breaks the number; a blanked comma lets the month-first pattern end there.
     static const icu::UnicodeString hiddenPoint(u"$1_"), blankComma(u" ");
-    const bool amounts = hints::containsAny(text, {u"."}) && hints::containsAny(text, {u" for ", u" in "});
-    const bool commas = phase == ViewFor::Dates && hints::containsAny(text, {u","}) &&
+    const bool amounts = candidates.point && (candidates.forWord || candidates.inWord) &&
+                         hints::containsAny(text, {u"."}) && hints::containsAny(text, {u" for ", u" in "});
+    const bool commas = phase == ViewFor::Dates && candidates.comma && hints::containsAny(text, {u","}) &&
                         hints::containsAny(text, {u", 19", u", 20"});
     if (!amounts && !commas) return text;
     scratch = text;

@@ -4,6 +4,8 @@
 // month-name date followed by its year. Positions are those of the working text.
 #pragma once
 
+#include "parse/MatchHints.h"
+
 #include <unicode/unistr.h>
 
 namespace linecal {
@@ -11,7 +13,9 @@ namespace linecal {
 enum class ViewFor { Dates, Times };
 
 // `text` itself when nothing needs hiding (no copy), else `scratch` filled in.
-const icu::UnicodeString& phaseView(const icu::UnicodeString& text, ViewFor phase, icu::UnicodeString& scratch);
+// `candidates` are the entry's: without a point, or a comma, nothing is ever hidden.
+const icu::UnicodeString& phaseView(const icu::UnicodeString& text, ViewFor phase, const hints::Candidates& candidates,
+                                    icu::UnicodeString& scratch);
 
 // The year (1900 to 2099) and its space that directly follow a month-name
 // date's match ending at `end` (past its trailing space, or its comma); 0 when none.

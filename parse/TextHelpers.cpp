@@ -1,6 +1,5 @@
 #include "parse/TextHelpers.h"
 
-#include "parse/MatchHints.h"
 #include "parse/Patterns.h"
 #include "regex/RegexService.h"
 
@@ -8,13 +7,15 @@
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
+#include <cstring>
+#include <string_view>
 #include <vector>
 
 namespace linecal {
 
 namespace {
 
-// ICU's search compares the needle afresh at every position. For the short
+// The plain search compares the needle afresh at every position. For the short
 // needles of the connectors that is fastest; a long recognised text (a
 // calendar tag over a whole pasted line) could make it quadratic, so needles
 // past this length go through Knuth-Morris-Pratt, linear in both lengths.
@@ -22,33 +23,40 @@ constexpr int32_t kLongNeedle = 64;
 
 class NeedleSearch {
 public:
-    NeedleSearch(const icu::UnicodeString& haystack, const icu::UnicodeString& needle)
-        : hay_(haystack), needle_(needle) {
-        if (needle.length() <= kLongNeedle) return;
-        const char16_t* p = needle.getBuffer();
-        failure_.assign(static_cast<std::size_t>(needle.length()), 0);
-        for (int32_t i = 1, k = 0; i < needle.length(); ++i) {
-            while (k > 0 && p[i] != p[k]) k = failure_[static_cast<std::size_t>(k - 1)];
-            if (p[i] == p[k]) ++k;
+    NeedleSearch(const char16_t* haystack, int32_t length, const char16_t* needle, int32_t needleLength)
+        : hay_(haystack), n_(length), needle_(needle), m_(needleLength) {
+        if (m_ <= kLongNeedle) return;
+        failure_.assign(static_cast<std::size_t>(m_), 0);
+        for (int32_t i = 1, k = 0; i < m_; ++i) {
+            while (k > 0 && needle_[i] != needle_[k]) k = failure_[static_cast<std::size_t>(k - 1)];
+            if (needle_[i] == needle_[k]) ++k;
             failure_[static_cast<std::size_t>(i)] = k;
         }
     }
-    // The first occurrence at or after `from`, or -1.
+    // The first occurrence at or after `from`, or -1. Only the haystack from
+    // `from` on is read, so what lies before may be rewritten meanwhile.
     int32_t find(int32_t from) const {
-        if (failure_.empty()) return hay_.indexOf(needle_, from);
-        const char16_t* h = hay_.getBuffer();
-        const char16_t* p = needle_.getBuffer();
-        const int32_t m = needle_.length();
-        for (int32_t i = from, k = 0; i < hay_.length(); ++i) {
-            while (k > 0 && h[i] != p[k]) k = failure_[static_cast<std::size_t>(k - 1)];
-            if (h[i] == p[k] && ++k == m) return i - m + 1;
+        if (failure_.empty()) {
+            // The parser's needles all begin with a space; their last unit tells more.
+            const std::size_t middle = m_ > 2 ? static_cast<std::size_t>(m_ - 2) * sizeof(char16_t) : 0;
+            const char16_t first = needle_[0], last = needle_[m_ - 1];
+            for (int32_t i = from; i + m_ <= n_; ++i)
+                if (hay_[i] == first && hay_[i + m_ - 1] == last && std::memcmp(hay_ + i + 1, needle_ + 1, middle) == 0)
+                    return i;
+            return -1;
+        }
+        for (int32_t i = from, k = 0; i < n_; ++i) {
+            while (k > 0 && hay_[i] != needle_[k]) k = failure_[static_cast<std::size_t>(k - 1)];
+            if (hay_[i] == needle_[k] && ++k == m_) return i - m_ + 1;
         }
         return -1;
     }
 
 private:
-    const icu::UnicodeString& hay_;
-    const icu::UnicodeString& needle_;
+    const char16_t* hay_;
+    int32_t n_;
+    const char16_t* needle_;
+    int32_t m_;
     std::vector<int32_t> failure_;
 };
 
@@ -56,12 +64,11 @@ private:
 
 int replaceOccurrences(icu::UnicodeString& s, const icu::UnicodeString& from, const icu::UnicodeString& to) {
     if (from.isEmpty() || from.length() > s.length()) return 0;
-    NeedleSearch search(s, from);
+    NeedleSearch search(s.getBuffer(), s.length(), from.getBuffer(), from.length());
     int32_t pos = search.find(0);
     if (pos < 0) return 0;
     // Build the result in one pass: replacing in place would move the tail once
-    // per occurrence, which is quadratic on long text. The room to spare takes
-    // the spaces the parser's phases put around the text without reallocating.
+    // per occurrence, which is quadratic on long text.
     icu::UnicodeString out(s.length() + 32, 0, 0);
     int count = 0;
     int32_t copied = 0;
@@ -75,6 +82,22 @@ int replaceOccurrences(icu::UnicodeString& s, const icu::UnicodeString& from, co
     return count;
 }
 
+int32_t cutOccurrences(char16_t* text, int32_t length, const char16_t* needle, int32_t needleLength) {
+    if (needleLength == 0 || needleLength > length) return length;
+    NeedleSearch search(text, length, needle, needleLength);
+    int32_t written = 0, read = 0;
+    for (int32_t pos = search.find(0); pos >= 0; pos = search.find(read)) {
+        // The writing end never passes the reading end: each cut leaves one unit for at least one.
+        std::memmove(text + written, text + read, static_cast<std::size_t>(pos - read) * sizeof(char16_t));
+        written += pos - read;
+        text[written++] = u' ';
+        read = pos + needleLength;
+    }
+    if (read == 0) return length;
+    std::memmove(text + written, text + read, static_cast<std::size_t>(length - read) * sizeof(char16_t));
+    return written + length - read;
+}
+
 namespace {
 
 // ICU may give up on pathological text; these helpers never fail, so that reads as no match.
@@ -86,37 +109,86 @@ rx::Range firstRange(const icu::UnicodeString& s, const icu::UnicodeString& patt
     }
 }
 
-void removeRange(icu::UnicodeString& s, const rx::Range& r) {
-    if (r.found() && r.length > 0) s.remove(static_cast<int32_t>(r.location), static_cast<int32_t>(r.length));
+// A run of k spaces after the passes that replace four, then three, then two
+// spaces by one, each left to right without overlap: how the title was always
+// tidied, so a run of 17 spaces still leaves two.
+int32_t collapsedRun(int32_t k) {
+    k = k / 4 + k % 4;
+    k = k / 3 + k % 3;
+    return k / 2 + k % 2;
 }
 
-// Generous on purpose: a false yes only costs a regex run.
-bool mayBeSpace(UChar32 c) {
-    return c < 0x21 || u_isUWhiteSpace(c) || u_isspace(c) || (U_GET_GC_MASK(c) & U_GC_Z_MASK) != 0;
-}
-
-// When the text does not begin (end) with white space, the first match of the
-// leading (trailing) pattern is empty and removes nothing, so the engine is spared.
-void trimWithPatterns(icu::UnicodeString& s) {
-    if (!s.isEmpty() && mayBeSpace(s.char32At(s.length() - 1)))
-        removeRange(s, firstRange(s, patterns::trailingSpace()));
-    if (!s.isEmpty() && mayBeSpace(s.char32At(0))) removeRange(s, firstRange(s, patterns::leadingSpace()));
+bool isAtAt(const char16_t* p, int32_t i, int32_t n) {
+    return i + 5 <= n && p[i] == u'a' && p[i + 1] == u't' && p[i + 2] == u' ' && p[i + 3] == u'a' && p[i + 4] == u't';
 }
 
 }  // namespace
 
+bool isWhiteSpace(char16_t c) {
+    if (c < 0x80) return c == u' ' || (c >= 0x09 && c <= 0x0D);
+    return u_isUWhiteSpace(c);  // White_Space holds no supplementary code point
+}
+
+void trimWhiteSpace(icu::UnicodeString& s) {
+    const char16_t* p = s.getBuffer();
+    int32_t start = 0, end = s.length();
+    while (end > start && isWhiteSpace(p[end - 1])) --end;
+    while (start < end && isWhiteSpace(p[start])) ++start;
+    if (start > 0 || end < s.length()) s.retainBetween(start, end);
+}
+
+void tidyInPlace(icu::UnicodeString& s) {
+    const int32_t n = s.length();
+    if (n == 0) return;
+    char16_t* p = s.getBuffer(n);  // keeps the text; everything below only shortens it
+    int32_t w = 0;
+    for (int32_t i = 0; i < n;) {
+        if (p[i] != u' ') {
+            p[w++] = p[i++];
+            continue;
+        }
+        int32_t j = i;
+        while (j < n && p[j] == u' ') ++j;
+        for (int32_t k = collapsedRun(j - i); k > 0; --k) p[w++] = u' ';
+        i = j;
+    }
+    int32_t kept = 0;
+    for (int32_t i = 0; i < w;) {
+        if (isAtAt(p, i, w)) {
+            p[kept++] = u'a';
+            p[kept++] = u't';
+            i += 5;
+        } else {
+            p[kept++] = p[i++];
+        }
+    }
+    int32_t start = 0, end = kept;
+    while (end > start && isWhiteSpace(p[end - 1])) --end;
+    while (start < end && isWhiteSpace(p[start])) ++start;
+    if (start > 0) std::memmove(p, p + start, static_cast<std::size_t>(end - start) * sizeof(char16_t));
+    s.releaseBuffer(end - start);
+}
+
 icu::UnicodeString ZQtrim(const icu::UnicodeString& input) {
     icu::UnicodeString s(input);
-    static const icu::UnicodeString one(u" ");
-    for (const char16_t* run : {u"    ", u"   ", u"  "}) replaceOccurrences(s, icu::UnicodeString(run), one);
-    replaceOccurrences(s, icu::UnicodeString(u"at at"), icu::UnicodeString(u"at"));
-    trimWithPatterns(s);
+    tidyInPlace(s);
     return s;
 }
 
 namespace {
 
-bool contains(const icu::UnicodeString& s, const char16_t* part) { return s.indexOf(icu::UnicodeString(part)) >= 0; }
+bool contains(const icu::UnicodeString& s, std::u16string_view part) {
+    return s.indexOf(part.data(), static_cast<int32_t>(part.size()), 0) >= 0;
+}
+
+// Every match of the compact-time pattern begins with a space and three ASCII digits.
+bool hasSpaceThenThreeDigits(const icu::UnicodeString& s) {
+    const char16_t* p = s.getBuffer();
+    auto digit = [](char16_t c) { return c >= u'0' && c <= u'9'; };
+    for (int32_t i = 0, n = s.length(); i + 3 < n; ++i)
+        if (p[i] == u' ' && digit(p[i + 1]) && digit(p[i + 2]) && digit(p[i + 3])) return true;
+    return false;
+}
 
 // Puts a colon before the minute digits of a run such as 430 or 1130. The run is
 // located rather than counted from the text's length, so that "430 pm" becomes
@@ -135,15 +207,37 @@ void insertMinuteColon(icu::UnicodeString& s) {
 
 }  // namespace
 
+void toLowerRoot(icu::UnicodeString& s) { changeCaseRoot(s, false); }
+void toUpperRoot(icu::UnicodeString& s) { changeCaseRoot(s, true); }
+
+void changeCaseRoot(icu::UnicodeString& s, bool upper) {
+    const char16_t* p = s.getBuffer();
+    const int32_t n = s.length();
+    int32_t i = 0;
+    while (i < n && p[i] < 0x80) ++i;
+    if (i < n) {  // beyond ASCII the root locale's full mappings apply
+        upper ? s.toUpper(icu::Locale::getRoot()) : s.toLower(icu::Locale::getRoot());
+        return;
+    }
+    const char16_t from = upper ? u'a' : u'A', to = upper ? u'z' : u'Z';
+    for (i = 0; i < n && !(p[i] >= from && p[i] <= to); ++i) {
+    }
+    if (i == n) return;
+    char16_t* w = s.getBuffer(n);
+    for (; i < n; ++i)
+        if (w[i] >= from && w[i] <= to) w[i] ^= 0x20;
+    s.releaseBuffer(n);
+}
+
 icu::UnicodeString naturalTimeString(const icu::UnicodeString& input) {
     icu::UnicodeString s(input);
-    s.toLower(icu::Locale::getRoot());
+    toLowerRoot(s);
     replaceOccurrences(s, icu::UnicodeString(u"."), icu::UnicodeString(u":"));
     s.append(u"  ");
     if (contains(s, u"a ") && !contains(s, u"am ")) replaceOccurrences(s, icu::UnicodeString(u"a "), icu::UnicodeString(u"am "));
     if (contains(s, u"p ") && !contains(s, u"pm ")) replaceOccurrences(s, icu::UnicodeString(u"p "), icu::UnicodeString(u"pm "));
-    if (!hints::hasDigit(s) || !firstRange(s, patterns::compactTime()).found()) return s;
-    trimWithPatterns(s);
+    if (!hasSpaceThenThreeDigits(s) || !firstRange(s, patterns::compactTime()).found()) return s;
+    trimWhiteSpace(s);
     insertMinuteColon(s);
     return s;
 }
