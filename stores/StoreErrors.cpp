@@ -91,8 +91,7 @@ StoreError calendarListUnknown(const std::string& host, const icu::UnicodeString
         if (reason.endsWith(u".")) reason.truncate(reason.length() - 1);
         message += u": " + reason;
     }
-    return {message + u".", u"The item was not saved. Check the connection to " + u(host) +
-                                u" and add it again, or name a calendar on this computer."};
+    return {message + u".", u"Not saved: check the connection to " + u(host) + u", then add it again."};
 }
 
 StoreError serversUnavailable(const std::string& why) {
