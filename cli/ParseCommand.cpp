@@ -47,6 +47,11 @@ nlohmann::json recordJson(const ParsedEntry& e) {
     j[VOK_ALARMS] = alarms;
     if (e.calendar) j[VOK_CALENDAR] = utf8(*e.calendar);
     if (e.location) j[VOK_LOCATION] = utf8(*e.location);
+    if (!e.read.empty()) {  // only when an everyday phrase was read, so other answers stay as they were
+        nlohmann::json read = nlohmann::json::array();
+        for (const auto& phrase : e.read) read.push_back(utf8(phrase));
+        j[VOK_READ] = read;
+    }
     return j;
 }
 

@@ -6,6 +6,7 @@
 #include "parse/ParseState.h"
 #include "parse/Patterns.h"
 #include "parse/TextHelpers.h"
+#include "parse/everyday/Everyday.h"
 
 #include <unicode/uchar.h>
 
@@ -79,15 +80,23 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     readTaskWord(st);
     readAlarmMarkers(st);
     readCalendarTag(st);
+    everyday::readRanges(st);
+    everyday::keepWords(st);
     readExplicitDates(st);
+    everyday::readDaysAroundToday(st);
+    everyday::readDayOfMonth(st);
+    everyday::readPeriods(st);
     readTimes(st);
+    everyday::readPartsOfDay(st);
     readWeekdays(st);
     readToday(st);
     readTomorrow(st);
     readDuration(st);
     readRelativeOffset(st);
+    everyday::readAmountsInWords(st);
     readPlusOffset(st);
     resolveDates(st);
+    everyday::restoreKeptWords(st);
     stripConnectors(st.workingText);
     readLocation(st);
     st.record.title = ZQtrim(st.workingText);

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace linecal {
 
@@ -35,6 +36,15 @@ struct ParseState {
     double startTime = NoTime, endTime = NoTime;
     std::optional<Date> firstWeekday, secondWeekday, todayDate, tomorrowDate;
     double duration = 0, offset = 0;
+    // Set by the everyday phrases: a start of today that has passed stays
+    // today ("this morning"), and words kept out of every phase's sight until
+    // the title is made (their stand-ins are characters U+E000 onwards).
+    bool passedTodayStays = false;
+    struct KeptWord {
+        icu::UnicodeString text;
+        icu::UnicodeString follower;  // a connector's next word: the connector goes when it does
+    };
+    std::vector<KeptWord> keptWords;
 
     // One space at each end, before every phase: it lets each pattern, which
     // begins and ends with a space, match at either end and right after a cut.
