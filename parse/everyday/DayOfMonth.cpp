@@ -90,7 +90,8 @@ std::optional<Date> readDay(const ParseState& st, const icu::UnicodeString& dayT
 
 void readDayOfMonth(ParseState& st) {
     st.wrap();
-    if (auto g = firstMatchIfMentioned(st, withMonth(), {u" of ", u"first", u"second", u"third", u"th ", u"st ", u"nd ", u"rd "});
+    if (!hasOrdinal(st.workingText)) return;
+    if (auto g = st.firstMatch(withMonth(), 0);
         g && g->size() > 4) {
         const bool dayFirst = !(*g)[1].isEmpty();
         const bool mayAsVerb = !dayFirst && (*g)[3] == u"may";  // "you may first call"

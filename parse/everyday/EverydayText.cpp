@@ -19,7 +19,51 @@ bool occursFolded(std::u16string_view text, std::u16string_view word) {
     return false;
 }
 
+bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+template <typename Test>
+bool anyDigitWhere(const icu::UnicodeString& text, Test test) {
+    const std::u16string_view s(text.getBuffer(), static_cast<std::size_t>(text.length()));
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (isDigit(s[i]) && test(s, i)) return true;
+    return false;
+}
+
 }  // namespace
+
+bool hasDigitSeparatorDigit(const icu::UnicodeString& text) {
+    return anyDigitWhere(text, [](std::u16string_view s, std::size_t i) {
+        return i + 2 < s.size() && (s[i + 1] == u'-' || s[i + 1] == u'/' || s[i + 1] == u'.') && isDigit(s[i + 2]);
+    });
+}
+
+bool hasDigitThenUnitLetter(const icu::UnicodeString& text) {
+    return anyDigitWhere(text, [](std::u16string_view s, std::size_t i) {
+        std::size_t k = i + 1;
+        if (k < s.size() && s[k] == u' ') ++k;
+        if (k >= s.size()) return false;
+        const char16_t c = folded(s[k]);
+        return c == u'k' || c == u'g' || c == u'l' || c == u'o' || c == u'm' || c == u'%' || c == u'x';
+    });
+}
+
+bool hasOrdinal(const icu::UnicodeString& text) {
+    const bool digits = anyDigitWhere(text, [](std::u16string_view s, std::size_t i) {
+        if (i + 2 >= s.size()) return false;
+        const char16_t a = folded(s[i + 1]), b = folded(s[i + 2]);
+        return (a == u's' && b == u't') || (a == u'n' && b == u'd') || (a == u'r' && b == u'd') || (a == u't' && b == u'h');
+    });
+    return digits || mentions(text, {u"first", u"second", u"third", u"fourth", u"fifth", u"sixth", u"seventh",
+                                     u"eighth", u"ninth", u"tenth", u"eleventh", u"twelfth", u"teenth", u"tieth"});
+}
+
+bool hasYear(const icu::UnicodeString& text) {
+    return anyDigitWhere(text, [](std::u16string_view s, std::size_t i) {
+        return i > 0 && s[i - 1] == u' ' && i + 4 < s.size() && s[i + 4] == u' ' && isDigit(s[i + 1]) &&
+               isDigit(s[i + 2]) && isDigit(s[i + 3]) &&
+               ((s[i] == u'1' && s[i + 1] == u'9') || (s[i] == u'2' && s[i + 1] == u'0'));
+    });
+}
 
 bool mentions(const icu::UnicodeString& text, std::initializer_list<std::u16string_view> words) {
     const std::u16string_view s(text.getBuffer(), static_cast<std::size_t>(text.length()));

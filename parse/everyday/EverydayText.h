@@ -12,6 +12,14 @@ namespace linecal::everyday {
 
 // Whether any of the lower-case ASCII words occurs in the text, case aside.
 bool mentions(const icu::UnicodeString& text, std::initializer_list<std::u16string_view> words);
+// Cheap tests on the text before a pattern that needs what they look for runs:
+// a digit followed by a separator and a digit ("5/12"); a digit followed, after
+// at most one space, by a letter a unit of measure may begin with ("2.5 kg");
+// an ordinal ("1st", "first"); a year of 1900 to 2099 standing as a word.
+bool hasDigitSeparatorDigit(const icu::UnicodeString& text);
+bool hasDigitThenUnitLetter(const icu::UnicodeString& text);
+bool hasOrdinal(const icu::UnicodeString& text);
+bool hasYear(const icu::UnicodeString& text);
 // The groups of the first match of a pattern, when one of the words occurs.
 std::optional<rx::Strings> firstMatchIfMentioned(const ParseState& st, const icu::UnicodeString& pattern,
                                                  std::initializer_list<std::u16string_view> words);
