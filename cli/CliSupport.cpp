@@ -46,6 +46,7 @@ const std::string& entryGrammarHelp() {
                "  in half an hour, in a couple of hours, 3 days from now\n"
                "  next week, this weekend, next month, end of the month, next year, October 2014\n"
                "  by Friday, due Friday, before 5pm (the word goes with the date)\n"
+               "  Thanksgiving, Christmas Eve, Easter, Good Friday, Passover, Eid al-Fitr, Chinese New Year\n"
                "A part of the day alone means:";
         for (const auto& part : everyday::kPartsOfDay) {
             char hour[16];

@@ -83,6 +83,7 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     everyday::readRanges(st);
     everyday::keepWords(st);
     readExplicitDates(st);
+    everyday::readHolidays(st);
     everyday::readDaysAroundToday(st);
     everyday::readDayOfMonth(st);
     everyday::readPeriods(st);

@@ -13,6 +13,8 @@ void readRanges(ParseState& st);
 // Hides what must stay in the title from the date and time phases (a phone
 // number, "2.5 kg") and marks the connectors "by", "due" and "before".
 void keepWords(ParseState& st);
+// Holidays ("Thanksgiving", "Easter 2014", "Hanukkah", "Chinese New Year").
+void readHolidays(ParseState& st);
 // Days named around today ("the day after tomorrow", "yesterday", "last Sunday", "3 days ago").
 void readDaysAroundToday(ParseState& st);
 // Weeks, months and years ("next week", "this weekend", "end of the month", "October 2014").

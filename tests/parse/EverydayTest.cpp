@@ -248,6 +248,57 @@ TEST_F(Everyday, DayOfTheMonth) {
     expectReadings(january, local(2012, 1, 31, 15));
 }
 
+TEST_F(Everyday, Holidays) {
+    const Reading cases[] = {
+        {"Thanksgiving", local(2010, 11, 25), local(2010, 11, 25), true, "Thanksgiving"},
+        {"Dinner Thanksgiving 2014", local(2014, 11, 27), local(2014, 11, 27), true, "Dinner"},
+        {"Dinner on Thanksgiving 2009", local(2009, 11, 26), local(2009, 11, 26), true, "Dinner"},
+        {"Party New Year's Eve", local(2010, 12, 31), local(2010, 12, 31), true, "Party"},
+        {"Brunch New Year’s Day", local(2011, 1, 1), local(2011, 1, 1), true, "Brunch"},
+        {"Flowers Valentines Day", local(2011, 2, 14), local(2011, 2, 14), true, "Flowers"},
+        {"Parade St Patrick's Day", local(2010, 3, 17), local(2010, 3, 17), true, "Parade"},
+        {"BBQ 4th of July", local(2010, 7, 4), local(2010, 7, 4), true, "BBQ"},
+        {"Party Halloween", local(2010, 10, 31), local(2010, 10, 31), true, "Party"},
+        {"Christmas Eve dinner", local(2010, 12, 24), local(2010, 12, 24), true, "dinner"},
+        {"Boxing Day sale", local(2010, 12, 26), local(2010, 12, 26), true, "sale"},
+        {"Off MLK Day", local(2011, 1, 17), local(2011, 1, 17), true, "Off"},
+        {"Off Presidents' Day", local(2011, 2, 21), local(2011, 2, 21), true, "Off"},
+        {"Call mom Mother's Day", local(2010, 5, 9), local(2010, 5, 9), true, "Call mom"},
+        {"Parade Memorial Day", local(2010, 5, 31), local(2010, 5, 31), true, "Parade"},
+        {"Call dad Father's Day", local(2010, 6, 20), local(2010, 6, 20), true, "Call dad"},
+        {"Off Labor Day", local(2010, 9, 6), local(2010, 9, 6), true, "Off"},
+        {"Off Columbus Day", local(2010, 10, 11), local(2010, 10, 11), true, "Off"},
+        {"Shop Black Friday", local(2010, 11, 26), local(2010, 11, 26), true, "Shop"},
+        {"Brunch Easter", local(2010, 4, 4), local(2010, 4, 4), true, "Brunch"},
+        {"Church Ash Wednesday", local(2011, 3, 9), local(2011, 3, 9), true, "Church"},
+        {"Church Palm Sunday", local(2010, 3, 28), local(2010, 3, 28), true, "Church"},
+        {"Church Maundy Thursday", local(2010, 4, 1), local(2010, 4, 1), true, "Church"},
+        {"Off Good Friday", local(2010, 4, 2), local(2010, 4, 2), true, "Off"},
+        {"Off Easter Monday", local(2010, 4, 5), local(2010, 4, 5), true, "Off"},
+        {"Church Pentecost", local(2010, 5, 23), local(2010, 5, 23), true, "Church"},
+        {"Off Whit Monday", local(2010, 5, 24), local(2010, 5, 24), true, "Off"},
+        {"Feast Orthodox Easter 2013", local(2013, 5, 5), local(2013, 5, 5), true, "Feast"},
+        {"Rosh Hashanah", local(2010, 9, 9), local(2010, 9, 9), true, "Rosh Hashanah"},
+        {"Fast Yom Kippur", local(2010, 9, 18), local(2010, 9, 18), true, "Fast"},
+        {"Seder Passover", local(2010, 3, 30), local(2010, 3, 30), true, "Seder"},
+        {"Candles Hanukkah", local(2010, 12, 2), local(2010, 12, 2), true, "Candles"},
+        {"Fast Ramadan", local(2010, 8, 11), local(2010, 8, 11), true, "Fast"},
+        {"Feast Eid al-Fitr", local(2010, 9, 10), local(2010, 9, 10), true, "Feast"},
+        {"Feast Eid al-Adha", local(2010, 11, 16), local(2010, 11, 16), true, "Feast"},
+        {"Dinner Chinese New Year", local(2011, 2, 3), local(2011, 2, 3), true, "Dinner"},
+    };
+    expectReadings(cases);
+    // A holiday on its own day is today's; the day after, next year's.
+    const Reading onTheDay[] = {{"Thanksgiving", local(2010, 11, 25), local(2010, 11, 25), true, "Thanksgiving"}};
+    expectReadings(onTheDay, local(2010, 11, 25, 15));
+    const Reading dayAfter[] = {{"Dinner Christmas", local(2011, 12, 25), local(2011, 12, 25), true, "Dinner"}};
+    expectReadings(dayAfter, local(2010, 12, 26, 15));
+    // Where the day depends on the country, the locale's region decides.
+    PinnedZoneAndLocale britain("Europe/London", "en_GB");
+    const Reading gb[] = {{"Call mum Mother's Day", local(2010, 3, 14), local(2010, 3, 14), true, "Call mum"}};
+    expectReadings(gb, local(2010, 3, 10, 15));
+}
+
 TEST_F(Everyday, ThingsThatStayWords) {
     for (const char* text : {"Ship v1.2", "$20 for pizza", "5k run", "Top 10 ideas", "item 3 of 4", "Room 404",
                              "Lunch at noon", "Read chapter 3 in the book", "Today's agenda"}) {
