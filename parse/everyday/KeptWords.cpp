@@ -49,18 +49,32 @@ bool readsAsDate(const ParseState& st, const icu::UnicodeString& group) {
     return dateWithNaturalLanguageString(group, st.now, DateContext::current().dateOrder()).has_value();
 }
 
+// Every match in one pass of the engine (a search per match would start over
+// on the whole text each time); their places are found in order from the texts.
 template <typename Keep>
 void collect(const ParseState& st, const icu::UnicodeString& pattern, std::vector<Found>& into, Keep keep) {
     const icu::UnicodeString& text = st.workingText;
-    for (int32_t from = 0; from < text.length() && into.size() < kMostKept;) {
-        const rx::Range r = firstRangeIn(text, pattern, from);
-        if (!r.found()) return;
-        const auto start = static_cast<int32_t>(r.location), length = static_cast<int32_t>(r.length);
+    std::optional<std::vector<rx::Strings>> matches;
+    try {
+        matches = rx::arrayOfCaptureComponentsMatchedByRegex(rx::UnicodeText(text), pattern);
+    } catch (const rx::RegexException&) {
+        return;  // ICU gave up: nothing is kept
+    }
+    if (!matches) return;
+    int32_t from = 0;
+    std::size_t looked = 0;
+    for (const rx::Strings& groups : *matches) {
+        if (groups.empty() || groups[0].isEmpty() || ++looked > kMostKept) return;
+        // Every pattern here has a space before and after its match.
+        const int32_t length = groups[0].length();
+        int32_t start = text.indexOf(groups[0], from);
+        while (start > 0 && (text[start - 1] != u' ' || start + length >= text.length() || text[start + length] != u' '))
+            start = text.indexOf(groups[0], start + 1);
+        if (start <= 0) return;
         if (!afterAmountWord(text, start)) {
-            const icu::UnicodeString word(text, start, length);
-            if (auto follower = keep(word, start + length)) into.push_back({start, length, *follower});
+            if (auto follower = keep(groups[0], start + length)) into.push_back({start, length, *follower});
         }
-        from = start + std::max(length, 1);
+        from = start + length;
     }
 }
 

@@ -68,6 +68,7 @@ TEST_F(Everyday, NumericGroupsThatGiveNoDateStayInTheTitle) {
         {"12.5.11", local(2011, 12, 5), local(2011, 12, 5), true, ""},
         {"Call at 10.30 pm", local(2010, 10, 30), local(2010, 10, 30), true, "Call"},
         {"Fix 99/99 then 5/12", local(2010, 5, 12), local(2010, 5, 12), true, "Fix 99/99 then"},
+        {"Pin a99/99 99/99 then", unread(), unread(), false, "Pin a99/99 99/99 then"},
     };
     expectReadings(cases);
 }
