@@ -6,6 +6,7 @@
 #include <unicode/gregocal.h>
 
 #include <memory>
+#include <vector>
 
 namespace linecal::everyday {
 namespace {
@@ -49,7 +50,35 @@ std::optional<Ymd> orthodoxEaster(int year) {
     return localDay(at / 1000.0);
 }
 
+namespace {
+
+std::optional<Ymd> computeOtherCalendarDay(OtherCalendar which, int month, int day, int gregorianYear);
+
+}  // namespace
+
+// The Chinese calendar's astronomy costs a tenth of a millisecond: each day is
+// worked out once per thread and zone.
 std::optional<Ymd> otherCalendarDay(OtherCalendar which, int month, int day, int gregorianYear) {
+    struct Known {
+        OtherCalendar which;
+        int month, day, year;
+        icu::UnicodeString zone;
+        std::optional<Ymd> result;
+    };
+    thread_local std::vector<Known> known;
+    icu::UnicodeString zone;
+    DateContext::current().zone().getID(zone);
+    for (const Known& k : known)
+        if (k.which == which && k.month == month && k.day == day && k.year == gregorianYear && k.zone == zone)
+            return k.result;
+    if (known.size() >= 256) known.clear();
+    known.push_back({which, month, day, gregorianYear, zone, computeOtherCalendarDay(which, month, day, gregorianYear)});
+    return known.back().result;
+}
+
+namespace {
+
+std::optional<Ymd> computeOtherCalendarDay(OtherCalendar which, int month, int day, int gregorianYear) {
     std::unique_ptr<icu::Calendar> cal = calendarFor(which);
     if (!cal) return std::nullopt;
     UErrorCode status = U_ZERO_ERROR;
@@ -73,5 +102,7 @@ std::optional<Ymd> otherCalendarDay(OtherCalendar which, int month, int day, int
     }
     return std::nullopt;
 }
+
+}  // namespace
 
 }  // namespace linecal::everyday

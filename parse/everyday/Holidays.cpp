@@ -3,6 +3,7 @@
 // holiday keeps its name as the title.
 #include "parse/everyday/Everyday.h"
 #include "parse/everyday/EverydayText.h"
+#include "parse/everyday/PatternSlots.h"
 #include "parse/everyday/HolidayDates.h"
 
 #include <unicode/locid.h>
@@ -109,7 +110,9 @@ const icu::UnicodeString& holidayPattern() {
                 }
             }
         }
-        return icu::UnicodeString(u" (?:(?i:on|by|due|for) )?((?i:") + alternatives + u"))(?: ((?:19|20)[0-9][0-9]))? ";
+        return steered(icu::UnicodeString(u" (?:(?i:on|by|due|for) )?((?i:") + alternatives +
+                           u"))(?: ((?:19|20)[0-9][0-9]))? ",
+                       3);
     }();
     return pattern;
 }

@@ -8,6 +8,7 @@
 #include "parse/NaturalDate.h"
 #include "parse/everyday/Everyday.h"
 #include "parse/everyday/EverydayText.h"
+#include "parse/everyday/PatternSlots.h"
 
 #include <algorithm>
 #include <vector>
@@ -22,15 +23,15 @@ bool isStandIn(char16_t c) { return c >= kFirstStandIn && c < kFirstStandIn + kM
 
 // The numeric alternative of the date patterns, as one word.
 const icu::UnicodeString& numericGroup() {
-    static const icu::UnicodeString p(uR"((?<= )[0-9]{1,4}[-/.][0-9]{1,4}[-/.]?[0-9]{0,4}(?= ))");
+    static const icu::UnicodeString p = steered(uR"((?<= )[0-9]{1,4}[-/.][0-9]{1,4}[-/.]?[0-9]{0,4}(?= ))", 0);
     return p;
 }
 const icu::UnicodeString& amountWithUnit() {
-    static const icu::UnicodeString p(uR"((?<= )[0-9]+(?:[.,][0-9]+)? ?(?i:kg|lbs?|oz|km|mi|ml|g|m|l|%|x)(?= ))");
+    static const icu::UnicodeString p = steered(uR"((?<= )[0-9]+(?:[.,][0-9]+)? ?(?i:kg|lbs?|oz|km|mi|ml|g|m|l|%|x)(?= ))", 1);
     return p;
 }
 const icu::UnicodeString& connector() {
-    static const icu::UnicodeString p(uR"((?<= )(?i:by|due|(?<!(?i:day) )before)(?= [^ ]))");
+    static const icu::UnicodeString p = steered(uR"((?<= )(?i:by|due|(?<!(?i:day) )before)(?= [^ ]))", 2);
     return p;
 }
 
