@@ -10,19 +10,19 @@ namespace {
 
 // Group 1 the amount in words, 2 the unit, 3 "and a half" or empty.
 const icu::UnicodeString& inWords() {
-    static const icu::UnicodeString p = steered(icu::UnicodeString(uR"( (?i:in) ((?i:)") + numberWordsPattern() +
+    static const icu::UnicodeString p = steeredFolded(icu::UnicodeString(uR"( (?i:in) ((?i:)") + numberWordsPattern() +
                                       uR"()) ((?i:)" + unitWordsPattern() + uR"()) ((?i:and a half) )?)", 3);
     return p;
 }
 // Group 1 the amount, 2 the unit.
 const icu::UnicodeString& fromNow() {
-    static const icu::UnicodeString p = steered(icu::UnicodeString(uR"( ((?i:)") + numberWordsPattern() +
+    static const icu::UnicodeString p = steeredFolded(icu::UnicodeString(uR"( ((?i:)") + numberWordsPattern() +
                                       uR"()|[0-9]{1,6}) ((?i:)" + unitWordsPattern() + uR"()) (?i:from now) )", 1);
     return p;
 }
 // Group 1 the unit ("in half an hour", "half a day from now").
 const icu::UnicodeString& half() {
-    static const icu::UnicodeString p = steered(icu::UnicodeString(uR"( (?:(?i:in) )?(?i:half an?) ((?i:)") +
+    static const icu::UnicodeString p = steeredFolded(icu::UnicodeString(uR"( (?:(?i:in) )?(?i:half an?) ((?i:)") +
                                       unitWordsPattern() + uR"()) (?:(?i:from now) )?)", 0);
     return p;
 }
@@ -39,7 +39,7 @@ void readAmountsInWords(ParseState& st) {
             return;
         }
     }
-    auto g = firstMatchIfMentioned(st, inWords(), {u"in "});
+    auto g = firstMatchIfMentioned(st, inWords(), {u" in "});
     if (!g) g = firstMatchIfMentioned(st, fromNow(), {u"from now"});
     if (!g) return;
     const std::optional<int> n = numberValue((*g)[1]);

@@ -25,18 +25,18 @@ constexpr std::array<std::u16string_view, 31> kOrdinals{
 
 // Group 1 the day, 2 "next month" or a month's name, or empty.
 const icu::UnicodeString& dayOfMonth() {
-    static const icu::UnicodeString p = steered(uR"( (?:(?i:on) )?(?i:the) )" LINECAL_ORDINAL
+    static const icu::UnicodeString p = steeredFolded(uR"( (?:(?i:on) )?(?i:the) )" LINECAL_ORDINAL
                                       uR"((?: (?i:of) ((?i:next month|this month)|)" LINECAL_MONTH uR"())? )", 4);
     return p;
 }
 // "on 1st", "on 1st of May": group 1 the day, 2 the month.
 const icu::UnicodeString& onDay() {
-    static const icu::UnicodeString p = steered(uR"( (?i:on) ([0-3]?[0-9](?i:st|nd|rd|th))(?: (?i:of) ()" LINECAL_MONTH uR"())? )", 2);
+    static const icu::UnicodeString p = steeredFolded(uR"( (?i:on) ([0-3]?[0-9](?i:st|nd|rd|th))(?: (?i:of) ()" LINECAL_MONTH uR"())? )", 2);
     return p;
 }
 // Group 1 the day, 2 the month ("first of March"), or 3 the month and 4 the day ("March first").
 const icu::UnicodeString& withMonth() {
-    static const icu::UnicodeString p = steered(uR"( (?:(?i:on) )?(?:(?i:the) )?(?:)" LINECAL_ORDINAL uR"( (?i:of) )" LINECAL_MONTH
+    static const icu::UnicodeString p = steeredFolded(uR"( (?:(?i:on) )?(?:(?i:the) )?(?:)" LINECAL_ORDINAL uR"( (?i:of) )" LINECAL_MONTH
                                       uR"(|)" LINECAL_MONTH uR"( )" LINECAL_ORDINAL uR"() )", 1);
     return p;
 }
@@ -92,7 +92,7 @@ std::optional<Date> readDay(const ParseState& st, const icu::UnicodeString& dayT
 void readDayOfMonth(ParseState& st) {
     st.wrap();
     if (!hasOrdinal(st.workingText)) return;
-    if (auto g = st.firstMatch(withMonth(), 0);
+    if (auto g = mentionsMonth(st.workingText) ? firstFoldedMatch(st, withMonth(), 0) : std::nullopt;
         g && g->size() > 4) {
         const bool dayFirst = !(*g)[1].isEmpty();
         const bool mayAsVerb = !dayFirst && (*g)[3] == u"may";  // "you may first call"

@@ -24,17 +24,17 @@ constexpr std::array<NamedDay, 3> kNamedDays{{
 }};
 
 const icu::UnicodeString& namedDay() {
-    static const icu::UnicodeString p = steered(
+    static const icu::UnicodeString p = steeredFolded(
         uR"( (?:(?i:on) )?(?:(?i:the) )?((?i:day after tomorrow|day before yesterday|yesterday)) )", 1);
     return p;
 }
 const icu::UnicodeString& lastWeekday() {
-    static const icu::UnicodeString p = steered(
+    static const icu::UnicodeString p = steeredFolded(
         uR"( (?:(?i:on) )?(?i:last) ((?i:mon|tue|wed|thu|fri|sat|sun)[a-z]*) )", 3);
     return p;
 }
 const icu::UnicodeString& amountAgo() {
-    static const icu::UnicodeString p = steered(icu::UnicodeString(uR"( ((?i:)") + numberWordsPattern() +
+    static const icu::UnicodeString p = steeredFolded(icu::UnicodeString(uR"( ((?i:)") + numberWordsPattern() +
                                       uR"()|[0-9]{1,4}) ((?i:days?|weeks?|fortnights?)) (?i:ago) )", 4);
     return p;
 }

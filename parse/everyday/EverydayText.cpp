@@ -65,6 +65,17 @@ bool hasYear(const icu::UnicodeString& text) {
     });
 }
 
+bool mentionsMonth(const icu::UnicodeString& text) {
+    return mentions(text, {u"jan", u"feb", u"mar", u"apr", u"may", u"jun", u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"});
+}
+
+bool hasLetterDashLetter(const icu::UnicodeString& text) {
+    auto letter = [](char16_t c) { return (c | 0x20) >= u'a' && (c | 0x20) <= u'z'; };
+    for (int32_t i = 1; i + 1 < text.length(); ++i)
+        if ((text[i] == u'-' || text[i] == u'\u2013') && letter(text[i - 1]) && letter(text[i + 1])) return true;
+    return false;
+}
+
 bool mentions(const icu::UnicodeString& text, std::initializer_list<std::u16string_view> words) {
     const std::u16string_view s(text.getBuffer(), static_cast<std::size_t>(text.length()));
     for (std::u16string_view w : words)
@@ -72,10 +83,23 @@ bool mentions(const icu::UnicodeString& text, std::initializer_list<std::u16stri
     return false;
 }
 
+std::optional<rx::Strings> firstFoldedMatch(const ParseState& st, const icu::UnicodeString& pattern, int32_t from) {
+    icu::UnicodeString lower(st.workingText);
+    for (int32_t i = 0, n = lower.length(); i < n; ++i)
+        if (lower[i] != folded(lower[i])) lower.setCharAt(i, folded(lower[i]));
+    auto groups = firstGroupsIn(lower, pattern, from, lower.length() - from);
+    if (!groups || (*groups)[0].isEmpty()) return groups;
+    // Same length, same places: the first match is the first place its text stands.
+    const int32_t at = lower.indexOf((*groups)[0], from);
+    if (at < 0) return std::nullopt;
+    (*groups)[0] = icu::UnicodeString(st.workingText, at, (*groups)[0].length());
+    return groups;
+}
+
 std::optional<rx::Strings> firstMatchIfMentioned(const ParseState& st, const icu::UnicodeString& pattern,
                                                  std::initializer_list<std::u16string_view> words) {
     if (!mentions(st.workingText, words)) return std::nullopt;
-    return st.firstMatch(pattern, 0);
+    return firstFoldedMatch(st, pattern, 0);
 }
 
 void take(ParseState& st, const icu::UnicodeString& phrase) {

@@ -20,7 +20,15 @@ bool hasDigitSeparatorDigit(const icu::UnicodeString& text);
 bool hasDigitThenUnitLetter(const icu::UnicodeString& text);
 bool hasOrdinal(const icu::UnicodeString& text);
 bool hasYear(const icu::UnicodeString& text);
-// The groups of the first match of a pattern, when one of the words occurs.
+// A month name's first three letters, any case ("mar" also in "market": a false yes only costs a search).
+bool mentionsMonth(const icu::UnicodeString& text);
+// A letter, a hyphen or en dash, and a letter ("Mon-Wed").
+bool hasLetterDashLetter(const icu::UnicodeString& text);
+// The groups of the first match of a pattern in the text with A-Z lower-cased
+// (so that the pattern needs no case-insensitive groups); group 0 is the text
+// as typed, ready to cut, the others are lower case.
+std::optional<rx::Strings> firstFoldedMatch(const ParseState& st, const icu::UnicodeString& pattern, int32_t from = 0);
+// The same, when one of the words occurs.
 std::optional<rx::Strings> firstMatchIfMentioned(const ParseState& st, const icu::UnicodeString& pattern,
                                                  std::initializer_list<std::u16string_view> words);
 // Cuts the phrase (group 0, its spaces included) and notes it in the record.

@@ -110,7 +110,7 @@ const icu::UnicodeString& holidayPattern() {
                 }
             }
         }
-        return steered(icu::UnicodeString(u" (?:(?i:on|by|due|for) )?((?i:") + alternatives +
+        return steeredFolded(icu::UnicodeString(u" (?:(?i:on|by|due|for) )?((?i:") + alternatives +
                            u"))(?: ((?:19|20)[0-9][0-9]))? ",
                        3);
     }();
@@ -202,7 +202,11 @@ void readHolidays(ParseState& st) {
     placeDay(st, *day, true);
     const bool keepName = onlyThePhrase(st, (*g)[0]);
     take(st, (*g)[0]);
-    if (keepName) st.workingText.append((*g)[1]).append(u' ');
+    if (keepName) {  // the name as typed: group 1 stands in group 0 at the place it has in lower case
+        icu::UnicodeString lower((*g)[0]);
+        const int32_t at = lower.toLower(icu::Locale::getRoot()).indexOf((*g)[1]);
+        st.workingText.append(icu::UnicodeString((*g)[0], std::max(at, 0), (*g)[1].length())).append(u' ');
+    }
 }
 
 }  // namespace linecal::everyday

@@ -13,13 +13,13 @@ namespace {
 
 // Group 1 the period.
 const icu::UnicodeString& period() {
-    static const icu::UnicodeString p = steered(
+    static const icu::UnicodeString p = steeredFolded(
         uR"( (?:(?i:on|by|due|for) )?((?i:next week|this weekend|next weekend|next month|next year|(?:the )?end of (?:the|this) month)) )", 0);
     return p;
 }
 // Group 1 month, 2 year.
 const icu::UnicodeString& monthYear() {
-    static const icu::UnicodeString p = steered(
+    static const icu::UnicodeString p = steeredFolded(
         uR"( (?:(?i:in) )?((?i:jan(?:uary)?|feb(?:ruary)?|mar(?:ch)?|apr(?:il)?|may|june?|july?|aug(?:ust)?|sep(?:t(?:ember)?)?|oct(?:ober)?|nov(?:ember)?|dec(?:ember)?)) ((?:19|20)[0-9][0-9]) )", 3);
     return p;
 }
@@ -50,7 +50,7 @@ void readPeriods(ParseState& st) {
     }
     st.wrap();
     if (!st.present.hasDigit() || !hasYear(st.workingText)) return;
-    if (auto g = st.firstMatch(monthYear(), 0)) {
+    if (auto g = firstFoldedMatch(st, monthYear(), 0)) {
         placeDay(st, dayAtNoon(numberValue((*g)[2]).value_or(2000), monthNumber((*g)[1]), 1), true);
         take(st, (*g)[0]);
     }

@@ -19,25 +19,25 @@ namespace {
 
 // Groups 1-2 start, 3-4 end, 5 the end's half of the day: the start has none.
 const icu::UnicodeString& sharedHalf() {
-    static const icu::UnicodeString p = steered(uR"( (?:(?i:from|between) )?)" LINECAL_CLOCK
+    static const icu::UnicodeString p = steeredFolded(uR"( (?:(?i:from|between) )?)" LINECAL_CLOCK
                                       uR"( ?(?:-|–| (?i:to|till|until|and) ) ?)" LINECAL_CLOCK uR"( ?)" LINECAL_HALF uR"( )", 2);
     return p;
 }
 // Group 1 month, 2 first day, 3 last day.
 const icu::UnicodeString& monthDays() {
-    static const icu::UnicodeString p = steered(uR"( (?:(?i:from) )?)" LINECAL_MONTH uR"( )" LINECAL_DAY
+    static const icu::UnicodeString p = steeredFolded(uR"( (?:(?i:from) )?)" LINECAL_MONTH uR"( )" LINECAL_DAY
                                       uR"( ?(?:-|–| (?i:to|through|till|until) ) ?)" LINECAL_DAY uR"( )", 3);
     return p;
 }
 // Group 1 first day, 2 last day, 3 month.
 const icu::UnicodeString& daysMonth() {
-    static const icu::UnicodeString p = steered(uR"( (?:(?i:from|between) )?)" LINECAL_DAY
+    static const icu::UnicodeString p = steeredFolded(uR"( (?:(?i:from|between) )?)" LINECAL_DAY
                                       uR"( ?(?:-|–| (?i:to|through|till|until|and) ) ?)" LINECAL_DAY uR"( )" LINECAL_MONTH uR"( )", 4);
     return p;
 }
 // Group 1 first weekday, 2 last.
 const icu::UnicodeString& weekdays() {
-    static const icu::UnicodeString p = steered(
+    static const icu::UnicodeString p = steeredFolded(
         uR"( (?:(?i:from) )?((?i:mon|tue|wed|thu|fri|sat|sun)[a-z]{0,6})(?:-|–)((?i:mon|tue|wed|thu|fri|sat|sun)[a-z]{0,6}) )", 0);
     return p;
 }
@@ -66,7 +66,7 @@ void setTimes(ParseState& st, int startHour, int startMinute, int endHour, int e
 }
 
 bool readTimeRange(ParseState& st) {
-    auto g = st.firstMatch(sharedHalf(), 0);
+    auto g = firstFoldedMatch(st, sharedHalf(), 0);
     if (!g || g->size() < 6) return false;
     const bool afternoon = isAfternoon((*g)[5]);
     const int startMinute = field(*g, 2).value_or(0), endMinute = field(*g, 4).value_or(0);
@@ -101,15 +101,15 @@ icu::UnicodeString digitsOf(const icu::UnicodeString& day) {
 }
 
 bool readDayRange(ParseState& st) {
-    if (auto g = st.firstMatch(monthDays(), 0); g && g->size() > 3 &&
+    if (auto g = firstFoldedMatch(st, monthDays(), 0); g && g->size() > 3 &&
                                                  placeDays(st, (*g)[1], digitsOf((*g)[2]), digitsOf((*g)[3]), (*g)[0]))
         return true;
-    auto g = st.firstMatch(daysMonth(), 0);
+    auto g = firstFoldedMatch(st, daysMonth(), 0);
     return g && g->size() > 3 && placeDays(st, (*g)[3], digitsOf((*g)[1]), digitsOf((*g)[2]), (*g)[0]);
 }
 
 void readWeekdayRange(ParseState& st) {
-    auto g = st.firstMatch(weekdays(), 0);
+    auto g = firstFoldedMatch(st, weekdays(), 0);
     if (!g || g->size() < 3) return;
     auto first = dateWithNaturalLanguageString((*g)[1], st.now), last = dateWithNaturalLanguageString((*g)[2], st.now);
     if (!first || !last) return;
@@ -122,13 +122,12 @@ void readWeekdayRange(ParseState& st) {
 
 void readRanges(ParseState& st) {
     st.wrap();
-    const bool joined = mentions(st.workingText, {u"-", u"–", u" to ", u" and ", u"till", u"until", u"through"});
-    if (!joined) return;
+    if (!mentions(st.workingText, {u"-", u"\u2013", u" to ", u" and ", u"till", u"until", u"through"})) return;
     if (st.present.hasDigit() && mentions(st.workingText, {u"am", u"pm", u"a.m", u"p.m"})) readTimeRange(st);
     st.wrap();
-    if (st.present.hasDigit()) readDayRange(st);
+    if (st.present.hasDigit() && mentionsMonth(st.workingText)) readDayRange(st);
     st.wrap();
-    if (mentions(st.workingText, {u"-", u"–"})) readWeekdayRange(st);
+    if (hasLetterDashLetter(st.workingText)) readWeekdayRange(st);
 }
 
 }  // namespace linecal::everyday
