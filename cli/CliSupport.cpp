@@ -3,6 +3,7 @@
 #include "parse/CivilDays.h"
 #include "parse/DateContext.h"
 #include "parse/ParseEntry.h"
+#include "parse/everyday/PartsOfDay.h"
 
 #include <unicode/ustring.h>
 
@@ -33,6 +34,30 @@ Examples:
   linecal parse "Trip Fri to Mon"
   printf 'Buy milk todo\nDentist May 5th 3pm\n' | linecal add -
 )";
+
+const std::string& entryGrammarHelp() {
+    static const std::string text = [] {
+        std::string out = kEntryGrammar;
+        out += "\nEveryday phrases are read too (linecal parse lists them under VOK_READ):\n"
+               "  the day after tomorrow, yesterday, last Sunday, 3 days ago\n"
+               "  tonight at 8, tomorrow morning, 3 in the afternoon, at night, midnight\n"
+               "  3-4pm, between 2 and 3pm, July 13-15, Mon-Wed\n"
+               "  on the 1st, first of March, the 3rd of next month\n"
+               "  in half an hour, in a couple of hours, 3 days from now\n"
+               "  next week, this weekend, next month, end of the month, next year, October 2014\n"
+               "  by Friday, due Friday, before 5pm (the word goes with the date)\n"
+               "  Thanksgiving, Christmas Eve, Easter, Good Friday, Passover, Eid al-Fitr, Chinese New Year\n"
+               "A part of the day alone means:";
+        for (const auto& part : everyday::kPartsOfDay) {
+            char hour[16];
+            std::snprintf(hour, sizeof hour, " %02d:00", part.hour);
+            out += std::string(" ") + part.word + hour + ",";
+        }
+        out.back() = '\n';
+        return out;
+    }();
+    return text;
+}
 
 namespace {
 
@@ -66,7 +91,7 @@ void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vect
                            "standard input, one per line (UTF-8, blank lines skipped, any length); a bad line answers\n"
                            "{\"line\": N, \"error\": \"...\"} and the rest go on. Exit codes: 0 all well, 2 bad input,\n"
                            "1 a failed save (1 wins when both happened).\n") +
-               kEntryGrammar);
+               entryGrammarHelp());
     entryWordTargets()[&cmd] = &words;
     cmd.parse_complete_callback([&words] {
         if (words.empty()) throw UsageError("no entry text given");

@@ -20,6 +20,9 @@ struct UsageError : std::runtime_error {
 
 // What an entry line may hold, with examples, for --help.
 extern const char* const kEntryGrammar;
+// The grammar above with the everyday phrases the parser also reads, and the
+// hour each part of the day stands for.
+const std::string& entryGrammarHelp();
 
 // The --now option and the entry words every entry command takes.
 void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vector<std::string>& words);

@@ -151,6 +151,15 @@ void appendRecordJson(std::string& out, const ParsedEntry& e) {
         appendJsonString(out, *e.location);
         out += ',';
     }
+    if (!e.read.empty()) {  // only when an everyday phrase was read, so other answers stay as they were
+        appendKey(out, VOK_READ);
+        out += '[';
+        for (std::size_t i = 0; i < e.read.size(); ++i) {
+            if (i) out += ',';
+            appendJsonString(out, e.read[i]);
+        }
+        out += "],";
+    }
     appendKey(out, VOK_TASK);
     appendBool(out, e.task);
     out += ',';

@@ -11,7 +11,7 @@
 
 int main(int argc, char** argv) {
     CLI::App app{"linecal: turn one line of text into a calendar event or to-do", "linecal"};
-    app.footer(linecal::cli::kEntryGrammar);
+    app.footer(linecal::cli::entryGrammarHelp());
     app.require_subcommand(1);
     linecal::cli::registerParseCommand(app);
     linecal::cli::registerItemCommands(app);

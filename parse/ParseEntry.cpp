@@ -6,6 +6,7 @@
 #include "parse/ParseState.h"
 #include "parse/Patterns.h"
 #include "parse/TextHelpers.h"
+#include "parse/everyday/Everyday.h"
 
 #include <unicode/uchar.h>
 
@@ -83,20 +84,30 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     ParseState st;
     st.now = now;
     st.candidates = hints::scanCandidates(text);
+    st.present = AsciiPresent(text);
     st.working.assign(text, kWraps);
     st.wrap();
     readTaskWord(st);
     readAlarmMarkers(st);
     readCalendarTag(st);
+    everyday::readRanges(st);
+    everyday::keepWords(st);
     readExplicitDates(st);
+    everyday::readHolidays(st);
+    everyday::readDaysAroundToday(st);
+    everyday::readDayOfMonth(st);
+    everyday::readPeriods(st);
     readTimes(st);
+    everyday::readPartsOfDay(st);
     readWeekdays(st);
     readToday(st);
     readTomorrow(st);
     readDuration(st);
     readRelativeOffset(st);
+    everyday::readAmountsInWords(st);
     readPlusOffset(st);
     resolveDates(st);
+    everyday::restoreKeptWords(st);
     icu::UnicodeString rest(st.workingText());
     stripConnectors(rest);
     st.working.assign(rest, 0);

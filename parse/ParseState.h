@@ -7,11 +7,24 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace linecal {
 
 // A time of day the text does not give. Compared for exact equality: 0 is noon.
 inline constexpr double NoTime = 2147483647.0;
+
+// The ASCII characters of the entry text, for the everyday phrases' quick tests:
+// a phase whose words need a character the entry lacks is skipped unread.
+class AsciiPresent {
+public:
+    explicit AsciiPresent(const icu::UnicodeString& text = {});
+    bool has(char16_t c) const { return c < 128 && (bits_[c >> 6] >> (c & 63) & 1); }
+    bool hasDigit() const { return (bits_[0] >> '0' & 0x3FF) != 0; }
+
+private:
+    std::uint64_t bits_[2] = {0, 0};
+};
 
 // The text the phases read and cut, in one buffer kept for the whole parse.
 // The spaces put around it before each phase go into room left at both ends,
@@ -49,6 +62,7 @@ private:
 struct ParseState {
     Date now;
     hints::Candidates candidates;
+    AsciiPresent present;
     ParsedEntry record;
     WorkingText working;
     const icu::UnicodeString& workingText() const { return working.text(); }
@@ -57,6 +71,15 @@ struct ParseState {
     double startTime = NoTime, endTime = NoTime;
     std::optional<Date> firstWeekday, secondWeekday, todayDate, tomorrowDate;
     double duration = 0, offset = 0;
+    // Set by the everyday phrases: a start of today that has passed stays
+    // today ("this morning"), and words kept out of every phase's sight until
+    // the title is made (their stand-ins are characters U+E000 onwards).
+    bool passedTodayStays = false;
+    struct KeptWord {
+        icu::UnicodeString text;
+        icu::UnicodeString follower;  // a connector's next word: the connector goes when it does
+    };
+    std::vector<KeptWord> keptWords;
 
     // One space at each end, before every phase: it lets each pattern, which
     // begins and ends with a space, match at either end and right after a cut.

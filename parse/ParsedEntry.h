@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace linecal {
 
@@ -20,6 +21,7 @@ inline constexpr const char* VOK_TASK = "VOK_TASK";
 inline constexpr const char* VOK_ALARMS = "VOK_ALARMS";
 inline constexpr const char* VOK_CALENDAR = "VOK_CALENDAR";
 inline constexpr const char* VOK_LOCATION = "VOK_LOCATION";
+inline constexpr const char* VOK_READ = "VOK_READ";
 
 // Alarm marker text (such as "15m") to minutes before the start.
 using AlarmMap = std::map<icu::UnicodeString, std::int32_t>;
@@ -33,6 +35,7 @@ struct ParsedEntry {
     AlarmMap alarms;                            // always, possibly empty
     std::optional<icu::UnicodeString> calendar; // lower-cased tag text, only when tagged
     std::optional<icu::UnicodeString> location; // only when " at " is followed by text
+    std::vector<icu::UnicodeString> read;       // the everyday phrases read, as typed, in reading order
 };
 
 }  // namespace linecal

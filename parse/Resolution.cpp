@@ -81,8 +81,16 @@ void movePassed(ParseState& st, bool allDay) {
     auto today = [&](Date d) { return d.seconds >= midnight && d.seconds < nextMidnight; };
     auto passedToday = [&](const std::optional<Date>& d) { return d && today(*d) && isBefore(*d, st.now); };
     auto passedDay = [&](const std::optional<Date>& d) { return d && !today(*d) && isBefore(*d, st.now); };
-    if (passedToday(st.startDate) && !allDay) st.startDate = addOneDay(*st.startDate);
-    if (passedToday(st.endDate)) st.endDate = addOneDay(*st.endDate);
+    // A weekday named on its own day means that day of next week once its time
+    // has passed ("Standup Monday at 9am" on Monday afternoon); the end of the
+    // same day goes with it.
+    const bool weekdayStart = st.firstWeekday && !st.todayDate && st.offset == 0;
+    if (passedToday(st.startDate) && !allDay && weekdayStart) {
+        st.startDate = addOneWeek(*st.startDate);
+        if (st.endDate && today(*st.endDate)) st.endDate = addOneWeek(*st.endDate);
+    }
+    if (passedToday(st.startDate) && !allDay && !st.passedTodayStays) st.startDate = addOneDay(*st.startDate);
+    if (passedToday(st.endDate) && !st.passedTodayStays) st.endDate = addOneDay(*st.endDate);
     if (passedDay(st.startDate) && !st.startYearGiven) st.startDate = addOneYear(*st.startDate);
     if (passedDay(st.endDate) && !st.endYearGiven) st.endDate = addOneYear(*st.endDate);
 }

@@ -25,7 +25,7 @@ TEST_F(EntryText, TitlesAndLocations) {
         {"      ", "", nullptr},
         {"todo buy todo list", "buy list", nullptr},
         {"Lunch at noon", "Lunch", "noon"},
-        {"Call 555-1234", "Call", nullptr},
+        {"Call 555-1234", "Call 555-1234", nullptr},  // a number that gives no date stays
         {"Call at 10.30 pm", "Call", "pm"},
         {"Standup 9am-10am", "Standup 9am-10am", nullptr},
         {"Next Fri party", "Next party", nullptr},

@@ -18,6 +18,11 @@ out=$(TZ=America/Los_Angeles LC_ALL=en_US.UTF-8 "$linecal" parse --now 2010-03-1
 check "words joined, offset shown" \
   '{"VOK_ALARMS":{"15m":15},"VOK_ALL_DAY":false,"VOK_CALENDAR":"work","VOK_FROM_DATE":"2010-03-10T16:15:00-08:00","VOK_LOCATION":"the office","VOK_TASK":false,"VOK_TITLE":"Call Bob","VOK_TO_DATE":"2010-03-10T16:15:00-08:00"}' "$out"
 
+out=$(TZ=America/Los_Angeles LC_ALL=en_US.UTF-8 "$linecal" parse --now 2026-12-07T17:30 -- "Dinner the day after tomorrow at 7pm")
+check "everyday phrases are listed" \
+  '{"VOK_ALARMS":{},"VOK_ALL_DAY":false,"VOK_FROM_DATE":"2026-12-09T19:00:00-08:00","VOK_READ":["the day after tomorrow"],"VOK_TASK":false,"VOK_TITLE":"Dinner","VOK_TO_DATE":"2026-12-09T19:00:00-08:00"}' "$out"
+"$linecal" --help | grep -q "tonight 20:00" || { echo "FAIL help names the hours of the parts of the day"; failures=$((failures + 1)); }
+
 # Each resolution case: text, start, end.
 while IFS='|' read -r text from to; do
     out=$(TZ=America/Los_Angeles LC_ALL=en_US.UTF-8 "$linecal" parse --now 2010-03-10T15:00:00 -- "$text")
