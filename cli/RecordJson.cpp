@@ -5,8 +5,10 @@
 #include "parse/DateContext.h"
 
 #include <algorithm>
+
 #include <cmath>
 #include <cstdlib>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -115,11 +117,11 @@ void appendRfc3339(std::string& out, Date date) {
 }
 
 void appendRecordJson(std::string& out, const ParsedEntry& e) {
-    // The alarms in the byte order of their UTF-8 keys, as a JSON object keeps them.
-    std::vector<std::pair<std::string, std::int32_t>> alarms;
-    alarms.reserve(e.alarms.size());
-    for (const auto& [marker, minutes] : e.alarms) alarms.emplace_back(utf8(marker), minutes);
-    std::sort(alarms.begin(), alarms.end());
+    // The alarms in the byte order of their UTF-8 keys, as a JSON object keeps them; two markers
+    // that differ only in unpaired surrogates become one key, the later one's value winning.
+    std::map<std::string, std::int32_t> byKey;
+    for (const auto& [marker, minutes] : e.alarms) byKey[utf8(marker)] = minutes;
+    const std::vector<std::pair<std::string, std::int32_t>> alarms(byKey.begin(), byKey.end());
     out += '{';
     appendKey(out, VOK_ALARMS);
     out += '{';

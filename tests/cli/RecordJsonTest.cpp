@@ -27,6 +27,11 @@ std::string treeDump(const ParsedEntry& e) {
     j[VOK_ALARMS] = alarms;
     if (e.calendar) j[VOK_CALENDAR] = utf8(*e.calendar);
     if (e.location) j[VOK_LOCATION] = utf8(*e.location);
+    if (!e.read.empty()) {
+        nlohmann::json read = nlohmann::json::array();
+        for (const auto& phrase : e.read) read.push_back(utf8(phrase));
+        j[VOK_READ] = read;
+    }
     return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
@@ -82,6 +87,7 @@ TEST_F(RecordJsonTest, SameBytesAsTheTreeDumpForRandomRecords) {
                                    : randomText(rng)] = static_cast<std::int32_t>(rng()) ;
             if (rng() % 2) e.calendar = randomText(rng);
             if (rng() % 2) e.location = randomText(rng);
+            for (int r = static_cast<int>(rng() % 3); r > 0; --r) e.read.push_back(randomText(rng));
             std::string direct;
             appendRecordJson(direct, e);
             ASSERT_EQ(treeDump(e), direct) << zone << " record " << i;
