@@ -5,7 +5,6 @@
 #include "parse/DateContext.h"
 
 #include <algorithm>
-
 #include <cmath>
 #include <cstdlib>
 #include <map>
