@@ -166,6 +166,13 @@ bool isRegexValid(const icu::UnicodeString& regex, std::uint32_t options, RegexE
 void clearStringCache();
 void flushCachedRegexData(const Text& s);
 
+// Keeps this pattern object compiled beside the 23 slots for the life of the process, so that a
+// caller with more fixed patterns than slots (the entry parser) never has one pushed out by
+// another and compiled again. Every operation still runs it through ICU like any pattern; it is
+// found by the object's address, so `regex` must outlive every use (a static). Returns `regex`,
+// for a static's initialiser.
+const icu::UnicodeString& keepRegexCompiled(const icu::UnicodeString& regex, std::uint32_t options = 0);
+
 // A bound on each match, in ICU's units (about a millisecond each); 0, the default, is none. A
 // match that runs out raises ICURegexException with U_REGEX_TIME_OUT, like any ICU failure.
 // ICU can backtrack exponentially, and loops on a few patterns; callers that run patterns they

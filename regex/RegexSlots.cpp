@@ -78,6 +78,44 @@ bool samePattern(const Slot& slot, const icu::UnicodeString& regex) {
 
 }  // namespace
 
+// Compiles the slot's pattern in place; false with the error filled in when it does not compile.
+bool compileSlot(CacheState& cache, Slot& slot, const OpRequest& q) {
+    UParseError parseError;
+    std::memset(&parseError, 0, sizeof parseError);
+    parseError.line = -1;
+    parseError.offset = -1;
+    UErrorCode status = U_ZERO_ERROR;
+    slot.icuRegex = uregex_open(slot.regexString.getBuffer(), slot.regexString.length(), q.options, &parseError, &status);
+    gCompileCount.fetch_add(1, std::memory_order_relaxed);
+    if (U_SUCCESS(status) && slot.icuRegex) {
+        slot.captureCount = uregex_groupCount(slot.icuRegex, &status);
+        if (status == U_ZERO_ERROR) cache.lastCacheSlot = &slot;
+    }
+    if (U_FAILURE(status) || !slot.icuRegex) {
+        fillError(q.error, *q.regex, q.options, U_FAILURE(status) ? status : U_INTERNAL_PROGRAM_ERROR, &parseError,
+                  "There was an error compiling the regular expression.");
+        return false;
+    }
+    return true;
+}
+
+// A kept pattern's own slot, compiled on first use; null when the pattern is not kept.
+Slot* residentSlot(CacheState& cache, const OpRequest& q, bool& failed) {
+    for (auto& kept : cache.resident) {
+        Slot& slot = *kept;
+        if (slot.regexIdentity != q.regex || slot.options != q.options) continue;
+        if (!slot.icuRegex && !compileSlot(cache, slot, q)) {
+            if (slot.icuRegex) uregex_close(slot.icuRegex);
+            slot.icuRegex = nullptr;
+            failed = true;
+            return nullptr;
+        }
+        cache.lastCacheSlot = &slot;
+        return &slot;
+    }
+    return nullptr;
+}
+
 Slot* getCachedRegex(CacheState& cache, const OpRequest& q, Failures& failures) {
     const icu::UnicodeString& regex = *q.regex;
     // Addresses are reused once a string dies, so identity alone proves nothing;
@@ -87,6 +125,9 @@ Slot* getCachedRegex(CacheState& cache, const OpRequest& q, Failures& failures) 
         return last;
     }
     cache.lastCacheSlot = nullptr;
+    bool failed = false;
+    if (Slot* kept = residentSlot(cache, q, failed)) return kept;
+    if (failed) return nullptr;
     // The slot that last saw this very pattern object: a few pointer compares
     // spare hashing a pattern of hundreds of units. Content decides, as below.
     for (Slot& seen : cache.slots) {
@@ -109,22 +150,8 @@ Slot* getCachedRegex(CacheState& cache, const OpRequest& q, Failures& failures) 
     slot.regexString = regex;  // ICU copies aliases; shared buffers are copy-on-write
     slot.regexIdentity = &regex;
     slot.options = q.options;
-
-    UParseError parseError;
-    std::memset(&parseError, 0, sizeof parseError);
-    parseError.line = -1;
-    parseError.offset = -1;
-    UErrorCode status = U_ZERO_ERROR;
-    slot.icuRegex = uregex_open(slot.regexString.getBuffer(), slot.regexString.length(), q.options, &parseError, &status);
-    gCompileCount.fetch_add(1, std::memory_order_relaxed);
-    if (U_SUCCESS(status) && slot.icuRegex) {
-        slot.captureCount = uregex_groupCount(slot.icuRegex, &status);
-        if (status == U_ZERO_ERROR) cache.lastCacheSlot = &slot;
-    }
-    if (U_FAILURE(status) || !slot.icuRegex) {
+    if (!compileSlot(cache, slot, q)) {
         clearSlot(cache, slot);
-        fillError(q.error, regex, q.options, U_FAILURE(status) ? status : U_INTERNAL_PROGRAM_ERROR, &parseError,
-                  "There was an error compiling the regular expression.");
         return nullptr;
     }
     return &slot;
@@ -136,6 +163,12 @@ void clearStringCache() {
     detail::CacheState& cache = detail::cacheState();
     detail::CacheLock lock;
     for (detail::Slot& slot : cache.slots) detail::clearSlot(cache, slot);
+    // Kept patterns stay kept; they are compiled again on their next use.
+    for (auto& slot : cache.resident) {
+        detail::clearSetString(*slot);
+        if (slot->icuRegex) uregex_close(slot->icuRegex);
+        slot->icuRegex = nullptr;
+    }
     cache.lastCacheSlot = nullptr;
     cache.fixedBuffer.string = nullptr;
     std::free(cache.dynamicBuffer.uniChar);
@@ -144,6 +177,24 @@ void clearStringCache() {
 }
 
 std::uint64_t debugRegexCompileCount() { return detail::gCompileCount.load(); }
+
+const icu::UnicodeString& keepRegexCompiled(const icu::UnicodeString& regex, std::uint32_t options) {
+    detail::CacheState& cache = detail::cacheState();
+    detail::CacheLock lock;
+    for (const auto& kept : cache.resident) {
+        if (kept->regexIdentity == &regex && kept->options == options) {
+            lock.unlock();
+            return regex;
+        }
+    }
+    auto slot = std::make_unique<detail::Slot>();
+    slot->regexString = regex;
+    slot->regexIdentity = &regex;
+    slot->options = options;
+    cache.resident.push_back(std::move(slot));
+    lock.unlock();
+    return regex;
+}
 
 void setRegexTimeLimit(std::int32_t units) { detail::gTimeLimit.store(units < 0 ? 0 : units); }
 

@@ -6,6 +6,8 @@
 #include "regex/RegexFailures.h"
 
 #include <climits>
+#include <memory>
+#include <vector>
 
 namespace linecal::rx::detail {
 
@@ -42,6 +44,9 @@ extern UChar gFixedStorage[kFixedBufferUnits];
 
 struct CacheState {
     Slot slots[kSlotCount];
+    // Patterns kept compiled outside the slots (keepRegexCompiled), found by address; each
+    // one's slot is allocated once and never moves.
+    std::vector<std::unique_ptr<Slot>> resident;
     Slot* lastCacheSlot = nullptr;
     ConversionBuffer fixedBuffer{nullptr, 0, 0, gFixedStorage, sizeof gFixedStorage};
     ConversionBuffer dynamicBuffer;

@@ -83,6 +83,9 @@ void flushLocked(CacheState& cache, const void* identity, std::int64_t length, s
     for (Slot& slot : cache.slots) {
         if (matches(slot.setToString, slot.setToLength, slot.setToHash)) clearSetString(slot);
     }
+    for (auto& slot : cache.resident) {
+        if (matches(slot->setToString, slot->setToLength, slot->setToHash)) clearSetString(*slot);
+    }
     ConversionBuffer& buffer = length >= kFixedBufferUnits ? cache.dynamicBuffer : cache.fixedBuffer;
     if (matches(buffer.string, buffer.length, buffer.hash)) buffer.string = nullptr;
 }

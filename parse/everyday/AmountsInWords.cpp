@@ -3,27 +3,27 @@
 // "in a couple of hours", "in ten days", "an hour from now", "3 days from now".
 #include "parse/everyday/Everyday.h"
 #include "parse/everyday/EverydayText.h"
-#include "parse/everyday/PatternSlots.h"
+#include "parse/everyday/KeptPatterns.h"
 
 namespace linecal::everyday {
 namespace {
 
 // Group 1 the amount in words, 2 the unit, 3 "and a half" or empty.
 const icu::UnicodeString& inWords() {
-    static const icu::UnicodeString p = steeredFolded(icu::UnicodeString(uR"( (?i:in) ((?i:)") + numberWordsPattern() +
-                                      uR"()) ((?i:)" + unitWordsPattern() + uR"()) ((?i:and a half) )?)", 3);
+    static const icu::UnicodeString& p = keptFolded(icu::UnicodeString(uR"( (?i:in) ((?i:)") + numberWordsPattern() +
+                                      uR"()) ((?i:)" + unitWordsPattern() + uR"()) ((?i:and a half) )?)");
     return p;
 }
 // Group 1 the amount, 2 the unit.
 const icu::UnicodeString& fromNow() {
-    static const icu::UnicodeString p = steeredFolded(icu::UnicodeString(uR"( ((?i:)") + numberWordsPattern() +
-                                      uR"()|[0-9]{1,6}) ((?i:)" + unitWordsPattern() + uR"()) (?i:from now) )", 1);
+    static const icu::UnicodeString& p = keptFolded(icu::UnicodeString(uR"( ((?i:)") + numberWordsPattern() +
+                                      uR"()|[0-9]{1,6}) ((?i:)" + unitWordsPattern() + uR"()) (?i:from now) )");
     return p;
 }
 // Group 1 the unit ("in half an hour", "half a day from now").
 const icu::UnicodeString& half() {
-    static const icu::UnicodeString p = steeredFolded(icu::UnicodeString(uR"( (?:(?i:in) )?(?i:half an?) ((?i:)") +
-                                      unitWordsPattern() + uR"()) (?:(?i:from now) )?)", 0);
+    static const icu::UnicodeString& p = keptFolded(icu::UnicodeString(uR"( (?:(?i:in) )?(?i:half an?) ((?i:)") +
+                                      unitWordsPattern() + uR"()) (?:(?i:from now) )?)");
     return p;
 }
 

@@ -2,7 +2,7 @@
 // that exists), "the 3rd of next month", "first of March", "March first".
 #include "parse/everyday/Everyday.h"
 #include "parse/everyday/EverydayText.h"
-#include "parse/everyday/PatternSlots.h"
+#include "parse/everyday/KeptPatterns.h"
 
 #include <unicode/locid.h>
 
@@ -25,19 +25,19 @@ constexpr std::array<std::u16string_view, 31> kOrdinals{
 
 // Group 1 the day, 2 "next month" or a month's name, or empty.
 const icu::UnicodeString& dayOfMonth() {
-    static const icu::UnicodeString p = steeredFolded(uR"( (?:(?i:on) )?(?i:the) )" LINECAL_ORDINAL
-                                      uR"((?: (?i:of) ((?i:next month|this month)|)" LINECAL_MONTH uR"())? )", 4);
+    static const icu::UnicodeString& p = keptFolded(uR"( (?:(?i:on) )?(?i:the) )" LINECAL_ORDINAL
+                                      uR"((?: (?i:of) ((?i:next month|this month)|)" LINECAL_MONTH uR"())? )");
     return p;
 }
 // "on 1st", "on 1st of May": group 1 the day, 2 the month.
 const icu::UnicodeString& onDay() {
-    static const icu::UnicodeString p = steeredFolded(uR"( (?i:on) ([0-3]?[0-9](?i:st|nd|rd|th))(?: (?i:of) ()" LINECAL_MONTH uR"())? )", 2);
+    static const icu::UnicodeString& p = keptFolded(uR"( (?i:on) ([0-3]?[0-9](?i:st|nd|rd|th))(?: (?i:of) ()" LINECAL_MONTH uR"())? )");
     return p;
 }
 // Group 1 the day, 2 the month ("first of March"), or 3 the month and 4 the day ("March first").
 const icu::UnicodeString& withMonth() {
-    static const icu::UnicodeString p = steeredFolded(uR"( (?:(?i:on) )?(?:(?i:the) )?(?:)" LINECAL_ORDINAL uR"( (?i:of) )" LINECAL_MONTH
-                                      uR"(|)" LINECAL_MONTH uR"( )" LINECAL_ORDINAL uR"() )", 1);
+    static const icu::UnicodeString& p = keptFolded(uR"( (?:(?i:on) )?(?:(?i:the) )?(?:)" LINECAL_ORDINAL uR"( (?i:of) )" LINECAL_MONTH
+                                      uR"(|)" LINECAL_MONTH uR"( )" LINECAL_ORDINAL uR"() )");
     return p;
 }
 

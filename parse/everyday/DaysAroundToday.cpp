@@ -3,7 +3,7 @@
 // such entries record what happened.
 #include "parse/everyday/Everyday.h"
 #include "parse/everyday/EverydayText.h"
-#include "parse/everyday/PatternSlots.h"
+#include "parse/everyday/KeptPatterns.h"
 
 #include <unicode/locid.h>
 
@@ -24,18 +24,18 @@ constexpr std::array<NamedDay, 3> kNamedDays{{
 }};
 
 const icu::UnicodeString& namedDay() {
-    static const icu::UnicodeString p = steeredFolded(
-        uR"( (?:(?i:on) )?(?:(?i:the) )?((?i:day after tomorrow|day before yesterday|yesterday)) )", 1);
+    static const icu::UnicodeString& p = keptFolded(
+        uR"( (?:(?i:on) )?(?:(?i:the) )?((?i:day after tomorrow|day before yesterday|yesterday)) )");
     return p;
 }
 const icu::UnicodeString& lastWeekday() {
-    static const icu::UnicodeString p = steeredFolded(
-        uR"( (?:(?i:on) )?(?i:last) ((?i:mon|tue|wed|thu|fri|sat|sun)[a-z]*) )", 3);
+    static const icu::UnicodeString& p = keptFolded(
+        uR"( (?:(?i:on) )?(?i:last) ((?i:mon|tue|wed|thu|fri|sat|sun)[a-z]*) )");
     return p;
 }
 const icu::UnicodeString& amountAgo() {
-    static const icu::UnicodeString p = steeredFolded(icu::UnicodeString(uR"( ((?i:)") + numberWordsPattern() +
-                                      uR"()|[0-9]{1,4}) ((?i:days?|weeks?|fortnights?)) (?i:ago) )", 4);
+    static const icu::UnicodeString& p = keptFolded(icu::UnicodeString(uR"( ((?i:)") + numberWordsPattern() +
+                                      uR"()|[0-9]{1,4}) ((?i:days?|weeks?|fortnights?)) (?i:ago) )");
     return p;
 }
 

@@ -3,6 +3,9 @@
 #include "parse/DateContext.h"
 #include "parse/TextHelpers.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace linecal::everyday {
 namespace {
 
@@ -78,8 +81,31 @@ bool hasLetterDashLetter(const icu::UnicodeString& text) {
 
 bool mentions(const icu::UnicodeString& text, std::initializer_list<std::u16string_view> words) {
     const std::u16string_view s(text.getBuffer(), static_cast<std::size_t>(text.length()));
-    for (std::u16string_view w : words)
-        if (occursFolded(s, w)) return true;
+    // One walk over the text: at each place only the words that begin with its letter are
+    // compared (the words, at most 64, filed by first letter as bits).
+    std::uint64_t byFirst[128] = {};
+    const std::u16string_view* list = words.begin();
+    const std::size_t count = std::min<std::size_t>(words.size(), 64);
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::u16string_view w = list[i];
+        if (w.empty()) continue;
+        if (i >= count || w[0] >= 128) {
+            if (occursFolded(s, w)) return true;
+            continue;
+        }
+        byFirst[w[0]] |= std::uint64_t{1} << i;
+    }
+    for (std::size_t at = 0; at < s.size(); ++at) {
+        const char16_t c = folded(s[at]);
+        if (c >= 128) continue;
+        for (std::uint64_t bits = byFirst[c]; bits; bits &= bits - 1) {
+            const std::u16string_view w = list[static_cast<std::size_t>(__builtin_ctzll(bits))];
+            if (w.size() > s.size() - at) continue;
+            std::size_t k = 1;
+            while (k < w.size() && folded(s[at + k]) == w[k]) ++k;
+            if (k == w.size()) return true;
+        }
+    }
     return false;
 }
 

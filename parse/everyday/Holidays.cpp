@@ -3,7 +3,7 @@
 // holiday keeps its name as the title.
 #include "parse/everyday/Everyday.h"
 #include "parse/everyday/EverydayText.h"
-#include "parse/everyday/PatternSlots.h"
+#include "parse/everyday/KeptPatterns.h"
 #include "parse/everyday/HolidayDates.h"
 
 #include <unicode/locid.h>
@@ -92,7 +92,7 @@ std::vector<std::u16string_view> namesOf(const Holiday& h) {
 
 // Group 1 the name, 2 the year.
 const icu::UnicodeString& holidayPattern() {
-    static const icu::UnicodeString pattern = [] {
+    static const icu::UnicodeString& pattern = keptFolded([] {
         std::vector<std::u16string_view> names;
         for (const Holiday& h : kHolidays)
             for (auto n : namesOf(h)) names.push_back(n);
@@ -110,10 +110,9 @@ const icu::UnicodeString& holidayPattern() {
                 }
             }
         }
-        return steeredFolded(icu::UnicodeString(u" (?:(?i:on|by|due|for) )?((?i:") + alternatives +
-                           u"))(?: ((?:19|20)[0-9][0-9]))? ",
-                       3);
-    }();
+        return icu::UnicodeString(u" (?:(?i:on|by|due|for) )?((?i:") + alternatives +
+               u"))(?: ((?:19|20)[0-9][0-9]))? ";
+    }());
     return pattern;
 }
 
@@ -188,8 +187,8 @@ bool onlyThePhrase(const ParseState& st, const icu::UnicodeString& phrase) {
 void readHolidays(ParseState& st) {
     st.wrap();
     static constexpr std::initializer_list<std::u16string_view> kWords = {
-        u"year", u"valentine", u"patrick", u"independence", u"july", u"halloween", u"christmas", u"xmas",
-        u"boxing", u"king", u"mlk", u"president", u"mother", u"memorial", u"father", u"labo", u"columbus", u"thanksgiving",
+        u"new year", u"valentine", u"patrick", u"independence", u"of july", u"halloween", u"christmas", u"xmas",
+        u"boxing", u"luther king", u"mlk", u"president", u"mother", u"memorial", u"father", u"labo", u"columbus", u"thanksgiving",
         u"black fri", u"easter", u"ash wed", u"palm sun", u"maundy", u"holy thu", u"good fri", u"pentecost", u"whit",
         u"rosh", u"kippur", u"passover", u"pesach", u"hanuk", u"chanuk", u"ramadan", u"eid "};
     auto g = firstMatchIfMentioned(st, holidayPattern(), kWords);

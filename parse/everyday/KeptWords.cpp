@@ -8,7 +8,7 @@
 #include "parse/NaturalDate.h"
 #include "parse/everyday/Everyday.h"
 #include "parse/everyday/EverydayText.h"
-#include "parse/everyday/PatternSlots.h"
+#include "parse/everyday/KeptPatterns.h"
 
 #include <algorithm>
 #include <vector>
@@ -23,15 +23,15 @@ bool isStandIn(char16_t c) { return c >= kFirstStandIn && c < kFirstStandIn + kM
 
 // The numeric alternative of the date patterns, as one word.
 const icu::UnicodeString& numericGroup() {
-    static const icu::UnicodeString p = steered(uR"((?<= )[0-9]{1,4}[-/.][0-9]{1,4}[-/.]?[0-9]{0,4}(?= ))", 0);
+    static const icu::UnicodeString& p = kept(uR"((?<= )[0-9]{1,4}[-/.][0-9]{1,4}[-/.]?[0-9]{0,4}(?= ))");
     return p;
 }
 const icu::UnicodeString& amountWithUnit() {
-    static const icu::UnicodeString p = steered(uR"((?<= )[0-9]+(?:[.,][0-9]+)? ?(?i:kg|lbs?|oz|km|mi|ml|g|m|l|%|x)(?= ))", 1);
+    static const icu::UnicodeString& p = kept(uR"((?<= )[0-9]+(?:[.,][0-9]+)? ?(?i:kg|lbs?|oz|km|mi|ml|g|m|l|%|x)(?= ))");
     return p;
 }
 const icu::UnicodeString& connector() {
-    static const icu::UnicodeString p = steered(uR"((?<= )(?i:by|due|(?<!(?i:day) )before)(?= [^ ]))", 2);
+    static const icu::UnicodeString& p = kept(uR"((?<= )(?i:by|due|(?<!(?i:day) )before)(?= [^ ]))");
     return p;
 }
 

@@ -5,7 +5,7 @@
 
 #include "parse/everyday/Everyday.h"
 #include "parse/everyday/EverydayText.h"
-#include "parse/everyday/PatternSlots.h"
+#include "parse/everyday/KeptPatterns.h"
 
 #include <unicode/locid.h>
 
@@ -14,18 +14,18 @@ namespace {
 
 // Group 1 "this" or empty, group 2 the part, groups 3 and 4 a bare hour and its minutes.
 const icu::UnicodeString& partThenHour() {
-    static const icu::UnicodeString p = steeredFolded(
-        uR"( (?:((?i:this)) )?((?i:morning|afternoon|evening|tonight|night))(?: (?i:at) ([0-9]{1,2})(?:[:.]([0-5][0-9]))?(?i: o'clock)?)? )", 2);
+    static const icu::UnicodeString& p = keptFolded(
+        uR"( (?:((?i:this)) )?((?i:morning|afternoon|evening|tonight|night))(?: (?i:at) ([0-9]{1,2})(?:[:.]([0-5][0-9]))?(?i: o'clock)?)? )");
     return p;
 }
 // Group 1 the hour, 2 its minutes, 3 the part ("8 in the morning", "at 11 at night").
 const icu::UnicodeString& hourThenPart() {
-    static const icu::UnicodeString p = steeredFolded(
-        uR"( (?:(?i:at) )?([0-9]{1,2})(?:[:.]([0-5][0-9]))?(?i: o'clock)? (?i:in the|at) ((?i:morning|afternoon|evening|night)) )", 4);
+    static const icu::UnicodeString& p = keptFolded(
+        uR"( (?:(?i:at) )?([0-9]{1,2})(?:[:.]([0-5][0-9]))?(?i: o'clock)? (?i:in the|at) ((?i:morning|afternoon|evening|night)) )");
     return p;
 }
 const icu::UnicodeString& midnight() {
-    static const icu::UnicodeString p = steeredFolded(uR"( (?:(?i:at) )?(?i:midnight) )", 0);
+    static const icu::UnicodeString& p = keptFolded(uR"( (?:(?i:at) )?(?i:midnight) )");
     return p;
 }
 

@@ -4,7 +4,7 @@
 // 2014", its 1st): all-day.
 #include "parse/everyday/Everyday.h"
 #include "parse/everyday/EverydayText.h"
-#include "parse/everyday/PatternSlots.h"
+#include "parse/everyday/KeptPatterns.h"
 
 #include <unicode/locid.h>
 
@@ -13,14 +13,14 @@ namespace {
 
 // Group 1 the period.
 const icu::UnicodeString& period() {
-    static const icu::UnicodeString p = steeredFolded(
-        uR"( (?:(?i:on|by|due|for) )?((?i:next week|this weekend|next weekend|next month|next year|(?:the )?end of (?:the|this) month)) )", 0);
+    static const icu::UnicodeString& p = keptFolded(
+        uR"( (?:(?i:on|by|due|for) )?((?i:next week|this weekend|next weekend|next month|next year|(?:the )?end of (?:the|this) month)) )");
     return p;
 }
 // Group 1 month, 2 year.
 const icu::UnicodeString& monthYear() {
-    static const icu::UnicodeString p = steeredFolded(
-        uR"( (?:(?i:in) )?((?i:jan(?:uary)?|feb(?:ruary)?|mar(?:ch)?|apr(?:il)?|may|june?|july?|aug(?:ust)?|sep(?:t(?:ember)?)?|oct(?:ober)?|nov(?:ember)?|dec(?:ember)?)) ((?:19|20)[0-9][0-9]) )", 3);
+    static const icu::UnicodeString& p = keptFolded(
+        uR"( (?:(?i:in) )?((?i:jan(?:uary)?|feb(?:ruary)?|mar(?:ch)?|apr(?:il)?|may|june?|july?|aug(?:ust)?|sep(?:t(?:ember)?)?|oct(?:ober)?|nov(?:ember)?|dec(?:ember)?)) ((?:19|20)[0-9][0-9]) )");
     return p;
 }
 

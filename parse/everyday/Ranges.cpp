@@ -6,7 +6,7 @@
 #include "parse/NaturalDate.h"
 #include "parse/everyday/Everyday.h"
 #include "parse/everyday/EverydayText.h"
-#include "parse/everyday/PatternSlots.h"
+#include "parse/everyday/KeptPatterns.h"
 
 namespace linecal::everyday {
 namespace {
@@ -19,26 +19,26 @@ namespace {
 
 // Groups 1-2 start, 3-4 end, 5 the end's half of the day: the start has none.
 const icu::UnicodeString& sharedHalf() {
-    static const icu::UnicodeString p = steeredFolded(uR"( (?:(?i:from|between) )?)" LINECAL_CLOCK
-                                      uR"( ?(?:-|–| (?i:to|till|until|and) ) ?)" LINECAL_CLOCK uR"( ?)" LINECAL_HALF uR"( )", 2);
+    static const icu::UnicodeString& p = keptFolded(uR"( (?:(?i:from|between) )?)" LINECAL_CLOCK
+                                      uR"( ?(?:-|–| (?i:to|till|until|and) ) ?)" LINECAL_CLOCK uR"( ?)" LINECAL_HALF uR"( )");
     return p;
 }
 // Group 1 month, 2 first day, 3 last day.
 const icu::UnicodeString& monthDays() {
-    static const icu::UnicodeString p = steeredFolded(uR"( (?:(?i:from) )?)" LINECAL_MONTH uR"( )" LINECAL_DAY
-                                      uR"( ?(?:-|–| (?i:to|through|till|until) ) ?)" LINECAL_DAY uR"( )", 3);
+    static const icu::UnicodeString& p = keptFolded(uR"( (?:(?i:from) )?)" LINECAL_MONTH uR"( )" LINECAL_DAY
+                                      uR"( ?(?:-|–| (?i:to|through|till|until) ) ?)" LINECAL_DAY uR"( )");
     return p;
 }
 // Group 1 first day, 2 last day, 3 month.
 const icu::UnicodeString& daysMonth() {
-    static const icu::UnicodeString p = steeredFolded(uR"( (?:(?i:from|between) )?)" LINECAL_DAY
-                                      uR"( ?(?:-|–| (?i:to|through|till|until|and) ) ?)" LINECAL_DAY uR"( )" LINECAL_MONTH uR"( )", 4);
+    static const icu::UnicodeString& p = keptFolded(uR"( (?:(?i:from|between) )?)" LINECAL_DAY
+                                      uR"( ?(?:-|–| (?i:to|through|till|until|and) ) ?)" LINECAL_DAY uR"( )" LINECAL_MONTH uR"( )");
     return p;
 }
 // Group 1 first weekday, 2 last.
 const icu::UnicodeString& weekdays() {
-    static const icu::UnicodeString p = steeredFolded(
-        uR"( (?:(?i:from) )?((?i:mon|tue|wed|thu|fri|sat|sun)[a-z]{0,6})(?:-|–)((?i:mon|tue|wed|thu|fri|sat|sun)[a-z]{0,6}) )", 0);
+    static const icu::UnicodeString& p = keptFolded(
+        uR"( (?:(?i:from) )?((?i:mon|tue|wed|thu|fri|sat|sun)[a-z]{0,6})(?:-|–)((?i:mon|tue|wed|thu|fri|sat|sun)[a-z]{0,6}) )");
     return p;
 }
 

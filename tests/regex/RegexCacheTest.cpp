@@ -60,6 +60,26 @@ TEST(RegexCache, PatternsSharingASlotEvictEachOtherAndStayCorrect) {
     }
 }
 
+TEST(RegexCache, AKeptPatternIsNeverPushedOutAndItsSlotMateStillWorks) {
+    // Kept patterns live as statics do: found by address for the rest of the process.
+    static const SlotPair pair = findSlotPair();
+    static const UnicodeString& kept = keepRegexCompiled(pair.first);
+    const UnicodeString text(41, U'a', 41);
+    const Utf8List first = oracleMatches(pair.first, text), second = oracleMatches(pair.second, text);
+    clearStringCache();  // a kept pattern stays kept, compiled again on its next use
+    EXPECT_EQ(S(*componentsMatchedByRegex(text, kept)), first);
+    const std::uint64_t before = debugRegexCompileCount();
+    for (int round = 0; round < 6; ++round) {
+        EXPECT_EQ(S(*componentsMatchedByRegex(text, kept)), first);
+        EXPECT_EQ(S(*componentsMatchedByRegex(text, pair.second)), second);  // its slot-mate, in the slot
+    }
+    EXPECT_EQ(debugRegexCompileCount() - before, 1u) << "only the slot-mate, once";
+    // An equal pattern in another object is an ordinary pattern: the slot serves it.
+    EXPECT_EQ(S(*componentsMatchedByRegex(text, UnicodeString(pair.first))), first);
+    EXPECT_EQ(S(*componentsMatchedByRegex(text, kept)), first);
+    EXPECT_EQ(&keepRegexCompiled(kept), &kept) << "keeping twice keeps once";
+}
+
 TEST(RegexCache, TheParsersPatternsEachHaveASlot) {
     using namespace linecal::patterns;
     const UnicodeString* all[] = {&taskWord(), &alarmMarker(), &calendarTag(), &monthFirstDate(), &dayFirstDate(),
