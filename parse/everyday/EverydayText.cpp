@@ -168,27 +168,31 @@ void placeTime(ParseState& st, int hour, int minute) {
     if (target == NoTime) target = clockOffset(st, hour, minute);
 }
 
-int monthNumber(const icu::UnicodeString& text) {
-    static constexpr std::u16string_view names[] = {u"jan", u"feb", u"mar", u"apr", u"may", u"jun",
-                                                    u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"};
+namespace {
+
+// 1 + the index of the name the text's first three letters give, in any case; 0 for none.
+int numberByFirstThree(const icu::UnicodeString& text, std::initializer_list<std::u16string_view> names) {
     icu::UnicodeString lower(text);
     lower.toLower(icu::Locale::getRoot());
     const std::u16string_view s(lower.getBuffer(), static_cast<std::size_t>(lower.length()));
     if (s.size() < 3) return 0;
-    for (int m = 0; m < 12; ++m)
-        if (s.substr(0, 3) == names[m]) return m + 1;
+    int number = 1;
+    for (std::u16string_view name : names) {
+        if (s.substr(0, 3) == name) return number;
+        ++number;
+    }
     return 0;
 }
 
+}  // namespace
+
+int monthNumber(const icu::UnicodeString& text) {
+    return numberByFirstThree(text, {u"jan", u"feb", u"mar", u"apr", u"may", u"jun", u"jul", u"aug", u"sep", u"oct",
+                                     u"nov", u"dec"});
+}
+
 int weekdayNumber(const icu::UnicodeString& text) {
-    static constexpr std::u16string_view names[] = {u"sun", u"mon", u"tue", u"wed", u"thu", u"fri", u"sat"};
-    icu::UnicodeString lower(text);
-    lower.toLower(icu::Locale::getRoot());
-    const std::u16string_view s(lower.getBuffer(), static_cast<std::size_t>(lower.length()));
-    if (s.size() < 3) return 0;
-    for (int d = 0; d < 7; ++d)
-        if (s.substr(0, 3) == names[d]) return d + 1;
-    return 0;
+    return numberByFirstThree(text, {u"sun", u"mon", u"tue", u"wed", u"thu", u"fri", u"sat"});
 }
 
 }  // namespace linecal::everyday

@@ -8,28 +8,8 @@
 namespace linecal::testing {
 namespace {
 
-struct Reading {
-    const char* text;
-    Date from, to;
-    bool allDay;
-    const char* title;
-};
-
 class Everyday : public ParseFixture {
 protected:
-    template <std::size_t N>
-    void expectReadings(const Reading (&cases)[N], Date now) {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(c.text);
-            ParsedEntry e = parseEntry(icu::UnicodeString::fromUTF8(c.text), now);
-            EXPECT_EQ(e.fromDate, c.from);
-            EXPECT_EQ(e.toDate, c.to);
-            EXPECT_EQ(e.allDay, c.allDay);
-            EXPECT_EQ(u8(e.title), c.title);
-        }
-    }
-    template <std::size_t N>
-    void expectReadings(const Reading (&cases)[N]) { expectReadings(cases, now_); }
     // Nothing is read: the default start an hour on, and the whole text as the title.
     Date unread() const { return local(2010, 3, 10, 16, 15); }
 };

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "parse/Date.h"
+#include "parse/ParseEntry.h"
 
 #include <gtest/gtest.h>
 #include <unicode/gregocal.h>
@@ -48,10 +49,33 @@ inline std::string u8(const icu::UnicodeString& s) {
 
 // The fixed moment most cases run at: Wednesday 10 March 2010, 15:00, in a zone
 // whose clocks go forward four days later.
+// One line and what it must read as.
+struct Reading {
+    const char* text;
+    Date from, to;
+    bool allDay;
+    const char* title;
+};
+
 class ParseFixture : public ::testing::Test {
 protected:
     PinnedZoneAndLocale pin_{"America/Los_Angeles", "en_US"};
     Date now_ = local(2010, 3, 10, 15, 0);
+
+    template <std::size_t N>
+    void expectReadings(const Reading (&cases)[N], Date now) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.text);
+            ParsedEntry e = parseEntry(icu::UnicodeString::fromUTF8(c.text), now);
+            EXPECT_EQ(e.fromDate, c.from);
+            EXPECT_EQ(e.toDate, c.to);
+            EXPECT_EQ(e.allDay, c.allDay);
+            EXPECT_EQ(u8(e.title), c.title);
+            EXPECT_GE(e.toDate, e.fromDate);
+        }
+    }
+    template <std::size_t N>
+    void expectReadings(const Reading (&cases)[N]) { expectReadings(cases, now_); }
 };
 
 }  // namespace linecal::testing

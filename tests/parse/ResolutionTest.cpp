@@ -5,27 +5,12 @@
 namespace linecal::testing {
 namespace {
 
-struct Resolved {
-    const char* text;
-    Date from, to;
-    bool allDay;
-    const char* title;
-};
+using Resolved = Reading;
 
 class Resolution : public ParseFixture {
 protected:
     template <std::size_t N>
-    void expectResolved(const Resolved (&cases)[N]) {
-        for (const auto& c : cases) {
-            SCOPED_TRACE(c.text);
-            ParsedEntry e = parseEntry(icu::UnicodeString::fromUTF8(c.text), now_);
-            EXPECT_EQ(e.fromDate, c.from);
-            EXPECT_EQ(e.toDate, c.to);
-            EXPECT_EQ(e.allDay, c.allDay);
-            EXPECT_EQ(u8(e.title), c.title);
-            EXPECT_GE(e.toDate, e.fromDate);
-        }
-    }
+    void expectResolved(const Resolved (&cases)[N]) { expectReadings(cases); }
 };
 
 TEST_F(Resolution, WorkedExamplesAtWednesdayAfternoon) {
