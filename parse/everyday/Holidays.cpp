@@ -123,12 +123,16 @@ bool inRegion(const Holiday& h) {
 
 // The first holiday of the table, for this region, that the typed name names.
 const Holiday* holidayNamed(const icu::UnicodeString& typed) {
+    // Every name's key, in the table's order, made once.
+    static const std::vector<std::pair<icu::UnicodeString, const Holiday*>> keys = [] {
+        std::vector<std::pair<icu::UnicodeString, const Holiday*>> out;
+        for (const Holiday& h : kHolidays)
+            for (auto n : namesOf(h)) out.emplace_back(key(icu::UnicodeString(n.data(), static_cast<int32_t>(n.size()))), &h);
+        return out;
+    }();
     const icu::UnicodeString k = key(typed);
-    for (const Holiday& h : kHolidays) {
-        if (!inRegion(h)) continue;
-        for (auto n : namesOf(h))
-            if (key(icu::UnicodeString(n.data(), static_cast<int32_t>(n.size()))) == k) return &h;
-    }
+    for (const auto& [name, h] : keys)
+        if (name == k && inRegion(*h)) return h;
     return nullptr;
 }
 
