@@ -49,10 +49,8 @@ bool UserCalendars::refreshServer(ServerStore& server, bool evenIfFailed) {
     return false;
 }
 
-void UserCalendars::refreshServers(const std::function<bool(const ServerStore&)>& which, bool evenIfFailed) {
-    for (auto& server : servers_) {
-        if (!which || which(*server)) refreshServer(*server, evenIfFailed);
-    }
+void UserCalendars::refreshServers() {
+    for (auto& server : servers_) refreshServer(*server, true);
 }
 
 bool UserCalendars::refreshUnknownLists() {
@@ -141,10 +139,8 @@ std::unique_ptr<UserCalendars> openUserCalendars(const CalendarsOptions& options
 
     switch (options.refresh) {
         case ServerRefresh::Never: break;
-        case ServerRefresh::IfNotCached:
-            calendars->refreshServers([](const ServerStore& s) { return s.state() == ServerStore::State::Unknown; });
-            break;
-        case ServerRefresh::Now: calendars->refreshServers({}, true); break;
+        case ServerRefresh::IfNotCached: calendars->refreshUnknownLists(); break;
+        case ServerRefresh::Now: calendars->refreshServers(); break;
         case ServerRefresh::InBackground: calendars->refreshInBackground(); break;
     }
     return calendars;

@@ -56,9 +56,8 @@ public:
 
     // Creates a first local calendar when no calendar exists anywhere.
     bool ensureCalendar(StoreError* error);
-    // Asks the servers now; only `which` when given, else all. A server that failed to answer
-    // in the last minute is not asked again unless `evenIfFailed`.
-    void refreshServers(const std::function<bool(const ServerStore&)>& which = {}, bool evenIfFailed = false);
+    // Asks every server now, one that failed to answer lately too: the user asked for the list.
+    void refreshServers();
     // For a batch: see ServerStore::failFastOnceUnreachable.
     void failFastOnceUnreachable() {
         for (auto& server : servers_) server->failFastOnceUnreachable();

@@ -8,9 +8,12 @@
 #include "stores/caldav/ServerErrors.h"
 #include "stores/StoreErrors.h"
 
+#include <libical/ical.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 namespace linecal {
 namespace {
@@ -50,17 +53,13 @@ bool mayHaveLanded(const HttpResponse& r) {
            r.failure != HttpFailure::ForeignHost;
 }
 
-std::string unfolded(const std::string& ics) {
-    std::string out;
-    out.reserve(ics.size());
-    for (std::size_t i = 0; i < ics.size(); ++i) {
-        if (ics[i] == '\r' && i + 2 < ics.size() && ics[i + 1] == '\n' && (ics[i + 2] == ' ' || ics[i + 2] == '\t')) {
-            i += 2;
-            continue;
-        }
-        out += ics[i];
-    }
-    return out;
+// Whether a fetched iCalendar text holds an item with that identifier, as libical reads it.
+bool holdsItem(const std::string& ics, const std::string& uid) {
+    std::unique_ptr<icalcomponent, void (*)(icalcomponent*)> root(icalparser_parse_string(ics.c_str()),
+                                                                  icalcomponent_free);
+    // For a VCALENDAR libical looks at the item inside; a bare VEVENT answers for itself.
+    const char* found = root ? icalcomponent_get_uid(root.get()) : nullptr;
+    return found && uid == found;
 }
 
 }  // namespace
@@ -124,7 +123,6 @@ bool CalDavStore::refresh(StoreError* error) {
             found = discoverCalendars(*http, account_, &why);
             basic = basicAuth_ = http->sendsBasicFirst();
         }
-        if (!found && !why.outcomeUnknown && why.message.isEmpty()) why = errors::notCalDav(account_);
     }
     if (!found) {
         std::lock_guard lock(listMutex_);
@@ -271,7 +269,7 @@ CalDavStore::PutOutcome CalDavStore::lookFor(HttpSession& http, const std::strin
         response = check;
         return PutOutcome::Unknown;
     }
-    if (check.status == 200 && unfolded(check.body).find("UID:" + uid) != std::string::npos) return PutOutcome::Stored;
+    if (check.status == 200 && holdsItem(check.body, uid)) return PutOutcome::Stored;
     return PutOutcome::NotStored;
 }
 
