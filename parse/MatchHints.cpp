@@ -228,7 +228,7 @@ Candidates scanCandidates(const icu::UnicodeString& text) {
     const char16_t* p = text.getBuffer();
     const std::size_t n = static_cast<std::size_t>(text.length());
     Candidates c;
-    std::uint64_t ascii[2] = {0, 0};  // which ASCII characters occur
+    std::uint64_t (&ascii)[2] = c.ascii;
     for (std::size_t start = 0, i = 0; i <= n; ++i) {
         if (i < n && p[i] != u' ') {
             if (p[i] < 128) ascii[p[i] >> 6] |= std::uint64_t{1} << (p[i] & 63);
@@ -237,10 +237,9 @@ Candidates scanCandidates(const icu::UnicodeString& text) {
         if (i > start) noteWord(View(p + start, i - start), c);
         start = i + 1;
     }
-    auto has = [&](char16_t u) { return (ascii[u >> 6] >> (u & 63) & 1) != 0; };
-    c.point = has(u'.');
-    c.comma = has(u',');
-    c.bracket = has(u'[');
+    c.point = c.has(u'.');
+    c.comma = c.has(u',');
+    c.bracket = c.has(u'[');
     c.digit = (ascii[0] >> u'0' & 0x3FF) != 0;
     return c;
 }

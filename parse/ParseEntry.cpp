@@ -84,7 +84,6 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     ParseState st;
     st.now = now;
     st.candidates = hints::scanCandidates(text);
-    st.present = AsciiPresent(text);
     st.working.assign(text, kWraps);
     st.wrap();
     readTaskWord(st);

@@ -15,12 +15,6 @@ rx::Range from(int32_t start, int32_t length) {
 
 }  // namespace
 
-AsciiPresent::AsciiPresent(const icu::UnicodeString& text) {
-    const char16_t* p = text.getBuffer();
-    for (int32_t i = 0, n = text.length(); i < n; ++i)
-        if (p[i] < 128) bits_[p[i] >> 6] |= std::uint64_t{1} << (p[i] & 63);
-}
-
 void WorkingText::assign(const icu::UnicodeString& text, int32_t wraps) {
     const int32_t room = wraps + 1;
     buffer_.assign(static_cast<std::size_t>(text.length() + 2 * room), u' ');

@@ -14,18 +14,6 @@ namespace linecal {
 // A time of day the text does not give. Compared for exact equality: 0 is noon.
 inline constexpr double NoTime = 2147483647.0;
 
-// The ASCII characters of the entry text, for the everyday phrases' quick tests:
-// a phase whose words need a character the entry lacks is skipped unread.
-class AsciiPresent {
-public:
-    explicit AsciiPresent(const icu::UnicodeString& text = {});
-    bool has(char16_t c) const { return c < 128 && (bits_[c >> 6] >> (c & 63) & 1); }
-    bool hasDigit() const { return (bits_[0] >> '0' & 0x3FF) != 0; }
-
-private:
-    std::uint64_t bits_[2] = {0, 0};
-};
-
 // The text the phases read and cut, in one buffer kept for the whole parse.
 // The spaces put around it before each phase go into room left at both ends,
 // so wrapping moves nothing, and a cut closes the text up in place. text() is
@@ -62,7 +50,6 @@ private:
 struct ParseState {
     Date now;
     hints::Candidates candidates;
-    AsciiPresent present;
     ParsedEntry record;
     WorkingText working;
     const icu::UnicodeString& workingText() const { return working.text(); }

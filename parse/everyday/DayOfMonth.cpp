@@ -104,7 +104,7 @@ void readDayOfMonth(ParseState& st) {
     st.wrap();
     if (!mentions(st.workingText(), {u"the ", u"on "})) return;
     auto g = firstMatchIfMentioned(st, dayOfMonth(), {u"the "});
-    if (!g) g = st.present.hasDigit() ? firstMatchIfMentioned(st, onDay(), {u"on "}) : std::nullopt;
+    if (!g) g = st.candidates.digit ? firstMatchIfMentioned(st, onDay(), {u"on "}) : std::nullopt;
     if (!g || g->size() < 3) return;
     const bool wordAlone = (*g)[2].isEmpty() && !((*g)[1][0] >= u'0' && (*g)[1][0] <= u'9');  // "the first time"
     if (auto d = wordAlone ? std::nullopt : readDay(st, (*g)[1], (*g)[2])) {

@@ -61,7 +61,7 @@ void placeDaysFromToday(ParseState& st, int days, const icu::UnicodeString& phra
 
 void readDaysAroundToday(ParseState& st) {
     st.wrap();
-    auto g = st.present.has(u'y') || st.present.has(u'Y')
+    auto g = st.candidates.has(u'y') || st.candidates.has(u'Y')
                  ? firstMatchIfMentioned(st, namedDay(), {u"yesterday", u"day after tomorrow"})
                  : std::nullopt;
     if (g) {

@@ -94,12 +94,12 @@ void keepWords(ParseState& st) {
     for (int32_t i = 0; i < text.length(); ++i)
         if (isStandIn(text[i])) return;  // the user's own text holds such characters: keep nothing
     std::vector<Found> found;
-    if (st.present.hasDigit() && hasDigitSeparatorDigit(text)) {
+    if (st.candidates.digit && hasDigitSeparatorDigit(text)) {
         collect(st, numericGroup(), found, [&](const icu::UnicodeString& w, int32_t) {
             return readsAsDate(st, w) ? std::nullopt : std::optional<icu::UnicodeString>(u"");
         });
     }
-    if (st.present.hasDigit() && hasDigitThenUnitLetter(text)) {
+    if (st.candidates.digit && hasDigitThenUnitLetter(text)) {
         collect(st, amountWithUnit(), found, [](const icu::UnicodeString&, int32_t) {
             return std::optional<icu::UnicodeString>(u"");
         });

@@ -86,9 +86,9 @@ void readPartThenHour(ParseState& st) {
 }  // namespace
 
 void readPartsOfDay(ParseState& st) {
-    if (!st.present.has(u'n') && !st.present.has(u'N')) return;  // every word here has an n
+    if (!st.candidates.has(u'n') && !st.candidates.has(u'N')) return;  // every word here has an n
     st.wrap();
-    if (st.present.hasDigit()) readHourThenPart(st);
+    if (st.candidates.digit) readHourThenPart(st);
     st.wrap();
     readPartThenHour(st);
     st.wrap();

@@ -49,7 +49,7 @@ void readPeriods(ParseState& st) {
         }
     }
     st.wrap();
-    if (!st.present.hasDigit() || !hasYear(st.workingText())) return;
+    if (!st.candidates.digit || !hasYear(st.workingText())) return;
     if (auto g = firstFoldedMatch(st, monthYear(), 0)) {
         placeDay(st, dayAtNoon(numberValue((*g)[2]).value_or(2000), monthNumber((*g)[1]), 1), true);
         take(st, (*g)[0]);

@@ -123,9 +123,9 @@ void readWeekdayRange(ParseState& st) {
 void readRanges(ParseState& st) {
     st.wrap();
     if (!mentions(st.workingText(), {u"-", u"\u2013", u" to ", u" and ", u"till", u"until", u"through"})) return;
-    if (st.present.hasDigit() && mentions(st.workingText(), {u"am", u"pm", u"a.m", u"p.m"})) readTimeRange(st);
+    if (st.candidates.digit && mentions(st.workingText(), {u"am", u"pm", u"a.m", u"p.m"})) readTimeRange(st);
     st.wrap();
-    if (st.present.hasDigit() && mentionsMonth(st.workingText())) readDayRange(st);
+    if (st.candidates.digit && mentionsMonth(st.workingText())) readDayRange(st);
     st.wrap();
     if (hasLetterDashLetter(st.workingText())) readWeekdayRange(st);
 }
