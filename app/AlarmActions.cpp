@@ -3,6 +3,7 @@
 
 #include "app/PreferencesPanel.h"
 #include "parse/TextHelpers.h"
+#include "platform/Logging.h"
 #include "prefs/Settings.h"
 
 #include <QCheckBox>
@@ -11,6 +12,13 @@
 #include <QLineEdit>
 
 namespace linecal {
+namespace {
+
+// The address book may take this long at most; a slower one is asked again when the
+// preferences open, where the list is shown.
+constexpr std::chrono::milliseconds kAddressBookWait{500};
+
+}  // namespace
 
 void AppDelegate::toggleAlarmEnabled(bool checked, const QString& minutesText) {
     isAlarmEnabled = checked;
@@ -36,6 +44,17 @@ void AppDelegate::updateAlarmSettings(int typeIndex, int soundIndex, int emailIn
     prefsPanel_->alarmSoundDropdown->setEnabled(typeIndex != 0);
     prefsPanel_->alarmSoundView->setVisible(typeIndex != 2);
     prefsPanel_->alarmEmailView->setVisible(typeIndex == 2);
+}
+
+void AppDelegate::askForUserEmails() {
+    if (!services_.addressBook || emailsAwaited_) return;
+    emailsAwaited_ = true;
+    services_.addressBook->selfEmailsLater(this, kAddressBookWait, [this](const QStringList& emails,
+                                                                      const QString& problem) {
+        emailsAwaited_ = false;
+        if (!problem.isEmpty()) qCInfo(lcApp, "no e-mail addresses for alarms: %s", qUtf8Printable(problem));
+        takeUserEmails(emails);
+    });
 }
 
 void AppDelegate::takeUserEmails(const QStringList& emails) {

@@ -111,6 +111,8 @@ public:
     void updateAlarmSettings(int typeIndex, int soundIndex, int emailIndex);
     // The user's own addresses, once the address book has them.
     void takeUserEmails(const QStringList& emails);
+    // Asks the address book for the user's addresses, unless an answer is already awaited.
+    void askForUserEmails();
     AlarmAction alarmType() const;
     QString alarmSound() const;
     QString alarmEmail() const;
@@ -202,6 +204,7 @@ private:
     QAction* preferencesItem_ = nullptr;
     std::unique_ptr<StatusItem> menuItem_;
     std::thread saver_;  // the save to a server under way, if any
+    bool emailsAwaited_ = false;  // an address-book answer is on its way
     // A save whose outcome was unknown: saving the same text again reuses its identifier, so a
     // copy that did reach the server is found instead of doubled.
     struct UnconfirmedSave {

@@ -26,9 +26,6 @@ bool isHotKeyCharacter(const QString& key) {
     return key.size() == 1 && key.at(0).isLetterOrNumber() && key.at(0).unicode() < 0x80;
 }
 
-// The address book may take this long at most; a slower one leaves the list empty for this run.
-constexpr std::chrono::milliseconds kAddressBookWait{500};
-
 int clampIndex(std::int32_t index, qsizetype count) {
     if (count <= 0) return 0;
     return static_cast<int>(std::clamp<qsizetype>(index, 0, count - 1));
@@ -121,13 +118,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     updateAlarmSettings(clampIndex(intSetting(settings, Setting::AlarmTypeIndex), 3),
                         clampIndex(intSetting(settings, Setting::AlarmSoundIndex), alarmSoundNames().size()),
                         std::max(0, intSetting(settings, Setting::AlarmEmailIndex)));
-    if (services_.addressBook) {
-        services_.addressBook->selfEmailsLater(this, kAddressBookWait, [this](const QStringList& emails,
-                                                                          const QString& problem) {
-            if (!problem.isEmpty()) qCInfo(lcApp, "no e-mail addresses for alarms: %s", qUtf8Printable(problem));
-            takeUserEmails(emails);
-        });
-    }
+    askForUserEmails();
 
     if (!launchedBefore && services_.usage && services_.usage->isTrackingEnabled())
         writeSetting(settings, Setting::UsageEnabled, true);

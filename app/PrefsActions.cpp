@@ -80,6 +80,8 @@ void AppDelegate::showPreferences(const Activation& activation) {
     updateDefaultCalendar();
     services_.store->reload();
     fillCalendarMenu();
+    // An address book that was slow at start-up has had time to come up since.
+    if (alarmEmails.isEmpty()) askForUserEmails();
     refreshPreferences();
     prefsPanel_->show();
     bringToFront(prefsPanel_->windowHandle(), activation);

@@ -265,6 +265,36 @@ private slots:
         QCOMPARE(stored(f.settings, Setting::AlarmEmailIndex), QStringLiteral("1"));
     }
 
+    void aSlowAddressBookIsAskedAgainWhenThePreferencesOpen() {
+        struct CountingBook : AddressBook {
+            QStringList selfEmails(std::chrono::milliseconds, QString*) override { return {}; }
+            void selfEmailsLater(QObject*, std::chrono::milliseconds, EmailsReady ready) override {
+                ++asked;
+                done = ready;
+            }
+            int asked = 0;
+            EmailsReady done;
+        } book;
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.addressBook = &book;
+        AppDelegate& app = f.launch();
+        QCOMPARE(book.asked, 1);
+        // Opened while the first answer is still awaited: no second question.
+        app.showPreferences();
+        QCOMPARE(book.asked, 1);
+        book.done({}, QStringLiteral("Evolution Data Server did not answer within 500 ms"));
+        app.prefsPanel()->hide();
+        app.showPreferences();
+        QCOMPARE(book.asked, 2);
+        book.done({QStringLiteral("me@example.org")}, {});
+        QCOMPARE(app.prefsPanel()->alarmEmailDropdown->itemText(0), QStringLiteral("me@example.org"));
+        // With the addresses known, opening again asks nothing.
+        app.prefsPanel()->hide();
+        app.showPreferences();
+        QCOMPARE(book.asked, 2);
+    }
+
     void savedItemsCarryTheChosenAlarm() {
         TempDir dir;
         VdirStore vdir(dir.path / "calendars");
