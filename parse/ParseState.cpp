@@ -22,6 +22,7 @@ void WorkingText::assign(const icu::UnicodeString& text, int32_t wraps) {
     end_ = room + text.length();
     std::copy(text.getBuffer(), text.getBuffer() + text.length(), buffer_.begin() + room);
     stale_ = true;
+    ++shape_;
 }
 
 void WorkingText::makeRoom() {
@@ -44,6 +45,18 @@ void WorkingText::wrap() {
 void WorkingText::cut(const icu::UnicodeString& recognised) {
     end_ = begin_ + cutOccurrences(buffer_.data() + begin_, end_ - begin_, recognised.getBuffer(), recognised.length());
     stale_ = true;
+    const int32_t n = recognised.length();
+    if (n > 0 && (recognised[0] != u' ' || recognised[n - 1] != u' ')) ++shape_;
+}
+
+const hints::GramIndex& ParseState::grams() const {
+    if (!gramsBuilt_ || gramsShape_ != working.shape()) {
+        const icu::UnicodeString& text = workingText();
+        grams_.build(std::u16string_view(text.getBuffer(), static_cast<std::size_t>(text.length())));
+        gramsShape_ = working.shape();
+        gramsBuilt_ = true;
+    }
+    return grams_;
 }
 
 std::optional<rx::Strings> ParseState::firstMatch(const icu::UnicodeString& pattern, int32_t start) const {

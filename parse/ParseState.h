@@ -1,6 +1,7 @@
 // Working values of one parse; they live for one call only.
 #pragma once
 
+#include "parse/GramIndex.h"
 #include "parse/MatchHints.h"
 #include "parse/ParsedEntry.h"
 #include "regex/RegexService.h"
@@ -33,6 +34,9 @@ public:
     void wrap();
     // Replaces every occurrence of the text with one space.
     void cut(const icu::UnicodeString& recognised);
+    // Changes whenever the text may hold pairs or triples of characters it did not
+    // hold before: a new text, or a cut of something not bounded by spaces.
+    std::uint32_t shape() const { return shape_; }
 
 private:
     void makeRoom();
@@ -45,6 +49,7 @@ private:
     // Pointed at the text again only when asked for after a change.
     mutable icu::UnicodeString view_;
     mutable bool stale_ = true;
+    std::uint32_t shape_ = 0;
 };
 
 struct ParseState {
@@ -81,6 +86,13 @@ struct ParseState {
     std::optional<rx::Strings> firstMatchIn(const icu::UnicodeString& pattern, int32_t start, int32_t length) const;
     // Replaces every occurrence of the recognised text with one space.
     void cut(const icu::UnicodeString& recognised) { working.cut(recognised); }
+    // The character pairs and triples of the working text, kept across cuts.
+    const hints::GramIndex& grams() const;
+
+private:
+    mutable hints::GramIndex grams_;
+    mutable std::uint32_t gramsShape_ = 0;
+    mutable bool gramsBuilt_ = false;
 };
 
 // The groups of the first match in the window [start, start + length) of a

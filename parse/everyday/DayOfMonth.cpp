@@ -91,8 +91,8 @@ std::optional<Date> readDay(const ParseState& st, const icu::UnicodeString& dayT
 
 void readDayOfMonth(ParseState& st) {
     st.wrap();
-    if (!hasOrdinal(st.workingText())) return;
-    if (auto g = mentionsMonth(st.workingText()) ? firstFoldedMatch(st, withMonth(), 0) : std::nullopt;
+    if (!hasOrdinal(st)) return;
+    if (auto g = mentionsMonth(st) ? firstFoldedMatch(st, withMonth(), 0) : std::nullopt;
         g && g->size() > 4) {
         const bool dayFirst = !(*g)[1].isEmpty();
         const bool mayAsVerb = !dayFirst && (*g)[3] == u"may";  // "you may first call"
@@ -102,7 +102,7 @@ void readDayOfMonth(ParseState& st) {
         }
     }
     st.wrap();
-    if (!mentions(st.workingText(), {u"the ", u"on "})) return;
+    if (!mentions(st, {u"the ", u"on "})) return;
     auto g = firstMatchIfMentioned(st, dayOfMonth(), {u"the "});
     if (!g) g = st.candidates.digit ? firstMatchIfMentioned(st, onDay(), {u"on "}) : std::nullopt;
     if (!g || g->size() < 3) return;

@@ -11,7 +11,8 @@ namespace {
 
 char16_t folded(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
-bool occursFolded(std::u16string_view text, std::u16string_view word) {
+bool occursFolded(const icu::UnicodeString& u, std::u16string_view word) {
+    const std::u16string_view text(u.getBuffer(), static_cast<std::size_t>(u.length()));
     if (word.empty() || word.size() > text.size()) return false;
     for (std::size_t i = 0, last = text.size() - word.size(); i <= last; ++i) {
         if (folded(text[i]) != word[0]) continue;
@@ -50,13 +51,13 @@ bool hasDigitThenUnitLetter(const icu::UnicodeString& text) {
     });
 }
 
-bool hasOrdinal(const icu::UnicodeString& text) {
-    const bool digits = anyDigitWhere(text, [](std::u16string_view s, std::size_t i) {
+bool hasOrdinal(const ParseState& st) {
+    const bool digits = anyDigitWhere(st.workingText(), [](std::u16string_view s, std::size_t i) {
         if (i + 2 >= s.size()) return false;
         const char16_t a = folded(s[i + 1]), b = folded(s[i + 2]);
         return (a == u's' && b == u't') || (a == u'n' && b == u'd') || (a == u'r' && b == u'd') || (a == u't' && b == u'h');
     });
-    return digits || mentions(text, {u"first", u"second", u"third", u"fourth", u"fifth", u"sixth", u"seventh",
+    return digits || mentions(st, {u"first", u"second", u"third", u"fourth", u"fifth", u"sixth", u"seventh",
                                      u"eighth", u"ninth", u"tenth", u"eleventh", u"twelfth", u"teenth", u"tieth"});
 }
 
@@ -68,8 +69,8 @@ bool hasYear(const icu::UnicodeString& text) {
     });
 }
 
-bool mentionsMonth(const icu::UnicodeString& text) {
-    return mentions(text, {u"jan", u"feb", u"mar", u"apr", u"may", u"jun", u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"});
+bool mentionsMonth(const ParseState& st) {
+    return mentions(st, {u"jan", u"feb", u"mar", u"apr", u"may", u"jun", u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"});
 }
 
 bool hasLetterDashLetter(const icu::UnicodeString& text) {
@@ -79,32 +80,13 @@ bool hasLetterDashLetter(const icu::UnicodeString& text) {
     return false;
 }
 
-bool mentions(const icu::UnicodeString& text, std::initializer_list<std::u16string_view> words) {
-    const std::u16string_view s(text.getBuffer(), static_cast<std::size_t>(text.length()));
-    // One walk over the text: at each place only the words that begin with its letter are
-    // compared (the words, at most 64, filed by first letter as bits).
-    std::uint64_t byFirst[128] = {};
-    const std::u16string_view* list = words.begin();
-    const std::size_t count = std::min<std::size_t>(words.size(), 64);
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::u16string_view w = list[i];
-        if (w.empty()) continue;
-        if (i >= count || w[0] >= 128) {
-            if (occursFolded(s, w)) return true;
-            continue;
-        }
-        byFirst[w[0]] |= std::uint64_t{1} << i;
-    }
-    for (std::size_t at = 0; at < s.size(); ++at) {
-        const char16_t c = folded(s[at]);
-        if (c >= 128) continue;
-        for (std::uint64_t bits = byFirst[c]; bits; bits &= bits - 1) {
-            const std::u16string_view w = list[static_cast<std::size_t>(__builtin_ctzll(bits))];
-            if (w.size() > s.size() - at) continue;
-            std::size_t k = 1;
-            while (k < w.size() && folded(s[at + k]) == w[k]) ++k;
-            if (k == w.size()) return true;
-        }
+bool mentions(const ParseState& st, std::initializer_list<std::u16string_view> words) {
+    const hints::GramIndex& grams = st.grams();
+    for (std::u16string_view w : words) {
+        if (w.size() == 1 ? st.candidates.has(w[0]) || st.candidates.has(static_cast<char16_t>(w[0] & ~0x20)) ||
+                                (w[0] >= 128 && occursFolded(st.workingText(), w))
+                          : grams.mayContain(w))
+            return true;
     }
     return false;
 }
@@ -124,7 +106,7 @@ std::optional<rx::Strings> firstFoldedMatch(const ParseState& st, const icu::Uni
 
 std::optional<rx::Strings> firstMatchIfMentioned(const ParseState& st, const icu::UnicodeString& pattern,
                                                  std::initializer_list<std::u16string_view> words) {
-    if (!mentions(st.workingText(), words)) return std::nullopt;
+    if (!mentions(st, words)) return std::nullopt;
     return firstFoldedMatch(st, pattern, 0);
 }
 

@@ -10,18 +10,19 @@
 
 namespace linecal::everyday {
 
-// Whether any of the lower-case ASCII words occurs in the text, case aside.
-bool mentions(const icu::UnicodeString& text, std::initializer_list<std::u16string_view> words);
+// Whether any of the lower-case ASCII words may occur in the working text, case
+// aside: a quick test that may say yes wrongly, never no.
+bool mentions(const ParseState& st, std::initializer_list<std::u16string_view> words);
 // Cheap tests on the text before a pattern that needs what they look for runs:
 // a digit followed by a separator and a digit ("5/12"); a digit followed, after
 // at most one space, by a letter a unit of measure may begin with ("2.5 kg");
 // an ordinal ("1st", "first"); a year of 1900 to 2099 standing as a word.
 bool hasDigitSeparatorDigit(const icu::UnicodeString& text);
 bool hasDigitThenUnitLetter(const icu::UnicodeString& text);
-bool hasOrdinal(const icu::UnicodeString& text);
+bool hasOrdinal(const ParseState& st);
 bool hasYear(const icu::UnicodeString& text);
 // A month name's first three letters, any case ("mar" also in "market": a false yes only costs a search).
-bool mentionsMonth(const icu::UnicodeString& text);
+bool mentionsMonth(const ParseState& st);
 // A letter, a hyphen or en dash, and a letter ("Mon-Wed").
 bool hasLetterDashLetter(const icu::UnicodeString& text);
 // The groups of the first match of a pattern in the text with A-Z lower-cased

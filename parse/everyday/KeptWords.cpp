@@ -104,7 +104,7 @@ void keepWords(ParseState& st) {
             return std::optional<icu::UnicodeString>(u"");
         });
     }
-    if (mentions(text, {u"by", u"due", u"before"})) {
+    if (mentions(st, {u"by", u"due", u"before"})) {
         collect(st, connector(), found, [&](const icu::UnicodeString&, int32_t end) {
             return std::optional<icu::UnicodeString>(nextWord(text, end));
         });

@@ -122,10 +122,10 @@ void readWeekdayRange(ParseState& st) {
 
 void readRanges(ParseState& st) {
     st.wrap();
-    if (!mentions(st.workingText(), {u"-", u"\u2013", u" to ", u" and ", u"till", u"until", u"through"})) return;
-    if (st.candidates.digit && mentions(st.workingText(), {u"am", u"pm", u"a.m", u"p.m"})) readTimeRange(st);
+    if (!mentions(st, {u"-", u"\u2013", u" to ", u" and ", u"till", u"until", u"through"})) return;
+    if (st.candidates.digit && mentions(st, {u"am", u"pm", u"a.m", u"p.m"})) readTimeRange(st);
     st.wrap();
-    if (st.candidates.digit && mentionsMonth(st.workingText())) readDayRange(st);
+    if (st.candidates.digit && mentionsMonth(st)) readDayRange(st);
     st.wrap();
     if (hasLetterDashLetter(st.workingText())) readWeekdayRange(st);
 }

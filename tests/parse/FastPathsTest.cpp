@@ -3,6 +3,8 @@
 // and the literal test that spares the compact-time pattern.
 #include "ParseTestSupport.h"
 #include "parse/DateContext.h"
+#include "parse/GramIndex.h"
+#include "parse/ParseState.h"
 #include "parse/MatchHints.h"
 #include "parse/Patterns.h"
 #include "parse/TextHelpers.h"
@@ -214,6 +216,55 @@ std::vector<double> probeInstants(const icu::TimeZone& zone, std::mt19937& rng) 
     }
     std::shuffle(ms.begin(), ms.end(), rng);
     return ms;
+}
+
+// The index may say yes wrongly but never no: every word that occurs, in any
+// letter case, is found, also after cuts have brought words next to each other.
+TEST(FastPaths, TheCharacterIndexNeverMissesAWordThatOccurs) {
+    std::mt19937 rng(1207);
+    static const char16_t letters[] = {u'a', u'e', u'n', u't', u'o', u'y', u'A', u'N', u'T', u' ', u' ', u'-', u'5',
+                                       0xE9, 0x2013};
+    auto pick = [&](int n) {
+        std::u16string s;
+        for (int i = 0; i < n; ++i) s += letters[rng() % (sizeof letters / sizeof letters[0])];
+        return s;
+    };
+    auto lower = [](std::u16string s) {
+        for (auto& c : s) c = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+        return s;
+    };
+    int yes = 0, no = 0;
+    for (int round = 0; round < 3000; ++round) {
+        ParseState st;
+        const std::u16string text = pick(static_cast<int>(rng() % 40));
+        st.working.assign(icu::UnicodeString(text.data(), static_cast<int32_t>(text.size())), 2);
+        st.wrap();
+        (void)st.grams();
+        // A cut of a whole word, as the phases make them, keeps the index built before it.
+        const auto& now = st.workingText();
+        const int32_t space = now.indexOf(u' ', 1 + static_cast<int32_t>(rng() % std::max(1, now.length() - 1)));
+        const int32_t next = space < 0 ? -1 : now.indexOf(u' ', space + 1);
+        if (next > space + 1) st.cut(icu::UnicodeString(now, space, next - space + 1));
+        const std::u16string after = lower(std::u16string(st.workingText().getBuffer(),
+                                                          static_cast<std::size_t>(st.workingText().length())));
+        for (int k = 0; k < 20; ++k) {
+            std::u16string word = lower(pick(2 + static_cast<int>(rng() % 4)));
+            while (!word.empty() && word.front() == u' ') word.erase(0, 1);
+            while (!word.empty() && word.back() == u' ') word.pop_back();
+            if (word.size() < 2) continue;
+            const bool occurs = after.find(word) != std::u16string::npos;
+            const bool said = st.grams().mayContain(word);
+            if (occurs) {
+                EXPECT_TRUE(said) << "missed \"" << testing::u8(icu::UnicodeString(word.data(), static_cast<int32_t>(word.size())))
+                                  << "\" in \"" << testing::u8(st.workingText()) << "\"";
+                ++yes;
+            } else if (!said) {
+                ++no;
+            }
+        }
+    }
+    EXPECT_GT(yes, 100);
+    EXPECT_GT(no, 10000);  // and it does say no
 }
 
 TEST(FastPaths, CachedZoneOffsetsAndWeekdaysAreTheZonesOwn) {

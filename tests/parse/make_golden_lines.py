@@ -171,6 +171,54 @@ for _ in range(3000):
 for _ in range(4000):
     lines.append(mix())
 
+# Everyday phrases, each family, in random company; a generator of its own, so
+# that the lines above stay as they were recorded.
+every = random.Random(20261207)
+everyday = [
+    "the day after tomorrow", "day after tomorrow", "the day before yesterday", "yesterday", "last Friday",
+    "last mon", "2 days ago", "three weeks ago", "a week ago", "tonight", "tonight at 8", "this morning",
+    "this afternoon", "this evening", "tomorrow morning", "tomorrow afternoon at 5", "at 8 in the evening",
+    "8 in the morning", "at 10 at night", "midnight", "at midnight", "morning", "evening at 7", "Friday night",
+    "3-4pm", "3pm-4pm", "from 9 to 11am", "between 2 and 3pm", "9:30-10:15am", "Mon-Wed", "Monday to Friday",
+    "May 3-5", "3-5 May", "from May 3 to May 5", "Dec 24 - Jan 2", "until 5pm", "till Friday",
+    "through Sunday", "on the 1st", "the 15th", "on the 3rd of May", "the first of June", "on 5th",
+    "the twenty-first", "next week", "next month", "this weekend", "next weekend", "end of month",
+    "end of the week", "end of year", "next year", "in 2027", "2027", "in half an hour", "in an hour",
+    "in two hours", "in a couple of days", "in twenty minutes", "an hour from now", "3 days from now",
+    "a week from now", "half a day", "by April 15", "due Friday", "before 5pm", "2.5 kg", "555-1234", "3x",
+    "50%", "10 km", "415-555-0199", "Feb 30", "24.12.2026", "31/12/2026",
+]
+holidays = ["Christmas", "christmas eve", "New Year's Eve", "new years day", "Thanksgiving", "Easter 2014",
+            "Good Friday", "Mother's Day", "labor day", "Labour Day", "Halloween", "Valentine's",
+            "st. patrick's day", "MLK day", "Martin Luther King Jr. Day", "Hanukkah", "Rosh Hashanah",
+            "Yom Kippur", "Passover", "Ramadan", "Eid al-Fitr", "on Xmas", "for thanksgiving",
+            "by Christmas 2012", "Whit Monday", "Pentecost", "Black Friday", "boxing day", "4th of July",
+            "fourth of july", "Independence Day", "Memorial Day", "Presidents' Day", "Father's Day",
+            "Columbus Day", "ash wednesday", "palm sunday", "maundy thursday", "orthodox easter",
+            "Chinese New Year", "lunar new year", "eid ul-adha", "whitsunday", "mothering sunday"]
+near_misses = ["white", "laboratory", "eastern", "newer", "mothers", "Monday-ish", "ago-go", "the", "on",
+               "night owl", "afternoons", "2-4", "a-b", "half", "end", "weekend's", "next", "last", "due",
+               "by", "before", "till", "until", "between", "from now on", "in the", "at night", "st", "eid"]
+
+
+def everyday_piece():
+    k = every.randrange(6)
+    if k == 0:
+        return every.choice(holidays)
+    if k == 1:
+        return every.choice(near_misses)
+    if k == 2:
+        return every.choice(titles)
+    return every.choice(everyday)
+
+
+for phrase in everyday + holidays:
+    lines.append(every.choice(titles) + " " + phrase)
+    lines.append(phrase.upper() + " " + every.choice(titles))
+for _ in range(1500):
+    parts = [everyday_piece() for _ in range(every.randint(1, 5))]
+    lines.append(" ".join(parts))
+
 # One entry per line: no line breaks inside, no blank lines (the batch skips them).
 clean = []
 for l in lines:
