@@ -37,8 +37,11 @@ void WorkingText::makeRoom() {
 
 void WorkingText::wrap() {
     if (begin_ == 0 || end_ == static_cast<int32_t>(buffer_.size())) makeRoom();
-    buffer_[static_cast<std::size_t>(--begin_)] = u' ';
-    buffer_[static_cast<std::size_t>(end_++)] = u' ';
+    // No pattern takes in more than two of the spaces at either end; past two, another
+    // wrap would only give the engine places to try in vain.
+    auto space = [&](int32_t i) { return i >= begin_ && i < end_ && buffer_[static_cast<std::size_t>(i)] == u' '; };
+    if (!(space(begin_) && space(begin_ + 1))) buffer_[static_cast<std::size_t>(--begin_)] = u' ';
+    if (!(space(end_ - 1) && space(end_ - 2))) buffer_[static_cast<std::size_t>(end_++)] = u' ';
     stale_ = true;
 }
 

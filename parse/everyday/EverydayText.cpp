@@ -11,16 +11,18 @@ namespace {
 
 char16_t folded(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
 
-bool occursFolded(const icu::UnicodeString& u, std::u16string_view word) {
+// The first place before `before` where the word starts, case aside, or -1.
+int32_t occursFolded(const icu::UnicodeString& u, std::u16string_view word, int32_t before) {
     const std::u16string_view text(u.getBuffer(), static_cast<std::size_t>(u.length()));
-    if (word.empty() || word.size() > text.size()) return false;
-    for (std::size_t i = 0, last = text.size() - word.size(); i <= last; ++i) {
+    if (word.empty() || word.size() > text.size()) return -1;
+    const std::size_t last = std::min(text.size() - word.size(), static_cast<std::size_t>(std::max(before, 1) - 1));
+    for (std::size_t i = 0; i <= last; ++i) {
         if (folded(text[i]) != word[0]) continue;
         std::size_t k = 1;
         while (k < word.size() && folded(text[i + k]) == word[k]) ++k;
-        if (k == word.size()) return true;
+        if (k == word.size()) return static_cast<int32_t>(i);
     }
-    return false;
+    return -1;
 }
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -80,15 +82,23 @@ bool hasLetterDashLetter(const icu::UnicodeString& text) {
     return false;
 }
 
-bool mentions(const ParseState& st, std::initializer_list<std::u16string_view> words) {
+int32_t firstMention(const ParseState& st, std::span<const std::u16string_view> words) {
     const hints::GramIndex& grams = st.grams();
+    const icu::UnicodeString& text = st.workingText();
+    int32_t first = -1;
     for (std::u16string_view w : words) {
-        if (w.size() == 1 ? st.candidates.has(w[0]) || st.candidates.has(static_cast<char16_t>(w[0] & ~0x20)) ||
-                                (w[0] >= 128 && occursFolded(st.workingText(), w))
-                          : grams.mayContain(w))
-            return true;
+        if (w.empty()) continue;
+        if (w.size() == 1 && w[0] < 128 && !st.candidates.has(w[0]) && !st.candidates.has(static_cast<char16_t>(w[0] & ~0x20)))
+            continue;
+        if (w.size() > 1 && !grams.mayContain(w)) continue;
+        const int32_t at = occursFolded(text, w, first < 0 ? text.length() : first);
+        if (at >= 0 && (first < 0 || at < first)) first = at;
     }
-    return false;
+    return first;
+}
+
+bool mentions(const ParseState& st, std::initializer_list<std::u16string_view> words) {
+    return firstMention(st, std::span(words.begin(), words.size())) >= 0;
 }
 
 std::optional<rx::Strings> firstFoldedMatch(const ParseState& st, const icu::UnicodeString& pattern, int32_t from) {
@@ -108,6 +118,13 @@ std::optional<rx::Strings> firstMatchIfMentioned(const ParseState& st, const icu
                                                  std::initializer_list<std::u16string_view> words) {
     if (!mentions(st, words)) return std::nullopt;
     return firstFoldedMatch(st, pattern, 0);
+}
+
+std::optional<rx::Strings> firstMatchNearMention(const ParseState& st, const icu::UnicodeString& pattern,
+                                                 std::span<const std::u16string_view> words, int32_t lead) {
+    const int32_t at = firstMention(st, words);
+    if (at < 0) return std::nullopt;
+    return firstFoldedMatch(st, pattern, std::max(0, at - lead));
 }
 
 void take(ParseState& st, const icu::UnicodeString& phrase) {

@@ -6,12 +6,16 @@
 
 #include <initializer_list>
 #include <optional>
+#include <span>
 #include <string_view>
 
 namespace linecal::everyday {
 
-// Whether any of the lower-case ASCII words may occur in the working text, case
-// aside: a quick test that may say yes wrongly, never no.
+// Where the first of the lower-case ASCII words occurs in the working text, case
+// aside, or -1; the line's character index is asked first, so most lines are
+// answered without a walk.
+int32_t firstMention(const ParseState& st, std::span<const std::u16string_view> words);
+// Whether any of them occurs.
 bool mentions(const ParseState& st, std::initializer_list<std::u16string_view> words);
 // Cheap tests on the text before a pattern that needs what they look for runs:
 // a digit followed by a separator and a digit ("5/12"); a digit followed, after
@@ -32,6 +36,10 @@ std::optional<rx::Strings> firstFoldedMatch(const ParseState& st, const icu::Uni
 // The same, when one of the words occurs.
 std::optional<rx::Strings> firstMatchIfMentioned(const ParseState& st, const icu::UnicodeString& pattern,
                                                  std::initializer_list<std::u16string_view> words);
+// The same, searched from `lead` units before the first mention: for a pattern
+// every match of which holds one of the words, at most `lead` units after its start.
+std::optional<rx::Strings> firstMatchNearMention(const ParseState& st, const icu::UnicodeString& pattern,
+                                                 std::span<const std::u16string_view> words, int32_t lead);
 // Cuts the phrase (group 0, its spaces included) and notes it in the record.
 void take(ParseState& st, const icu::UnicodeString& phrase);
 

@@ -10,6 +10,8 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
+#include <string>
 #include <vector>
 
 namespace linecal::everyday {
@@ -116,6 +118,26 @@ const icu::UnicodeString& holidayPattern() {
     return pattern;
 }
 
+// Every name begins with one of these (a space, then the name's first letters up
+// to a space or a mark), so a match starts at most a connector before the first of them.
+std::span<const std::u16string_view> firstWords() {
+    static const std::vector<std::u16string> owned = [] {
+        std::vector<std::u16string> words;
+        for (const Holiday& h : kHolidays) {
+            for (auto n : namesOf(h)) {
+                std::u16string w(u" ");
+                for (char16_t c : n.substr(0, n.find_first_of(u" '.-"))) w += c;
+                if (std::find(words.begin(), words.end(), w) == words.end()) words.push_back(w);
+            }
+        }
+        return words;
+    }();
+    static const std::vector<std::u16string_view> views(owned.begin(), owned.end());
+    return views;
+}
+// "due " or "for " before the name's space.
+constexpr int32_t kConnectorLead = 4;
+
 bool inRegion(const Holiday& h) {
     if (!h.region) return true;
     return std::string_view(icu::Locale::getDefault().getCountry()) == h.region;
@@ -190,12 +212,7 @@ bool onlyThePhrase(const ParseState& st, const icu::UnicodeString& phrase) {
 
 void readHolidays(ParseState& st) {
     st.wrap();
-    static constexpr std::initializer_list<std::u16string_view> kWords = {
-        u"new year", u"valentine", u"patrick", u"independence", u"of july", u"halloween", u"christmas", u"xmas",
-        u"boxing", u"luther king", u"mlk", u"president", u"mother", u"memorial", u"father", u"labo", u"columbus", u"thanksgiving",
-        u"black fri", u"easter", u"ash wed", u"palm sun", u"maundy", u"holy thu", u"good fri", u"pentecost", u"whit",
-        u"rosh", u"kippur", u"passover", u"pesach", u"hanuk", u"chanuk", u"ramadan", u"eid "};
-    auto g = firstMatchIfMentioned(st, holidayPattern(), kWords);
+    auto g = firstMatchNearMention(st, holidayPattern(), firstWords(), kConnectorLead);
     if (!g || g->size() < 3) return;
     const Holiday* h = holidayNamed((*g)[1]);
     if (!h) return;
