@@ -11,11 +11,6 @@ constexpr char16_t kPair = 0;
 
 }  // namespace
 
-std::uint32_t GramIndex::slot(char16_t a, char16_t b, char16_t c) {
-    const std::uint64_t key = (std::uint64_t{a} << 32) | (std::uint64_t{b} << 16) | c;
-    return static_cast<std::uint32_t>((key * 0x9E3779B97F4A7C15ULL) >> 53);  // 2048 slots
-}
-
 void GramIndex::build(std::u16string_view text) {
     for (auto& word : bits_) word = 0;
     char16_t a = u' ', b = u' ';
@@ -31,11 +26,12 @@ void GramIndex::build(std::u16string_view text) {
 
 bool GramIndex::mayContain(std::u16string_view word) const {
     if (word.size() == 2) return has(slot(word[0], word[1], kPair));
-    bool asked = false;
-    for (std::size_t i = 2; i < word.size(); ++i) {
+    // Three triples tell nearly every absent word; more would only cost time.
+    int asked = 0;
+    for (std::size_t i = 2; i < word.size() && asked < 3; ++i) {
         if (word[i - 1] == u' ') continue;
         if (!has(slot(word[i - 2], word[i - 1], word[i]))) return false;
-        asked = true;
+        ++asked;
     }
     if (asked || word.size() < 2) return true;
     return has(slot(word[0], word[1], kPair)) && has(slot(word[word.size() - 2], word.back(), kPair));

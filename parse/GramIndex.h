@@ -21,7 +21,11 @@ public:
     bool mayContain(std::u16string_view word) const;
 
 private:
-    static std::uint32_t slot(char16_t a, char16_t b, char16_t c);
+    // 2048 slots, from the three units as one key.
+    static std::uint32_t slot(char16_t a, char16_t b, char16_t c) {
+        const std::uint64_t key = (std::uint64_t{a} << 32) | (std::uint64_t{b} << 16) | c;
+        return static_cast<std::uint32_t>((key * 0x9E3779B97F4A7C15ULL) >> 53);
+    }
     bool has(std::uint32_t slot) const { return (bits_[slot >> 6] >> (slot & 63) & 1) != 0; }
     void set(std::uint32_t slot) { bits_[slot >> 6] |= std::uint64_t{1} << (slot & 63); }
     std::uint64_t bits_[32] = {};
