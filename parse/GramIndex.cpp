@@ -24,17 +24,19 @@ void GramIndex::build(std::u16string_view text) {
     take(u' ');
 }
 
-bool GramIndex::mayContain(std::u16string_view word) const {
-    if (word.size() == 2) return has(slot(word[0], word[1], kPair));
-    // Three triples tell nearly every absent word; more would only cost time.
-    int asked = 0;
-    for (std::size_t i = 2; i < word.size() && asked < 3; ++i) {
-        if (word[i - 1] == u' ') continue;
-        if (!has(slot(word[i - 2], word[i - 1], word[i]))) return false;
-        ++asked;
+GramIndex::Probe GramIndex::probe(std::u16string_view word) {
+    Probe p;
+    if (word.size() == 2) {
+        p.slots[p.count++] = slot(word[0], word[1], kPair);
+        return p;
     }
-    if (asked || word.size() < 2) return true;
-    return has(slot(word[0], word[1], kPair)) && has(slot(word[word.size() - 2], word.back(), kPair));
+    // Three triples tell nearly every absent word; more would only cost time.
+    for (std::size_t i = 2; i < word.size() && p.count < 3; ++i)
+        if (word[i - 1] != u' ') p.slots[p.count++] = slot(word[i - 2], word[i - 1], word[i]);
+    if (p.count > 0 || word.size() < 2) return p;
+    p.slots[p.count++] = slot(word[0], word[1], kPair);
+    p.slots[p.count++] = slot(word[word.size() - 2], word.back(), kPair);
+    return p;
 }
 
 }  // namespace linecal::hints

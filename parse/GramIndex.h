@@ -18,7 +18,18 @@ public:
     // the middle are not asked for: a cut that takes out whole words between
     // spaces leaves every other pair and triple as it was, so one index serves
     // the whole parse.
-    bool mayContain(std::u16string_view word) const;
+    bool mayContain(std::u16string_view word) const { return mayContain(probe(word)); }
+    // What is asked for a word, worked out once for a word asked about often.
+    struct Probe {
+        std::uint32_t slots[3] = {};
+        int count = 0;
+    };
+    static Probe probe(std::u16string_view word);
+    bool mayContain(const Probe& p) const {
+        for (int i = 0; i < p.count; ++i)
+            if (!has(p.slots[i])) return false;
+        return true;
+    }
 
 private:
     // 2048 slots, from the three units as one key.

@@ -32,15 +32,18 @@ const icu::UnicodeString& half() {
 void readAmountsInWords(ParseState& st) {
     if (st.offset != 0) return;  // a digit offset was typed: it decides
     st.wrap();
-    if (auto g = firstMatchIfMentioned(st, half(), {u"half a"})) {
+    static const WordList kHalf{u"half a"};
+    if (auto g = firstMatchIfMentioned(st, half(), kHalf)) {
         if (const int unit = unitWordSeconds((*g)[1])) {
             st.offset = unit / 2;
             take(st, (*g)[0]);
             return;
         }
     }
-    auto g = firstMatchIfMentioned(st, inWords(), {u" in "});
-    if (!g) g = firstMatchIfMentioned(st, fromNow(), {u"from now"});
+    static const WordList kIn{u" in "};
+    auto g = firstMatchIfMentioned(st, inWords(), kIn);
+    static const WordList kFromNow{u"from now"};
+    if (!g) g = firstMatchIfMentioned(st, fromNow(), kFromNow);
     if (!g) return;
     const std::optional<int> n = numberValue((*g)[1]);
     const int unit = unitWordSeconds((*g)[2]);

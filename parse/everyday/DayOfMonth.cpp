@@ -102,9 +102,12 @@ void readDayOfMonth(ParseState& st) {
         }
     }
     st.wrap();
-    if (!mentions(st, {u"the ", u"on "})) return;
-    auto g = firstMatchIfMentioned(st, dayOfMonth(), {u"the "});
-    if (!g) g = st.candidates.digit ? firstMatchIfMentioned(st, onDay(), {u"on "}) : std::nullopt;
+    static const WordList kTheOrOn{u"the ", u"on "};
+    if (!mentions(st, kTheOrOn)) return;
+    static const WordList kThe{u"the "};
+    auto g = firstMatchIfMentioned(st, dayOfMonth(), kThe);
+    static const WordList kOn{u"on "};
+    if (!g) g = st.candidates.digit ? firstMatchIfMentioned(st, onDay(), kOn) : std::nullopt;
     if (!g || g->size() < 3) return;
     const bool wordAlone = (*g)[2].isEmpty() && !((*g)[1][0] >= u'0' && (*g)[1][0] <= u'9');  // "the first time"
     if (auto d = wordAlone ? std::nullopt : readDay(st, (*g)[1], (*g)[2])) {

@@ -61,8 +61,9 @@ void placeDaysFromToday(ParseState& st, int days, const icu::UnicodeString& phra
 
 void readDaysAroundToday(ParseState& st) {
     st.wrap();
+    static const WordList kNamedDayWords{u"yesterday", u"day after tomorrow"};
     auto g = st.candidates.has(u'y') || st.candidates.has(u'Y')
-                 ? firstMatchIfMentioned(st, namedDay(), {u"yesterday", u"day after tomorrow"})
+                 ? firstMatchIfMentioned(st, namedDay(), kNamedDayWords)
                  : std::nullopt;
     if (g) {
         icu::UnicodeString which((*g)[1]);
@@ -72,7 +73,8 @@ void readDaysAroundToday(ParseState& st) {
             if (w == d.phrase) placeDaysFromToday(st, d.days, (*g)[0]);
     }
     st.wrap();
-    g = firstMatchIfMentioned(st, lastWeekday(), {u"last "});
+    static const WordList kLast{u"last "};
+    g = firstMatchIfMentioned(st, lastWeekday(), kLast);
     if (g && isWeekdayWord((*g)[1])) {
         const Ymd t = today(st);
         const int back = (weekdayOf(st.now) - weekdayNumber((*g)[1]) + 6) % 7 + 1;  // 1 to 7 days back
@@ -80,7 +82,8 @@ void readDaysAroundToday(ParseState& st) {
         take(st, (*g)[0]);
     }
     st.wrap();
-    g = firstMatchIfMentioned(st, amountAgo(), {u" ago"});
+    static const WordList kAgo{u" ago"};
+    g = firstMatchIfMentioned(st, amountAgo(), kAgo);
     if (g) {
         const std::optional<int> n = numberValue((*g)[1]);
         const int unit = unitWordSeconds((*g)[2]);

@@ -59,8 +59,9 @@ bool hasOrdinal(const ParseState& st) {
         const char16_t a = folded(s[i + 1]), b = folded(s[i + 2]);
         return (a == u's' && b == u't') || (a == u'n' && b == u'd') || (a == u'r' && b == u'd') || (a == u't' && b == u'h');
     });
-    return digits || mentions(st, {u"first", u"second", u"third", u"fourth", u"fifth", u"sixth", u"seventh",
-                                     u"eighth", u"ninth", u"tenth", u"eleventh", u"twelfth", u"teenth", u"tieth"});
+    static const WordList kOrdinals{u"first", u"second", u"third", u"fourth", u"fifth", u"sixth", u"seventh",
+                                     u"eighth", u"ninth", u"tenth", u"eleventh", u"twelfth", u"teenth", u"tieth"};
+    return digits || mentions(st, kOrdinals);
 }
 
 bool hasYear(const icu::UnicodeString& text) {
@@ -72,7 +73,8 @@ bool hasYear(const icu::UnicodeString& text) {
 }
 
 bool mentionsMonth(const ParseState& st) {
-    return mentions(st, {u"jan", u"feb", u"mar", u"apr", u"may", u"jun", u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"});
+    static const WordList kMonths{u"jan", u"feb", u"mar", u"apr", u"may", u"jun", u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"};
+    return mentions(st, kMonths);
 }
 
 bool hasLetterDashLetter(const icu::UnicodeString& text) {
@@ -82,24 +84,30 @@ bool hasLetterDashLetter(const icu::UnicodeString& text) {
     return false;
 }
 
-int32_t firstMention(const ParseState& st, std::span<const std::u16string_view> words) {
+WordList::WordList(std::initializer_list<std::u16string_view> words)
+    : WordList(std::vector<std::u16string>(words.begin(), words.end())) {}
+
+WordList::WordList(std::vector<std::u16string> words) : words_(std::move(words)) {
+    for (const std::u16string& w : words_) probes_.push_back(hints::GramIndex::probe(w));
+}
+
+int32_t firstMention(const ParseState& st, const WordList& words) {
     const hints::GramIndex& grams = st.grams();
     const icu::UnicodeString& text = st.workingText();
     int32_t first = -1;
-    for (std::u16string_view w : words) {
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::u16string_view w = words.word(i);
         if (w.empty()) continue;
         if (w.size() == 1 && w[0] < 128 && !st.candidates.has(w[0]) && !st.candidates.has(static_cast<char16_t>(w[0] & ~0x20)))
             continue;
-        if (w.size() > 1 && !grams.mayContain(w)) continue;
+        if (!grams.mayContain(words.probe(i))) continue;
         const int32_t at = occursFolded(text, w, first < 0 ? text.length() : first);
         if (at >= 0 && (first < 0 || at < first)) first = at;
     }
     return first;
 }
 
-bool mentions(const ParseState& st, std::initializer_list<std::u16string_view> words) {
-    return firstMention(st, std::span(words.begin(), words.size())) >= 0;
-}
+bool mentions(const ParseState& st, const WordList& words) { return firstMention(st, words) >= 0; }
 
 std::optional<rx::Strings> firstFoldedMatch(const ParseState& st, const icu::UnicodeString& pattern, int32_t from) {
     icu::UnicodeString lower(st.workingText());
@@ -115,13 +123,13 @@ std::optional<rx::Strings> firstFoldedMatch(const ParseState& st, const icu::Uni
 }
 
 std::optional<rx::Strings> firstMatchIfMentioned(const ParseState& st, const icu::UnicodeString& pattern,
-                                                 std::initializer_list<std::u16string_view> words) {
+                                                 const WordList& words) {
     if (!mentions(st, words)) return std::nullopt;
     return firstFoldedMatch(st, pattern, 0);
 }
 
 std::optional<rx::Strings> firstMatchNearMention(const ParseState& st, const icu::UnicodeString& pattern,
-                                                 std::span<const std::u16string_view> words, int32_t lead) {
+                                                 const WordList& words, int32_t lead) {
     const int32_t at = firstMention(st, words);
     if (at < 0) return std::nullopt;
     return firstFoldedMatch(st, pattern, std::max(0, at - lead));

@@ -6,17 +6,33 @@
 
 #include <initializer_list>
 #include <optional>
-#include <span>
+#include <string>
+#include <vector>
 #include <string_view>
 
 namespace linecal::everyday {
 
-// Where the first of the lower-case ASCII words occurs in the working text, case
-// aside, or -1; the line's character index is asked first, so most lines are
-// answered without a walk.
-int32_t firstMention(const ParseState& st, std::span<const std::u16string_view> words);
+// Lower-case ASCII words a phase looks for before its pattern runs, with what the
+// line's character index is asked for each worked out once.
+class WordList {
+public:
+    WordList(std::initializer_list<std::u16string_view> words);
+    explicit WordList(std::vector<std::u16string> words);
+    std::size_t size() const { return words_.size(); }
+    const std::u16string& word(std::size_t i) const { return words_[i]; }
+    const hints::GramIndex::Probe& probe(std::size_t i) const { return probes_[i]; }
+
+private:
+    std::vector<std::u16string> words_;
+    std::vector<hints::GramIndex::Probe> probes_;
+};
+
+// Where the first of the words occurs in the working text, case aside, or -1;
+// the line's character index is asked first, so most lines are answered without
+// a walk.
+int32_t firstMention(const ParseState& st, const WordList& words);
 // Whether any of them occurs.
-bool mentions(const ParseState& st, std::initializer_list<std::u16string_view> words);
+bool mentions(const ParseState& st, const WordList& words);
 // Cheap tests on the text before a pattern that needs what they look for runs:
 // a digit followed by a separator and a digit ("5/12"); a digit followed, after
 // at most one space, by a letter a unit of measure may begin with ("2.5 kg");
@@ -35,11 +51,11 @@ bool hasLetterDashLetter(const icu::UnicodeString& text);
 std::optional<rx::Strings> firstFoldedMatch(const ParseState& st, const icu::UnicodeString& pattern, int32_t from = 0);
 // The same, when one of the words occurs.
 std::optional<rx::Strings> firstMatchIfMentioned(const ParseState& st, const icu::UnicodeString& pattern,
-                                                 std::initializer_list<std::u16string_view> words);
+                                                 const WordList& words);
 // The same, searched from `lead` units before the first mention: for a pattern
 // every match of which holds one of the words, at most `lead` units after its start.
 std::optional<rx::Strings> firstMatchNearMention(const ParseState& st, const icu::UnicodeString& pattern,
-                                                 std::span<const std::u16string_view> words, int32_t lead);
+                                                 const WordList& words, int32_t lead);
 // Cuts the phrase (group 0, its spaces included) and notes it in the record.
 void take(ParseState& st, const icu::UnicodeString& phrase);
 

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <array>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -120,8 +119,8 @@ const icu::UnicodeString& holidayPattern() {
 
 // Every name begins with one of these (a space, then the name's first letters up
 // to a space or a mark), so a match starts at most a connector before the first of them.
-std::span<const std::u16string_view> firstWords() {
-    static const std::vector<std::u16string> owned = [] {
+const WordList& firstWords() {
+    static const WordList words([] {
         std::vector<std::u16string> words;
         for (const Holiday& h : kHolidays) {
             for (auto n : namesOf(h)) {
@@ -131,9 +130,8 @@ std::span<const std::u16string_view> firstWords() {
             }
         }
         return words;
-    }();
-    static const std::vector<std::u16string_view> views(owned.begin(), owned.end());
-    return views;
+    }());
+    return words;
 }
 // "due " or "for " before the name's space.
 constexpr int32_t kConnectorLead = 4;

@@ -104,7 +104,8 @@ void keepWords(ParseState& st) {
             return std::optional<icu::UnicodeString>(u"");
         });
     }
-    if (mentions(st, {u"by", u"due", u"before"})) {
+    static const WordList kConnectors{u"by", u"due", u"before"};
+    if (mentions(st, kConnectors)) {
         collect(st, connector(), found, [&](const icu::UnicodeString&, int32_t end) {
             return std::optional<icu::UnicodeString>(nextWord(text, end));
         });

@@ -57,7 +57,8 @@ void nameToday(ParseState& st) {
 }
 
 bool readHourThenPart(ParseState& st) {
-    auto g = firstMatchIfMentioned(st, hourThenPart(), {u" in the ", u" at night"});
+    static const WordList kPartAfterHour{u" in the ", u" at night"};
+    auto g = firstMatchIfMentioned(st, hourThenPart(), kPartAfterHour);
     if (!g) return false;
     const PartOfDay* part = partNamed((*g)[3]);
     const std::optional<int> hour = number((*g)[1]);
@@ -68,7 +69,8 @@ bool readHourThenPart(ParseState& st) {
 }
 
 void readPartThenHour(ParseState& st) {
-    auto g = firstMatchIfMentioned(st, partThenHour(), {u"morning", u"afternoon", u"evening", u"night"});
+    static const WordList kParts{u"morning", u"afternoon", u"evening", u"night"};
+    auto g = firstMatchIfMentioned(st, partThenHour(), kParts);
     if (!g) return;
     const PartOfDay* part = partNamed((*g)[2]);
     if (!part) return;
@@ -92,7 +94,8 @@ void readPartsOfDay(ParseState& st) {
     st.wrap();
     readPartThenHour(st);
     st.wrap();
-    if (auto g = firstMatchIfMentioned(st, midnight(), {u"midnight"})) {
+    static const WordList kMidnight{u"midnight"};
+    if (auto g = firstMatchIfMentioned(st, midnight(), kMidnight)) {
         // Midnight begins a day: alone it is the coming one (today's has passed).
         placeTime(st, st.passedTodayStays ? 24 : 0, 0);  // "tonight at midnight" ends today
         take(st, (*g)[0]);

@@ -42,7 +42,8 @@ std::optional<Date> periodDay(const ParseState& st, icu::UnicodeString which) {
 
 void readPeriods(ParseState& st) {
     st.wrap();
-    if (auto g = firstMatchIfMentioned(st, period(), {u"next ", u"weekend", u"end of"})) {
+    static const WordList kPeriodWords{u"next ", u"weekend", u"end of"};
+    if (auto g = firstMatchIfMentioned(st, period(), kPeriodWords)) {
         if (auto day = periodDay(st, (*g)[1])) {
             placeDay(st, *day, false);
             take(st, (*g)[0]);

@@ -122,8 +122,10 @@ void readWeekdayRange(ParseState& st) {
 
 void readRanges(ParseState& st) {
     st.wrap();
-    if (!mentions(st, {u"-", u"\u2013", u" to ", u" and ", u"till", u"until", u"through"})) return;
-    if (st.candidates.digit && mentions(st, {u"am", u"pm", u"a.m", u"p.m"})) readTimeRange(st);
+    static const WordList kJoiners{u"-", u"\u2013", u" to ", u" and ", u"till", u"until", u"through"};
+    if (!mentions(st, kJoiners)) return;
+    static const WordList kHalves{u"am", u"pm", u"a.m", u"p.m"};
+    if (st.candidates.digit && mentions(st, kHalves)) readTimeRange(st);
     st.wrap();
     if (st.candidates.digit && mentionsMonth(st)) readDayRange(st);
     st.wrap();
