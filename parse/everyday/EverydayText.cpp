@@ -91,7 +91,10 @@ WordList::WordList(std::vector<std::u16string> words) : words_(std::move(words))
     for (const std::u16string& w : words_) probes_.push_back(hints::GramIndex::probe(w));
 }
 
-int32_t firstMention(const ParseState& st, const WordList& words) {
+namespace {
+
+// The first place of the first word found; with `earliest`, the first place of any of them.
+int32_t findMention(const ParseState& st, const WordList& words, bool earliest) {
     const hints::GramIndex& grams = st.grams();
     const icu::UnicodeString& text = st.workingText();
     int32_t first = -1;
@@ -103,11 +106,16 @@ int32_t firstMention(const ParseState& st, const WordList& words) {
         if (!grams.mayContain(words.probe(i))) continue;
         const int32_t at = occursFolded(text, w, first < 0 ? text.length() : first);
         if (at >= 0 && (first < 0 || at < first)) first = at;
+        if (first >= 0 && !earliest) break;
     }
     return first;
 }
 
-bool mentions(const ParseState& st, const WordList& words) { return firstMention(st, words) >= 0; }
+}  // namespace
+
+int32_t firstMention(const ParseState& st, const WordList& words) { return findMention(st, words, true); }
+
+bool mentions(const ParseState& st, const WordList& words) { return findMention(st, words, false) >= 0; }
 
 std::optional<rx::Strings> firstFoldedMatch(const ParseState& st, const icu::UnicodeString& pattern, int32_t from) {
     icu::UnicodeString lower(st.workingText());
