@@ -3,6 +3,7 @@
 #include "cli/CliSupport.h"
 #include "parse/CivilDays.h"
 #include "parse/DateContext.h"
+#include "parse/Recurrence.h"
 
 #include <algorithm>
 #include <cmath>
@@ -160,6 +161,12 @@ void appendRecordJson(std::string& out, const ParsedEntry& e) {
             appendJsonString(out, e.read[i]);
         }
         out += "],";
+    }
+    if (e.recurrence) {
+        appendKey(out, VOK_RECURRENCE);
+        out += '"';
+        out += rruleText(*e.recurrence, e.allDay);  // ASCII letters, digits and = ; , -
+        out += "\",";
     }
     appendKey(out, VOK_TASK);
     appendBool(out, e.task);

@@ -77,7 +77,7 @@ Date currentDate() {
 }
 
 // The wraps of one parse: one at the start and one before each phase or pass.
-constexpr int32_t kWraps = 13;
+constexpr int32_t kWraps = 14;
 
 ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     DateContext::Pin pinned;
@@ -89,6 +89,7 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     readTaskWord(st);
     readAlarmMarkers(st);
     readCalendarTag(st);
+    everyday::readRepetition(st);
     everyday::readRanges(st);
     everyday::keepWords(st);
     readExplicitDates(st);
@@ -105,7 +106,9 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     readRelativeOffset(st);
     everyday::readAmountsInWords(st);
     readPlusOffset(st);
+    everyday::prepareRepetition(st);
     resolveDates(st);
+    everyday::finishRepetition(st);
     everyday::restoreKeptWords(st);
     icu::UnicodeString rest(st.workingText());
     stripConnectors(rest);

@@ -72,6 +72,11 @@ struct ParseState {
         icu::UnicodeString follower;  // a connector's next word: the connector goes when it does
     };
     std::vector<KeptWord> keptWords;
+    // A repetition read, with what it adds: the hour of a part of the day
+    // ("nightly"), and a span to count ("for 6 weeks").
+    std::optional<Recurrence> repeat;
+    int repeatPartHour = -1;
+    int repeatSpanDays = 0, repeatSpanMonths = 0;
 
     // One space at each end, before every phase: it lets each pattern, which
     // begins and ends with a space, match at either end and right after a cut.

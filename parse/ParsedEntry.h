@@ -2,6 +2,7 @@
 #pragma once
 
 #include "parse/Date.h"
+#include "parse/Recurrence.h"
 
 #include <unicode/unistr.h>
 
@@ -22,6 +23,7 @@ inline constexpr const char* VOK_ALARMS = "VOK_ALARMS";
 inline constexpr const char* VOK_CALENDAR = "VOK_CALENDAR";
 inline constexpr const char* VOK_LOCATION = "VOK_LOCATION";
 inline constexpr const char* VOK_READ = "VOK_READ";
+inline constexpr const char* VOK_RECURRENCE = "VOK_RECURRENCE";
 
 // Alarm marker text (such as "15m") to minutes before the start.
 using AlarmMap = std::map<icu::UnicodeString, std::int32_t>;
@@ -36,6 +38,8 @@ struct ParsedEntry {
     std::optional<icu::UnicodeString> calendar; // lower-cased tag text, only when tagged
     std::optional<icu::UnicodeString> location; // only when " at " is followed by text
     std::vector<icu::UnicodeString> read;       // the everyday phrases read, as typed, in reading order
+    std::optional<Recurrence> recurrence;       // only when the line repeats; the start is its first occurrence
+    std::optional<icu::UnicodeString> notRepeated;  // why a repetition phrase made no rule
 };
 
 }  // namespace linecal

@@ -28,6 +28,12 @@ void readDayOfMonth(ParseState& st);
 void readPartsOfDay(ParseState& st);
 // Offsets in words ("in half an hour", "in a couple of hours", "3 days from now").
 void readAmountsInWords(ParseState& st);
+// Repetition ("every Monday", "on the 1st every month", "daily until June 30").
+void readRepetition(ParseState& st);
+// Before the dates are resolved: a series with no day of its own starts today.
+void prepareRepetition(ParseState& st);
+// After: the start moves to the rule's first day, and a span becomes a count.
+void finishRepetition(ParseState& st);
 // Puts the kept words back and drops a connector whose date was read.
 void restoreKeptWords(ParseState& st);
 
