@@ -62,9 +62,17 @@ std::string ruleBody(const Recurrence& r) {
     return out;
 }
 
+// A day or a floating time. Not icaltime_null_date(): its hour of -1 sends the
+// iterator round for ever.
+icaltimetype blank(bool allDay) {
+    icaltimetype t = icaltime_null_time();
+    t.is_date = allDay ? 1 : 0;
+    return t;
+}
+
 icaltimetype wallTime(Date d, bool allDay) {
     const DateFields f = DateContext::current().fields(d.seconds);
-    icaltimetype t = allDay ? icaltime_null_date() : icaltime_null_time();
+    icaltimetype t = blank(allDay);
     t.year = f.year;
     t.month = f.month;
     t.day = f.day;
@@ -91,7 +99,7 @@ void walk(const Recurrence& rule, Date start, bool allDay, Visit visit) {
     rec.week_start = ICAL_MONDAY_WEEKDAY;
     if (rule.count) rec.count = *rule.count;
     if (rule.until) {
-        icaltimetype until = allDay ? icaltime_null_date() : icaltime_null_time();
+        icaltimetype until = blank(allDay);
         until.year = rule.until->year;
         until.month = rule.until->month;
         until.day = rule.until->day;
