@@ -2,6 +2,7 @@
 #pragma once
 
 #include "parse/Date.h"
+#include "parse/Recurrence.h"
 
 #include <unicode/unistr.h>
 
@@ -67,6 +68,10 @@ public:
     // The calendar the entry named in brackets when no calendar of that name was found (the
     // item then has the default calendar); a store that cannot list all calendars refuses it.
     std::optional<icu::UnicodeString> unfoundCalendar;
+    // The rule the item repeats by; its start (or due date) is the first occurrence.
+    std::optional<Recurrence> recurrence;
+    // Why a repetition the entry asked for made no rule, for the preview to say.
+    std::optional<icu::UnicodeString> notRepeated;
 
 protected:
     CalendarItem() = default;

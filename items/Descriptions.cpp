@@ -1,5 +1,6 @@
 #include "items/Descriptions.h"
 
+#include "items/RepetitionWords.h"
 #include "parse/DateContext.h"
 #include "parse/DateHelpers.h"
 
@@ -34,6 +35,7 @@ icu::UnicodeString eventLine(const Event& event, Date now) {
     } else if (event.startDate) {
         line += icu::UnicodeString(u" at ") + format(*event.startDate, withTime);
     }
+    if (event.recurrence) line += icu::UnicodeString(u", ") + repetitionWords(*event.recurrence);
     return line;
 }
 
@@ -41,6 +43,7 @@ icu::UnicodeString taskLine(const Task& task) {
     icu::UnicodeString line = calendarPrefix(task);
     if (task.title) line += *task.title;
     if (task.dueDate) line += icu::UnicodeString(u" by ") + format(*task.dueDate, false);
+    if (task.recurrence) line += icu::UnicodeString(u", ") + repetitionWords(*task.recurrence);
     return line;
 }
 

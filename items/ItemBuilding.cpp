@@ -35,6 +35,8 @@ std::unique_ptr<Item> commonItem(const ParsedEntry& entry, const CalendarStore& 
     item->calendar = namedCalendar(entry, store, calAppName);
     if (entry.calendar && !item->calendar) item->unfoundCalendar = entry.calendar;
     item->alarms = alarmsFrom(entry.alarms);
+    item->recurrence = entry.recurrence;
+    item->notRepeated = entry.notRepeated;
     return item;
 }
 

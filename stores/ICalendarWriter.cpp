@@ -98,6 +98,18 @@ icaltimetype localDay(Date date, int plusDays) {
     return day;
 }
 
+// The rule as the file states it; its UNTIL is a date for an all-day series, else UTC.
+// Written as text: libical's own writer leaves out WKST=MO, which every rule here states.
+void addRule(icalcomponent* body, const CalendarItem& item, bool allDay) {
+    if (!item.recurrence) return;
+    const std::string text = rruleText(*item.recurrence, allDay);
+    if (icalrecurrencetype_from_string(text.c_str()).freq == ICAL_NO_RECURRENCE) return;
+    icalproperty* rule = icalproperty_new(ICAL_X_PROPERTY);
+    icalproperty_set_x_name(rule, "RRULE");
+    icalproperty_set_x(rule, text.c_str());
+    icalcomponent_add_property(body, rule);
+}
+
 void addAlarms(icalcomponent* parent, const CalendarItem& item, bool relatedToEnd) {
     const std::string title = item.title ? utf8(*item.title) : std::string();
     const std::string text = title.empty() ? std::string("Reminder") : title;
@@ -183,12 +195,14 @@ std::string toICalendar(const CalendarItem& item, std::time_t stamp) {
                 usesZone = true;
             }
         }
+        addRule(body, item, event->isAllDay);
         addAlarms(body, item, false);
     } else {
         icalcomponent_add_property(body, icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
         if (task->dueDate) {
             icalcomponent_add_property(body, timed(icalproperty_new_due(zone.wallTime(seconds(*task->dueDate))), zone));
             usesZone = true;
+            addRule(body, item, false);
             // A to-do's only date is its due date, so its alarms are counted from there.
             addAlarms(body, item, true);
         }

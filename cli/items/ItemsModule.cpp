@@ -7,6 +7,7 @@
 #include "items/CalendarMenu.h"
 #include "items/Calendars.h"
 #include "items/Descriptions.h"
+#include "items/RepetitionWords.h"
 #include "parse/DateContext.h"
 
 #include <unistd.h>
@@ -46,13 +47,18 @@ void previewOne(ItemSession& session, const ItemSettings& settings, const icu::U
     auto item = currentItem(text, now, settings, session.store);
     if (item->unfoundCalendar && session.store.refreshUnknownLists()) item = currentItem(text, now, settings, session.store);
     const std::string line = utf8(ZQeventLine(*item, now)), alarms = utf8(ZQalarmLine(*item));
+    // The third line only for a repetition asked for: other previews read as before.
+    const std::string next = utf8(ZQoccurrencesLine(*item));
     if (json) {
-        writeAnswer(nlohmann::json{{"preview", line}, {"alarms", alarms}});
+        nlohmann::json answer{{"preview", line}, {"alarms", alarms}};
+        if (!next.empty()) answer["repeats"] = next;
+        writeAnswer(answer);
     } else if (batch) {
-        writeAnswer(line + '\t' + alarms);  // one answer line per entry
+        writeAnswer(line + '\t' + alarms + (next.empty() ? std::string() : '\t' + next));  // one answer line per entry
     } else {
         writeAnswer(line);
         writeAnswer(alarms);
+        if (!next.empty()) writeAnswer(next);
     }
 }
 
