@@ -5,6 +5,7 @@
 #include "app/ZQButton.h"
 #include "items/CurrentItem.h"
 #include "items/Descriptions.h"
+#include "items/RepetitionWords.h"
 #include "parse/TextHelpers.h"
 #include "platform/Logging.h"
 #include "prefs/Settings.h"
@@ -51,7 +52,11 @@ void AppDelegate::controlTextDidChange() {
     dialog_->addButton->setEnabled(!text.isEmpty());
     auto item = currentItem();
     const Date now = services_.now();
-    dialog_->setPreview(toQString(ZQeventLine(*item, now)), toQString(ZQalarmLine(*item)));
+    QString alarms = toQString(ZQalarmLine(*item));
+    // A repetition asked for and not made is said in the preview itself, not only over it.
+    if (item->notRepeated) alarms += QStringLiteral(" · ") + toQString(*item->notRepeated);
+    dialog_->setPreview(toQString(ZQeventLine(*item, now)), alarms);
+    dialog_->setRepeats(toQString(ZQoccurrencesLine(*item)));
 }
 
 ItemSettings AppDelegate::itemSettings() const {

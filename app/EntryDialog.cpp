@@ -148,6 +148,11 @@ void EntryDialog::setPreview(const QString& event, const QString& alarms) {
     alarmField->setLine(alarms);
 }
 
+void EntryDialog::setRepeats(const QString& text) {
+    eventField->setToolTip(text);
+    alarmField->setToolTip(text);
+}
+
 void EntryDialog::setFailure(const QString& message) {
     failure_ = true;
     eventField->setLine(message, QColor(Qt::red));

@@ -45,6 +45,8 @@ public:
 
     QString text() const;
     void setPreview(const QString& event, const QString& alarms);
+    // The next days of a repeating entry (or why it does not repeat), shown over the preview.
+    void setRepeats(const QString& text);
     // Shows what went wrong, in red, in place of the preview line.
     void setFailure(const QString& message);
     bool showsFailure() const { return failure_; }

@@ -9,6 +9,8 @@
 #include "stores/CalendarCache.h"
 #include "stores/UserCalendars.h"
 
+#include "parse/Recurrence.h"
+
 #include <gtest/gtest.h>
 #include <libical/ical.h>
 
@@ -188,6 +190,38 @@ TEST_F(CalDav, AnEventAndAToDoAreSavedWithEveryProperty) {
     EXPECT_STREQ(icalcomponent_get_summary(vtodo), "Pay rent");
     icaltimetype due = icalcomponent_get_due(vtodo);
     EXPECT_EQ(icaltime_as_timet_with_zone(due, due.zone), static_cast<time_t>(task.dueDate->seconds));
+}
+
+// The server reads the rule the file states: asked for one day weeks after the start, it
+// finds the event on a weekday of the series and not on a weekend day or after its end.
+// (This server has no expand of its own; its time-range search walks the rule.)
+TEST_F(CalDav, TheServerFindsARepeatingEventOnTheDaysOfItsRule) {
+    auto s = store(accountAt(server.url()));
+    ASSERT_TRUE(s->refresh(nullptr));
+    Event e = event(calendar(*s, "Team"));
+    Recurrence weekdays;
+    weekdays.frequency = Recurrence::Frequency::Weekly;
+    weekdays.byDay = {{0, 2}, {0, 3}, {0, 4}, {0, 5}, {0, 6}};
+    weekdays.until = Recurrence::Day{2010, 3, 31};
+    e.recurrence = weekdays;
+    StoreError error;
+    ASSERT_TRUE(saveItem(*s, e, &error)) << utf8(error.message);
+    auto found = [&](const char* from, const char* to) {
+        const std::string query =
+            std::string(R"(<?xml version="1.0" encoding="utf-8"?>)"
+                        R"(<C:calendar-query xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:caldav"><D:prop><D:getetag/></D:prop>)"
+                        R"(<C:filter><C:comp-filter name="VCALENDAR"><C:comp-filter name="VEVENT"><C:time-range start=")") +
+            from + R"(" end=")" + to + R"("/></C:comp-filter></C:comp-filter></C:filter></C:calendar-query>)";
+        auto reply = server.request("REPORT", "/alice/team/", query, {"Depth: 1", "Content-Type: application/xml"});
+        EXPECT_EQ(reply.status, 207) << reply.body;
+        return reply.body.find(utf8(e.uid)) != std::string::npos;
+    };
+    // The days of the series, from the rule as linecal expands it.
+    const auto days = occurrences(weekdays, *e.startDate, false, 100);
+    EXPECT_EQ(days.size(), 15u);  // 11 to 31 March
+    EXPECT_TRUE(found("20100325T000000Z", "20100326T000000Z"));   // Thursday 25 March
+    EXPECT_FALSE(found("20100327T000000Z", "20100328T000000Z"));  // Saturday 27 March
+    EXPECT_FALSE(found("20100401T000000Z", "20100402T000000Z"));  // after the last day
 }
 
 // Radicale closes every connection, so connections count requests here.
