@@ -125,5 +125,21 @@ check "read-only save names the failure" 1 "$(grep -c "^failed to save new event
 check "read-only save suggests a fix" 1 "$(grep -c '^Choose a writable calendar' "$work/err")"
 check "read-only calendar unchanged" "$before" "$(ls -la "$calendar"; cat "$calendar"/*.ics | md5sum)"
 
+# --- repeating items: khal lists each day of the series, todoman keeps the rule -----------------
+store2=$work/repeating
+"$linecal" --store "$store2" --config "$conf" add --now 2010-03-10T15:00 -- "Standup every weekday at 9:30am" >/dev/null
+"$linecal" --store "$store2" --config "$conf" add --now 2010-03-10T15:00 -- "todo Water plants every 3 days at 8am" >/dev/null
+khal_config "$work/khal2.conf" "$store2/personal" America/Los_Angeles
+check "khal lists the five weekdays of the next week" "$(printf 'Standup|2010-03-%s 09:30\n' 11 12 15 16 17)" \
+  "$(khal -c "$work/khal2.conf" list --day-format '' --format '{title}|{start}' 2010-03-11 2010-03-17)"
+sed -i "s|^path = .*|path = \"$store2/*\"|; s|^cache_path = .*|cache_path = \"$work/todoman2.sqlite3\"|" \
+  "$XDG_CONFIG_HOME/todoman/config.py"
+due() { todoman --porcelain list | /usr/bin/python3 -c 'import datetime, json, sys
+for t in json.load(sys.stdin):
+    print(t["summary"] + "|" + datetime.datetime.fromtimestamp(t["due"]).strftime("%Y-%m-%d %H:%M"))'; }
+check "todoman lists the repeating to-do" "Water plants|2010-03-11 08:00" "$(due)"
+todoman done 1 >/dev/null
+check "and, once done, its next day by the rule" "Water plants|2010-03-14 08:00" "$(due)"
+
 if [ "$fail" -ne 0 ]; then echo "interop: FAILED"; exit 1; fi
 echo "interop: all checks passed"
