@@ -126,6 +126,19 @@ xdotool key Escape
 wait_closed || true
 check "Escape closes without saving" "closed 1" "$(shown) $(items)"
 
+# ---- a repeating entry --------------------------------------------------------------------------------
+timeout 15 "$cli" show
+wait_dialog || true
+entry="Standup every weekday at 9:30am"
+xdotool type --delay 5 "$entry"
+check "the preview names the repetition" "$(preview_of "$entry")" "$(wait_field preview "$(preview_of "$entry")")"
+xdotool key Return
+wait_closed || true
+check "Return saves the repeating entry" "closed 2" "$(shown) $(items)"
+check "its file holds the rule" 1 "$(grep -l '^RRULE:FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR;WKST=MO' "$calendar"/*.ics | wc -l)"
+check "khal lists five standups in the next week" 5 \
+  "$(khal -c "$work/khal.conf" list --format '{start-time} {title}' "$tomorrow" 7d 2>/dev/null | grep -c '^09:30 Standup$')"
+
 t0=$(now_ms)
 timeout 15 "$cli" show
 check "linecal show succeeds" 0 $?
@@ -147,7 +160,7 @@ wait_field entry "Standup tomorrow 9am" >/dev/null
 xdotool key ctrl+Return
 wait_closed || true
 for _ in $(seq 50); do [ -s "$work/launched" ] && break; sleep 0.1; done
-check "Ctrl+Return saves and starts the calendar program" "closed 2 1" "$(shown) $(items) $(wc -l <"$work/launched" 2>/dev/null || echo 0)"
+check "Ctrl+Return saves and starts the calendar program" "closed 3 1" "$(shown) $(items) $(wc -l <"$work/launched" 2>/dev/null || echo 0)"
 
 # ---- a calendar that cannot be written keeps the dialog and the text ------------------------------
 chmod a-w "$calendar"
@@ -157,14 +170,14 @@ xdotool type --delay 5 "Lost? tomorrow"
 wait_field entry "Lost? tomorrow" >/dev/null
 xdotool key Return
 sleep 0.3
-check "a failed save keeps the dialog open" "open 2" "$(shown) $(items)"
+check "a failed save keeps the dialog open" "open 3" "$(shown) $(items)"
 check "and says what to do" "Choose a writable calendar, or make the calendar's folder writable." \
   "$(wait_field preview "Choose a writable calendar, or make the calendar's folder writable.")"
 check "and keeps the text as typed" "Lost? tomorrow" "$(read_dialog | field entry)"
 chmod u+w "$calendar"
 xdotool key Return
 wait_closed || true
-check "once writable, the same text saves" "closed 3" "$(shown) $(items)"
+check "once writable, the same text saves" "closed 4" "$(shown) $(items)"
 
 # ---- the tray ------------------------------------------------------------------------------------------
 windows_named() {  # windows_named NAME: the visible windows with exactly this name
@@ -304,7 +317,7 @@ for _ in $(seq 100); do alive "$first" || break; sleep 0.1; done
 check "Quit ends the program even with the dialog open" gone "$(alive "$first" && echo running || echo gone)"
 wait "$first" && quit_status=0 || quit_status=$?
 check "and it ends well" 0 "$quit_status"
-check "nothing was lost: three items in Personal" 3 "$(items)"
+check "nothing was lost: four items in Personal" 4 "$(items)"
 grep -q 'successfully saved new item: ' "$work/app.log" || { echo "FAIL: no save was logged"; fail=1; }
 
 # ---- a calendar on a server ------------------------------------------------------------------------------
