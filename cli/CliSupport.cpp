@@ -27,6 +27,11 @@ An entry is one line of text. Besides the title it may hold:
   for 2 hours          a duration
   in 3 days, +3d       an offset from now
   at Cafe Rio          the location (after the first lone "at")
+  every Monday, daily  a repeating item (linecal parse gives its rule as VOK_RECURRENCE):
+                       every weekday, every other Tuesday, on the 1st every month,
+                       every 3rd Friday, every last day of the month, every May 5,
+                       every 2 weeks, weekly, Mondays; then until June 30, 10 times
+                       or for 6 weeks
 
 Examples:
   linecal parse "Buy groceries at 4pm tomorrow"

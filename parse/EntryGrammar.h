@@ -10,7 +10,7 @@ struct GrammarRow {
     const char* meaning;
 };
 
-inline constexpr std::array<GrammarRow, 10> kEntryGrammarRows{{
+inline constexpr std::array<GrammarRow, 11> kEntryGrammarRows{{
     {"todo, task", "make a to-do instead of an event"},
     {"@15m @2h @1d @1w", "up to three alarms before the start"},
     {"[Work]", "the calendar to save into"},
@@ -21,6 +21,7 @@ inline constexpr std::array<GrammarRow, 10> kEntryGrammarRows{{
     {"for 2 hours", "a duration"},
     {"in 3 days, +3d", "an offset from now"},
     {"at Cafe Rio", "the location (after the first lone \"at\")"},
+    {"every Monday, daily", "a repeating item (every other week, until 6/30, 10 times)"},
 }};
 
 }  // namespace linecal
