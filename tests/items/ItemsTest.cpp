@@ -5,6 +5,7 @@
 #include "items/CurrentItem.h"
 #include "items/Descriptions.h"
 #include "items/ItemBuilding.h"
+#include "items/RepetitionWords.h"
 #include "stores/MemoryStore.h"
 
 #include <gtest/gtest.h>
@@ -249,6 +250,32 @@ TEST_F(Items, PreviewLinesInUSEnglish) {
     };
     for (const auto& [item, expected] : cases) EXPECT_EQ(utf8(ZQdescription(*item, now)), expected);
     EXPECT_EQ(utf8(ZQalarmLine(Task{})), "No alarms");
+}
+
+// The rule in words after the date, the next three days, and the reason when nothing repeats.
+TEST_F(Items, RepeatingItemsNameTheirRuleAndTheirNextDays) {
+    const Date monday = local(2026, 12, 7, 17, 30);
+    ItemSettings quiet;
+    quiet.alarmEnabled = false;
+    const std::pair<const char*, const char*> lines[] = {
+        {"Class every Mon and Thu at 6pm", "Class at 12/7/26, 6:00\u202FPM, every Monday and Thursday"},
+        {"Bins every other Tuesday until 6/30", "Bins at 12/8/26, every 2 weeks on Tuesday until 6/30/27"},
+        {"Pay bills every last day of the month", "Pay bills at 12/31/26, every month on the last day"},
+        {"Club every 2nd and 4th Tuesday", "Club at 12/8/26, every month on the second and fourth Tuesday"},
+        {"Birthday every May 5", "Birthday at 5/5/27, every year on May 5"},
+        {"Standup every weekday at 9am 10 times", "Standup at 12/8/26, 9:00\u202FAM, every weekday, 10 times"},
+        {"todo Water plants every 3 days", "Water plants by 12/7/26, every 3 days"},
+    };
+    for (const auto& [text, expected] : lines) {
+        SCOPED_TRACE(text);
+        auto item = currentItem(icu::UnicodeString::fromUTF8(text), monday, quiet, store);
+        EXPECT_EQ(utf8(ZQeventLine(*item, monday)), expected);
+    }
+    auto club = currentItem(u"Club every 2nd and 4th Tuesday", monday, quiet, store);
+    EXPECT_EQ(utf8(ZQoccurrencesLine(*club)), "Next: 12/8/26; 12/22/26; 1/12/27");
+    auto exception = currentItem(u"Standup every Monday except holidays", monday, quiet, store);
+    EXPECT_NE(utf8(ZQoccurrencesLine(*exception)).find("Not repeated"), std::string::npos);
+    EXPECT_TRUE(ZQoccurrencesLine(*currentItem(u"Lunch tomorrow", monday, quiet, store)).isEmpty());
 }
 
 TEST_F(Items, PreviewLocaleAndZoneDecideTheDateText) {
