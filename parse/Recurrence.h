@@ -1,6 +1,7 @@
-// A repetition rule, in the terms of an iCalendar RRULE, and the days it gives.
-// Days and times are wall-clock times of the default zone: "every Monday at 9"
-// stays at 9 across the clock changes.
+// A repetition rule, in the terms of an iCalendar RRULE, and the days it gives
+// (the same days libical gives for the rule as written to a file). Days and
+// times are wall-clock times of the default zone: "every Monday at 9" stays at
+// 9 across the clock changes.
 #pragma once
 
 #include "parse/Date.h"

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "items/CurrentItem.h"
 #include "items/RepetitionWords.h"
+#include "parse/DateContext.h"
 #include "stores/ICalendarWriter.h"
 #include "stores/MemoryStore.h"
 
@@ -75,6 +76,58 @@ TEST(RepeatingFiles, TheFileGivesTheDaysThePreviewPromised) {
         for (std::size_t i = 0; i < promised.size(); ++i) EXPECT_EQ(fromFile[i], promised[i].seconds) << "occurrence " << i;
         // The preview's own line lists the first of them.
         EXPECT_NE(utf8(ZQoccurrencesLine(*item)).find("Next: "), std::string::npos);
+    }
+}
+
+// The parser's own expansion against libical's, rule by rule, from starts spread over
+// two years (month ends, leap days and both clock changes among them).
+TEST(RepeatingFiles, TheOwnExpansionGivesLibicalsDays) {
+    pinLocale("en_US", "America/Los_Angeles");
+    using F = Recurrence::Frequency;
+    auto rule = [](F f, int interval, std::vector<Recurrence::Weekday> byDay, std::vector<int> byMonthDay,
+                   std::vector<int> byMonth = {}) {
+        Recurrence r;
+        r.frequency = f;
+        r.interval = interval;
+        r.byDay = std::move(byDay);
+        r.byMonthDay = std::move(byMonthDay);
+        r.byMonth = std::move(byMonth);
+        return r;
+    };
+    std::vector<Recurrence> rules = {
+        rule(F::Daily, 1, {}, {}), rule(F::Daily, 3, {}, {}), rule(F::Weekly, 1, {}, {}),
+        rule(F::Weekly, 1, {{0, 2}, {0, 3}, {0, 4}, {0, 5}, {0, 6}}, {}), rule(F::Weekly, 2, {{0, 3}}, {}),
+        rule(F::Weekly, 3, {{0, 1}, {0, 7}}, {}), rule(F::Monthly, 1, {}, {31}), rule(F::Monthly, 1, {}, {-1}),
+        rule(F::Monthly, 2, {}, {15}), rule(F::Monthly, 1, {{3, 6}}, {}), rule(F::Monthly, 1, {{2, 3}, {4, 3}}, {}),
+        rule(F::Monthly, 1, {{-1, 6}}, {}), rule(F::Monthly, 1, {{5, 2}}, {}), rule(F::Monthly, 6, {}, {}),
+        rule(F::Yearly, 1, {}, {29}, {2}), rule(F::Yearly, 1, {}, {5}, {5}), rule(F::Yearly, 2, {}, {}),
+    };
+    Recurrence until = rules[3];
+    until.until = Recurrence::Day{2027, 11, 9};
+    rules.push_back(until);
+    Recurrence counted = rules[10];
+    counted.count = 7;
+    rules.push_back(counted);
+    for (const Recurrence& r : rules) {
+        SCOPED_TRACE(rruleText(r, false));
+        for (int offset = 0; offset < 730; offset += 13) {
+            const auto first = firstOccurrence(r, local(2027, 1, 1 + offset, 9, 30), false);
+            ASSERT_TRUE(first);
+            const auto own = occurrences(r, *first, false, 40);
+            // libical, on the rule as written, from the same wall-clock start.
+            icalrecurrencetype rec = icalrecurrencetype_from_string(rruleText(r, false).c_str());
+            const DateFields f = DateContext::current().fields(first->seconds);
+            icaltimetype start = icaltime_null_time();
+            start.year = f.year, start.month = f.month, start.day = f.day, start.hour = f.hour, start.minute = f.minute;
+            start = icaltime_set_timezone(&start, icaltimezone_get_builtin_timezone("America/Los_Angeles"));
+            icalrecur_iterator* it = icalrecur_iterator_new(rec, start);
+            std::vector<Date> theirs;
+            for (icaltimetype t = icalrecur_iterator_next(it); !icaltime_is_null_time(t) && theirs.size() < 40;
+                 t = icalrecur_iterator_next(it))
+                theirs.push_back(Date{static_cast<double>(icaltime_as_timet_with_zone(t, t.zone))});
+            icalrecur_iterator_free(it);
+            ASSERT_EQ(own, theirs) << "from " << f.year << "-" << f.month << "-" << f.day;
+        }
     }
 }
 
