@@ -27,11 +27,40 @@ using Frequency = Recurrence::Frequency;
     uR"((jan(?:uary)?|feb(?:ruary)?|mar(?:ch)?|apr(?:il)?|may|june?|july?|aug(?:ust)?|sept?(?:ember)?|oct(?:ober)?|nov(?:ember)?|dec(?:ember)?))"
 #define LINECAL_EVERY uR"((?:every|each))"
 
-// Each kind of phrase, with the groups its reader takes.
+// Each kind of phrase, with the groups its reader takes, and a quick test that it may be there.
 struct Kind {
     const icu::UnicodeString& pattern;
     bool (*read)(const rx::Strings& g, const ParseState& st, Recurrence& rule, int& partHour);
+    bool (*mayHold)(const ParseState& st);
 };
+
+bool mayHoldPlace(const ParseState& st) {
+    static const WordList kPlaces{u"first", u"second", u"third", u"fourth", u"fifth", u"last", u"1st", u"2nd", u"3rd", u"4th", u"5th"};
+    return mentions(st, kPlaces);
+}
+bool mayHoldLastDay(const ParseState& st) {
+    static const WordList kLastDay{u"last day"};
+    return mentions(st, kLastDay);
+}
+bool mayHoldMonth(const ParseState& st) { return st.candidates.digit && mentionsMonth(st); }
+bool mayHoldDayNumber(const ParseState& st) { return st.candidates.digit && hasOrdinal(st); }
+bool mayHoldWeekday(const ParseState& st) {
+    static const WordList kWeekdays{u"mon", u"tue", u"wed", u"thu", u"fri", u"sat", u"sun"};
+    return mentions(st, kWeekdays);
+}
+bool mayHoldEvery(const ParseState& st) {
+    static const WordList kEvery{u"every", u"each"};
+    return mentions(st, kEvery);
+}
+bool mayHoldPlural(const ParseState& st) {
+    static const WordList kPlurals{u"mondays", u"tuesdays", u"wednesdays", u"thursdays", u"fridays", u"saturdays", u"sundays"};
+    return mentions(st, kPlurals);
+}
+bool mayHoldOneWord(const ParseState& st) {
+    static const WordList kOneWords{u"daily", u"weekly", u"biweekly", u"fortnightly", u"monthly", u"yearly", u"annually",
+                                    u"weekdays", u"weekends", u"nightly"};
+    return mentions(st, kOneWords);
+}
 
 // Splits "mon, tue and fri" into its names.
 std::vector<icu::UnicodeString> names(const icu::UnicodeString& list) {
@@ -310,11 +339,17 @@ void readRepetition(ParseState& st) {
                                  u"wednesdays", u"thursdays", u"fridays", u"saturdays", u"sundays"};
     if (!mentions(st, kWords)) return;
     static const Kind kinds[] = {
-        {nthWeekday(), readNthWeekday},   {lastDayOfMonth(), readLastDay}, {yearlyDate(), readYearlyDate},
-        {monthDay(), readMonthDay},       {weekdayList(), readWeekdayList}, {everyUnit(), readEveryUnit},
-        {pluralWeekdays(), readPluralWeekdays}, {oneWord(), readOneWord},
+        {nthWeekday(), readNthWeekday, mayHoldPlace},
+        {lastDayOfMonth(), readLastDay, mayHoldLastDay},
+        {yearlyDate(), readYearlyDate, mayHoldMonth},
+        {monthDay(), readMonthDay, mayHoldDayNumber},
+        {weekdayList(), readWeekdayList, mayHoldWeekday},
+        {everyUnit(), readEveryUnit, mayHoldEvery},
+        {pluralWeekdays(), readPluralWeekdays, mayHoldPlural},
+        {oneWord(), readOneWord, mayHoldOneWord},
     };
     for (const Kind& kind : kinds) {
+        if (!kind.mayHold(st)) continue;
         auto g = firstFoldedMatch(st, kind.pattern, 0);
         if (!g || (*g)[0].isEmpty()) continue;
         Recurrence rule;
