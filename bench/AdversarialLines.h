@@ -17,7 +17,7 @@ struct AdversarialShape {
     const char16_t* tail;    // once at the end
 };
 
-inline constexpr std::array<AdversarialShape, 30> kAdversarialShapes{{
+inline constexpr std::array<AdversarialShape, 33> kAdversarialShapes{{
     {"open_tags", u"x", u" [a", u""},
     {"close_runs", u"x [", u"]x", u""},
     {"tag_then_close_runs", u"x [a", u"]x ]", u"x"},
@@ -48,6 +48,9 @@ inline constexpr std::array<AdversarialShape, 30> kAdversarialShapes{{
     {"today_tomorrow", u"x", u" today tomorrow", u""},
     {"brackets_and_dates", u"x", u" [5/12 4pm", u" ]"},
     {"plain_words", u"x", u" lunch", u""},
+    {"weekday_lists", u"x every", u" mon,", u" and fri"},
+    {"every_words", u"x", u" every", u" day until 6/30"},
+    {"repeat_ends", u"x every Monday", u" until 6/30 10 times", u""},
 }};
 
 // The shape repeated to at least `units` UTF-16 code units.
