@@ -67,6 +67,8 @@ public:
     // The calendar the entry named in brackets when no calendar of that name was found (the
     // item then has the default calendar); a store that cannot list all calendars refuses it.
     std::optional<icu::UnicodeString> unfoundCalendar;
+    // Dates the entry typed that name no day ("Feb 30"); they stay in the title.
+    std::vector<icu::UnicodeString> notDates;
 
 protected:
     CalendarItem() = default;

@@ -36,6 +36,7 @@ struct ParsedEntry {
     std::optional<icu::UnicodeString> calendar; // lower-cased tag text, only when tagged
     std::optional<icu::UnicodeString> location; // only when " at " is followed by text
     std::vector<icu::UnicodeString> read;       // the everyday phrases read, as typed, in reading order
+    std::vector<icu::UnicodeString> notDates;   // dates typed that name no day ("Feb 30"), left in the title
 };
 
 }  // namespace linecal

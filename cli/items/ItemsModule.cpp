@@ -45,9 +45,13 @@ void previewOne(ItemSession& session, const ItemSettings& settings, const icu::U
                 bool json, bool batch) {
     auto item = currentItem(text, now, settings, session.store);
     if (item->unfoundCalendar && session.store.refreshUnknownLists()) item = currentItem(text, now, settings, session.store);
-    const std::string line = utf8(ZQeventLine(*item, now)), alarms = utf8(ZQalarmLine(*item));
+    const std::string line = utf8(ZQeventLine(*item, now)), warning = utf8(ZQwarningLine(*item));
+    // The dialog shows the warning in the alarm line's place, in red.
+    const std::string alarms = warning.empty() ? utf8(ZQalarmLine(*item)) : warning;
     if (json) {
-        writeAnswer(nlohmann::json{{"preview", line}, {"alarms", alarms}});
+        nlohmann::json answer{{"preview", line}, {"alarms", utf8(ZQalarmLine(*item))}};
+        if (!warning.empty()) answer["warning"] = warning;
+        writeAnswer(answer);
     } else if (batch) {
         writeAnswer(line + '\t' + alarms);  // one answer line per entry
     } else {

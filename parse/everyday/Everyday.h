@@ -28,6 +28,9 @@ void readDayOfMonth(ParseState& st);
 void readPartsOfDay(ParseState& st);
 // Offsets in words ("in half an hour", "in a couple of hours", "3 days from now").
 void readAmountsInWords(ParseState& st);
+// Keeps a date text the date reader could not read ("Feb 30") in the title, out
+// of the later phases' sight; false when no stand-in is free for it.
+bool keepUnreadDate(ParseState& st, const icu::UnicodeString& dateText);
 // Puts the kept words back and drops a connector whose date was read.
 void restoreKeptWords(ParseState& st);
 
