@@ -5,6 +5,7 @@
 #include "parse/ParseEntry.h"
 #include "parse/everyday/PartsOfDay.h"
 
+#include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
 #include <algorithm>
@@ -98,35 +99,49 @@ void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vect
     });
 }
 
+// An option wherever it stands, until "--": a word of the entry may begin with "-"
+// ("-5", "-"), so only what looks like a long option or names a known one counts.
+bool isOption(const CLI::App& cmd, const std::string& arg) {
+    if (arg.size() > 2 && arg[0] == '-' && arg[1] == '-') return true;
+    if (arg.size() < 2 || arg[0] != '-') return false;
+    for (const CLI::App* scope = &cmd; scope; scope = scope->get_parent())
+        if (scope->get_option_no_throw(arg.substr(0, arg.find('=')))) return true;
+    return false;
+}
+
 void parseCommandLine(CLI::App& app, int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc), options;
     CLI::App* current = &app;
-    for (std::size_t i = 0; i < args.size();) {
+    std::vector<std::string>* words = nullptr;  // the entry command's, once its text has begun
+    for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         auto target = entryWordTargets().find(current);
-        bool entryCommand = target != entryWordTargets().end();
+        const bool entryCommand = target != entryWordTargets().end();
         if (arg == "--" && entryCommand) {
-            target->second->assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-            args.resize(i);
+            target->second->insert(target->second->end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
             break;
         }
-        if (arg.size() > 1 && arg[0] == '-') {
-            i += takesValue(*current, arg) ? 2 : 1;
+        if (words ? isOption(*current, arg) : arg.size() > 1 && arg[0] == '-') {
+            options.push_back(arg);
+            if (takesValue(*current, arg) && i + 1 < args.size()) options.push_back(args[++i]);
             continue;
         }
-        if (CLI::App* sub = findSubcommand(*current, arg)) {
-            current = sub;
-            ++i;
+        if (!words) {
+            if (CLI::App* sub = findSubcommand(*current, arg)) {
+                current = sub;
+                options.push_back(arg);
+                continue;
+            }
+            if (entryCommand) words = target->second;
+        }
+        if (words) {
+            words->push_back(arg);
             continue;
         }
-        if (entryCommand) {
-            target->second->assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-            args.resize(i);
-        }
-        break;
+        options.push_back(arg);  // CLI11 says what it does not expect
     }
-    std::reverse(args.begin(), args.end());  // CLI11 takes its arguments last first
-    app.parse(args);
+    std::reverse(options.begin(), options.end());  // CLI11 takes its arguments last first
+    app.parse(options);
 }
 
 icu::UnicodeString entryText(const std::vector<std::string>& words) {
@@ -145,6 +160,15 @@ icu::UnicodeString entryLine(const std::string& utf8Text) {
     u_strFromUTF8(nullptr, 0, &length, utf8Text.data(), static_cast<int32_t>(utf8Text.size()), &status);
     if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR) throw UsageError("the entry text is not valid UTF-8");
     return icu::UnicodeString::fromUTF8(utf8Text);
+}
+
+void requireEntry(const icu::UnicodeString& text) {
+    for (int32_t i = 0; i < text.length();) {
+        const UChar32 c = text.char32At(i);
+        if (!u_isUWhiteSpace(c)) return;
+        i += U16_LENGTH(c);
+    }
+    throw UsageError("the entry is empty; give the text of the event or to-do, e.g. linecal add \"Lunch tomorrow at 1pm\"");
 }
 
 namespace {

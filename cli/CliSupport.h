@@ -34,6 +34,9 @@ void parseCommandLine(CLI::App& app, int argc, char** argv);
 icu::UnicodeString entryText(const std::vector<std::string>& words);
 // One entry line as UTF-16; throws UsageError on invalid UTF-8.
 icu::UnicodeString entryLine(const std::string& utf8Text);
+// Throws UsageError when the entry holds nothing but white space: saving it would make an item
+// without a title that the preview shows as the example line.
+void requireEntry(const icu::UnicodeString& text);
 // True when the entry words ask for standard input ("-" alone).
 inline bool readsStandardInput(const std::vector<std::string>& words) { return words.size() == 1 && words[0] == "-"; }
 // "YYYY-MM-DDTHH:MM[:SS]" in the default time zone; throws UsageError when unreadable.

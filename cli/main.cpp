@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <functional>
 #include <iostream>
 
 int main(int argc, char** argv) {
@@ -17,6 +18,14 @@ int main(int argc, char** argv) {
     linecal::cli::registerItemCommands(app);
     linecal::cli::registerShowCommand(app);
     linecal::cli::registerAccountsCommand(app);
+    // Global options such as --store may follow the command ("linecal add --store DIR …").
+    std::function<void(CLI::App&)> fallThrough = [&](CLI::App& parent) {
+        for (CLI::App* sub : parent.get_subcommands({})) {
+            sub->fallthrough();
+            fallThrough(*sub);
+        }
+    };
+    fallThrough(app);
     try {
         linecal::cli::parseCommandLine(app, argc, argv);
     } catch (const CLI::CallForHelp& e) {

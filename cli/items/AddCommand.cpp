@@ -139,7 +139,9 @@ int addBatch(Adder& adder) {
     BatchOutcome outcome;
     for (InputLine line; !batchStopRequested() && input.next(line);) {
         try {
-            adder.add(entryLine(line.text), line.number);
+            const icu::UnicodeString text = entryLine(line.text);
+            requireEntry(text);
+            adder.add(text, line.number);
         } catch (const UsageError& e) {
             adder.commit();  // answers stay in input order
             reportBadLine(line.number, e.what());
@@ -163,6 +165,7 @@ int runAdd(const ItemRequest& request) {
     const bool batch = readsStandardInput(request.words);
     if (batch && request.uid) throw UsageError("--uid names one item, not a batch from standard input");
     const icu::UnicodeString text = batch ? icu::UnicodeString() : entryText(request.words);
+    if (!batch) requireEntry(text);
     ItemSession session(request, ServerRefresh::Never);
     StoreError error;
     if (!session.store.ensureCalendar(&error)) {

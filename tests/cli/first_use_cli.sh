@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# What a new user meets at the terminal: an empty entry is refused, not saved; options count
+# wherever they stand until "--"; a date that names no day is said to be none.
+# Usage: first_use_cli.sh PATH/TO/linecal
+set -u
+linecal=${1:?usage: first_use_cli.sh PATH/TO/linecal}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export TZ=America/Los_Angeles LC_ALL=en_US.UTF-8 XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config \
+  XDG_CACHE_HOME=$work/cache XDG_STATE_HOME=$work/state
+store=$work/calendars
+# shellcheck source=../checks.sh
+. "$(dirname "$0")/../checks.sh"
+lc() { "$linecal" --store "$store" --config "$work/linecal.conf" "$@"; }
+items() { find "$store" -name '*.ics' 2>/dev/null | wc -l; }
+
+# ---- an empty entry saves nothing ----------------------------------------------------------------
+for blank in "" "   " "$(printf '\t\302\240')"; do
+  out=$(lc add --now 2010-03-10T15:00 -- "$blank" 2>"$work/err"); code=$?
+  check "empty entry '$blank' exits 2" 2 "$code"
+  check "empty entry '$blank' prints no item" "" "$out"
+  contains "empty entry '$blank' says so" "linecal: the entry is empty" "$(cat "$work/err")"
+done
+check "empty entries saved nothing" 0 "$(items)"
+out=$(printf 'Lunch\n\302\240\nDinner 7pm\n' | lc add --json --now 2010-03-10T15:00 - 2>"$work/err"); code=$?
+check "a blank batch line is a bad line" 2 "$code"
+check "the other lines are saved" 2 "$(items)"
+contains "the blank line answers in its place" '{"error":"the entry is empty' "$(sed -n 2p <<<"$out")"
+contains "and is told on standard error" "linecal: line 2: the entry is empty" "$(cat "$work/err")"
+
+# ---- options after the text ------------------------------------------------------------------------
+out=$(lc add --now 2010-03-10T15:00 "Lunch tomorrow" --json)
+check "an option after the text is an option" "Lunch" \
+  "$(/usr/bin/python3 -c 'import json,sys; print(json.load(sys.stdin)["description"].split(" at ")[0].split("] ")[1])' <<<"$out")"
+out=$("$linecal" parse "Lunch tomorrow" --now 2010-03-10T15:00)
+contains "--now after the text" '"VOK_FROM_DATE":"2010-03-11T12:00:00-08:00"' "$out"
+contains "--now after the text leaves the title" '"VOK_TITLE":"Lunch"' "$out"
+out=$("$linecal" parse --now 2010-03-10T15:00 -- "Lunch" --json -5)
+contains "after -- everything is text" '"VOK_TITLE":"Lunch --json -5"' "$out"
+out=$("$linecal" parse --now 2010-03-10T15:00 "Score" -5 points)
+contains "a word with a dash stays text" '"VOK_TITLE":"Score -5 points"' "$out"
+"$linecal" --config "$work/linecal.conf" add "Lunch" --store "$work/elsewhere" --now 2010-03-10T15:00 >/dev/null 2>"$work/err"
+check "a global option after the text" "0 1" "$? $(find "$work/elsewhere" -name '*.ics' | wc -l)"
+
+# ---- a date that names no day --------------------------------------------------------------------
+check "the preview names an impossible date" "$(printf '[Personal] Call Bob Feb 30 at 3/10/10, 4:15\342\200\257PM\nFeb 30 is not a date')" \
+  "$(lc preview --now 2010-03-10T15:00 -- "Call Bob Feb 30")"
+check "a date of today with a passed time stays today" "[Personal] Lunch at 12/7/26, 1:00$(printf '\342\200\257')PM" \
+  "$(lc preview --now 2026-12-07T17:34 -- "Lunch Dec 7 at 1pm" | head -n 1)"
+check "a full date in the other order" "[Personal] Flight at 12/24/26, 6:15$(printf '\342\200\257')AM" \
+  "$(lc preview --now 2026-12-07T17:34 -- "Flight 24.12.2026 06:15" | head -n 1)"
+
+checks_done first_use_cli
