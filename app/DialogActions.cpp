@@ -48,10 +48,22 @@ void AppDelegate::prepareStore() {
 void AppDelegate::controlTextDidChange() {
     if (dialog_->isSaving()) return;  // the text is fixed and the lines say where it goes
     const QString text = dialog_->text();
-    dialog_->addButton->setEnabled(!text.isEmpty());
+    dialog_->addButton->setEnabled(!text.trimmed().isEmpty());
     auto item = currentItem();
     const Date now = services_.now();
-    dialog_->setPreview(toQString(ZQeventLine(*item, now)), toQString(ZQalarmLine(*item)));
+    // The title and location give way to the calendar, date and time when the line is too long.
+    QString title = item->title ? toQString(*item->title) : QString();
+    if (auto* event = dynamic_cast<const Event*>(item.get()); event && event->location)
+        title += QStringLiteral(" at ") + toQString(*event->location);
+    const qsizetype from = item->calendar ? item->calendar->title.length() + 3 : 0;  // after "[Title] "
+    dialog_->setPreview(toQString(ZQeventLine(*item, now)), toQString(ZQalarmLine(*item)), from, title.size());
+    if (const icu::UnicodeString warning = ZQwarningLine(*item); !warning.isEmpty()) {
+        dialog_->setWarning(toQString(warning));
+    } else if (!item->alarms.empty() &&
+               alarmChoice(alarmTypeIndex, alarmSoundIndex, alarmEmailIndex, alarmEmails).emailUnavailable) {
+        dialog_->alarmField->setLine(toQString(ZQalarmLine(*item)) +
+                                     QStringLiteral("; a message, as no e-mail address of yours is known"));
+    }
 }
 
 ItemSettings AppDelegate::itemSettings() const {

@@ -33,10 +33,13 @@ PreviewLabel::PreviewLabel(const QString& role, QWidget* parent) : QLabel(parent
     setMinimumWidth(1);
 }
 
-void PreviewLabel::setLine(const QString& line, const QColor& color) {
+void PreviewLabel::setLine(const QString& line, const QColor& color, qsizetype middleFrom, qsizetype middleLength) {
     line_ = line;
+    const bool inside = middleFrom >= 0 && middleLength > 0 && middleFrom + middleLength <= line.size();
+    middleFrom_ = inside ? middleFrom : 0;
+    middleLength_ = inside ? middleLength : 0;
     QPalette palette = parentWidget() ? parentWidget()->palette() : QPalette();
-    if (color.isValid()) palette.setColor(QPalette::WindowText, color);
+    if (color.isValid()) palette.setColor(foregroundRole(), color);
     setPalette(palette);
     setAccessibleName(line.size() > kSpokenLength ? line.left(kSpokenLength) + QChar(0x2026) : line);
     elide();
@@ -48,15 +51,30 @@ void PreviewLabel::resizeEvent(QResizeEvent* event) {
 }
 
 void PreviewLabel::elide() {
+    const QFontMetrics metrics = fontMetrics();
+    const int room = qMax(1, width());
+    if (middleLength_ > 0) {
+        // Measuring a huge title costs as much as drawing it; its two ends are all that can show.
+        QString middle = line_.mid(middleFrom_, middleLength_);
+        if (middle.size() > 1000) middle = middle.left(500) + QChar(0x2026) + middle.right(500);
+        const QString before = line_.left(middleFrom_), after = line_.mid(middleFrom_ + middleLength_);
+        const int left = room - metrics.horizontalAdvance(before + after);
+        if (left >= metrics.horizontalAdvance(QStringLiteral("MM\u2026"))) {
+            setText(before + metrics.elidedText(middle, Qt::ElideMiddle, left) + after);
+            return;
+        }
+    }
     // Measuring a huge line costs as much as drawing it; no more than a screen's worth is looked at.
     const QString visible = line_.size() > 1000 ? line_.left(1000) : line_;
-    setText(fontMetrics().elidedText(visible, Qt::ElideRight, qMax(1, width())));
+    setText(metrics.elidedText(visible, Qt::ElideRight, room));
 }
 
 EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("linecal"));
     // It floats over the work it interrupts, so it cannot get lost behind another window.
-    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
+    // A small entry window of fixed size: a title and a close button, no maximise or minimise.
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setMinimumWidth(520);
 
     titleField = new QLineEdit(this);
@@ -142,11 +160,13 @@ QFrame* EntryDialog::makeHelpBox() {
 
 QString EntryDialog::text() const { return titleField->text(); }
 
-void EntryDialog::setPreview(const QString& event, const QString& alarms) {
+void EntryDialog::setPreview(const QString& event, const QString& alarms, qsizetype titleFrom, qsizetype titleLength) {
     failure_ = false;
-    eventField->setLine(event);
+    eventField->setLine(event, {}, titleFrom, titleLength);
     alarmField->setLine(alarms);
 }
+
+void EntryDialog::setWarning(const QString& message) { alarmField->setLine(message, QColor(Qt::red)); }
 
 void EntryDialog::setFailure(const QString& message) {
     failure_ = true;
@@ -163,7 +183,7 @@ bool EntryDialog::isSaving() const { return titleField->isReadOnly(); }
 
 void EntryDialog::endSaving() {
     titleField->setReadOnly(false);
-    addButton->setEnabled(!text().isEmpty());
+    addButton->setEnabled(!text().trimmed().isEmpty());
 }
 
 void EntryDialog::keyPressEvent(QKeyEvent* event) {

@@ -19,8 +19,10 @@ class PreviewLabel : public QLabel {
     Q_OBJECT
 public:
     PreviewLabel(const QString& role, QWidget* parent = nullptr);
-    // An invalid colour is the palette's own.
-    void setLine(const QString& line, const QColor& color = {});
+    // An invalid colour is the palette's own. When the line is too wide, the part of
+    // `middleLength` characters from `middleFrom` (the title) loses its middle, so what
+    // follows it (the date and time) stays whole; without such a part the end is cut.
+    void setLine(const QString& line, const QColor& color = {}, qsizetype middleFrom = 0, qsizetype middleLength = 0);
     const QString& line() const { return line_; }
 
 protected:
@@ -29,6 +31,7 @@ protected:
 private:
     void elide();
     QString line_;
+    qsizetype middleFrom_ = 0, middleLength_ = 0;
 };
 
 class EntryDialog : public QDialog {
@@ -44,7 +47,10 @@ public:
     QFrame* helpBox;
 
     QString text() const;
-    void setPreview(const QString& event, const QString& alarms);
+    // The `titleLength` characters from `titleFrom` give way when the event line is too long.
+    void setPreview(const QString& event, const QString& alarms, qsizetype titleFrom = 0, qsizetype titleLength = 0);
+    // Says in red, in place of the alarm line, what in the entry cannot be read as typed.
+    void setWarning(const QString& message);
     // Shows what went wrong, in red, in place of the preview line.
     void setFailure(const QString& message);
     bool showsFailure() const { return failure_; }

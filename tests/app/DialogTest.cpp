@@ -148,12 +148,60 @@ private slots:
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
         app.showDialog();
-        f.type(QString());
-        QVERIFY(!f.dialog().addButton->isEnabled());
-        QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Personal] Buy groceries at ")));
-        QTest::keyClick(f.dialog().titleField, Qt::Key_Return);
-        QVERIFY(f.store.savedItems().empty());
-        QVERIFY(app.isDialogOpen());
+        for (const QString& blank : {QString(), QStringLiteral("   "), QStringLiteral("\t\u00a0")}) {
+            f.type(blank);
+            QVERIFY(!f.dialog().addButton->isEnabled());
+            QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Personal] Buy groceries at ")));
+            QTest::keyClick(f.dialog().titleField, Qt::Key_Return);
+            QVERIFY(f.store.savedItems().empty());
+            QVERIFY(app.isDialogOpen());
+        }
+    }
+
+    // A small window of fixed size: the window manager offers no maximise or minimise.
+    void theDialogIsAFixedSizeDialog() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.launch();
+        const Qt::WindowFlags flags = f.dialog().windowFlags();
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
+        QVERIFY(flags & Qt::CustomizeWindowHint);
+        QVERIFY(!(flags & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+    }
+
+    // A title too long for the dialog loses its middle; the calendar, date and time stay whole.
+    void aLongEntryKeepsItsDateInView() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QStringLiteral("Quarterly planning review with the whole product, design and support teams, "
+                              "and two guests from finance, tomorrow at 5pm"));
+        const QString line = f.dialog().eventField->line(), shown = f.dialog().eventField->text();
+        auto item = app.currentItem();
+        const QString title = toQString(*item->title);
+        const QString dateAndTime = line.mid(line.indexOf(title) + title.size());
+        QVERIFY2(shown != line, qPrintable(shown));
+        QVERIFY2(shown.startsWith(QStringLiteral("[Personal] Quarterly")), qPrintable(shown));
+        QVERIFY2(shown.endsWith(dateAndTime), qPrintable(shown));
+        QVERIFY(shown.contains(QChar(0x2026)));
+        QCOMPARE(f.dialog().eventField->accessibleName(), line);  // a screen reader hears all of it
+    }
+
+    // A date that names no day stays in the title, and the alarm line says so in red.
+    void anImpossibleDateIsNamed() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QStringLiteral("Call Bob Feb 30"));
+        QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("Feb 30 is not a date"));
+        QCOMPARE(f.dialog().alarmField->palette().color(f.dialog().alarmField->foregroundRole()), QColor(Qt::red));
+        QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Personal] Call Bob Feb 30 at ")));
+        f.type(QStringLiteral("Call Bob Feb 3"));
+        QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("30m alarm"));
+        QVERIFY(f.dialog().alarmField->palette().color(f.dialog().alarmField->foregroundRole()) != QColor(Qt::red));
     }
 
     void aFailedSaveKeepsEverything() {
