@@ -65,9 +65,9 @@ TEST_F(Prefs, StoredValuesWinElseTheFallbacks) {
         if (c.stored.isValid()) s.setValue(settingKey(c.id), c.stored);
         EXPECT_EQ(read(s, c.id), c.expected) << settingDef(c.id).key << " = " << c.stored.toString().toStdString();
     }
-    // "EventLength" is text too, read the same way; empty or absent is no length.
+    // "EventLength" is text too, read the same way; empty or absent is no length, a week at most.
     EXPECT_EQ(eventLengthMinutes(settings), 0);
-    for (auto [text, minutes] : {std::pair{"", 0}, {" 15x", 15}, {"x15", 0}, {"99999999999", INT32_MAX}}) {
+    for (auto [text, minutes] : {std::pair{"", 0}, {" 15x", 15}, {"x15", 0}, {"10081", 10080}, {"99999999999", 10080}}) {
         settings.setValue(QStringLiteral("EventLength"), QString::fromUtf8(text));
         EXPECT_EQ(eventLengthMinutes(settings), minutes) << text;
     }
@@ -110,7 +110,7 @@ TEST_F(Prefs, ItemSettingsFollowTheAlarmPopUps) {
     const struct { int type, sound, email; QStringList emails; const char* expected; } cases[] = {
         {1, 1, 0, emails, "sound bell a@example.org"},
         {2, 99, 1, emails, "email alarm-clock-elapsed b@example.org"},
-        {2, 0, 1, {}, "email alarm-clock-elapsed -"},  // no addresses, no address
+        {2, 0, 1, {}, "display alarm-clock-elapsed -"},  // no address: a message, which can be saved
         {7, 0, 0, {}, "display alarm-clock-elapsed -"},
     };
     settings.setValue(QStringLiteral("Calendar UID"), QStringLiteral("home"));
