@@ -102,7 +102,7 @@ public:
     void syncHotKeys();
     void registerHotKeys();
     void showHotKeyStatus(HotKeyStatus status);
-    QString hotKeyText() const;       // "  ⌥⌘R" form
+    QString hotKeyText() const;       // "Ctrl+Alt+R", as the desktop writes keys
     QString hotKeyShortcut() const;  // "Ctrl+Alt+R" form
     QString trayToolTip() const;      // says whether the hot key works
 
