@@ -1,6 +1,8 @@
 // The entry dialog's operations: opening and closing, the live preview, saving, the help box.
 #include "app/AppDelegate.h"
 
+#include "app/DesktopAdvice.h"
+
 #include "app/EntryDialog.h"
 #include "app/ZQButton.h"
 #include "items/CurrentItem.h"
@@ -102,8 +104,7 @@ void AppDelegate::showSaveFailure(const StoreError& reported, const CalendarItem
     pulseIcon(kPulseRed, 1);
     qCWarning(lcApp, "failed to save new event ('%s'): %s", qUtf8Printable(toQString(error.message)),
               qUtf8Printable(toQString(ZQdescription(item, services_.now()))));
-    const icu::UnicodeString& shown = error.recoverySuggestion.isEmpty() ? error.message : error.recoverySuggestion;
-    dialog_->setFailure(toQString(shown));
+    dialog_->setFailure(desktopAdvice(error));
 }
 
 bool AppDelegate::addEvent(bool exactlyCommand) {

@@ -4,6 +4,8 @@
 #include "app/ZQButton.h"
 #include "parse/EntryGrammar.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -22,7 +24,34 @@ namespace {
 // Screen readers get the whole line, up to a length a person could still listen to.
 constexpr qsizetype kSpokenLength = 2000;
 
+QAccessibleInterface* failureAccessible(const QString& className, QObject* object) {
+    if (className != QLatin1String("linecal::FailureLabel") || !object->isWidgetType()) return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::AlertMessage);
+}
+
 }  // namespace
+
+FailureLabel::FailureLabel(QWidget* parent) : QLabel(parent) {
+    static const bool installed = [] {
+        QAccessible::installFactory(failureAccessible);
+        return true;
+    }();
+    (void)installed;
+    setTextFormat(Qt::PlainText);
+    setWordWrap(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette red = palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    setPalette(red);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setAccessibleDescription(QStringLiteral("Failure"));
+    hide();
+}
+
+void FailureLabel::setMessage(const QString& message) {
+    setText(message);
+    setAccessibleName(message);
+}
 
 PreviewLabel::PreviewLabel(const QString& role, QWidget* parent) : QLabel(parent) {
     setAccessibleDescription(role);
@@ -89,6 +118,7 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     eventField = new PreviewLabel(QStringLiteral("Preview"), this);
     alarmField = new PreviewLabel(QStringLiteral("Alarms"), this);
     alarmField->setForegroundRole(QPalette::PlaceholderText);
+    failureField = new FailureLabel(this);
 
     addButton = new ZQButton(this);
     helpButton = new QToolButton(this);
@@ -108,6 +138,7 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     entry->addWidget(titleField);
     entry->addWidget(eventField);
     entry->addWidget(alarmField);
+    entry->addWidget(failureField);
     entry->addLayout(buttons);
     // The help box sits 14 pixels below the rest, so showing or hiding it changes the
     // dialog's height by exactly its own height and those 14.
@@ -161,7 +192,7 @@ QFrame* EntryDialog::makeHelpBox() {
 QString EntryDialog::text() const { return titleField->text(); }
 
 void EntryDialog::setPreview(const QString& event, const QString& alarms, qsizetype titleFrom, qsizetype titleLength) {
-    failure_ = false;
+    clearFailure();
     eventField->setLine(event, {}, titleFrom, titleLength);
     alarmField->setLine(alarms);
 }
@@ -170,7 +201,34 @@ void EntryDialog::setWarning(const QString& message) { alarmField->setLine(messa
 
 void EntryDialog::setFailure(const QString& message) {
     failure_ = true;
-    eventField->setLine(message, QColor(Qt::red));
+    failureField->setMessage(message);
+    eventField->hide();
+    alarmField->hide();
+    failureField->show();
+    // The two lines' room, and more if the message needs it at the width of the entry field.
+    const int width = qMax(titleField->width(), minimumWidth() - 2 * layout()->contentsMargins().left());
+    const int room = eventField->sizeHint().height() + alarmField->sizeHint().height() + 6;
+    setExtraHeight(qMax(0, failureField->heightForWidth(width) - room));
+    QAccessibleEvent alert(failureField, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}
+
+void EntryDialog::clearFailure() {
+    if (!failure_) return;
+    failure_ = false;
+    failureField->hide();
+    eventField->show();
+    alarmField->show();
+    setExtraHeight(0);
+}
+
+void EntryDialog::setExtraHeight(int extra) {
+    const int change = extra - extraHeight_;
+    if (change == 0) return;
+    extraHeight_ = extra;
+    setMinimumHeight(0);
+    setMaximumHeight(QWIDGETSIZE_MAX);
+    setFixedHeight(height() + change);
 }
 
 void EntryDialog::setSaving(const QString& message) {

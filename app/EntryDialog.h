@@ -34,6 +34,15 @@ private:
     qsizetype middleFrom_ = 0, middleLength_ = 0;
 };
 
+// What went wrong with a save, in red, wrapped to the dialog's width. Screen readers meet it as an
+// alert, so they read it out as it appears.
+class FailureLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit FailureLabel(QWidget* parent = nullptr);
+    void setMessage(const QString& message);
+};
+
 class EntryDialog : public QDialog {
     Q_OBJECT
 public:
@@ -42,6 +51,7 @@ public:
     QLineEdit* titleField;
     PreviewLabel* eventField;
     PreviewLabel* alarmField;
+    FailureLabel* failureField;  // shown in place of the two lines after a failed save
     ZQButton* addButton;
     QToolButton* helpButton;
     QFrame* helpBox;
@@ -51,7 +61,8 @@ public:
     void setPreview(const QString& event, const QString& alarms, qsizetype titleFrom = 0, qsizetype titleLength = 0);
     // Says in red, in place of the alarm line, what in the entry cannot be read as typed.
     void setWarning(const QString& message);
-    // Shows what went wrong, in red, in place of the preview line.
+    // Shows what went wrong, in red and wrapped, in place of the preview and alarm lines; the
+    // dialog grows when the message needs more room than they had.
     void setFailure(const QString& message);
     bool showsFailure() const { return failure_; }
     // While an item is on its way to a server: the text cannot change, the button is off and the
@@ -74,7 +85,11 @@ protected:
 
 private:
     QFrame* makeHelpBox();
+    void clearFailure();
+    // Grows or shrinks the fixed-height dialog by what the failure needs beyond the two lines.
+    void setExtraHeight(int extra);
     bool failure_ = false;
+    int extraHeight_ = 0;
 };
 
 }  // namespace linecal

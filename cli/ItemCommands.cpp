@@ -35,9 +35,8 @@ CLI::App* entryCommand(CLI::App& app, const char* name, const char* description,
 
 void registerItemCommands(CLI::App& app) {
     auto request = std::make_shared<ItemRequest>();
-    app.add_option("--store", request->store, "Calendar folder tree (vdir) to use")
-        ->option_text("DIR")
-        ->check(CLI::NonexistentPath | CLI::ExistingDirectory);
+    // What is at the path is judged by the store, which says what to do about it.
+    app.add_option("--store", request->store, "Calendar folder tree (vdir) to use")->option_text("DIR");
     app.add_option("--config", request->config, "Settings file to use")->option_text("FILE");
 
     CLI::App* preview = entryCommand(app, "preview", "Print the preview line and the alarm line of an entry, saving nothing",

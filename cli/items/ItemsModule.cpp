@@ -149,7 +149,15 @@ int listCalendars(const ItemRequest& request) {
         return 0;
     }
     if (calendars.empty()) {
-        std::cerr << "linecal: no calendars in " << session.calendars->local().root().string()
+        const VdirStore& local = session.calendars->local();
+        StoreError why;
+        if (!local.canMakeCalendar(&why)) {
+            std::cerr << "linecal: no calendars in " << local.root().string() << ", and none can be made there: "
+                      << utf8(why.message) << '\n'
+                      << utf8(why.recoverySuggestion) << '\n';
+            return 1;
+        }
+        std::cerr << "linecal: no calendars in " << local.root().string()
                   << "; `linecal add` creates one, `linecal accounts add` adds a server's\n";
         return 0;
     }

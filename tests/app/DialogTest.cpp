@@ -5,6 +5,7 @@
 #include "app/KeyRules.h"
 #include "app/ZQButton.h"
 #include "items/Descriptions.h"
+#include "stores/StoreErrors.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -217,15 +218,19 @@ private slots:
         QVERIFY(app.isDialogOpen());
         QCOMPARE(f.dialog().text(), QStringLiteral("Party [Holidays] Friday"));
         QVERIFY(f.dialog().showsFailure());
-        QCOMPARE(f.dialog().eventField->line(),
+        QCOMPARE(f.dialog().failureField->text(),
                  QStringLiteral("Choose a writable calendar, or make the calendar's folder writable."));
-        QCOMPARE(f.dialog().eventField->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QCOMPARE(f.dialog().failureField->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QVERIFY(f.dialog().failureField->isVisible());
+        QVERIFY(f.dialog().eventField->isHidden());
         QVERIFY(app.lastEventUid.isEmpty());
         QCOMPARE(f.settings.writeCount(), writes);
         QCOMPARE(f.usage.events.back(), QStringLiteral("Reminders/No"));
         // The next keystroke brings the normal preview back.
         f.type(QStringLiteral("Party [Holidays] Friday!"));
         QVERIFY(!f.dialog().showsFailure());
+        QVERIFY(f.dialog().failureField->isHidden());
+        QVERIFY(f.dialog().eventField->isVisible());
         QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Holidays] Party Friday!")));
     }
 
@@ -319,22 +324,48 @@ private slots:
         QVERIFY(server.uidsSent[2] != server.uidsSent[0]);
     }
 
-    void aStoreWithoutCalendarsSaysWhy() {
+    // The store words its advice for the terminal; the dialog names no command or option, and a
+    // long message wraps inside the dialog, which grows for it and shrinks back.
+    void aStoreWithoutCalendarsSaysWhyInTheDesktopsWords() {
         AppFixture f;
         f.markLaunchedBefore();
         f.store.removeCalendar(u"personal");
+        const std::string root = "/home/someone/.local/share/linecal/calendars/that/are/kept/somewhere/deep";
         int asked = 0;
-        f.prepare = [&asked](StoreError* error) {
+        f.prepare = [&](StoreError* error) {
             ++asked;
-            *error = {u"The calendar folder /x is not a folder.", u"Move what is there out of the way."};
+            *error = errors::rootNotAFolder(root);
             return false;
         };
         AppDelegate& app = f.launch();
         app.showDialog();
         QCOMPARE(asked, 2);  // at start-up and again at the opening, in case it was mended meanwhile
+        const int height = f.dialog().height();
         f.type(QStringLiteral("Lunch"));
         QVERIFY(!app.addEvent(false));
-        QCOMPARE(f.dialog().eventField->line(), QStringLiteral("Move what is there out of the way."));
+        const FailureLabel* failure = f.dialog().failureField;
+        QVERIFY(failure->text().contains(QString::fromStdString(root)));
+        QVERIFY(!failure->text().contains(QStringLiteral("--store")));
+        QVERIFY(!failure->text().contains(QLatin1Char(0x60)));  // no command to type
+        QCOMPARE(failure->accessibleName(), failure->text());
+        QVERIFY(failure->wordWrap());
+        QVERIFY(failure->geometry().right() <= f.dialog().contentsRect().right());
+        QVERIFY(failure->height() >= failure->heightForWidth(failure->width()));
+        QVERIFY(f.dialog().height() > height);
+        f.type(QStringLiteral("Lunch!"));
+        QCOMPARE(f.dialog().height(), height);
+    }
+
+    void anItemWithoutCalendarPointsToThePreferences() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.store.removeCalendar(u"personal");
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QStringLiteral("Lunch"));
+        QVERIFY(!app.addEvent(false));
+        QVERIFY(f.dialog().failureField->text().contains(QStringLiteral("preferences")));
+        QVERIFY(!f.dialog().failureField->text().contains(QStringLiteral("linecal calendars")));
     }
 
     void helpTwiceRestoresTheFrame() {

@@ -158,8 +158,9 @@ wait_field entry "Lost? tomorrow" >/dev/null
 xdotool key Return
 sleep 0.3
 check "a failed save keeps the dialog open" "open 2" "$(shown) $(items)"
-check "and says what to do" "Choose a writable calendar, or make the calendar's folder writable." \
-  "$(wait_field preview "Choose a writable calendar, or make the calendar's folder writable.")"
+check "and says what to do, as an alert inside the window" \
+  "Choose a writable calendar, or make the calendar's folder writable. True" \
+  "$(wait_field failure "Choose a writable calendar, or make the calendar's folder writable.") $(read_dialog | field failureInside)"
 check "and keeps the text as typed" "Lost? tomorrow" "$(read_dialog | field entry)"
 chmod u+w "$calendar"
 xdotool key Return
@@ -235,9 +236,9 @@ xdotool key Return
 sleep 0.3
 check "a store that is a file: the dialog stays open with the text" "open Keep me tomorrow" \
   "$(shown) $(read_dialog | field entry)"
-check "and says what to do about the folder" \
-  "Move what is there out of the way, or choose another folder for the calendars (--store)." \
-  "$(wait_field preview "Move what is there out of the way, or choose another folder for the calendars (--store).")"
+advice="Not saved: linecal keeps its calendars in the folder $bad/store, but a file is there. Move that file out of the way, then press Return again."
+check "and says what to do about the folder in a desktop user's words, wrapped inside the window" "$advice True" \
+  "$(wait_field failure "$advice") $(read_dialog | field failureInside)"
 export DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS_MAIN
 check "the settings file is left as it was" same "$(cmp -s "$bad/linecal.conf" "$bad/linecal.conf.before" && echo same || echo changed)"
 check "the store file is left as it was" "not a folder" "$(cat "$bad/store")"
@@ -340,7 +341,7 @@ if /usr/bin/python3 -c 'import radicale' 2>/dev/null; then
   sleep 0.5
   check "with the server down the dialog stays open with the text" "open [Team] Retro tomorrow 4pm" \
     "$(shown) $(read_dialog | field entry)"
-  check "and says what to do" "Check that the server is running" "$(read_dialog | field preview | cut -c1-32)"
+  check "and says what to do" "Check that the server is running" "$(read_dialog | field failure | cut -c1-32)"
   stop "$server_app"
 fi
 

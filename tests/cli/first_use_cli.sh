@@ -42,6 +42,26 @@ contains "a word with a dash stays text" '"VOK_TITLE":"Score -5 points"' "$out"
 "$linecal" --config "$work/linecal.conf" add "Lunch" --store "$work/elsewhere" --now 2010-03-10T15:00 >/dev/null 2>"$work/err"
 check "a global option after the text" "0 1" "$? $(find "$work/elsewhere" -name '*.ics' | wc -l)"
 
+# ---- no calendar yet: what makes one, and where none can be made -------------------------------------
+out=$("$linecal" --store "$work/fresh" --config "$work/linecal.conf" calendars 2>&1); code=$?
+check "an empty store lists nothing and ends well" 0 "$code"
+contains "and says that add makes the first calendar" "\`linecal add\` creates one" "$out"
+printf 'not a folder\n' >"$work/file"
+out=$("$linecal" --store "$work/file" --config "$work/linecal.conf" calendars 2>&1); code=$?
+check "a store that is a file fails" 1 "$code"
+lacks "and does not promise that add makes one" "creates one" "$out"
+contains "but says why none can be made" "linecal: no calendars in $work/file, and none can be made there: The calendar folder $work/file is not a folder." "$out"
+contains "and what to do" "choose another folder for the calendars (--store)" "$out"
+out=$("$linecal" --store "$work/file/deeper" --config "$work/linecal.conf" calendars 2>&1); code=$?
+check "a store under a file fails too" "1 no" "$code $(grep -q 'creates one' <<<"$out" && echo yes || echo no)"
+if [ "$(id -u)" -ne 0 ]; then  # root may write anywhere
+  mkdir -p "$work/locked" && chmod a-w "$work/locked"
+  out=$("$linecal" --store "$work/locked/calendars" --config "$work/linecal.conf" calendars 2>&1); code=$?
+  check "a store in a folder without write access fails" "1 no" "$code $(grep -q 'creates one' <<<"$out" && echo yes || echo no)"
+  contains "and names the folder" "$work/locked" "$out"
+  chmod u+w "$work/locked"
+fi
+
 # ---- a date that names no day --------------------------------------------------------------------
 check "the preview names an impossible date" "$(printf '[Personal] Call Bob Feb 30 at 3/10/10, 4:15\342\200\257PM\nFeb 30 is not a date')" \
   "$(lc preview --now 2010-03-10T15:00 -- "Call Bob Feb 30")"
