@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <map>
 
 namespace linecal::cli {
@@ -85,19 +86,31 @@ CLI::App* findSubcommand(CLI::App& app, const std::string& name) {
 
 }  // namespace
 
-void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vector<std::string>& words) {
+void printError(const std::string& message, const std::string& advice) {
+    std::cerr << "linecal: " << message << '\n';
+    if (!advice.empty()) std::cerr << advice << '\n';
+}
+
+void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vector<std::string>& words, bool saves) {
     cmd.add_option("--now", now, "Take this local time as now (YYYY-MM-DDTHH:MM[:SS])");
     cmd.footer(std::string("\nTEXT: the entry line; the words after the options (or after --) are joined with spaces.\n"
                            "The system limits one argument to 128 KiB. With - instead of TEXT the entries come from\n"
                            "standard input, one per line (UTF-8, blank lines skipped, any length); a bad line answers\n"
-                           "{\"line\": N, \"error\": \"...\"} and the rest go on. Exit codes: 0 all well, 2 bad input,\n"
-                           "1 a failed save (1 wins when both happened).\n") +
+                           "{\"line\": N, \"error\": \"...\"} and the rest go on. ") +
+               (saves ? "Exit codes: 0 all well, 2 bad input,\n1 a failed save (1 wins when both happened).\n"
+                      : "Exit codes: 0 all well, 2 bad input.\n") +
                entryGrammarHelp());
     entryWordTargets()[&cmd] = &words;
-    cmd.parse_complete_callback([&words] {
-        if (words.empty()) throw UsageError("no entry text given");
+    const std::string name = cmd.get_name();
+    cmd.parse_complete_callback([&words, name] {
+        if (words.empty())
+            throw UsageError("no entry text given", "Give the entry after the options, as in `linecal " + name +
+                                                        " \"Lunch tomorrow at 1pm\"`, or - to read entries from "
+                                                        "standard input.");
     });
 }
+
+bool takesEntryText(const CLI::App& cmd) { return entryWordTargets().count(&cmd) > 0; }
 
 // An option wherever it stands, until "--": a word of the entry may begin with "-"
 // ("-5", "-"), so only what looks like a long option or names a known one counts.
@@ -158,7 +171,9 @@ icu::UnicodeString entryLine(const std::string& utf8Text) {
     UErrorCode status = U_ZERO_ERROR;
     int32_t length = 0;
     u_strFromUTF8(nullptr, 0, &length, utf8Text.data(), static_cast<int32_t>(utf8Text.size()), &status);
-    if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR) throw UsageError("the entry text is not valid UTF-8");
+    if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR)
+        throw UsageError("the entry text is not valid UTF-8", "Give the text in UTF-8 (check the encoding of the "
+                                                             "terminal or the file it comes from).");
     return icu::UnicodeString::fromUTF8(utf8Text);
 }
 
@@ -168,7 +183,8 @@ void requireEntry(const icu::UnicodeString& text) {
         if (!u_isUWhiteSpace(c)) return;
         i += U16_LENGTH(c);
     }
-    throw UsageError("the entry is empty; give the text of the event or to-do, e.g. linecal add \"Lunch tomorrow at 1pm\"");
+    throw UsageError("the entry is empty",
+                     "Give the text of the event or to-do, as in `linecal add \"Lunch tomorrow at 1pm\"`.");
 }
 
 namespace {
@@ -201,7 +217,9 @@ Date parseNow(const std::string& text) {
         civilFromDays(daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)), y, m, d);
     const bool valid = shaped && d == static_cast<unsigned>(day) && hour >= 0 && hour < 24 && minute >= 0 &&
                        minute < 60 && second >= 0 && second < 60;
-    if (!valid) throw UsageError("cannot read --now '" + text + "': expected YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS");
+    if (!valid)
+        throw UsageError("cannot read --now '" + text + "'",
+                         "Give it as YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS, such as 2010-03-10T15:00.");
     return Date{DateContext::current().fromFields(year, month, day, hour, minute) + second};
 }
 

@@ -13,7 +13,7 @@ void runInModule(const ItemRequest& request) {
     try {
         entry = moduleEntry<ItemEntry>(kItemsModule, kItemsEntry);
     } catch (const std::runtime_error& e) {
-        throw UsageError(std::string(e.what()) + "; reinstall linecal or set LINECAL_MODULE_DIR");
+        throw UsageError(e.what(), "Reinstall linecal, or set LINECAL_MODULE_DIR to the folder that holds its modules.");
     }
     if (int code = entry(request)) throw CLI::RuntimeError(code);
 }
@@ -23,7 +23,7 @@ namespace {
 CLI::App* entryCommand(CLI::App& app, const char* name, const char* description,
                        const std::shared_ptr<ItemRequest>& request, ItemCommand command) {
     CLI::App* cmd = app.add_subcommand(name, description);
-    addEntryArguments(*cmd, request->now, request->words);
+    addEntryArguments(*cmd, request->now, request->words, command == ItemCommand::Add);
     cmd->callback([request, command] {
         request->command = command;
         runInModule(*request);
@@ -45,7 +45,9 @@ void registerItemCommands(CLI::App& app) {
 
     CLI::App* add = entryCommand(app, "add", "Save an entry as an event or to-do and print what was saved", request,
                                  ItemCommand::Add);
-    add->add_flag("--launch", request->launch, "Also show the item in the calendar application");
+    add->add_flag("--launch", request->launch,
+                  "Accepted, but the command line starts no calendar program; linecal-app's Ctrl+Return saves "
+                  "and opens it");
     add->add_flag("--json", request->json,
                   "Print each saved item as a JSON object (uid, calendar, file; for a server calendar file is null "
                   "and url the item's address)");

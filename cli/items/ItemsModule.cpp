@@ -200,7 +200,7 @@ extern "C" __attribute__((visibility("default"))) int linecal_run_item_command(c
         return code;
     } catch (const linecal::cli::UsageError& e) {
         std::fflush(stdout);
-        std::cerr << "linecal: " << e.what() << '\n';
+        linecal::cli::printError(e.what(), e.advice);
         return 2;
     }
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # What a new user meets at the terminal: an empty entry is refused, not saved; options count
-# wherever they stand until "--"; a date that names no day is said to be none.
+# wherever they stand until "--"; a date that names no day is said to be none; help is there as
+# `help` and --help, and every error says what is wrong and then what to do.
 # Usage: first_use_cli.sh PATH/TO/linecal
 set -u
 linecal=${1:?usage: first_use_cli.sh PATH/TO/linecal}
@@ -69,5 +70,61 @@ check "a date of today with a passed time stays today" "[Personal] Lunch at 12/7
   "$(lc preview --now 2026-12-07T17:34 -- "Lunch Dec 7 at 1pm" | head -n 1)"
 check "a full date in the other order" "[Personal] Flight at 12/24/26, 6:15$(printf '\342\200\257')AM" \
   "$(lc preview --now 2026-12-07T17:34 -- "Flight 24.12.2026 06:15" | head -n 1)"
+
+# ---- help, the version, and the voice of errors -----------------------------------------------------
+check "linecal help is linecal --help" "$("$linecal" --help)" "$("$linecal" help)"
+check "linecal help add is linecal add --help" "$("$linecal" add --help)" "$("$linecal" help add 2>&1)"
+check "linecal help accounts add" "$("$linecal" accounts add --help)" "$("$linecal" help accounts add 2>&1)"
+"$linecal" help >/dev/null; check "linecal help ends well" 0 $?
+version=$("$linecal" --version); code=$?
+check "linecal --version" "0 yes" "$code $(grep -Eq '^linecal [0-9]+\.[0-9]+\.[0-9]+$' <<<"$version" && echo yes || echo no)"
+for cmd in parse preview add; do
+  contains "the usage line of $cmd names TEXT" "Usage: linecal $cmd [OPTIONS] [--] TEXT" "$("$linecal" "$cmd" --help)"
+  contains "$cmd explains the entry" "An entry is one line of text" "$("$linecal" "$cmd" --help)"
+done
+for cmd in calendars show prefs "accounts list"; do
+  # shellcheck disable=SC2086
+  lacks "$cmd does not repeat the entry syntax" "An entry is one line of text" "$("$linecal" $cmd --help)"
+done
+lacks "parse's help speaks of no save" "failed save" "$("$linecal" parse --help)"
+lacks "preview's help speaks of no save" "failed save" "$("$linecal" preview --help)"
+contains "add's help does" "1 a failed save" "$("$linecal" add --help)"
+lacks "--launch promises nothing it does not do" "Also show the item" "$("$linecal" add --help)"
+lc add --launch --now 2010-03-10T15:00 -- "Launch test" >/dev/null 2>"$work/err"
+lacks "and does not call itself unavailable after the fact" "not available yet" "$(cat "$work/err")"
+
+# Each mistake: "linecal: " and what is wrong, then a line of what to do; exit 2.
+mistake() {  # mistake NAME FIRST_LINE ARGS…: the first line of what linecal says, and that a second follows
+  local name=$1 first=$2; shift 2
+  "$linecal" "$@" >/dev/null 2>"$work/err"; local code=$?
+  check "$name: exit code" 2 "$code"
+  check "$name: what is wrong" "$first" "$(head -n 1 "$work/err")"
+  check "$name: then what to do" yes "$([ "$(sed -n 2p "$work/err" | wc -c)" -gt 10 ] && echo yes || echo no)"
+}
+mistake "an unknown command" 'linecal: unknown command `frobnicate`' frobnicate
+mistake "no command" 'linecal: no command given'
+mistake "help on an unknown command" 'linecal: no command `linecal frobnicate`' help frobnicate
+mistake "an unknown option" 'linecal: the following argument was not expected: --bogus' add --bogus Lunch
+mistake "a missing account name" 'linecal: NAME is required' accounts add --url http://127.0.0.1:9/ --username u
+mistake "accounts alone" 'linecal: a subcommand is required' accounts
+mistake "no entry text" 'linecal: no entry text given' --store "$store" add --now 2010-03-10T15:00
+mistake "an unreadable --now" "linecal: cannot read --now 'soon'" parse --now soon Lunch
+contains "unknown commands are named" "parse, preview, add, calendars, show, prefs, accounts, help" \
+  "$("$linecal" frobnicate 2>&1)"
+out=$("$linecal" add --store "$work/st1" --now 2010-03-10T15:00 Lunch 2>&1)
+check "add --store DIR before the text" "0 1" "$? $(find "$work/st1" -name '*.ics' | wc -l)"
+out=$("$linecal" --config "$work/linecal.conf" add --store "$work/file" --now 2010-03-10T15:00 Lunch 2>&1); code=$?
+check "add --store FILE fails as a save" 1 "$code"
+check "and says so in linecal's voice" "linecal: The calendar folder $work/file is not a folder." "$(head -n 1 <<<"$out")"
+
+# A server that cannot be reached while adding an account: no item is waiting to be added again.
+XDG_CONFIG_HOME=$work/config "$linecal" accounts add nowhere --url http://127.0.0.1:9/ --username u \
+  --password-command "printf secret" >/dev/null 2>"$work/err"; code=$?
+check "an account whose server is down is kept, with exit 1" "1 yes" \
+  "$code $(grep -q '^\[nowhere\]' "$work/config/linecal/accounts.conf" 2>/dev/null && echo yes || echo no)"
+check "it says so in linecal's voice" "linecal: account nowhere was added, but its calendars could not be read" \
+  "$(head -n 1 "$work/err" | cut -d: -f1-2)"
+lacks "and does not speak of an item" "item" "$(sed -n '2,$p' "$work/err")"
+contains "but of the account" "linecal accounts remove nowhere" "$(cat "$work/err")"
 
 checks_done first_use_cli
