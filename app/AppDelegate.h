@@ -86,6 +86,8 @@ public:
     void showHelp();
     void hideHelp();
     void toggleHelp(bool show);
+    // The notice's button: the damaged settings file goes aside and settings are stored again.
+    void startFreshSettings();
 
     // ---- tray item, menu and pulse
     void updateMenuIcon();
@@ -196,6 +198,7 @@ private:
 
     AppServices services_;
     std::optional<StoreError> storeProblem_;  // why the store has no calendar, while it has none
+    bool settingsDamageSaid_ = false;  // the dialog has shown why settings are not stored
     std::unique_ptr<EntryDialog> dialog_;
     std::unique_ptr<PreferencesPanel> prefsPanel_;
     std::unique_ptr<QMenu> menu_;

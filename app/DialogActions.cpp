@@ -24,6 +24,14 @@ void AppDelegate::showDialog(const Activation& activation) {
     services_.store->reload();
     if (services_.store->calendars().empty()) prepareStore();
     controlTextDidChange();
+    // Once per run: the user learns why nothing sticks and can mend it, without being told at
+    // every opening.
+    if (const QString damage = services_.settings->damage(); !damage.isEmpty() && !settingsDamageSaid_) {
+        settingsDamageSaid_ = true;
+        dialog_->setSettingsNotice(damage.left(1).toUpper() + damage.mid(1) +
+                                   QStringLiteral(". linecal uses its default settings and stores no change; the file "
+                                                  "stays as it is."));
+    }
     // Focusing selects the whole line, so typing replaces the last entry.
     dialog_->titleField->setFocus(Qt::OtherFocusReason);
     dialog_->titleField->selectAll();
@@ -32,7 +40,22 @@ void AppDelegate::showDialog(const Activation& activation) {
     dialog_->activateWindow();
 }
 
-void AppDelegate::hideDialog() { dialog_->hide(); }
+void AppDelegate::hideDialog() {
+    dialog_->hide();
+    dialog_->setSettingsNotice({});
+}
+
+void AppDelegate::startFreshSettings() {
+    QString error;
+    if (services_.settings->startFresh(&error)) {
+        qCInfo(lcApp, "settings start fresh");
+        dialog_->setSettingsNotice({});
+        return;
+    }
+    qCWarning(lcApp, "%s", qUtf8Printable(error));
+    dialog_->setSettingsNotice(error.left(1).toUpper() + error.mid(1) +
+                               QStringLiteral(". Move the file away yourself, or make its folder writable."));
+}
 
 void AppDelegate::prepareStore() {
     StoreError error;

@@ -13,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -31,7 +32,7 @@ QAccessibleInterface* failureAccessible(const QString& className, QObject* objec
 
 }  // namespace
 
-FailureLabel::FailureLabel(QWidget* parent) : QLabel(parent) {
+FailureLabel::FailureLabel(const QString& role, QWidget* parent) : QLabel(parent) {
     static const bool installed = [] {
         QAccessible::installFactory(failureAccessible);
         return true;
@@ -44,8 +45,7 @@ FailureLabel::FailureLabel(QWidget* parent) : QLabel(parent) {
     red.setColor(QPalette::WindowText, Qt::red);
     setPalette(red);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setAccessibleDescription(QStringLiteral("Failure"));
-    hide();
+    setAccessibleDescription(role);
 }
 
 void FailureLabel::setMessage(const QString& message) {
@@ -118,7 +118,17 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     eventField = new PreviewLabel(QStringLiteral("Preview"), this);
     alarmField = new PreviewLabel(QStringLiteral("Alarms"), this);
     alarmField->setForegroundRole(QPalette::PlaceholderText);
-    failureField = new FailureLabel(this);
+    failureField = new FailureLabel(QStringLiteral("Failure"), this);
+    failureField->hide();
+    settingsNotice = new QWidget(this);
+    settingsNoticeText = new FailureLabel(QStringLiteral("Settings"), settingsNotice);
+    freshSettingsButton = new QPushButton(QStringLiteral("Start with fresh settings"), settingsNotice);
+    freshSettingsButton->setAutoDefault(false);
+    auto* notice = new QHBoxLayout(settingsNotice);
+    notice->setContentsMargins(0, 0, 0, 0);
+    notice->addWidget(settingsNoticeText, 1);
+    notice->addWidget(freshSettingsButton, 0, Qt::AlignTop);
+    settingsNotice->hide();
 
     addButton = new ZQButton(this);
     helpButton = new QToolButton(this);
@@ -135,6 +145,7 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
 
     auto* entry = new QVBoxLayout;
     entry->setSpacing(6);
+    entry->addWidget(settingsNotice);
     entry->addWidget(titleField);
     entry->addWidget(eventField);
     entry->addWidget(alarmField);
@@ -156,6 +167,22 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
         emit addRequested(isExactlyCommand(QGuiApplication::keyboardModifiers(), false));
     });
     connect(helpButton, &QToolButton::clicked, this, &EntryDialog::helpClicked);
+    connect(freshSettingsButton, &QPushButton::clicked, this, &EntryDialog::freshSettingsRequested);
+}
+
+void EntryDialog::setSettingsNotice(const QString& text) {
+    if (text.isEmpty()) {
+        settingsNotice->hide();
+        resizePart(noticeHeight_, 0);
+        return;
+    }
+    settingsNoticeText->setMessage(text);
+    settingsNotice->show();
+    const int width = qMax(titleField->width(), minimumWidth() - 2 * layout()->contentsMargins().left());
+    const int textWidth = width - freshSettingsButton->sizeHint().width() - 6;
+    resizePart(noticeHeight_, qMax(settingsNoticeText->heightForWidth(textWidth), freshSettingsButton->sizeHint().height()) + 6);
+    QAccessibleEvent alert(settingsNoticeText, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 QFrame* EntryDialog::makeHelpBox() {
@@ -222,10 +249,12 @@ void EntryDialog::clearFailure() {
     setExtraHeight(0);
 }
 
-void EntryDialog::setExtraHeight(int extra) {
-    const int change = extra - extraHeight_;
+void EntryDialog::setExtraHeight(int extra) { resizePart(extraHeight_, extra); }
+
+void EntryDialog::resizePart(int& part, int needed) {
+    const int change = needed - part;
     if (change == 0) return;
-    extraHeight_ = extra;
+    part = needed;
     setMinimumHeight(0);
     setMaximumHeight(QWIDGETSIZE_MAX);
     setFixedHeight(height() + change);

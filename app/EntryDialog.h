@@ -7,6 +7,7 @@
 
 class QFrame;
 class QLineEdit;
+class QPushButton;
 class QToolButton;
 
 namespace linecal {
@@ -39,7 +40,8 @@ private:
 class FailureLabel : public QLabel {
     Q_OBJECT
 public:
-    explicit FailureLabel(QWidget* parent = nullptr);
+    // `role` is the accessible description, which tells one such label from another.
+    explicit FailureLabel(const QString& role, QWidget* parent = nullptr);
     void setMessage(const QString& message);
 };
 
@@ -54,6 +56,10 @@ public:
     FailureLabel* failureField;  // shown in place of the two lines after a failed save
     ZQButton* addButton;
     QToolButton* helpButton;
+    // Above the entry while the settings cannot be stored: why, and a way out.
+    QWidget* settingsNotice;
+    FailureLabel* settingsNoticeText;
+    QPushButton* freshSettingsButton;
     QFrame* helpBox;
 
     QString text() const;
@@ -70,9 +76,13 @@ public:
     void setSaving(const QString& message);
     void endSaving();
     bool isSaving() const;
+    // Shows the settings notice with this text, or hides it when the text is empty; the dialog
+    // grows and shrinks by its height.
+    void setSettingsNotice(const QString& text);
 
 signals:
     void textChanged();
+    void freshSettingsRequested();
     void addRequested(bool exactlyCommand);
     void helpClicked();
     void closeRequested();
@@ -88,8 +98,11 @@ private:
     void clearFailure();
     // Grows or shrinks the fixed-height dialog by what the failure needs beyond the two lines.
     void setExtraHeight(int extra);
+    // Changes the fixed height by what `part` needs now beyond what it had.
+    void resizePart(int& part, int needed);
     bool failure_ = false;
     int extraHeight_ = 0;
+    int noticeHeight_ = 0;
 };
 
 }  // namespace linecal

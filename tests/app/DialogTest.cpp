@@ -9,6 +9,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QToolButton>
 
 namespace linecal::testing {
@@ -366,6 +367,51 @@ private slots:
         QVERIFY(!app.addEvent(false));
         QVERIFY(f.dialog().failureField->text().contains(QStringLiteral("preferences")));
         QVERIFY(!f.dialog().failureField->text().contains(QStringLiteral("linecal calendars")));
+    }
+
+    // Damaged settings are named once per run, above the entry; the button puts them aside, and a
+    // failure to do so is said in the same place.
+    void damagedSettingsAreSaidOnceWithAWayOut() {
+        struct DamagedSettings : MemorySettings {
+            QString why = QStringLiteral("the settings file /home/me/.config/linecal/linecal.conf is not text");
+            bool movable = false;
+            int tries = 0;
+            QString damage() const override { return why; }
+            bool startFresh(QString* error) override {
+                ++tries;
+                if (!movable) *error = QStringLiteral("cannot move it aside");
+                else why.clear();
+                return movable;
+            }
+        } damaged;
+        AppFixture f;
+        f.useSettings(damaged);
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        const EntryDialog& dialog = f.dialog();
+        QVERIFY(dialog.settingsNotice->isVisible());
+        QVERIFY(dialog.settingsNoticeText->text().startsWith(
+            QStringLiteral("The settings file /home/me/.config/linecal/linecal.conf is not text.")));
+        QCOMPARE(dialog.settingsNoticeText->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QVERIFY(dialog.freshSettingsButton->isVisible());
+        QVERIFY(dialog.settingsNotice->geometry().bottom() < dialog.titleField->geometry().top());
+        const int withNotice = dialog.height();
+        dialog.freshSettingsButton->click();
+        QCOMPARE(damaged.tries, 1);
+        QVERIFY(dialog.settingsNoticeText->text().startsWith(QStringLiteral("Cannot move it aside.")));
+        app.hideDialog();
+        app.showDialog();
+        QVERIFY(dialog.settingsNotice->isHidden());
+        QVERIFY(dialog.height() < withNotice);
+        // A new run says it again; this time the button mends it.
+        AppFixture g;
+        damaged.movable = true;
+        g.useSettings(damaged);
+        g.launch().showDialog();
+        QVERIFY(g.dialog().settingsNotice->isVisible());
+        g.dialog().freshSettingsButton->click();
+        QCOMPARE(damaged.tries, 2);
+        QVERIFY(g.dialog().settingsNotice->isHidden());
     }
 
     void helpTwiceRestoresTheFrame() {

@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Prints what a screen reader finds in linecal-app's entry dialog, as one JSON object:
 the entry text, the preview and alarm lines, the add button's name and the help button's state,
-and after a failed save the alert that says what to do, with whether it lies inside the window.
-Usage: atspi_dialog.py [APPLICATION_NAME]"""
+and after a failed save the alert that says what to do, with whether it lies inside the window;
+the notice about damaged settings. With `click NAME` it presses the dialog's button of that name.
+Usage: atspi_dialog.py [APPLICATION_NAME [click BUTTON_NAME]]"""
 import json
 import sys
 import time
@@ -58,6 +59,7 @@ def main():
         print(json.dumps({"error": "no accessible application " + app_name}))
         return 1
     found = {}
+    clicking = len(sys.argv) > 3 and sys.argv[2] == "click"
     for node in walk(app):
         role, name, description = node.getRoleName(), node.name, node.description
         if name == "Entry" and role in ("text", "entry"):
@@ -71,8 +73,12 @@ def main():
             found["add"] = name
             found["addEnabled"] = node.getState().contains(pyatspi.STATE_ENABLED)
         elif role == "alert" and node.getState().contains(pyatspi.STATE_SHOWING):
-            found["failure"] = name
-            found["failureInside"] = inside(node, window_of(node))
+            key = "settings" if description == "Settings" else "failure"
+            found[key] = name
+            found[key + "Inside"] = inside(node, window_of(node))
+        elif clicking and role == "push button" and name == sys.argv[3]:
+            node.queryAction().doAction(0)
+            found["clicked"] = name
         elif name == "Help" and role in ("push button", "toggle button", "check box"):
             found["help"] = node.getState().contains(pyatspi.STATE_CHECKED)
     print(json.dumps(found, ensure_ascii=False))

@@ -229,8 +229,11 @@ bad_pid=$!
 pids+=("$bad_pid")
 wait_dialog || true
 check "damaged settings read as a first launch: the dialog opens" open "$(shown)"
-xdotool type --delay 5 "Keep me tomorrow"
 export DBUS_SESSION_BUS_ADDRESS_MAIN=$DBUS_SESSION_BUS_ADDRESS DBUS_SESSION_BUS_ADDRESS=$bad_bus
+notice="The settings file $bad/linecal.conf is not text. linecal uses its default settings and stores no change; the file stays as it is."
+check "the dialog says the settings are damaged, with the path, inside the window" "$notice True" \
+  "$(wait_field settings "$notice") $(read_dialog | field settingsInside)"
+xdotool type --delay 5 "Keep me tomorrow"
 wait_field entry "Keep me tomorrow" >/dev/null
 xdotool key Return
 sleep 0.3
@@ -243,6 +246,12 @@ export DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS_MAIN
 check "the settings file is left as it was" same "$(cmp -s "$bad/linecal.conf" "$bad/linecal.conf.before" && echo same || echo changed)"
 check "the store file is left as it was" "not a folder" "$(cat "$bad/store")"
 check "the log says the settings file is not text" 1 "$(grep -c 'is not text; using default settings' "$bad/log" || true)"
+DBUS_SESSION_BUS_ADDRESS=$bad_bus "$here/atspi_dialog.py" linecal-app click "Start with fresh settings" >/dev/null 2>>"$work/atspi.log"
+for _ in $(seq 30); do [ -f "$bad/linecal.conf" ] && [ -f "$bad/linecal.conf.damaged-$(date +%F)" ] && break; sleep 0.1; done
+check "Start with fresh settings moves the damaged file aside as it was" same \
+  "$(cmp -s "$bad/linecal.conf.damaged-$(date +%F)" "$bad/linecal.conf.before" && echo same || echo changed)"
+check "and settings are stored again, what was set meanwhile first" 1 "$(grep -c '^App%20has%20launched%201.4=true' "$bad/linecal.conf" 2>/dev/null || true)"
+check "and the notice is gone" "" "$(DBUS_SESSION_BUS_ADDRESS=$bad_bus read_dialog | field settings)"
 stop "$bad_pid"
 kill "$bad_bus_pid"  # its services end with it
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDate>
 #include <QSettings>
 
 #include <sys/stat.h>
@@ -157,6 +158,33 @@ TEST_F(Prefs, IniFileIsUsedWhenWholeAndNeverOverwrittenWhenNot) {
         if (c.bytes) { EXPECT_EQ(fs::is_directory(file) ? std::string() : testing::readFile(file), *c.bytes); }
         if (!c.bytes) { EXPECT_EQ(stringSetting(IniSettings(conf), Setting::LastEventUID), QStringLiteral("E-1")); }
     }
+}
+
+// Starting fresh moves the damaged file aside untouched, keeps what was set meanwhile and stores
+// from then on; a second damaged file the same day gets a name of its own.
+TEST_F(Prefs, DamagedFileIsPutAsideOnRequestAndSettingsAreStoredFromThen) {
+    const fs::path file = temp.path / "linecal.conf";
+    const QString conf = QString::fromStdString(file.string());
+    const std::string damaged = "[General]\nAlarmMinutes=45\n# not a comment here\n";
+    const std::string day = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    std::vector<fs::path> aside;
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        std::ofstream(file, std::ios::binary) << damaged;
+        IniSettings ini(conf, [](const QString&) {});
+        EXPECT_TRUE(ini.damage().contains(conf));
+        writeSetting(ini, Setting::LastEventUID, QStringLiteral("E-%1").arg(round));
+        QString error;
+        ASSERT_TRUE(ini.startFresh(&error)) << error.toStdString();
+        EXPECT_TRUE(ini.damage().isEmpty());
+        aside.push_back(temp.path / ("linecal.conf.damaged-" + day + (round == 1 ? "" : "-2")));
+        EXPECT_EQ(testing::readFile(aside.back()), damaged);
+        EXPECT_EQ(stringSetting(IniSettings(conf), Setting::LastEventUID), QStringLiteral("E-%1").arg(round))
+            << "what was set meanwhile is stored";
+        writeSetting(ini, Setting::CalendarUID, QStringLiteral("home"));
+        EXPECT_EQ(stringSetting(IniSettings(conf), Setting::CalendarUID), QStringLiteral("home")) << "and what follows";
+    }
+    EXPECT_EQ(testing::readFile(aside.front()), damaged) << "the first one is not overwritten by the second";
 }
 
 // The file's bytes and its modification time, to show it was not written.
