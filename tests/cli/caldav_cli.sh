@@ -87,6 +87,10 @@ check "a password command serves as well" 2 "$(team_items)"
 json=$(lc calendars --json | /usr/bin/python3 -c 'import json,sys; print("|".join("%s:%s:%s:%s" % (c["title"], c["type"], c["offline"], c["heading"]) for c in json.load(sys.stdin)))')
 check "calendars --json, each under the heading it is listed under" \
   "Personal:Local:False:On This Computer|Family:CalDAV:False:alice@127.0.0.1 (CalDAV)|Team:CalDAV:False:alice@127.0.0.1 (CalDAV)" "$json"
+# A new user whose first calendars are a server's: they are not said to be on this computer.
+check "with no local calendar the first heading is the account's" \
+  "alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]|    Team  [rad:/alice/team/]" \
+  "$("$linecal" --store "$work/no-local" --config "$conf" calendars | paste -sd'|')"
 
 # --- vdirsyncer syncs the saved items into a vdir that khal reads -------------------------------
 mkdir -p "$work/synced" "$work/vdirsyncer"
