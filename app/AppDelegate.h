@@ -52,6 +52,9 @@ struct AppServices {
     // True for an item whose save goes over the network: it is saved off the GUI thread, so a
     // slow server never freezes the program. Null: every save is local and immediate.
     std::function<bool(const CalendarItem&)> savesOverNetwork;
+    // Asks every account's server for its calendars now, whenever it was last asked; null
+    // without accounts. Openings of the dialog, menu and preferences ask at most once a minute.
+    std::function<void()> refreshCalendars;
     // Whether a tray can show the status item (tests say no to keep it out of the way).
     bool useTray = true;
 };

@@ -65,8 +65,10 @@ void registerItemCommands(CLI::App& app) {
         });
 
     CLI::App* calendars = app.add_subcommand(
-        "calendars", "List the calendars under their headings, asking each account's server for its list");
+        "calendars", "List the calendars under their headings, asking each account's server for its list when "
+                     "it was not asked in the last minute");
     calendars->add_flag("--json", request->json, "Print them as a JSON array");
+    calendars->add_flag("--refresh", request->refresh, "Ask every account's server now, whenever it was last asked");
     calendars->callback([request] {
         request->command = ItemCommand::Calendars;
         runInModule(*request);

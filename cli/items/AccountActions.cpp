@@ -66,8 +66,8 @@ std::string accountAdvice(const StoreError& error, const std::string& name) {
             advice.replace(at, std::string(itemWords).size(), itemWords[0] == 'A' ? "" : ".");
     }
     if (!advice.empty() && advice.back() != ' ') advice += ' ';
-    return advice + "The account is kept: `linecal calendars` reads its calendars once that is mended, "
-                    "and `linecal accounts remove " + name + "` drops it to add it again with other details.";
+    return advice + "The account " + name + " is kept: `linecal calendars --refresh` reads its calendars once that "
+                    "is mended.";
 }
 
 int addAccount(const AccountDetails& details) {

@@ -107,15 +107,16 @@ std::string visible(const icu::UnicodeString& text) {
     return out;
 }
 
-// Every server is asked now; one that does not answer keeps its last known list, marked offline.
+// A server is asked unless it was asked in the last minute (--refresh: whenever it was); one that
+// does not answer keeps its last known list, marked offline.
 int listCalendars(const ItemRequest& request) {
-    ItemSession session(request, ServerRefresh::Now);
+    ItemSession session(request, request.refresh ? ServerRefresh::Asked : ServerRefresh::Now);
     const UserCalendars& store = session.store;
     const auto calendars = store.calendars();
     const auto selected = selectedCalendarUID(session.settings, store);
     auto offline = [&](const Calendar& c) {
         const ServerStore* server = store.serverOf(c);
-        return server && server->state() != ServerStore::State::Online;
+        return server && store.isOffline(*server);
     };
     for (const auto& server : store.servers()) {
         if (server->state() == ServerStore::State::Offline) {

@@ -137,7 +137,13 @@ check "add - over server and local calendars" "1:-:$server/alice/team/ 2:file:- 
 check "add - saved the server lines" 4 "$(team_items)"
 
 # --- the server goes away: the list stays, marked offline; a save fails and says why ------------
+lc calendars --refresh >/dev/null
 radicale_stop
+# A list read a moment ago is taken as it is: the server is not asked again within the minute.
+check "calendars within a minute of the last read does not ask the server" \
+  "On This Computer|  * Personal  [personal]||alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]|    Team  [rad:/alice/team/]|" \
+  "$(lc calendars 2>&1 | paste -sd'|')|$(lc calendars 2>&1 >/dev/null)"
+check "calendars --refresh asks it whenever it was last asked" 1 "$(lc calendars --refresh 2>&1 >/dev/null | grep -c 'account rad is offline')"
 check "calendars while offline" \
   "On This Computer|  * Personal  [personal]||alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]  (offline)|    Team  [rad:/alice/team/]  (offline)" \
   "$(lc calendars 2>/dev/null | paste -sd'|')"

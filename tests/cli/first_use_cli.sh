@@ -125,6 +125,6 @@ check "an account whose server is down is kept, with exit 1" "1 yes" \
 check "it says so in linecal's voice" "linecal: account nowhere was added, but its calendars could not be read" \
   "$(head -n 1 "$work/err" | cut -d: -f1-2)"
 lacks "and does not speak of an item" "item" "$(sed -n '2,$p' "$work/err")"
-contains "but of the account" "linecal accounts remove nowhere" "$(cat "$work/err")"
+contains "but of the account" "The account nowhere is kept: \`linecal calendars --refresh\` reads" "$(cat "$work/err")"
 
 checks_done first_use_cli
