@@ -52,6 +52,9 @@ struct AppServices {
     // True for an item whose save goes over the network: it is saved off the GUI thread, so a
     // slow server never freezes the program. Null: every save is local and immediate.
     std::function<bool(const CalendarItem&)> savesOverNetwork;
+    // Asks every account's server for its calendars now, whenever it was last asked; null
+    // without accounts. Openings of the dialog, menu and preferences ask at most once a minute.
+    std::function<void()> refreshCalendars;
     // Whether a tray can show the status item (tests say no to keep it out of the way).
     bool useTray = true;
 };
@@ -86,6 +89,8 @@ public:
     void showHelp();
     void hideHelp();
     void toggleHelp(bool show);
+    // The notice's button: the damaged settings file goes aside and settings are stored again.
+    void startFreshSettings();
 
     // ---- tray item, menu and pulse
     void updateMenuIcon();
@@ -102,7 +107,7 @@ public:
     void syncHotKeys();
     void registerHotKeys();
     void showHotKeyStatus(HotKeyStatus status);
-    QString hotKeyText() const;       // "  ⌥⌘R" form
+    QString hotKeyText() const;       // "Ctrl+Alt+R", as the desktop writes keys
     QString hotKeyShortcut() const;  // "Ctrl+Alt+R" form
     QString trayToolTip() const;      // says whether the hot key works
 
@@ -196,6 +201,7 @@ private:
 
     AppServices services_;
     std::optional<StoreError> storeProblem_;  // why the store has no calendar, while it has none
+    bool settingsDamageSaid_ = false;  // the dialog has shown why settings are not stored
     std::unique_ptr<EntryDialog> dialog_;
     std::unique_ptr<PreferencesPanel> prefsPanel_;
     std::unique_ptr<QMenu> menu_;

@@ -122,6 +122,7 @@ int runAppProgram(int argc, char** argv) {
     services.savesOverNetwork = [&store](const CalendarItem& item) {
         return item.calendar && store->serverOf(*item.calendar) != nullptr;
     };
+    if (!store->servers().empty()) services.refreshCalendars = [&store] { store->refreshInBackground({}, true); };
     services.settings = &settings;
     services.hotKeys = hotKeys.get();
     services.calendarApps = &calendarApps;

@@ -43,6 +43,7 @@ AppDelegate::AppDelegate(AppServices services, QObject* parent) : QObject(parent
     connect(dialog_.get(), &EntryDialog::addRequested, this, &AppDelegate::addEvent);
     connect(dialog_.get(), &EntryDialog::helpClicked, this, &AppDelegate::clickHelpButton);
     connect(dialog_.get(), &EntryDialog::closeRequested, this, &AppDelegate::hideDialog);
+    connect(dialog_.get(), &EntryDialog::freshSettingsRequested, this, &AppDelegate::startFreshSettings);
     if (services_.hotKeys) {
         connect(services_.hotKeys, &HotKeyService::pressed, this,
                 [this](std::uint32_t time) { showDialog(Activation{time, {}}); });

@@ -1,6 +1,8 @@
 // The entry dialog's operations: opening and closing, the live preview, saving, the help box.
 #include "app/AppDelegate.h"
 
+#include "app/DesktopAdvice.h"
+
 #include "app/EntryDialog.h"
 #include "app/ZQButton.h"
 #include "items/CurrentItem.h"
@@ -23,6 +25,14 @@ void AppDelegate::showDialog(const Activation& activation) {
     services_.store->reload();
     if (services_.store->calendars().empty()) prepareStore();
     controlTextDidChange();
+    // Once per run: the user learns why nothing sticks and can mend it, without being told at
+    // every opening.
+    if (const QString damage = services_.settings->damage(); !damage.isEmpty() && !settingsDamageSaid_) {
+        settingsDamageSaid_ = true;
+        dialog_->setSettingsNotice(damage.left(1).toUpper() + damage.mid(1) +
+                                   QStringLiteral(". linecal uses its default settings and stores no change; the file "
+                                                  "stays as it is."));
+    }
     // Focusing selects the whole line, so typing replaces the last entry.
     dialog_->titleField->setFocus(Qt::OtherFocusReason);
     dialog_->titleField->selectAll();
@@ -31,7 +41,22 @@ void AppDelegate::showDialog(const Activation& activation) {
     dialog_->activateWindow();
 }
 
-void AppDelegate::hideDialog() { dialog_->hide(); }
+void AppDelegate::hideDialog() {
+    dialog_->hide();
+    dialog_->setSettingsNotice({});
+}
+
+void AppDelegate::startFreshSettings() {
+    QString error;
+    if (services_.settings->startFresh(&error)) {
+        qCInfo(lcApp, "settings start fresh");
+        dialog_->setSettingsNotice({});
+        return;
+    }
+    qCWarning(lcApp, "%s", qUtf8Printable(error));
+    dialog_->setSettingsNotice(error.left(1).toUpper() + error.mid(1) +
+                               QStringLiteral(". Move the file away yourself, or make its folder writable."));
+}
 
 void AppDelegate::prepareStore() {
     StoreError error;
@@ -49,14 +74,26 @@ void AppDelegate::prepareStore() {
 void AppDelegate::controlTextDidChange() {
     if (dialog_->isSaving()) return;  // the text is fixed and the lines say where it goes
     const QString text = dialog_->text();
-    dialog_->addButton->setEnabled(!text.isEmpty());
+    dialog_->addButton->setEnabled(!text.trimmed().isEmpty());
     auto item = currentItem();
     const Date now = services_.now();
-    QString alarms = toQString(ZQalarmLine(*item));
-    // A repetition asked for and not made is said in the preview itself, not only over it.
-    if (item->notRepeated) alarms += QStringLiteral(" · ") + toQString(*item->notRepeated);
-    dialog_->setPreview(toQString(ZQeventLine(*item, now)), alarms);
+    // The title and location give way to the calendar, date and time when the line is too long.
+    QString title = item->title ? toQString(*item->title) : QString();
+    if (auto* event = dynamic_cast<const Event*>(item.get()); event && event->location)
+        title += QStringLiteral(" at ") + toQString(*event->location);
+    const qsizetype from = item->calendar ? item->calendar->title.length() + 3 : 0;  // after "[Title] "
+    dialog_->setPreview(toQString(ZQeventLine(*item, now)), toQString(ZQalarmLine(*item)), from, title.size());
     dialog_->setRepeats(toQString(ZQoccurrencesLine(*item)));
+    if (const icu::UnicodeString warning = ZQwarningLine(*item); !warning.isEmpty()) {
+        dialog_->setWarning(toQString(warning));
+    } else if (!item->alarms.empty() &&
+               alarmChoice(alarmTypeIndex, alarmSoundIndex, alarmEmailIndex, alarmEmails).emailUnavailable) {
+        dialog_->alarmField->setLine(toQString(ZQalarmLine(*item)) +
+                                     QStringLiteral("; a message, as no e-mail address of yours is known"));
+    } else if (item->notRepeated) {
+        // A repetition asked for and not made is said in the preview itself, not only over it.
+        dialog_->alarmField->setLine(toQString(ZQalarmLine(*item)) + QStringLiteral(" · ") + toQString(*item->notRepeated));
+    }
 }
 
 ItemSettings AppDelegate::itemSettings() const {
@@ -95,8 +132,7 @@ void AppDelegate::showSaveFailure(const StoreError& reported, const CalendarItem
     pulseIcon(kPulseRed, 1);
     qCWarning(lcApp, "failed to save new event ('%s'): %s", qUtf8Printable(toQString(error.message)),
               qUtf8Printable(toQString(ZQdescription(item, services_.now()))));
-    const icu::UnicodeString& shown = error.recoverySuggestion.isEmpty() ? error.message : error.recoverySuggestion;
-    dialog_->setFailure(toQString(shown));
+    dialog_->setFailure(desktopAdvice(error));
 }
 
 bool AppDelegate::addEvent(bool exactlyCommand) {

@@ -4,6 +4,8 @@
 #include "app/ZQButton.h"
 #include "parse/EntryGrammar.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -11,6 +13,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -22,7 +25,33 @@ namespace {
 // Screen readers get the whole line, up to a length a person could still listen to.
 constexpr qsizetype kSpokenLength = 2000;
 
+QAccessibleInterface* failureAccessible(const QString& className, QObject* object) {
+    if (className != QLatin1String("linecal::FailureLabel") || !object->isWidgetType()) return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::AlertMessage);
+}
+
 }  // namespace
+
+FailureLabel::FailureLabel(const QString& role, QWidget* parent) : QLabel(parent) {
+    static const bool installed = [] {
+        QAccessible::installFactory(failureAccessible);
+        return true;
+    }();
+    (void)installed;
+    setTextFormat(Qt::PlainText);
+    setWordWrap(true);
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QPalette red = palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    setPalette(red);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setAccessibleDescription(role);
+}
+
+void FailureLabel::setMessage(const QString& message) {
+    setText(message);
+    setAccessibleName(message);
+}
 
 PreviewLabel::PreviewLabel(const QString& role, QWidget* parent) : QLabel(parent) {
     setAccessibleDescription(role);
@@ -33,10 +62,13 @@ PreviewLabel::PreviewLabel(const QString& role, QWidget* parent) : QLabel(parent
     setMinimumWidth(1);
 }
 
-void PreviewLabel::setLine(const QString& line, const QColor& color) {
+void PreviewLabel::setLine(const QString& line, const QColor& color, qsizetype middleFrom, qsizetype middleLength) {
     line_ = line;
+    const bool inside = middleFrom >= 0 && middleLength > 0 && middleFrom + middleLength <= line.size();
+    middleFrom_ = inside ? middleFrom : 0;
+    middleLength_ = inside ? middleLength : 0;
     QPalette palette = parentWidget() ? parentWidget()->palette() : QPalette();
-    if (color.isValid()) palette.setColor(QPalette::WindowText, color);
+    if (color.isValid()) palette.setColor(foregroundRole(), color);
     setPalette(palette);
     setAccessibleName(line.size() > kSpokenLength ? line.left(kSpokenLength) + QChar(0x2026) : line);
     elide();
@@ -48,15 +80,30 @@ void PreviewLabel::resizeEvent(QResizeEvent* event) {
 }
 
 void PreviewLabel::elide() {
+    const QFontMetrics metrics = fontMetrics();
+    const int room = qMax(1, width());
+    if (middleLength_ > 0) {
+        // Measuring a huge title costs as much as drawing it; its two ends are all that can show.
+        QString middle = line_.mid(middleFrom_, middleLength_);
+        if (middle.size() > 1000) middle = middle.left(500) + QChar(0x2026) + middle.right(500);
+        const QString before = line_.left(middleFrom_), after = line_.mid(middleFrom_ + middleLength_);
+        const int left = room - metrics.horizontalAdvance(before + after);
+        if (left >= metrics.horizontalAdvance(QStringLiteral("MM\u2026"))) {
+            setText(before + metrics.elidedText(middle, Qt::ElideMiddle, left) + after);
+            return;
+        }
+    }
     // Measuring a huge line costs as much as drawing it; no more than a screen's worth is looked at.
     const QString visible = line_.size() > 1000 ? line_.left(1000) : line_;
-    setText(fontMetrics().elidedText(visible, Qt::ElideRight, qMax(1, width())));
+    setText(metrics.elidedText(visible, Qt::ElideRight, room));
 }
 
 EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("linecal"));
     // It floats over the work it interrupts, so it cannot get lost behind another window.
-    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
+    // A small entry window of fixed size: a title and a close button, no maximise or minimise.
+    setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
     setMinimumWidth(520);
 
     titleField = new QLineEdit(this);
@@ -71,6 +118,17 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     eventField = new PreviewLabel(QStringLiteral("Preview"), this);
     alarmField = new PreviewLabel(QStringLiteral("Alarms"), this);
     alarmField->setForegroundRole(QPalette::PlaceholderText);
+    failureField = new FailureLabel(QStringLiteral("Failure"), this);
+    failureField->hide();
+    settingsNotice = new QWidget(this);
+    settingsNoticeText = new FailureLabel(QStringLiteral("Settings"), settingsNotice);
+    freshSettingsButton = new QPushButton(QStringLiteral("Start with fresh settings"), settingsNotice);
+    freshSettingsButton->setAutoDefault(false);
+    auto* notice = new QHBoxLayout(settingsNotice);
+    notice->setContentsMargins(0, 0, 0, 0);
+    notice->addWidget(settingsNoticeText, 1);
+    notice->addWidget(freshSettingsButton, 0, Qt::AlignTop);
+    settingsNotice->hide();
 
     addButton = new ZQButton(this);
     helpButton = new QToolButton(this);
@@ -87,9 +145,11 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
 
     auto* entry = new QVBoxLayout;
     entry->setSpacing(6);
+    entry->addWidget(settingsNotice);
     entry->addWidget(titleField);
     entry->addWidget(eventField);
     entry->addWidget(alarmField);
+    entry->addWidget(failureField);
     entry->addLayout(buttons);
     // The help box sits 14 pixels below the rest, so showing or hiding it changes the
     // dialog's height by exactly its own height and those 14.
@@ -107,6 +167,22 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
         emit addRequested(isExactlyCommand(QGuiApplication::keyboardModifiers(), false));
     });
     connect(helpButton, &QToolButton::clicked, this, &EntryDialog::helpClicked);
+    connect(freshSettingsButton, &QPushButton::clicked, this, &EntryDialog::freshSettingsRequested);
+}
+
+void EntryDialog::setSettingsNotice(const QString& text) {
+    if (text.isEmpty()) {
+        settingsNotice->hide();
+        resizePart(noticeHeight_, 0);
+        return;
+    }
+    settingsNoticeText->setMessage(text);
+    settingsNotice->show();
+    const int width = qMax(titleField->width(), minimumWidth() - 2 * layout()->contentsMargins().left());
+    const int textWidth = width - freshSettingsButton->sizeHint().width() - 6;
+    resizePart(noticeHeight_, qMax(settingsNoticeText->heightForWidth(textWidth), freshSettingsButton->sizeHint().height()) + 6);
+    QAccessibleEvent alert(settingsNoticeText, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 QFrame* EntryDialog::makeHelpBox() {
@@ -142,9 +218,9 @@ QFrame* EntryDialog::makeHelpBox() {
 
 QString EntryDialog::text() const { return titleField->text(); }
 
-void EntryDialog::setPreview(const QString& event, const QString& alarms) {
-    failure_ = false;
-    eventField->setLine(event);
+void EntryDialog::setPreview(const QString& event, const QString& alarms, qsizetype titleFrom, qsizetype titleLength) {
+    clearFailure();
+    eventField->setLine(event, {}, titleFrom, titleLength);
     alarmField->setLine(alarms);
 }
 
@@ -153,9 +229,40 @@ void EntryDialog::setRepeats(const QString& text) {
     alarmField->setToolTip(text);
 }
 
+void EntryDialog::setWarning(const QString& message) { alarmField->setLine(message, QColor(Qt::red)); }
+
 void EntryDialog::setFailure(const QString& message) {
     failure_ = true;
-    eventField->setLine(message, QColor(Qt::red));
+    failureField->setMessage(message);
+    eventField->hide();
+    alarmField->hide();
+    failureField->show();
+    // The two lines' room, and more if the message needs it at the width of the entry field.
+    const int width = qMax(titleField->width(), minimumWidth() - 2 * layout()->contentsMargins().left());
+    const int room = eventField->sizeHint().height() + alarmField->sizeHint().height() + 6;
+    setExtraHeight(qMax(0, failureField->heightForWidth(width) - room));
+    QAccessibleEvent alert(failureField, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
+}
+
+void EntryDialog::clearFailure() {
+    if (!failure_) return;
+    failure_ = false;
+    failureField->hide();
+    eventField->show();
+    alarmField->show();
+    setExtraHeight(0);
+}
+
+void EntryDialog::setExtraHeight(int extra) { resizePart(extraHeight_, extra); }
+
+void EntryDialog::resizePart(int& part, int needed) {
+    const int change = needed - part;
+    if (change == 0) return;
+    part = needed;
+    setMinimumHeight(0);
+    setMaximumHeight(QWIDGETSIZE_MAX);
+    setFixedHeight(height() + change);
 }
 
 void EntryDialog::setSaving(const QString& message) {
@@ -168,7 +275,7 @@ bool EntryDialog::isSaving() const { return titleField->isReadOnly(); }
 
 void EntryDialog::endSaving() {
     titleField->setReadOnly(false);
-    addButton->setEnabled(!text().isEmpty());
+    addButton->setEnabled(!text().trimmed().isEmpty());
 }
 
 void EntryDialog::keyPressEvent(QKeyEvent* event) {

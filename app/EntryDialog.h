@@ -7,6 +7,7 @@
 
 class QFrame;
 class QLineEdit;
+class QPushButton;
 class QToolButton;
 
 namespace linecal {
@@ -19,8 +20,10 @@ class PreviewLabel : public QLabel {
     Q_OBJECT
 public:
     PreviewLabel(const QString& role, QWidget* parent = nullptr);
-    // An invalid colour is the palette's own.
-    void setLine(const QString& line, const QColor& color = {});
+    // An invalid colour is the palette's own. When the line is too wide, the part of
+    // `middleLength` characters from `middleFrom` (the title) loses its middle, so what
+    // follows it (the date and time) stays whole; without such a part the end is cut.
+    void setLine(const QString& line, const QColor& color = {}, qsizetype middleFrom = 0, qsizetype middleLength = 0);
     const QString& line() const { return line_; }
 
 protected:
@@ -29,6 +32,17 @@ protected:
 private:
     void elide();
     QString line_;
+    qsizetype middleFrom_ = 0, middleLength_ = 0;
+};
+
+// What went wrong with a save, in red, wrapped to the dialog's width. Screen readers meet it as an
+// alert, so they read it out as it appears.
+class FailureLabel : public QLabel {
+    Q_OBJECT
+public:
+    // `role` is the accessible description, which tells one such label from another.
+    explicit FailureLabel(const QString& role, QWidget* parent = nullptr);
+    void setMessage(const QString& message);
 };
 
 class EntryDialog : public QDialog {
@@ -39,15 +53,24 @@ public:
     QLineEdit* titleField;
     PreviewLabel* eventField;
     PreviewLabel* alarmField;
+    FailureLabel* failureField;  // shown in place of the two lines after a failed save
     ZQButton* addButton;
     QToolButton* helpButton;
+    // Above the entry while the settings cannot be stored: why, and a way out.
+    QWidget* settingsNotice;
+    FailureLabel* settingsNoticeText;
+    QPushButton* freshSettingsButton;
     QFrame* helpBox;
 
     QString text() const;
-    void setPreview(const QString& event, const QString& alarms);
+    // The `titleLength` characters from `titleFrom` give way when the event line is too long.
+    void setPreview(const QString& event, const QString& alarms, qsizetype titleFrom = 0, qsizetype titleLength = 0);
     // The next days of a repeating entry (or why it does not repeat), shown over the preview.
     void setRepeats(const QString& text);
-    // Shows what went wrong, in red, in place of the preview line.
+    // Says in red, in place of the alarm line, what in the entry cannot be read as typed.
+    void setWarning(const QString& message);
+    // Shows what went wrong, in red and wrapped, in place of the preview and alarm lines; the
+    // dialog grows when the message needs more room than they had.
     void setFailure(const QString& message);
     bool showsFailure() const { return failure_; }
     // While an item is on its way to a server: the text cannot change, the button is off and the
@@ -55,9 +78,13 @@ public:
     void setSaving(const QString& message);
     void endSaving();
     bool isSaving() const;
+    // Shows the settings notice with this text, or hides it when the text is empty; the dialog
+    // grows and shrinks by its height.
+    void setSettingsNotice(const QString& text);
 
 signals:
     void textChanged();
+    void freshSettingsRequested();
     void addRequested(bool exactlyCommand);
     void helpClicked();
     void closeRequested();
@@ -70,7 +97,14 @@ protected:
 
 private:
     QFrame* makeHelpBox();
+    void clearFailure();
+    // Grows or shrinks the fixed-height dialog by what the failure needs beyond the two lines.
+    void setExtraHeight(int extra);
+    // Changes the fixed height by what `part` needs now beyond what it had.
+    void resizePart(int& part, int needed);
     bool failure_ = false;
+    int extraHeight_ = 0;
+    int noticeHeight_ = 0;
 };
 
 }  // namespace linecal

@@ -37,7 +37,7 @@ void AppDelegate::showHotKeyStatus(HotKeyStatus status) {
     prefsPanel_->hotKeyField->showHotKey(hotKeyText(), hotKeyShortcut(), working);
 }
 
-QString AppDelegate::hotKeyText() const { return hotKeyGlyphs(hotKey, hotKeyFlags); }
+QString AppDelegate::hotKeyText() const { return linecal::hotKeyShortcut(hotKey, hotKeyFlags); }
 
 QString AppDelegate::hotKeyShortcut() const { return linecal::hotKeyShortcut(hotKey, hotKeyFlags); }
 

@@ -12,8 +12,8 @@ HotkeyField::HotkeyField(QWidget* parent) : QLineEdit(parent) {
     setPlaceholderText(QStringLiteral("Click, then press the new keys"));
 }
 
-void HotkeyField::showHotKey(const QString& glyphs, const QString& names, bool active) {
-    setText(active ? glyphs : glyphs + QStringLiteral("  (not active)"));
+void HotkeyField::showHotKey(const QString& keys, const QString& names, bool active) {
+    setText(active ? keys : keys + QStringLiteral("  (not active)"));
     setToolTip(active ? names + QStringLiteral(". Click here, then press the new keys.")
                       : names + QStringLiteral(" is not active: another program uses it, or the desktop takes no "
                                                "hot keys. Click here, then press other keys."));

@@ -16,8 +16,8 @@ public:
     // new hot key. Other presses go on to the field (Tab still moves on).
     std::function<bool(const QKeyEvent&)> onKeyPress;
 
-    // The hot key in glyphs, its names as the tool tip, and whether the desktop took it.
-    void showHotKey(const QString& glyphs, const QString& names, bool active);
+    // The hot key as the desktop writes keys, the same in the tool tip, and whether the desktop took it.
+    void showHotKey(const QString& keys, const QString& names, bool active);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

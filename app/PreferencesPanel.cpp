@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QIntValidator>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -25,6 +26,8 @@ QLineEdit* numberField(const QString& name) {
     field->setAccessibleName(name);
     field->setMaximumWidth(80);
     field->setAlignment(Qt::AlignRight);
+    // Whole minutes from none to a week: other keys are refused as they are typed.
+    field->setValidator(new QIntValidator(0, kMostMinutes, field));
     return field;
 }
 
@@ -180,6 +183,12 @@ QString PreferencesPanel::calendarAt(int index) const {
 }
 
 void PreferencesPanel::setEmails(const QStringList& emails) {
+    // A choice that cannot work is not offered; the tool tip says why.
+    QStandardItem* email = qobject_cast<QStandardItemModel*>(alarmTypeDropdown->model())->item(2);
+    email->setEnabled(!emails.isEmpty());
+    email->setToolTip(emails.isEmpty() ? QStringLiteral("No e-mail address of yours is known: add your own contact "
+                                                         "with an address in the address book")
+                                       : QString());
     const QSignalBlocker quiet(alarmEmailDropdown);
     alarmEmailDropdown->clear();
     if (!emails.isEmpty()) {

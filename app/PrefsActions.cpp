@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace linecal {
 namespace {
 
@@ -112,13 +114,13 @@ void AppDelegate::updateCalendarSelection(int index) {
 }
 
 void AppDelegate::alarmMinutesEdited(const QString& text) {
-    const std::int32_t minutes = leadingInteger(text).value_or(0);
+    const std::int32_t minutes = std::clamp(leadingInteger(text).value_or(0), 0, kMostMinutes);
     PreferencesPanel::showNumber(prefsPanel_->alarmMinutesField, minutes);
     toggleAlarmEnabled(prefsPanel_->alarmCheckbox->isChecked(), QString::number(minutes));
 }
 
 void AppDelegate::eventLengthEdited(const QString& text) {
-    const std::int32_t minutes = leadingInteger(text).value_or(0);
+    const std::int32_t minutes = std::clamp(leadingInteger(text).value_or(0), 0, kMostMinutes);
     PreferencesPanel::showNumber(prefsPanel_->defaultEventLengthField, minutes);
     eventLengthText = QString::number(minutes);
     writeSetting(*services_.settings, Setting::EventLength, eventLengthText);

@@ -18,6 +18,9 @@ void AppDelegate::buildMenu() {
     vorlaMenuItem_ = menu_->addAction(QStringLiteral("New Entry…"), this, [this] { showDialog(); });
     launchCalItem_ = menu_->addAction(QStringLiteral("Launch %1").arg(calAppName), this, &AppDelegate::launchCal);
     menu_->addSeparator();
+    if (services_.refreshCalendars) {
+        menu_->addAction(QStringLiteral("Refresh Server Calendars"), this, [this] { services_.refreshCalendars(); });
+    }
     preferencesItem_ = menu_->addAction(QStringLiteral("Preferences…"), this, [this] { showPreferences(); });
     menu_->addSeparator();
     menu_->addAction(QStringLiteral("Quit linecal"), this, &AppDelegate::quitRequested);

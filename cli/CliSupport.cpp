@@ -5,12 +5,14 @@
 #include "parse/ParseEntry.h"
 #include "parse/everyday/PartsOfDay.h"
 
+#include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
 #include <map>
 
 namespace linecal::cli {
@@ -89,49 +91,75 @@ CLI::App* findSubcommand(CLI::App& app, const std::string& name) {
 
 }  // namespace
 
-void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vector<std::string>& words) {
+void printError(const std::string& message, const std::string& advice) {
+    std::cerr << "linecal: " << message << '\n';
+    if (!advice.empty()) std::cerr << advice << '\n';
+}
+
+void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vector<std::string>& words, bool saves) {
     cmd.add_option("--now", now, "Take this local time as now (YYYY-MM-DDTHH:MM[:SS])");
     cmd.footer(std::string("\nTEXT: the entry line; the words after the options (or after --) are joined with spaces.\n"
                            "The system limits one argument to 128 KiB. With - instead of TEXT the entries come from\n"
                            "standard input, one per line (UTF-8, blank lines skipped, any length); a bad line answers\n"
-                           "{\"line\": N, \"error\": \"...\"} and the rest go on. Exit codes: 0 all well, 2 bad input,\n"
-                           "1 a failed save (1 wins when both happened).\n") +
+                           "{\"line\": N, \"error\": \"...\"} and the rest go on. ") +
+               (saves ? "Exit codes: 0 all well, 2 bad input,\n1 a failed save (1 wins when both happened).\n"
+                      : "Exit codes: 0 all well, 2 bad input.\n") +
                entryGrammarHelp());
     entryWordTargets()[&cmd] = &words;
-    cmd.parse_complete_callback([&words] {
-        if (words.empty()) throw UsageError("no entry text given");
+    const std::string name = cmd.get_name();
+    cmd.parse_complete_callback([&words, name] {
+        if (words.empty())
+            throw UsageError("no entry text given", "Give the entry after the options, as in `linecal " + name +
+                                                        " \"Lunch tomorrow at 1pm\"`, or - to read entries from "
+                                                        "standard input.");
     });
 }
 
+bool takesEntryText(const CLI::App& cmd) { return entryWordTargets().count(&cmd) > 0; }
+
+// An option wherever it stands, until "--": a word of the entry may begin with "-"
+// ("-5", "-"), so only what looks like a long option or names a known one counts.
+bool isOption(const CLI::App& cmd, const std::string& arg) {
+    if (arg.size() > 2 && arg[0] == '-' && arg[1] == '-') return true;
+    if (arg.size() < 2 || arg[0] != '-') return false;
+    for (const CLI::App* scope = &cmd; scope; scope = scope->get_parent())
+        if (scope->get_option_no_throw(arg.substr(0, arg.find('=')))) return true;
+    return false;
+}
+
 void parseCommandLine(CLI::App& app, int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc), options;
     CLI::App* current = &app;
-    for (std::size_t i = 0; i < args.size();) {
+    std::vector<std::string>* words = nullptr;  // the entry command's, once its text has begun
+    for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         auto target = entryWordTargets().find(current);
-        bool entryCommand = target != entryWordTargets().end();
+        const bool entryCommand = target != entryWordTargets().end();
         if (arg == "--" && entryCommand) {
-            target->second->assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-            args.resize(i);
+            target->second->insert(target->second->end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
             break;
         }
-        if (arg.size() > 1 && arg[0] == '-') {
-            i += takesValue(*current, arg) ? 2 : 1;
+        if (words ? isOption(*current, arg) : arg.size() > 1 && arg[0] == '-') {
+            options.push_back(arg);
+            if (takesValue(*current, arg) && i + 1 < args.size()) options.push_back(args[++i]);
             continue;
         }
-        if (CLI::App* sub = findSubcommand(*current, arg)) {
-            current = sub;
-            ++i;
+        if (!words) {
+            if (CLI::App* sub = findSubcommand(*current, arg)) {
+                current = sub;
+                options.push_back(arg);
+                continue;
+            }
+            if (entryCommand) words = target->second;
+        }
+        if (words) {
+            words->push_back(arg);
             continue;
         }
-        if (entryCommand) {
-            target->second->assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
-            args.resize(i);
-        }
-        break;
+        options.push_back(arg);  // CLI11 says what it does not expect
     }
-    std::reverse(args.begin(), args.end());  // CLI11 takes its arguments last first
-    app.parse(args);
+    std::reverse(options.begin(), options.end());  // CLI11 takes its arguments last first
+    app.parse(options);
 }
 
 icu::UnicodeString entryText(const std::vector<std::string>& words) {
@@ -148,8 +176,20 @@ icu::UnicodeString entryLine(const std::string& utf8Text) {
     UErrorCode status = U_ZERO_ERROR;
     int32_t length = 0;
     u_strFromUTF8(nullptr, 0, &length, utf8Text.data(), static_cast<int32_t>(utf8Text.size()), &status);
-    if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR) throw UsageError("the entry text is not valid UTF-8");
+    if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR)
+        throw UsageError("the entry text is not valid UTF-8", "Give the text in UTF-8 (check the encoding of the "
+                                                             "terminal or the file it comes from).");
     return icu::UnicodeString::fromUTF8(utf8Text);
+}
+
+void requireEntry(const icu::UnicodeString& text) {
+    for (int32_t i = 0; i < text.length();) {
+        const UChar32 c = text.char32At(i);
+        if (!u_isUWhiteSpace(c)) return;
+        i += U16_LENGTH(c);
+    }
+    throw UsageError("the entry is empty",
+                     "Give the text of the event or to-do, as in `linecal add \"Lunch tomorrow at 1pm\"`.");
 }
 
 namespace {
@@ -182,7 +222,9 @@ Date parseNow(const std::string& text) {
         civilFromDays(daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)), y, m, d);
     const bool valid = shaped && d == static_cast<unsigned>(day) && hour >= 0 && hour < 24 && minute >= 0 &&
                        minute < 60 && second >= 0 && second < 60;
-    if (!valid) throw UsageError("cannot read --now '" + text + "': expected YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS");
+    if (!valid)
+        throw UsageError("cannot read --now '" + text + "'",
+                         "Give it as YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS, such as 2010-03-10T15:00.");
     return Date{DateContext::current().fromFields(year, month, day, hour, minute) + second};
 }
 

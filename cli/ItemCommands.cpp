@@ -13,7 +13,7 @@ void runInModule(const ItemRequest& request) {
     try {
         entry = moduleEntry<ItemEntry>(kItemsModule, kItemsEntry);
     } catch (const std::runtime_error& e) {
-        throw UsageError(std::string(e.what()) + "; reinstall linecal or set LINECAL_MODULE_DIR");
+        throw UsageError(e.what(), "Reinstall linecal, or set LINECAL_MODULE_DIR to the folder that holds its modules.");
     }
     if (int code = entry(request)) throw CLI::RuntimeError(code);
 }
@@ -23,7 +23,7 @@ namespace {
 CLI::App* entryCommand(CLI::App& app, const char* name, const char* description,
                        const std::shared_ptr<ItemRequest>& request, ItemCommand command) {
     CLI::App* cmd = app.add_subcommand(name, description);
-    addEntryArguments(*cmd, request->now, request->words);
+    addEntryArguments(*cmd, request->now, request->words, command == ItemCommand::Add);
     cmd->callback([request, command] {
         request->command = command;
         runInModule(*request);
@@ -35,9 +35,8 @@ CLI::App* entryCommand(CLI::App& app, const char* name, const char* description,
 
 void registerItemCommands(CLI::App& app) {
     auto request = std::make_shared<ItemRequest>();
-    app.add_option("--store", request->store, "Calendar folder tree (vdir) to use")
-        ->option_text("DIR")
-        ->check(CLI::NonexistentPath | CLI::ExistingDirectory);
+    // What is at the path is judged by the store, which says what to do about it.
+    app.add_option("--store", request->store, "Calendar folder tree (vdir) to use")->option_text("DIR");
     app.add_option("--config", request->config, "Settings file to use")->option_text("FILE");
 
     CLI::App* preview = entryCommand(app, "preview", "Print the preview line and the alarm line of an entry, saving nothing",
@@ -46,7 +45,9 @@ void registerItemCommands(CLI::App& app) {
 
     CLI::App* add = entryCommand(app, "add", "Save an entry as an event or to-do and print what was saved", request,
                                  ItemCommand::Add);
-    add->add_flag("--launch", request->launch, "Also show the item in the calendar application");
+    add->add_flag("--launch", request->launch,
+                  "Accepted, but the command line starts no calendar program; linecal-app's Ctrl+Return saves "
+                  "and opens it");
     add->add_flag("--json", request->json,
                   "Print each saved item as a JSON object (uid, calendar, file; for a server calendar file is null "
                   "and url the item's address)");
@@ -64,8 +65,10 @@ void registerItemCommands(CLI::App& app) {
         });
 
     CLI::App* calendars = app.add_subcommand(
-        "calendars", "List the calendars under their headings, asking each account's server for its list");
+        "calendars", "List the calendars under their headings, asking each account's server for its list when "
+                     "it was not asked in the last minute");
     calendars->add_flag("--json", request->json, "Print them as a JSON array");
+    calendars->add_flag("--refresh", request->refresh, "Ask every account's server now, whenever it was last asked");
     calendars->callback([request] {
         request->command = ItemCommand::Calendars;
         runInModule(*request);

@@ -25,6 +25,7 @@ struct ItemRequest {
     std::optional<std::string> now;
     std::vector<std::string> words;  // the entry words; "-" alone reads standard input
     bool json = false;
+    bool refresh = false;  // calendars --refresh: ask every server now
     bool launch = false;
     bool verbose = false;
     std::optional<std::string> uid;  // add --uid: the item's identifier, for retrying a save safely

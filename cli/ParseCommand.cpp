@@ -42,7 +42,7 @@ int parseBatch(Date now) {
 void registerParseCommand(CLI::App& app) {
     auto options = std::make_shared<ParseOptions>();
     CLI::App* cmd = app.add_subcommand("parse", "Print the record an entry line parses to, as JSON");
-    addEntryArguments(*cmd, options->now, options->words);
+    addEntryArguments(*cmd, options->now, options->words, false);
     cmd->callback([options] {
         DateContext::Pin pinned;  // one zone and locale for the whole run
         const Date now = nowFrom(options->now);

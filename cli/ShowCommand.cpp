@@ -3,6 +3,8 @@
 // bound to it costs no more than a small process start.
 #include "cli/ShowCommand.h"
 
+#include "cli/CliSupport.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -79,7 +81,8 @@ std::string awaitReady(int fd) {
 int show(const CLI::App& app, const char* flag, const char* what) {
     const std::string program = findDesktopProgram();
     if (program.empty()) {
-        std::cerr << "linecal: linecal-app is not installed (not beside linecal, not on PATH)\n";
+        printError("linecal-app is not installed (not beside linecal, not on PATH)",
+                   "Install linecal's desktop program, or put the folder that holds linecal-app on PATH.");
         return 1;
     }
     std::vector<std::string> args{flag};
@@ -92,7 +95,7 @@ int show(const CLI::App& app, const char* flag, const char* what) {
     }
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0) {
-        std::cerr << "linecal: cannot start linecal-app: " << std::strerror(errno) << '\n';
+        printError(std::string("cannot start linecal-app: ") + std::strerror(errno), "Try again; see the journal if it goes on.");
         return 1;
     }
     const pid_t child = ::fork();
@@ -103,10 +106,12 @@ int show(const CLI::App& app, const char* flag, const char* what) {
     if (child > 0) ::waitpid(child, nullptr, WNOHANG);  // a forwarding start has ended; a new one runs on
     if (reply == "forwarded" || reply == "started") return 0;
     if (reply == "timeout") {
-        std::cerr << "linecal: linecal-app did not answer within " << kWaitMs / 1000 << " s; see the journal\n";
+        printError("linecal-app did not answer within " + std::to_string(kWaitMs / 1000) + " s",
+                   "See why in the journal: journalctl --user -t linecal-app");
     } else {
-        std::cerr << "linecal: " << program << " could not open " << what
-                  << (reply.empty() ? " (it ended at once; is there a display?)" : "; see the journal") << '\n';
+        printError(program + " could not open " + what,
+                   reply.empty() ? "It ended at once: start it from the desktop session, where a display is set."
+                                 : "See why in the journal: journalctl --user -t linecal-app");
     }
     return 1;
 }

@@ -1,25 +1,45 @@
 // linecal: one line of text to a calendar event or to-do, from the terminal.
 #include "cli/AccountsCommand.h"
 #include "cli/CliSupport.h"
+#include "cli/HelpAndErrors.h"
 #include "cli/ItemCommands.h"
 #include "cli/ParseCommand.h"
 #include "cli/ShowCommand.h"
 
 #include <CLI/CLI.hpp>
 
+#include <functional>
 #include <iostream>
 
 int main(int argc, char** argv) {
     CLI::App app{"linecal: turn one line of text into a calendar event or to-do", "linecal"};
-    app.footer(linecal::cli::entryGrammarHelp());
-    app.require_subcommand(1);
+    linecal::cli::setUpVoice(app);
+    app.set_version_flag("--version", "linecal " LINECAL_VERSION, "Print the version and exit");
     linecal::cli::registerParseCommand(app);
     linecal::cli::registerItemCommands(app);
     linecal::cli::registerShowCommand(app);
     linecal::cli::registerAccountsCommand(app);
+    linecal::cli::registerHelpCommand(app);
+    // After the commands, which would take it over: only the entry commands speak of entries.
+    app.footer(linecal::cli::entryGrammarHelp());
+    // Global options such as --store may follow the command ("linecal add --store DIR …").
+    std::function<void(CLI::App&)> fallThrough = [&](CLI::App& parent) {
+        for (CLI::App* sub : parent.get_subcommands({})) {
+            sub->fallthrough();
+            fallThrough(*sub);
+        }
+    };
+    fallThrough(app);
     try {
+        if (linecal::cli::answerHelp(app, argc, argv)) return 0;
+        linecal::cli::requireKnownCommand(app, argc, argv);
         linecal::cli::parseCommandLine(app, argc, argv);
+        linecal::cli::requireCommand(app);
     } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::RuntimeError& e) {
         return e.get_exit_code();
@@ -27,7 +47,7 @@ int main(int argc, char** argv) {
         app.exit(e);
         return 2;
     } catch (const linecal::cli::UsageError& e) {
-        std::cerr << "linecal: " << e.what() << '\n';
+        linecal::cli::printError(e.what(), e.advice);
         return 2;
     }
     return 0;

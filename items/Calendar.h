@@ -72,6 +72,8 @@ public:
     std::optional<Recurrence> recurrence;
     // Why a repetition the entry asked for made no rule, for the preview to say.
     std::optional<icu::UnicodeString> notRepeated;
+    // Dates the entry typed that name no day ("Feb 30"); they stay in the title.
+    std::vector<icu::UnicodeString> notDates;
 
 protected:
     CalendarItem() = default;

@@ -15,7 +15,10 @@ std::vector<CalendarMenuEntry> calendarMenu(const std::vector<CalendarRef>& cale
         if (calAppName == u"BusyCal" && calendar->type != CalCalendarTypeLocal) continue;
         const icu::UnicodeString heading = headingForCalendar(calendar.get());
         if (!last) {
-            menu.push_back({Kind::Heading, kFirstCalendarHeading, nullptr});
+            // Only a calendar kept on this computer is listed under its name; a list that starts
+            // with an account's calendars starts with the account.
+            const bool local = calendar->type == CalCalendarTypeLocal;
+            menu.push_back({Kind::Heading, local ? icu::UnicodeString(kFirstCalendarHeading) : heading, nullptr});
         } else if (heading != headingForCalendar(last)) {
             menu.push_back({Kind::Separator, {}, nullptr});
             menu.push_back({Kind::Heading, heading, nullptr});

@@ -3,6 +3,7 @@
 
 #include "items/Calendar.h"
 
+#include <string>
 #include <vector>
 
 namespace linecal {
@@ -13,7 +14,12 @@ struct StoreError {
         : message(std::move(what)), recoverySuggestion(std::move(toDo)) {}
 
     icu::UnicodeString message;             // what went wrong
-    icu::UnicodeString recoverySuggestion;  // what the user can do about it
+    icu::UnicodeString recoverySuggestion;  // what the user can do about it, worded for the terminal
+    // Failures whose remedy each front end words its own way (a terminal option, a preferences
+    // pane) say which they are; `path` is the file or folder concerned.
+    enum class Kind { Other, NoCalendar, RootNotAFolder };
+    Kind kind = Kind::Other;
+    std::string path;
     // The request went out and no answer told what became of it: the item may be stored, under
     // `uid`. Saving it again with that identifier is safe; a fresh one could store it twice.
     bool outcomeUnknown = false;

@@ -66,6 +66,17 @@ icu::UnicodeString ZQalarmLine(const CalendarItem& item) {
     return line;
 }
 
+icu::UnicodeString ZQwarningLine(const CalendarItem& item) {
+    if (item.notDates.empty()) return {};
+    icu::UnicodeString line;
+    for (std::size_t i = 0; i < item.notDates.size(); ++i) {
+        if (i > 0) line += i + 1 == item.notDates.size() ? u" and " : u", ";
+        line += item.notDates[i];
+    }
+    line += item.notDates.size() == 1 ? u" is not a date" : u" are not dates";
+    return line;
+}
+
 icu::UnicodeString ZQdescription(const CalendarItem& item, Date now) {
     icu::UnicodeString text = ZQeventLine(item, now);
     if (!item.alarms.empty()) text += icu::UnicodeString(u" ") + ZQalarmLine(item);

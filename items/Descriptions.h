@@ -9,6 +9,9 @@ namespace linecal {
 // `now` only matters for the example line an untitled event shows.
 icu::UnicodeString ZQeventLine(const CalendarItem& item, Date now);
 icu::UnicodeString ZQalarmLine(const CalendarItem& item);
+// What the alarm line says instead, in red, when the entry holds a date that names no day
+// ("Feb 30 is not a date"); empty when there is nothing to warn of.
+icu::UnicodeString ZQwarningLine(const CalendarItem& item);
 // The event line, and the alarm line after a blank when the item has alarms.
 icu::UnicodeString ZQdescription(const CalendarItem& item, Date now);
 

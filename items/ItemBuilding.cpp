@@ -34,6 +34,7 @@ std::unique_ptr<Item> commonItem(const ParsedEntry& entry, const CalendarStore& 
     item->title = entry.title;
     item->calendar = namedCalendar(entry, store, calAppName);
     if (entry.calendar && !item->calendar) item->unfoundCalendar = entry.calendar;
+    item->notDates = entry.notDates;
     item->alarms = alarmsFrom(entry.alarms);
     item->recurrence = entry.recurrence;
     item->notRepeated = entry.notRepeated;

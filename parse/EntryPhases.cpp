@@ -4,6 +4,7 @@
 #include "parse/MatchHints.h"
 #include "parse/NaturalDate.h"
 #include "parse/ParseState.h"
+#include "parse/everyday/Everyday.h"
 #include "parse/Patterns.h"
 #include "parse/PhaseViews.h"
 #include "parse/TextHelpers.h"
@@ -102,15 +103,28 @@ std::optional<icu::UnicodeString> nextDateText(const ParseState& st) {
 
 }  // namespace
 
+// A date that names no day ("Feb 30") stays in the title and is reported, and
+// the next date found takes its place.
 void readExplicitDates(ParseState& st) {
     st.wrap();
-    const std::pair<std::optional<Date>*, bool*> targets[] = {{&st.startDate, &st.startYearGiven},
-                                                              {&st.endDate, &st.endYearGiven}};
+    struct Target {
+        std::optional<Date>* date;
+        bool* yearGiven;
+        bool* typed;
+    };
+    const Target targets[] = {{&st.startDate, &st.startYearGiven, &st.startDayTyped},
+                              {&st.endDate, &st.endYearGiven, &st.endDayTyped}};
     if (!st.candidates.dates()) return;
-    for (auto [date, yearGiven] : targets) {
+    std::size_t filled = 0;
+    for (int found = 0; filled < std::size(targets) && found < 8; ++found) {
         auto text = nextDateText(st);
         if (!text) return;
-        *date = dateWithNaturalLanguageString(*text, st.now, DateContext::current().dateOrder(), yearGiven);
+        const Target& t = targets[filled];
+        std::optional<Date> d = dateWithNaturalLanguageString(*text, st.now, DateContext::current().dateOrder(), t.yearGiven);
+        if (!d && everyday::keepUnreadDate(st, *text)) continue;
+        *t.date = d;
+        *t.typed = d.has_value();
+        ++filled;
         st.cut(*text);
     }
 }

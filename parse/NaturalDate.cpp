@@ -4,6 +4,7 @@
 #include "parse/DateContext.h"
 #include "parse/DateHelpers.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <vector>
@@ -148,6 +149,11 @@ std::optional<Date> readNumericDate(std::string_view s, std::string_view orderin
         if (order[k] == 'Y') year = expandYear(value, digits, nowYear);
     }
     if (year < 1) return std::nullopt;
+    // A full date impossible in the locale's order but possible in the other
+    // ("24.12.2026", "31/12/2026" typed with month-first dates) was written in
+    // the other. Shorter groups are left alone: "14.05" may be a time.
+    if (parts.size() == 3 && order != "YMD" && (month > 12 || day > daysInMonth(year, std::clamp(month, 1, 12))))
+        if (auto other = dayAtNoon(year, day, month)) return other;
     return dayAtNoon(year, month, day);
 }
 

@@ -60,6 +60,8 @@ struct ParseState {
     const icu::UnicodeString& workingText() const { return working.text(); }
     std::optional<Date> startDate, endDate;
     bool startYearGiven = false, endYearGiven = false;  // the explicit date's text named its year
+    // The start or end is on a day the line named as a date: a passed time of today stays today.
+    bool startDayTyped = false, endDayTyped = false;
     double startTime = NoTime, endTime = NoTime;
     std::optional<Date> firstWeekday, secondWeekday, todayDate, tomorrowDate;
     double duration = 0, offset = 0;

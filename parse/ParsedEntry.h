@@ -40,6 +40,7 @@ struct ParsedEntry {
     std::vector<icu::UnicodeString> read;       // the everyday phrases read, as typed, in reading order
     std::optional<Recurrence> recurrence;       // only when the line repeats; the start is its first occurrence
     std::optional<icu::UnicodeString> notRepeated;  // why a repetition phrase made no rule
+    std::vector<icu::UnicodeString> notDates;   // dates typed that name no day ("Feb 30"), left in the title
 };
 
 }  // namespace linecal

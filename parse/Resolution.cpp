@@ -28,17 +28,17 @@ void placeDays(ParseState& st) {
     if (st.firstWeekday) {
         Date d = given(st.startTime) ? *st.firstWeekday + st.startTime : *st.firstWeekday;
         st.startDate = wholeSeconds(d);
-        st.startYearGiven = false;
+        st.startYearGiven = st.startDayTyped = false;
     }
     if (st.secondWeekday) {
         Date d = given(st.endTime) ? *st.secondWeekday + st.endTime : *st.secondWeekday;
         st.endDate = wholeSeconds(d);
-        st.endYearGiven = false;
+        st.endYearGiven = st.endDayTyped = false;
         if (st.firstWeekday && st.startDate && *st.endDate < *st.startDate) st.endDate = addOneWeek(*st.endDate);
     }
     if (st.todayDate) {
         st.startDate = given(st.startTime) ? noon(st.now) + st.startTime : *st.todayDate;
-        st.startYearGiven = false;
+        st.startYearGiven = st.startDayTyped = false;
     }
     if (st.tomorrowDate) {
         Date d = given(st.startTime) ? *st.tomorrowDate + st.startTime : *st.tomorrowDate;
@@ -46,11 +46,14 @@ void placeDays(ParseState& st) {
             st.startDate = d;
         } else {
             st.endDate = d;
-            st.endYearGiven = false;
+            st.endYearGiven = st.endDayTyped = false;
         }
     }
     if (!st.startDate && given(st.startTime)) st.startDate = noon(st.now) + st.startTime;
-    if (!st.endDate && given(st.endTime) && st.startDate) st.endDate = noon(*st.startDate) + st.endTime;
+    if (!st.endDate && given(st.endTime) && st.startDate) {
+        st.endDate = noon(*st.startDate) + st.endTime;
+        st.endDayTyped = st.startDayTyped;
+    }
 }
 
 bool allDayFlag(const ParseState& st) {
@@ -62,13 +65,14 @@ bool allDayFlag(const ParseState& st) {
 void applyOffset(ParseState& st) {
     if (st.offset == 0) return;
     st.startDate = st.endDate = st.now + st.offset;
-    st.startYearGiven = st.endYearGiven = false;
+    st.startYearGiven = st.endYearGiven = st.startDayTyped = st.endDayTyped = false;
     if (given(st.startTime)) st.startDate = st.endDate = noon(*st.startDate) + st.startTime;
     if (given(st.endTime)) st.endDate = noon(*st.startDate) + st.endTime;
 }
 
-// Times of today that have passed mean tomorrow; days that have passed mean
-// next year, unless the user typed the year. Today here runs from its own
+// Times of today that have passed mean tomorrow, unless the line named today's
+// date (the preview shows it in the past, where the user put it); days that
+// have passed mean next year, unless the user typed the year. Today here runs from its own
 // midnight: "12am" typed after midnight is a passed time of today and moves a
 // day, where the open interval of isThisDay leaves midnight out and so moved it
 // a year.
@@ -89,8 +93,9 @@ void movePassed(ParseState& st, bool allDay) {
         st.startDate = addOneWeek(*st.startDate);
         if (st.endDate && today(*st.endDate)) st.endDate = addOneWeek(*st.endDate);
     }
-    if (passedToday(st.startDate) && !allDay && !st.passedTodayStays) st.startDate = addOneDay(*st.startDate);
-    if (passedToday(st.endDate) && !st.passedTodayStays) st.endDate = addOneDay(*st.endDate);
+    if (passedToday(st.startDate) && !allDay && !st.passedTodayStays && !st.startDayTyped)
+        st.startDate = addOneDay(*st.startDate);
+    if (passedToday(st.endDate) && !st.passedTodayStays && !st.endDayTyped) st.endDate = addOneDay(*st.endDate);
     if (passedDay(st.startDate) && !st.startYearGiven) st.startDate = addOneYear(*st.startDate);
     if (passedDay(st.endDate) && !st.endYearGiven) st.endDate = addOneYear(*st.endDate);
 }

@@ -16,15 +16,6 @@ std::optional<HotKeyChoice> hotKeyFromPress(const HotKeyPress& press) {
     return choice;
 }
 
-QString hotKeyGlyphs(const QString& key, int flags) {
-    QString text = QStringLiteral("  ");
-    if (flags & kHotKeyControl) text += QChar(0x2303);  // ⌃
-    if (flags & kHotKeyOption) text += QChar(0x2325);   // ⌥
-    if (flags & kHotKeyShift) text += QChar(0x21E7);    // ⇧
-    if (flags & kHotKeyCommand) text += QChar(0x2318);  // ⌘
-    return text + key.toUpper();
-}
-
 QString hotKeyShortcut(const QString& key, int flags) {
     return joinedHotKey(key.toUpper(), flags, {QStringLiteral("Ctrl"), QStringLiteral("Alt"), QStringLiteral("Shift"),
                                                QStringLiteral("Meta")});

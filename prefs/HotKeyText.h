@@ -48,8 +48,6 @@ struct HotKeyChoice {
 // The hot key a press makes, or nothing: it needs one of Ctrl, Alt and Meta (Shift alone would
 // take a character away from every program) and exactly one letter or digit.
 std::optional<HotKeyChoice> hotKeyFromPress(const HotKeyPress& press);
-// Two spaces and the glyphs in their fixed order, then the key: "  ⌃⌥⇧⌘R".
-QString hotKeyGlyphs(const QString& key, int flags);
 // This desktop's names: "Ctrl+Alt+Shift+Meta+R".
 QString hotKeyShortcut(const QString& key, int flags);
 

@@ -2,6 +2,7 @@
 
 #include "prefs/DefaultAlarm.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace linecal {
@@ -73,7 +74,7 @@ void ensureSelectedCalendar(SettingsStore& settings, const CalendarStore& store)
 
 std::int32_t eventLengthMinutes(const SettingsStore& settings) {
     auto text = settings.readString(settingKey(Setting::EventLength));
-    return text ? leadingInteger(*text).value_or(0) : 0;
+    return text ? std::clamp(leadingInteger(*text).value_or(0), 0, kMostMinutes) : 0;
 }
 
 const QStringList& alarmSoundNames() {
@@ -90,7 +91,10 @@ AlarmChoice alarmChoice(std::int32_t typeIndex, std::int32_t soundIndex, std::in
     AlarmChoice choice;
     switch (typeIndex) {
         case 1: choice.action = AlarmAction::Sound; break;
-        case 2: choice.action = AlarmAction::Email; break;
+        case 2:
+            choice.emailUnavailable = emails.isEmpty();
+            choice.action = choice.emailUnavailable ? AlarmAction::Display : AlarmAction::Email;
+            break;
         default: choice.action = AlarmAction::Display; break;  // the message item, or none
     }
     const auto pick = [](const QStringList& list, std::int32_t index) {

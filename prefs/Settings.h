@@ -79,7 +79,11 @@ void setSelectedCalendarUID(SettingsStore& settings, const CalendarStore& store,
 // Start-up's rule: with no valid selection, select the store's first calendar (even a read-only one).
 void ensureSelectedCalendar(SettingsStore& settings, const CalendarStore& store);
 
-// "EventLength" as minutes: the integer its text starts with, 0 when absent or empty.
+// The most minutes an alarm may come before the start, or an event last by default: a week.
+inline constexpr std::int32_t kMostMinutes = 10080;
+
+// "EventLength" as minutes: the integer its text starts with, 0 when absent or empty, at most a
+// week (a larger value written by hand would put events centuries away).
 std::int32_t eventLengthMinutes(const SettingsStore& settings);
 
 // The names offered for sound alarms, in pop-up order: sounds of the freedesktop sound theme.
@@ -91,6 +95,9 @@ struct AlarmChoice {
     AlarmAction action = AlarmAction::Display;
     std::optional<icu::UnicodeString> sound;
     std::optional<icu::UnicodeString> email;
+    // E-mail was chosen but no address of the user's is known: a message alarm instead, since
+    // an e-mail alarm without an address fails every save.
+    bool emailUnavailable = false;
 };
 AlarmChoice alarmChoice(std::int32_t typeIndex, std::int32_t soundIndex, std::int32_t emailIndex,
                         const QStringList& emails);

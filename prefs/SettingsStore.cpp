@@ -2,6 +2,7 @@
 
 #include "prefs/IniText.h"
 
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -31,6 +32,8 @@ std::optional<std::int32_t> leadingInteger(const QString& text) {
     if (negative) value = -value;
     return static_cast<std::int32_t>(std::clamp<long long>(value, INT32_MIN, INT32_MAX));
 }
+
+bool SettingsStore::startFresh(QString*) { return true; }  // nothing damaged, nothing to put aside
 
 std::optional<QString> SettingsStore::readString(const QString& key) const {
     QVariant v = value(key);
@@ -164,6 +167,30 @@ IniSettings::IniSettings(const QString& path, Warn warn) : path_(path), warn_(st
 }
 
 IniSettings::~IniSettings() = default;
+
+bool IniSettings::startFresh(QString* error) {
+    if (settings_) return true;
+    if (QFileInfo::exists(path_) || QFileInfo(path_).isSymLink()) {
+        const QString base = path_ + QStringLiteral(".damaged-") + QDate::currentDate().toString(Qt::ISODate);
+        QString aside = base;
+        for (int n = 2; QFileInfo::exists(aside) && n < 1000; ++n) aside = base + QLatin1Char('-') + QString::number(n);
+        if (QFileInfo::exists(aside) || !QFile::rename(path_, aside)) {
+            if (error) *error = QStringLiteral("cannot move %1 aside to %2").arg(path_, aside);
+            return false;
+        }
+        if (warn_) warn_(QStringLiteral("the damaged settings file is now %1; new settings go to %2").arg(aside, path_));
+    }
+    settings_ = std::make_unique<QSettings>(path_, QSettings::IniFormat);
+    problem_.clear();
+    // What was set while nothing could be stored is stored now.
+    for (auto it = detached_.values().begin(); it != detached_.values().end(); ++it) setValue(it.key(), it.value());
+    detached_ = MemorySettings();
+    if (!unsaved_.isEmpty() && !writeChanges()) {
+        if (error) *error = QStringLiteral("cannot write the new settings file %1").arg(path_);
+        return false;
+    }
+    return true;
+}
 
 bool IniSettings::contains(const QString& key) const {
     if (!settings_) return detached_.contains(key);

@@ -26,6 +26,11 @@ public:
     virtual void setValue(const QString& key, const QVariant& value) = 0;
     // Writes pending changes to permanent storage now; false when that failed.
     virtual bool flush() = 0;
+    // Why nothing is stored, when the stored settings are damaged; empty otherwise.
+    virtual QString damage() const { return {}; }
+    // Puts the damaged settings aside and stores from then on, the values set meanwhile first;
+    // false with `error` set when that cannot be done.
+    virtual bool startFresh(QString* error);
 
     // Typed reads. A value that does not read as the type counts as absent.
     std::optional<QString> readString(const QString& key) const;
@@ -42,6 +47,7 @@ public:
     void setValue(const QString& key, const QVariant& value) override;
     bool flush() override;
 
+    const QHash<QString, QVariant>& values() const { return values_; }
     int writeCount() const { return writes_; }
     int flushCount() const { return flushes_; }
 
@@ -69,6 +75,10 @@ public:
 
     bool isUsable() const { return settings_ != nullptr; }
     const QString& path() const { return path_; }
+    QString damage() const override { return settings_ ? QString() : problem_; }
+    // Renames the damaged file to linecal.conf.damaged-YYYY-MM-DD (-2, -3 … when taken); the
+    // damaged file itself is never written.
+    bool startFresh(QString* error) override;
 
     bool contains(const QString& key) const override;
     QVariant value(const QString& key) const override;

@@ -1,5 +1,7 @@
 #include "stores/CalendarCache.h"
 
+#include <sys/stat.h>
+
 #include <glib.h>
 #include <nlohmann/json.hpp>
 
@@ -42,6 +44,12 @@ std::string cappedText(const json& value) {
 }
 
 }  // namespace
+
+std::optional<std::time_t> cachedListTime(const fs::path& folder, const Account& account) {
+    struct stat st {};
+    if (::stat(cacheFile(folder, account).c_str(), &st) != 0) return std::nullopt;
+    return st.st_mtime;
+}
 
 fs::path defaultCacheFolder() {
     const char* cache = std::getenv("XDG_CACHE_HOME");

@@ -25,6 +25,8 @@ std::optional<std::vector<ServerCalendar>> readCachedCalendars(const std::filesy
 bool writeCachedCalendars(const std::filesystem::path& folder, const Account& account,
                           const std::vector<ServerCalendar>& calendars, bool basicAuth = false);
 void removeCachedCalendars(const std::filesystem::path& folder, const Account& account);
+// When the cached list was last written, that is, when the server last gave it; nothing without one.
+std::optional<std::time_t> cachedListTime(const std::filesystem::path& folder, const Account& account);
 
 // A refresh that failed is remembered for a while, so that runs in that while do not each wait
 // out the time limit again: the error it gave, when it failed less than `maxAge` before `now`.

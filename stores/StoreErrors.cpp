@@ -15,9 +15,11 @@ icu::UnicodeString at(const std::string& folder) {
 }  // namespace
 
 StoreError noCalendar() {
-    return {u"The item has no calendar.",
-            u"Name a calendar in brackets, such as [Work], or choose a default calendar "
-            u"(`linecal calendars` lists them)."};
+    StoreError error{u"The item has no calendar.",
+                     u"Name a calendar in brackets, such as [Work], or choose a default calendar "
+                     u"(`linecal calendars` lists them)."};
+    error.kind = StoreError::Kind::NoCalendar;
+    return error;
 }
 
 StoreError calendarGone(const icu::UnicodeString& title, const std::string& folder) {
@@ -74,8 +76,11 @@ StoreError duplicateUID(const icu::UnicodeString& uid) {
 }
 
 StoreError rootNotAFolder(const std::string& root) {
-    return {u"The calendar folder " + u(root) + u" is not a folder.",
-            u"Move what is there out of the way, or choose another folder for the calendars (--store)."};
+    StoreError error{u"The calendar folder " + u(root) + u" is not a folder.",
+                     u"Move what is there out of the way, or choose another folder for the calendars (--store)."};
+    error.kind = StoreError::Kind::RootNotAFolder;
+    error.path = root;
+    return error;
 }
 
 StoreError accountsUnreadable(const std::string& why) {

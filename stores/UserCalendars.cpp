@@ -32,12 +32,35 @@ std::optional<StoreError> UserCalendars::recentFailure(const ServerStore& server
     return readFailedRefresh(cacheFolder_, server.account(), now, kFailureMemory);
 }
 
-bool UserCalendars::refreshServer(ServerStore& server, bool evenIfFailed) {
-    if (!evenIfFailed && recentFailure(server)) return false;
+bool UserCalendars::listIsFresh(const ServerStore& server) const {
+    if (!server.hasList()) return false;
+    const std::time_t now = std::time(nullptr);
+    std::optional<std::time_t> read;
+    {
+        std::lock_guard lock(failuresMutex_);
+        if (auto found = listsRead_.find(server.account().name); found != listsRead_.end()) read = found->second;
+    }
+    // Another run (the desktop program, an earlier command) may have read it since.
+    if (!cacheFolder_.empty()) {
+        if (auto cached = cachedListTime(cacheFolder_, server.account()); cached && (!read || *cached > *read))
+            read = cached;
+    }
+    return read && *read <= now && now - *read < kListFreshness.count();  // a clock set back is no proof
+}
+
+bool UserCalendars::isOffline(const ServerStore& server) const {
+    const auto state = server.state();
+    if (state == ServerStore::State::Offline) return true;
+    return state != ServerStore::State::Online && recentFailure(server).has_value();
+}
+
+bool UserCalendars::refreshServer(ServerStore& server, bool asked) {
+    if (!asked && (recentFailure(server) || listIsFresh(server))) return false;
     StoreError why;
     if (server.refresh(&why)) {
         std::lock_guard lock(failuresMutex_);
         failures_.erase(server.account().name);
+        listsRead_[server.account().name] = std::time(nullptr);
         return true;
     }
     const std::time_t now = std::time(nullptr);
@@ -49,8 +72,8 @@ bool UserCalendars::refreshServer(ServerStore& server, bool evenIfFailed) {
     return false;
 }
 
-void UserCalendars::refreshServers() {
-    for (auto& server : servers_) refreshServer(*server, true);
+void UserCalendars::refreshServers(bool asked) {
+    for (auto& server : servers_) refreshServer(*server, asked);
 }
 
 bool UserCalendars::refreshUnknownLists() {
@@ -71,13 +94,13 @@ std::optional<StoreError> UserCalendars::unknownCalendarProblem(const CalendarIt
     return std::nullopt;
 }
 
-void UserCalendars::refreshInBackground(std::function<void()> changed) {
+void UserCalendars::refreshInBackground(std::function<void()> changed, bool asked) {
     if (changed) changed_ = std::move(changed);
     if (servers_.empty() || refreshing_.exchange(true)) return;
     if (refresher_.joinable()) refresher_.join();  // the previous run has ended
-    refresher_ = std::thread([this, changed = changed_] {
+    refresher_ = std::thread([this, changed = changed_, asked] {
         for (auto& server : servers_) {
-            if (refreshServer(*server, false) && changed) changed();
+            if (refreshServer(*server, asked) && changed) changed();
         }
         refreshing_ = false;
     });
@@ -140,7 +163,8 @@ std::unique_ptr<UserCalendars> openUserCalendars(const CalendarsOptions& options
     switch (options.refresh) {
         case ServerRefresh::Never: break;
         case ServerRefresh::IfNotCached: calendars->refreshUnknownLists(); break;
-        case ServerRefresh::Now: calendars->refreshServers(); break;
+        case ServerRefresh::Now: calendars->refreshServers(false); break;
+        case ServerRefresh::Asked: calendars->refreshServers(true); break;
         case ServerRefresh::InBackground: calendars->refreshInBackground(); break;
     }
     return calendars;

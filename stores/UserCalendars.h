@@ -27,8 +27,10 @@ namespace linecal {
 enum class ServerRefresh {
     Never,         // the cached lists only
     IfNotCached,   // ask now only the servers whose list is not cached (the first use of an account)
-    Now,           // ask every server now, waiting for the answers (bounded by the time limits)
-    InBackground,  // the cached lists now, every server asked on a background thread
+    Now,           // ask now, waiting for the answers (bounded by the time limits), every server whose
+                   // list was not read in the last minute
+    Asked,         // ask every server now, waiting: the user asked for the lists
+    InBackground,  // the cached lists now, the servers asked on a background thread as for Now
 };
 
 struct CalendarsOptions {
@@ -56,8 +58,9 @@ public:
 
     // Creates a first local calendar when no calendar exists anywhere.
     bool ensureCalendar(StoreError* error);
-    // Asks every server now, one that failed to answer lately too: the user asked for the list.
-    void refreshServers();
+    // Asks the servers now. Unless the user `asked`, a server is asked at most once a minute: not
+    // when its list was read, or it failed to answer, less than a minute ago.
+    void refreshServers(bool asked);
     // For a batch: see ServerStore::failFastOnceUnreachable.
     void failFastOnceUnreachable() {
         for (auto& server : servers_) server->failFastOnceUnreachable();
@@ -67,11 +70,17 @@ public:
     bool refreshUnknownLists();
     // How long a failed refresh keeps a server from being asked again.
     static constexpr std::chrono::seconds kFailureMemory{60};
+    // How long a list read from a server is taken as it is, unless the user asks again.
+    static constexpr std::chrono::seconds kListFreshness{60};
+    // Whether the server's list is the last known one because the server did not answer, now or
+    // in the last minute.
+    bool isOffline(const ServerStore& server) const;
     // Asks every server on a background thread, unless a refresh is already running, and calls
     // `changed` on that thread after each list that was read (hop to the GUI thread before
     // touching widgets). calendars() serves the last lists meanwhile; a save to an account waits
     // for that account's refresh, within the time limits.
-    void refreshInBackground(std::function<void()> changed = {});
+    // `asked`: the user asked, so every server is asked whatever its last answer.
+    void refreshInBackground(std::function<void()> changed = {}, bool asked = false);
     // Reads the local calendars again and asks the servers in the background, telling the
     // callback of the last refreshInBackground(); for when the user opens a view of the list.
     void reload() override;
@@ -89,8 +98,9 @@ public:
 
 private:
     CalendarStore* storeOf(const CalendarItem& item);
-    bool refreshServer(ServerStore& server, bool evenIfFailed);
+    bool refreshServer(ServerStore& server, bool asked);
     std::optional<StoreError> recentFailure(const ServerStore& server) const;
+    bool listIsFresh(const ServerStore& server) const;
 
     std::unique_ptr<VdirStore> local_;
     std::vector<std::unique_ptr<ServerStore>> servers_;
@@ -100,6 +110,7 @@ private:
     std::filesystem::path cacheFolder_;
     mutable std::mutex failuresMutex_;  // the refresher thread writes, the caller's thread reads
     std::map<std::string, std::pair<std::time_t, StoreError>> failures_;  // by account name
+    std::map<std::string, std::time_t> listsRead_;  // by account name, under failuresMutex_
 };
 
 // Opens the local calendars under `storeRoot` and the calendars of every account in the

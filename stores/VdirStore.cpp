@@ -260,7 +260,7 @@ bool VdirStore::ensureCalendar(StoreError* error) {
     if (!calendars().empty()) return true;
     const icu::UnicodeString title = u(kFirstCalendarTitle);
     std::error_code ec;
-    if (fs::exists(root_, ec) && !fs::is_directory(root_, ec)) return fail(error, errors::rootNotAFolder(root_.string()));
+    if (!canMakeCalendar(error)) return false;
     fs::create_directories(root_ / kFirstCalendarFolder, ec);
     if (ec) return fail(error, errors::writeFailed(ec.value(), title, root_.string()));
     const fs::path folder = root_ / kFirstCalendarFolder;
@@ -271,6 +271,19 @@ bool VdirStore::ensureCalendar(StoreError* error) {
     }
     syncFolder(root_);
     reload();
+    return true;
+}
+
+bool VdirStore::canMakeCalendar(StoreError* error) const {
+    std::error_code ec;
+    // The nearest folder that exists is where the first calendar's folders would be made.
+    fs::path existing = root_;
+    while (!fs::exists(existing, ec) && existing.has_relative_path() && existing != existing.parent_path())
+        existing = existing.parent_path();
+    if (existing.empty()) existing = ".";
+    if (!fs::is_directory(existing, ec)) return fail(error, errors::rootNotAFolder(existing.string()));
+    if (::access(existing.c_str(), W_OK | X_OK) != 0)
+        return fail(error, errors::writeFailed(errno, u(kFirstCalendarTitle), existing.string()));
     return true;
 }
 

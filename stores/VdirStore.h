@@ -34,6 +34,8 @@ public:
 
     // Creates the root and one calendar in it when it holds none; false with an error when it cannot.
     bool ensureCalendar(StoreError* error);
+    // Whether ensureCalendar could make a calendar here, asked without making anything.
+    bool canMakeCalendar(StoreError* error) const;
     // Reads the calendars from disk again.
     void reload() override;
 

@@ -19,19 +19,22 @@ namespace {
 // A refusal: its message goes to standard error and the command exits 1.
 struct Refusal {
     std::string message;
+    std::string advice;  // what to do, on a line of its own
 };
 
 const ServerModule& moduleOrRefuse() {
     std::string problem;
     const ServerModule* module = serverModule(&problem);
-    if (!module) throw Refusal{"server calendars are not available: " + problem};
+    if (!module)
+        throw Refusal{"server calendars are not available: " + problem,
+                      "Reinstall linecal with its CalDAV module; the local calendars still work."};
     return *module;
 }
 
 std::vector<Account> readOrRefuse(const std::filesystem::path& file) {
     std::string problem;
     auto accounts = readAccounts(file, &problem);
-    if (!accounts) throw Refusal{problem + "\nFix or remove the file; linecal does not change it while it is damaged."};
+    if (!accounts) throw Refusal{problem, "Fix or remove the file; linecal does not change it while it is damaged."};
     return *accounts;
 }
 
@@ -55,35 +58,52 @@ std::string askPassword(const std::string& prompt) {
     return password;
 }
 
+// The server's advice speaks of an item to add again; here no item is waiting, the account is.
+std::string accountAdvice(const StoreError& error, const std::string& name) {
+    std::string advice = utf8(error.recoverySuggestion);
+    for (const char* itemWords : {", then add the item again.", " then add the item again.", "Add the item again."}) {
+        if (const auto at = advice.find(itemWords); at != std::string::npos)
+            advice.replace(at, std::string(itemWords).size(), itemWords[0] == 'A' ? "" : ".");
+    }
+    if (!advice.empty() && advice.back() != ' ') advice += ' ';
+    return advice + "The account " + name + " is kept: `linecal calendars --refresh` reads its calendars once that "
+                    "is mended.";
+}
+
 int addAccount(const AccountDetails& details) {
     const auto file = defaultAccountsPath();
     auto accounts = readOrRefuse(file);
     const Account account{details.name, details.url, details.username, details.passwordCommand};
-    if (std::string why = accountProblem(account); !why.empty()) throw UsageError(why);
+    if (std::string why = accountProblem(account); !why.empty())
+        throw UsageError(why, "Run `linecal accounts add --help` for what each option takes.");
     for (const auto& existing : accounts) {
         if (existing.name == account.name)
-            throw Refusal{"an account named " + account.name + " exists; `linecal accounts remove " + account.name +
-                          "` first to change it"};
+            throw Refusal{"an account named " + account.name + " exists",
+                          "To change it, `linecal accounts remove " + account.name + "` first, then add it again."};
     }
     const ServerModule& module = moduleOrRefuse();
     std::shared_ptr<SecretStore> keyring = module.keyring();
     if (!account.passwordCommand) {
         const std::string password = askPassword("Password for " + account.address() + ": ");
-        if (password.empty()) throw Refusal{"no password given; nothing was saved"};
+        if (password.empty())
+            throw Refusal{"no password given; nothing was saved",
+                          "Type the password when asked, or give a --password-command that prints it."};
         std::string problem;
-        if (!keyring->store(account, password, &problem)) throw Refusal{"cannot keep the password: " + problem};
+        if (!keyring->store(account, password, &problem))
+            throw Refusal{"cannot keep the password: " + problem,
+                          "Unlock or start the desktop keyring, or give a --password-command instead."};
     }
     accounts.push_back(account);
     std::string problem;
-    if (!writeAccounts(file, accounts, &problem)) throw Refusal{problem};
+    if (!writeAccounts(file, accounts, &problem))
+        throw Refusal{problem, "Make the accounts file and its folder writable; nothing was changed."};
 
     // Reading the calendars now fills the cache and tells at once whether the details work.
     auto server = module.openStore(account, keyring, defaultCacheFolder(), {});
     StoreError error;
     if (!server->refresh(&error)) {
-        std::cerr << "linecal: account " << account.name << " was added, but its calendars could not be read: "
-                  << utf8(error.message) << '\n'
-                  << utf8(error.recoverySuggestion) << '\n';
+        printError("account " + account.name + " was added, but its calendars could not be read: " + utf8(error.message),
+                   accountAdvice(error, account.name));
         return 1;
     }
     const auto calendars = server->calendars();
@@ -110,11 +130,12 @@ int removeAccount(const std::string& name) {
     const auto file = defaultAccountsPath();
     auto accounts = readOrRefuse(file);
     auto it = std::find_if(accounts.begin(), accounts.end(), [&](const Account& a) { return a.name == name; });
-    if (it == accounts.end()) throw Refusal{"no account named " + name + "; `linecal accounts list` shows them"};
+    if (it == accounts.end()) throw Refusal{"no account named " + name, "`linecal accounts list` shows the accounts."};
     const Account removed = *it;
     accounts.erase(it);
     std::string problem;
-    if (!writeAccounts(file, accounts, &problem)) throw Refusal{problem};
+    if (!writeAccounts(file, accounts, &problem))
+        throw Refusal{problem, "Make the accounts file and its folder writable; nothing was changed."};
     removeCachedCalendars(defaultCacheFolder(), removed);
     if (!removed.passwordCommand) {
         if (!moduleOrRefuse().keyring()->clear(removed, &problem))
@@ -136,7 +157,7 @@ int runAccounts(const ItemRequest& request) {
         }
     } catch (const Refusal& refusal) {
         std::cout.flush();
-        std::cerr << "linecal: " << refusal.message << '\n';
+        printError(refusal.message, refusal.advice);
         return 1;
     }
 }

@@ -139,7 +139,9 @@ int addBatch(Adder& adder) {
     BatchOutcome outcome;
     for (InputLine line; !batchStopRequested() && input.next(line);) {
         try {
-            adder.add(entryLine(line.text), line.number);
+            const icu::UnicodeString text = entryLine(line.text);
+            requireEntry(text);
+            adder.add(text, line.number);
         } catch (const UsageError& e) {
             adder.commit();  // answers stay in input order
             reportBadLine(line.number, e.what());
@@ -161,8 +163,11 @@ int addBatch(Adder& adder) {
 int runAdd(const ItemRequest& request) {
     const Date now = nowFrom(request.now);
     const bool batch = readsStandardInput(request.words);
-    if (batch && request.uid) throw UsageError("--uid names one item, not a batch from standard input");
+    if (batch && request.uid)
+        throw UsageError("--uid names one item, not a batch from standard input",
+                         "Give the one entry as TEXT, or leave out --uid.");
     const icu::UnicodeString text = batch ? icu::UnicodeString() : entryText(request.words);
+    if (!batch) requireEntry(text);
     ItemSession session(request, ServerRefresh::Never);
     StoreError error;
     if (!session.store.ensureCalendar(&error)) {
@@ -180,7 +185,9 @@ int runAdd(const ItemRequest& request) {
         code = adder.anyFailed() ? 1 : 0;
     }
     session.settings.flush();  // the last item, remembered once per run
-    if (request.launch) std::cerr << "linecal: --launch: showing items in a calendar application is not available yet\n";
+    if (request.launch)
+        printError("--launch: the command line starts no calendar program",
+                   "Open your calendar program yourself, or save with Ctrl+Return in linecal-app's dialog, which opens it.");
     return code;
 }
 

@@ -46,11 +46,14 @@ void previewOne(ItemSession& session, const ItemSettings& settings, const icu::U
                 bool json, bool batch) {
     auto item = currentItem(text, now, settings, session.store);
     if (item->unfoundCalendar && session.store.refreshUnknownLists()) item = currentItem(text, now, settings, session.store);
-    const std::string line = utf8(ZQeventLine(*item, now)), alarms = utf8(ZQalarmLine(*item));
+    const std::string line = utf8(ZQeventLine(*item, now)), warning = utf8(ZQwarningLine(*item));
+    // The dialog shows the warning in the alarm line's place, in red.
+    const std::string alarms = warning.empty() ? utf8(ZQalarmLine(*item)) : warning;
     // The third line only for a repetition asked for: other previews read as before.
     const std::string next = utf8(ZQoccurrencesLine(*item));
     if (json) {
-        nlohmann::json answer{{"preview", line}, {"alarms", alarms}};
+        nlohmann::json answer{{"preview", line}, {"alarms", utf8(ZQalarmLine(*item))}};
+        if (!warning.empty()) answer["warning"] = warning;
         if (!next.empty()) answer["repeats"] = next;
         writeAnswer(answer);
     } else if (batch) {
@@ -109,15 +112,16 @@ std::string visible(const icu::UnicodeString& text) {
     return out;
 }
 
-// Every server is asked now; one that does not answer keeps its last known list, marked offline.
+// A server is asked unless it was asked in the last minute (--refresh: whenever it was); one that
+// does not answer keeps its last known list, marked offline.
 int listCalendars(const ItemRequest& request) {
-    ItemSession session(request, ServerRefresh::Now);
+    ItemSession session(request, request.refresh ? ServerRefresh::Asked : ServerRefresh::Now);
     const UserCalendars& store = session.store;
     const auto calendars = store.calendars();
     const auto selected = selectedCalendarUID(session.settings, store);
     auto offline = [&](const Calendar& c) {
         const ServerStore* server = store.serverOf(c);
-        return server && server->state() != ServerStore::State::Online;
+        return server && store.isOffline(*server);
     };
     for (const auto& server : store.servers()) {
         if (server->state() == ServerStore::State::Offline) {
@@ -151,7 +155,15 @@ int listCalendars(const ItemRequest& request) {
         return 0;
     }
     if (calendars.empty()) {
-        std::cerr << "linecal: no calendars in " << session.calendars->local().root().string()
+        const VdirStore& local = session.calendars->local();
+        StoreError why;
+        if (!local.canMakeCalendar(&why)) {
+            std::cerr << "linecal: no calendars in " << local.root().string() << ", and none can be made there: "
+                      << utf8(why.message) << '\n'
+                      << utf8(why.recoverySuggestion) << '\n';
+            return 1;
+        }
+        std::cerr << "linecal: no calendars in " << local.root().string()
                   << "; `linecal add` creates one, `linecal accounts add` adds a server's\n";
         return 0;
     }
@@ -194,7 +206,7 @@ extern "C" __attribute__((visibility("default"))) int linecal_run_item_command(c
         return code;
     } catch (const linecal::cli::UsageError& e) {
         std::fflush(stdout);
-        std::cerr << "linecal: " << e.what() << '\n';
+        linecal::cli::printError(e.what(), e.advice);
         return 2;
     }
 }

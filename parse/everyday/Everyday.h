@@ -34,6 +34,9 @@ void readRepetition(ParseState& st);
 void prepareRepetition(ParseState& st);
 // After: the start moves to the rule's first day, and a span becomes a count.
 void finishRepetition(ParseState& st);
+// Keeps a date text the date reader could not read ("Feb 30") in the title, out
+// of the later phases' sight; false when no stand-in is free for it.
+bool keepUnreadDate(ParseState& st, const icu::UnicodeString& dateText);
 // Puts the kept words back and drops a connector whose date was read.
 void restoreKeptWords(ParseState& st);
 

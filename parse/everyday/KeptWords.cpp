@@ -125,6 +125,28 @@ void keepWords(ParseState& st) {
     st.working.assign(masked, kWrapsLeft);
 }
 
+bool keepUnreadDate(ParseState& st, const icu::UnicodeString& dateText) {
+    const icu::UnicodeString& text = st.workingText();
+    if (st.keptWords.size() >= kMostKept) return false;
+    for (int32_t i = 0; i < text.length(); ++i)
+        if (isStandIn(text[i]) && st.keptWords.empty()) return false;  // the user's own, as keepWords found
+    int32_t from = 0, to = dateText.length();
+    while (from < to && dateText[from] == u' ') ++from;
+    while (to > from && dateText[to - 1] == u' ') --to;
+    const int32_t at = text.indexOf(dateText);
+    if (from == to || at < 0) return false;
+    icu::UnicodeString masked(text);
+    masked.replace(at + from, to - from, static_cast<char16_t>(kFirstStandIn + st.keptWords.size()));
+    st.keptWords.push_back({icu::UnicodeString(dateText, from, to - from), u""});
+    // A month name makes it meant as a date; a number group may be anything ("in 222.5").
+    const icu::UnicodeString& kept = st.keptWords.back().text;
+    bool named = false;
+    for (int32_t i = 0; i < kept.length() && !named; ++i) named = (kept[i] | 0x20) >= u'a' && (kept[i] | 0x20) <= u'z';
+    if (named) st.record.notDates.push_back(kept);
+    st.working.assign(masked, kWrapsLeft);
+    return true;
+}
+
 void restoreKeptWords(ParseState& st) {
     if (st.keptWords.empty()) return;
     auto keptAt = [&](const icu::UnicodeString& t, int32_t i) -> const ParseState::KeptWord* {

@@ -32,7 +32,7 @@ struct AppFixture {
     AppDelegate& launch(bool useTray = false) {
         AppServices services;
         services.store = store_ ? store_ : &store;
-        services.settings = &settings;
+        services.settings = settings_ ? settings_ : &settings;
         services.hotKeys = &hotKeys;
         services.calendarApps = &apps;
         services.usage = &usage;
@@ -48,6 +48,9 @@ struct AppFixture {
         app->applicationDidFinishLaunching();
         return *app;
     }
+
+    // Settings come from here instead of the in-memory ones.
+    void useSettings(SettingsStore& other) { settings_ = &other; }
 
     // Saves go to this store instead of the in-memory one.
     void useStore(CalendarStore& other) { store_ = &other; }
@@ -71,6 +74,7 @@ struct AppFixture {
     AddressBook* addressBook = nullptr;
     std::function<bool(const CalendarItem&)> savesOverNetwork;
     CalendarStore* store_ = nullptr;
+    SettingsStore* settings_ = nullptr;
     std::unique_ptr<AppDelegate> app;
 };
 

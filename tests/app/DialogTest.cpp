@@ -5,9 +5,11 @@
 #include "app/KeyRules.h"
 #include "app/ZQButton.h"
 #include "items/Descriptions.h"
+#include "stores/StoreErrors.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPushButton>
 #include <QToolButton>
 
 namespace linecal::testing {
@@ -148,12 +150,60 @@ private slots:
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
         app.showDialog();
-        f.type(QString());
-        QVERIFY(!f.dialog().addButton->isEnabled());
-        QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Personal] Buy groceries at ")));
-        QTest::keyClick(f.dialog().titleField, Qt::Key_Return);
-        QVERIFY(f.store.savedItems().empty());
-        QVERIFY(app.isDialogOpen());
+        for (const QString& blank : {QString(), QStringLiteral("   "), QStringLiteral("\t\u00a0")}) {
+            f.type(blank);
+            QVERIFY(!f.dialog().addButton->isEnabled());
+            QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Personal] Buy groceries at ")));
+            QTest::keyClick(f.dialog().titleField, Qt::Key_Return);
+            QVERIFY(f.store.savedItems().empty());
+            QVERIFY(app.isDialogOpen());
+        }
+    }
+
+    // A small window of fixed size: the window manager offers no maximise or minimise.
+    void theDialogIsAFixedSizeDialog() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.launch();
+        const Qt::WindowFlags flags = f.dialog().windowFlags();
+        QCOMPARE(flags & Qt::WindowType_Mask, Qt::Dialog);
+        QVERIFY(flags & Qt::CustomizeWindowHint);
+        QVERIFY(!(flags & (Qt::WindowMaximizeButtonHint | Qt::WindowMinimizeButtonHint)));
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+    }
+
+    // A title too long for the dialog loses its middle; the calendar, date and time stay whole.
+    void aLongEntryKeepsItsDateInView() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QStringLiteral("Quarterly planning review with the whole product, design and support teams, "
+                              "and two guests from finance, tomorrow at 5pm"));
+        const QString line = f.dialog().eventField->line(), shown = f.dialog().eventField->text();
+        auto item = app.currentItem();
+        const QString title = toQString(*item->title);
+        const QString dateAndTime = line.mid(line.indexOf(title) + title.size());
+        QVERIFY2(shown != line, qPrintable(shown));
+        QVERIFY2(shown.startsWith(QStringLiteral("[Personal] Quarterly")), qPrintable(shown));
+        QVERIFY2(shown.endsWith(dateAndTime), qPrintable(shown));
+        QVERIFY(shown.contains(QChar(0x2026)));
+        QCOMPARE(f.dialog().eventField->accessibleName(), line);  // a screen reader hears all of it
+    }
+
+    // A date that names no day stays in the title, and the alarm line says so in red.
+    void anImpossibleDateIsNamed() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QStringLiteral("Call Bob Feb 30"));
+        QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("Feb 30 is not a date"));
+        QCOMPARE(f.dialog().alarmField->palette().color(f.dialog().alarmField->foregroundRole()), QColor(Qt::red));
+        QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Personal] Call Bob Feb 30 at ")));
+        f.type(QStringLiteral("Call Bob Feb 3"));
+        QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("30m alarm"));
+        QVERIFY(f.dialog().alarmField->palette().color(f.dialog().alarmField->foregroundRole()) != QColor(Qt::red));
     }
 
     void aFailedSaveKeepsEverything() {
@@ -169,15 +219,19 @@ private slots:
         QVERIFY(app.isDialogOpen());
         QCOMPARE(f.dialog().text(), QStringLiteral("Party [Holidays] Friday"));
         QVERIFY(f.dialog().showsFailure());
-        QCOMPARE(f.dialog().eventField->line(),
+        QCOMPARE(f.dialog().failureField->text(),
                  QStringLiteral("Choose a writable calendar, or make the calendar's folder writable."));
-        QCOMPARE(f.dialog().eventField->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QCOMPARE(f.dialog().failureField->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QVERIFY(f.dialog().failureField->isVisible());
+        QVERIFY(f.dialog().eventField->isHidden());
         QVERIFY(app.lastEventUid.isEmpty());
         QCOMPARE(f.settings.writeCount(), writes);
         QCOMPARE(f.usage.events.back(), QStringLiteral("Reminders/No"));
         // The next keystroke brings the normal preview back.
         f.type(QStringLiteral("Party [Holidays] Friday!"));
         QVERIFY(!f.dialog().showsFailure());
+        QVERIFY(f.dialog().failureField->isHidden());
+        QVERIFY(f.dialog().eventField->isVisible());
         QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Holidays] Party Friday!")));
     }
 
@@ -271,22 +325,93 @@ private slots:
         QVERIFY(server.uidsSent[2] != server.uidsSent[0]);
     }
 
-    void aStoreWithoutCalendarsSaysWhy() {
+    // The store words its advice for the terminal; the dialog names no command or option, and a
+    // long message wraps inside the dialog, which grows for it and shrinks back.
+    void aStoreWithoutCalendarsSaysWhyInTheDesktopsWords() {
         AppFixture f;
         f.markLaunchedBefore();
         f.store.removeCalendar(u"personal");
+        const std::string root = "/home/someone/.local/share/linecal/calendars/that/are/kept/somewhere/deep";
         int asked = 0;
-        f.prepare = [&asked](StoreError* error) {
+        f.prepare = [&](StoreError* error) {
             ++asked;
-            *error = {u"The calendar folder /x is not a folder.", u"Move what is there out of the way."};
+            *error = errors::rootNotAFolder(root);
             return false;
         };
         AppDelegate& app = f.launch();
         app.showDialog();
         QCOMPARE(asked, 2);  // at start-up and again at the opening, in case it was mended meanwhile
+        const int height = f.dialog().height();
         f.type(QStringLiteral("Lunch"));
         QVERIFY(!app.addEvent(false));
-        QCOMPARE(f.dialog().eventField->line(), QStringLiteral("Move what is there out of the way."));
+        const FailureLabel* failure = f.dialog().failureField;
+        QVERIFY(failure->text().contains(QString::fromStdString(root)));
+        QVERIFY(!failure->text().contains(QStringLiteral("--store")));
+        QVERIFY(!failure->text().contains(QLatin1Char(0x60)));  // no command to type
+        QCOMPARE(failure->accessibleName(), failure->text());
+        QVERIFY(failure->wordWrap());
+        QVERIFY(failure->geometry().right() <= f.dialog().contentsRect().right());
+        QVERIFY(failure->height() >= failure->heightForWidth(failure->width()));
+        QVERIFY(f.dialog().height() > height);
+        f.type(QStringLiteral("Lunch!"));
+        QCOMPARE(f.dialog().height(), height);
+    }
+
+    void anItemWithoutCalendarPointsToThePreferences() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.store.removeCalendar(u"personal");
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QStringLiteral("Lunch"));
+        QVERIFY(!app.addEvent(false));
+        QVERIFY(f.dialog().failureField->text().contains(QStringLiteral("preferences")));
+        QVERIFY(!f.dialog().failureField->text().contains(QStringLiteral("linecal calendars")));
+    }
+
+    // Damaged settings are named once per run, above the entry; the button puts them aside, and a
+    // failure to do so is said in the same place.
+    void damagedSettingsAreSaidOnceWithAWayOut() {
+        struct DamagedSettings : MemorySettings {
+            QString why = QStringLiteral("the settings file /home/me/.config/linecal/linecal.conf is not text");
+            bool movable = false;
+            int tries = 0;
+            QString damage() const override { return why; }
+            bool startFresh(QString* error) override {
+                ++tries;
+                if (!movable) *error = QStringLiteral("cannot move it aside");
+                else why.clear();
+                return movable;
+            }
+        } damaged;
+        AppFixture f;
+        f.useSettings(damaged);
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        const EntryDialog& dialog = f.dialog();
+        QVERIFY(dialog.settingsNotice->isVisible());
+        QVERIFY(dialog.settingsNoticeText->text().startsWith(
+            QStringLiteral("The settings file /home/me/.config/linecal/linecal.conf is not text.")));
+        QCOMPARE(dialog.settingsNoticeText->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QVERIFY(dialog.freshSettingsButton->isVisible());
+        QVERIFY(dialog.settingsNotice->geometry().bottom() < dialog.titleField->geometry().top());
+        const int withNotice = dialog.height();
+        dialog.freshSettingsButton->click();
+        QCOMPARE(damaged.tries, 1);
+        QVERIFY(dialog.settingsNoticeText->text().startsWith(QStringLiteral("Cannot move it aside.")));
+        app.hideDialog();
+        app.showDialog();
+        QVERIFY(dialog.settingsNotice->isHidden());
+        QVERIFY(dialog.height() < withNotice);
+        // A new run says it again; this time the button mends it.
+        AppFixture g;
+        damaged.movable = true;
+        g.useSettings(damaged);
+        g.launch().showDialog();
+        QVERIFY(g.dialog().settingsNotice->isVisible());
+        g.dialog().freshSettingsButton->click();
+        QCOMPARE(damaged.tries, 2);
+        QVERIFY(g.dialog().settingsNotice->isHidden());
     }
 
     void helpTwiceRestoresTheFrame() {

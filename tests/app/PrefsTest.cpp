@@ -52,9 +52,10 @@ private slots:
         QTest::addColumn<QString>("shown");
         QTest::newRow("trailing letters") << "15abc" << "15";
         QTest::newRow("no number") << "abc" << "0";
-        QTest::newRow("negative") << "-5" << "-5";
-        QTest::newRow("beyond 32 bits") << "99999999999" << "2147483647";
-        QTest::newRow("a megabyte of digits") << QString(1 << 20, QLatin1Char('7')) << "2147483647";
+        QTest::newRow("negative") << "-5" << "0";
+        QTest::newRow("more than a week") << "10081" << "10080";
+        QTest::newRow("beyond 32 bits") << "99999999999" << "10080";
+        QTest::newRow("a megabyte of digits") << QString(1 << 20, QLatin1Char('7')) << "10080";
     }
     void numberFieldsBecomeTheNumberTheyStartWith() {
         QFETCH(QString, typed);
@@ -124,7 +125,7 @@ private slots:
         QCOMPARE(f.hotKeys.registrations.back(), std::make_pair(45, 768));
         QCOMPARE(stored(f.settings, Setting::Hotkey), QStringLiteral("k"));
         QCOMPARE(stored(f.settings, Setting::HotkeyFlags), QStringLiteral("768"));
-        QCOMPARE(field->text(), QStringLiteral("  ⇧⌘K"));
+        QCOMPARE(field->text(), QStringLiteral("Ctrl+Shift+K"));
         QCOMPARE(field->toolTip().left(12), QStringLiteral("Ctrl+Shift+K"));
         QCOMPARE(app.vorlaMenuItem()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+K")));
 
@@ -135,7 +136,7 @@ private slots:
                               14, QStringLiteral("%"));
         QCoreApplication::sendEvent(field, &all);
         QCOMPARE(f.hotKeys.registrations.back(), std::make_pair(14, 6912));
-        QCOMPARE(field->text(), QStringLiteral("  ⌃⌥⇧⌘5  (not active)"));
+        QCOMPARE(field->text(), QStringLiteral("Ctrl+Alt+Shift+Meta+5  (not active)"));
         f.hotKeys.press();
         QVERIFY(app.isDialogOpen());
     }
@@ -221,6 +222,29 @@ private slots:
         QCOMPARE(stored(f.settings, Setting::UsageEnabled), QStringLiteral("true"));
     }
 
+    // Minutes are whole numbers from none to a week; the fields refuse other keys.
+    void minuteFieldsTakeWholeMinutesUpToAWeek() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        PreferencesPanel& p = *app.prefsPanel();
+        for (QLineEdit* field : {p.defaultEventLengthField, p.alarmMinutesField}) {
+            field->clear();
+            QTest::keyClicks(field, QStringLiteral("1.5"));
+            QCOMPARE(field->text(), QStringLiteral("15"));
+            field->clear();
+            QTest::keyClicks(field, QStringLiteral("-5x"));
+            QCOMPARE(field->text(), QStringLiteral("5"));
+            field->clear();
+            QTest::keyClicks(field, QStringLiteral("99999999"));
+            QVERIFY(field->text().toInt() <= 10080);
+        }
+        app.eventLengthEdited(QStringLiteral("99999999"));
+        QCOMPARE(stored(f.settings, Setting::EventLength), QStringLiteral("10080"));
+        f.settings.setValue(settingKey(Setting::EventLength), QStringLiteral("99999999"));  // written by hand
+        QCOMPARE(eventLengthMinutes(f.settings), 10080);
+    }
+
     void theAlarmKindShowsItsOwnChoices() {
         AppFixture f;
         f.markLaunchedBefore();
@@ -229,7 +253,8 @@ private slots:
         const struct { int type; bool soundEnabled, soundShown, emailShown; AlarmAction action; } kinds[] = {
             {0, false, true, false, AlarmAction::Display},
             {1, true, true, false, AlarmAction::Sound},
-            {2, true, false, true, AlarmAction::Email},
+            // No address of the user's is known here: an e-mail alarm could not be saved.
+            {2, true, false, true, AlarmAction::Display},
         };
         for (const auto& k : kinds) {
             app.updateAlarmSettings(k.type, 0, 0);
@@ -241,6 +266,33 @@ private slots:
         // Without addresses of the user's own, the e-mail list says so and offers nothing.
         QCOMPARE(p.alarmEmailDropdown->itemText(0), QStringLiteral("No address"));
         QVERIFY(!qobject_cast<QStandardItemModel*>(p.alarmEmailDropdown->model())->item(0)->isEnabled());
+        QStandardItem* email = qobject_cast<QStandardItemModel*>(p.alarmTypeDropdown->model())->item(2);
+        QVERIFY(!email->isEnabled());
+        QVERIFY(email->toolTip().contains(QStringLiteral("No e-mail address")));
+        app.takeUserEmails({QStringLiteral("me@example.org")});
+        QVERIFY(email->isEnabled());
+        QCOMPARE(app.alarmType(), AlarmAction::Email);
+    }
+
+    // An e-mail choice stored while an address was known, which is gone now: the item gets a
+    // message alarm and saves, and the alarm line says why.
+    void anEmailAlarmWithoutAddressBecomesAMessage() {
+        TempDir dir;
+        VdirStore vdir(dir.path / "calendars");
+        StoreError error;
+        QVERIFY(vdir.ensureCalendar(&error));
+        AppFixture f;
+        f.markLaunchedBefore();
+        f.useStore(vdir);
+        f.settings.setValue(settingKey(Setting::AlarmTypeIndex), 2);
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        f.type(QStringLiteral("Call Bob tomorrow 3pm"));
+        QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("30m alarm; a message, as no e-mail address of yours is known"));
+        QVERIFY(app.addEvent(false));
+        const std::string text = readFile(dir.path / "calendars" / "personal" / (app.lastEventUid.toStdString() + ".ics"));
+        QVERIFY2(text.find("ACTION:DISPLAY") != std::string::npos, text.c_str());
+        QCOMPARE(stored(f.settings, Setting::AlarmTypeIndex), QStringLiteral("2"));  // kept for when the address is back
     }
 
     void addressesThatComeLateKeepTheStoredChoice() {

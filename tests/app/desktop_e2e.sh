@@ -171,8 +171,9 @@ wait_field entry "Lost? tomorrow" >/dev/null
 xdotool key Return
 sleep 0.3
 check "a failed save keeps the dialog open" "open 3" "$(shown) $(items)"
-check "and says what to do" "Choose a writable calendar, or make the calendar's folder writable." \
-  "$(wait_field preview "Choose a writable calendar, or make the calendar's folder writable.")"
+check "and says what to do, as an alert inside the window" \
+  "Choose a writable calendar, or make the calendar's folder writable. True" \
+  "$(wait_field failure "Choose a writable calendar, or make the calendar's folder writable.") $(read_dialog | field failureInside)"
 check "and keeps the text as typed" "Lost? tomorrow" "$(read_dialog | field entry)"
 chmod u+w "$calendar"
 xdotool key Return
@@ -241,20 +242,29 @@ bad_pid=$!
 pids+=("$bad_pid")
 wait_dialog || true
 check "damaged settings read as a first launch: the dialog opens" open "$(shown)"
-xdotool type --delay 5 "Keep me tomorrow"
 export DBUS_SESSION_BUS_ADDRESS_MAIN=$DBUS_SESSION_BUS_ADDRESS DBUS_SESSION_BUS_ADDRESS=$bad_bus
+notice="The settings file $bad/linecal.conf is not text. linecal uses its default settings and stores no change; the file stays as it is."
+check "the dialog says the settings are damaged, with the path, inside the window" "$notice True" \
+  "$(wait_field settings "$notice") $(read_dialog | field settingsInside)"
+xdotool type --delay 5 "Keep me tomorrow"
 wait_field entry "Keep me tomorrow" >/dev/null
 xdotool key Return
 sleep 0.3
 check "a store that is a file: the dialog stays open with the text" "open Keep me tomorrow" \
   "$(shown) $(read_dialog | field entry)"
-check "and says what to do about the folder" \
-  "Move what is there out of the way, or choose another folder for the calendars (--store)." \
-  "$(wait_field preview "Move what is there out of the way, or choose another folder for the calendars (--store).")"
+advice="Not saved: linecal keeps its calendars in the folder $bad/store, but a file is there. Move that file out of the way, then press Return again."
+check "and says what to do about the folder in a desktop user's words, wrapped inside the window" "$advice True" \
+  "$(wait_field failure "$advice") $(read_dialog | field failureInside)"
 export DBUS_SESSION_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS_MAIN
 check "the settings file is left as it was" same "$(cmp -s "$bad/linecal.conf" "$bad/linecal.conf.before" && echo same || echo changed)"
 check "the store file is left as it was" "not a folder" "$(cat "$bad/store")"
 check "the log says the settings file is not text" 1 "$(grep -c 'is not text; using default settings' "$bad/log" || true)"
+DBUS_SESSION_BUS_ADDRESS=$bad_bus "$here/atspi_dialog.py" linecal-app click "Start with fresh settings" >/dev/null 2>>"$work/atspi.log"
+for _ in $(seq 30); do [ -f "$bad/linecal.conf" ] && [ -f "$bad/linecal.conf.damaged-$(date +%F)" ] && break; sleep 0.1; done
+check "Start with fresh settings moves the damaged file aside as it was" same \
+  "$(cmp -s "$bad/linecal.conf.damaged-$(date +%F)" "$bad/linecal.conf.before" && echo same || echo changed)"
+check "and settings are stored again, what was set meanwhile first" 1 "$(grep -c '^App%20has%20launched%201.4=true' "$bad/linecal.conf" 2>/dev/null || true)"
+check "and the notice is gone" "" "$(DBUS_SESSION_BUS_ADDRESS=$bad_bus read_dialog | field settings)"
 stop "$bad_pid"
 kill "$bad_bus_pid"  # its services end with it
 
@@ -284,7 +294,7 @@ check "switched off, the entry is gone" "gone False" "$([ -e "$autostart" ] && e
 "$here/atspi_prefs.py" focus "Hot key" >/dev/null
 sleep 0.2
 xdotool key ctrl+shift+k
-check "the hot-key field takes Ctrl+Shift+K" "  ⇧⌘K" "$(prefs_field 'Hot key' text)"
+check "the hot-key field takes Ctrl+Shift+K" "Ctrl+Shift+K" "$(prefs_field 'Hot key' text)"
 # Qt's combo box takes no focus through the accessibility bus; the keyboard gets there from the field before it.
 "$here/atspi_prefs.py" focus "Event length" >/dev/null
 sleep 0.2
@@ -353,7 +363,7 @@ if /usr/bin/python3 -c 'import radicale' 2>/dev/null; then
   sleep 0.5
   check "with the server down the dialog stays open with the text" "open [Team] Retro tomorrow 4pm" \
     "$(shown) $(read_dialog | field entry)"
-  check "and says what to do" "Check that the server is running" "$(read_dialog | field preview | cut -c1-32)"
+  check "and says what to do" "Check that the server is running" "$(read_dialog | field failure | cut -c1-32)"
   stop "$server_app"
 fi
 

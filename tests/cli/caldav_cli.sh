@@ -87,6 +87,10 @@ check "a password command serves as well" 2 "$(team_items)"
 json=$(lc calendars --json | /usr/bin/python3 -c 'import json,sys; print("|".join("%s:%s:%s:%s" % (c["title"], c["type"], c["offline"], c["heading"]) for c in json.load(sys.stdin)))')
 check "calendars --json, each under the heading it is listed under" \
   "Personal:Local:False:On This Computer|Family:CalDAV:False:alice@127.0.0.1 (CalDAV)|Team:CalDAV:False:alice@127.0.0.1 (CalDAV)" "$json"
+# A new user whose first calendars are a server's: they are not said to be on this computer.
+check "with no local calendar the first heading is the account's" \
+  "alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]|    Team  [rad:/alice/team/]" \
+  "$("$linecal" --store "$work/no-local" --config "$conf" calendars | paste -sd'|')"
 
 # --- vdirsyncer syncs the saved items into a vdir that khal reads -------------------------------
 mkdir -p "$work/synced" "$work/vdirsyncer"
@@ -133,7 +137,13 @@ check "add - over server and local calendars" "1:-:$server/alice/team/ 2:file:- 
 check "add - saved the server lines" 4 "$(team_items)"
 
 # --- the server goes away: the list stays, marked offline; a save fails and says why ------------
+lc calendars --refresh >/dev/null
 radicale_stop
+# A list read a moment ago is taken as it is: the server is not asked again within the minute.
+check "calendars within a minute of the last read does not ask the server" \
+  "On This Computer|  * Personal  [personal]||alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]|    Team  [rad:/alice/team/]|" \
+  "$(lc calendars 2>&1 | paste -sd'|')|$(lc calendars 2>&1 >/dev/null)"
+check "calendars --refresh asks it whenever it was last asked" 1 "$(lc calendars --refresh 2>&1 >/dev/null | grep -c 'account rad is offline')"
 check "calendars while offline" \
   "On This Computer|  * Personal  [personal]||alice@127.0.0.1 (CalDAV)|    Family  [rad:/alice/family/]  (offline)|    Team  [rad:/alice/team/]  (offline)" \
   "$(lc calendars 2>/dev/null | paste -sd'|')"

@@ -198,11 +198,13 @@ TEST_F(Items, CalendarMenuHeadsEachAccountOnce) {
     EXPECT_EQ(menuText(calendarMenu(store.calendars(), icu::UnicodeString(u"team"), u"BusyCal")),
               "# On This Computer\n  Home\n  Work\n  Errands\n");
 
-    // The first heading names this computer even when an account's calendar comes first, and
-    // without a listed calendar there is no heading at all.
+    // With no local calendar (a new user whose first calendars are a server's) the first heading
+    // is the account's, and without a listed calendar there is no heading at all.
     MemoryStore servers;
     servers.addCalendar({u"team", u"Team", CalCalendarTypeCalDAV, u"alice@127.0.0.1", true});
-    EXPECT_EQ(menuText(calendarMenu(servers.calendars(), std::nullopt, u"Calendar")), "# On This Computer\n  Team\n");
+    servers.addCalendar({u"g", u"Family", CalCalendarTypeCalDAV, u"bob@gmail.com", true});
+    EXPECT_EQ(menuText(calendarMenu(servers.calendars(), std::nullopt, u"Calendar")),
+              "# alice@127.0.0.1 (CalDAV)\n  Team\n--\n# bob@gmail.com (Google)\n  Family\n");
     EXPECT_EQ(menuText(calendarMenu(servers.calendars(), std::nullopt, u"BusyCal")), "");
 }
 

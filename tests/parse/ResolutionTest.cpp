@@ -147,5 +147,47 @@ TEST(ResolutionAcrossZones, PassedTimeOnTheNightTheClocksGoBack) {
     EXPECT_EQ(later.fromDate, local(2010, 10, 31, 23, 0));
 }
 
+// A day the line names keeps its place even when its time has passed: the user
+// typed it and the preview shows it. Only a time with no day, or with "today",
+// moves to tomorrow; a named day before today still means next year.
+TEST_F(Resolution, TypedDateOfTodayStaysToday) {
+    const Date evening = local(2026, 12, 7, 17, 34);
+    const Resolved cases[] = {
+        {"Lunch Dec 7 at 1pm", local(2026, 12, 7, 13), local(2026, 12, 7, 13), false, "Lunch"},
+        {"Lunch 2026-12-07 13:00", local(2026, 12, 7, 13), local(2026, 12, 7, 13), false, "Lunch"},
+        {"Lunch 12/7 1pm", local(2026, 12, 7, 13), local(2026, 12, 7, 13), false, "Lunch"},
+        {"Meeting Dec 7 2pm to 4pm", local(2026, 12, 7, 14), local(2026, 12, 7, 16), false, "Meeting"},
+        {"Lunch 1pm", local(2026, 12, 8, 13), local(2026, 12, 8, 13), false, "Lunch"},
+        {"Lunch today 1pm", local(2026, 12, 8, 13), local(2026, 12, 8, 13), false, "Lunch"},
+        {"Lunch Dec 7", local(2026, 12, 7), local(2026, 12, 7), true, "Lunch"},
+        {"Review 12/5 1pm", local(2027, 12, 5, 13), local(2027, 12, 5, 13), false, "Review"},
+        {"Lunch Dec 7 1pm in 2 days", local(2026, 12, 9, 13), local(2026, 12, 9, 13), false, "Lunch"},
+    };
+    expectReadings(cases, evening);
+}
+
+// A full numeric date that cannot be a date in the locale's order but can in
+// the other is read in the other; a date that names no day stays in the title
+// and is reported, and never becomes today or tomorrow.
+TEST_F(Resolution, UnreadableDatesStayInTheTitle) {
+    const Resolved cases[] = {
+        {"Flight 24.12.2026 06:15", local(2026, 12, 24, 6, 15), local(2026, 12, 24, 6, 15), false, "Flight"},
+        {"Party on 31/12/2026 at 9pm", local(2026, 12, 31, 21), local(2026, 12, 31, 21), false, "Party"},
+        {"Call Bob Feb 30", local(2010, 3, 10, 16, 15), local(2010, 3, 10, 16, 15), false, "Call Bob Feb 30"},
+        {"Trip Feb 30 to May 9", local(2010, 5, 9), local(2010, 5, 9), true, "Trip Feb 30"},
+        {"Meet 13.5", local(2010, 3, 10, 16, 15), local(2010, 3, 10, 16, 15), false, "Meet 13.5"},
+    };
+    expectReadings(cases);
+    EXPECT_EQ(parseEntry(u"Call Bob Feb 30", now_).notDates, std::vector<icu::UnicodeString>{u"Feb 30"});
+    EXPECT_TRUE(parseEntry(u"Flight 24.12.2026 06:15", now_).notDates.empty());
+    {
+        PinnedZoneAndLocale pin("Europe/Berlin", "de_DE");
+        const Date berlin = local(2010, 3, 10, 15);
+        ParsedEntry e = parseEntry(u"Flug 12/31/2026", berlin);
+        EXPECT_EQ(e.fromDate, local(2026, 12, 31));
+        EXPECT_EQ(u8(e.title), "Flug");
+    }
+}
+
 }  // namespace
 }  // namespace linecal::testing

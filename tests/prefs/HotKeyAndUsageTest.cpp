@@ -17,18 +17,17 @@ TEST(HotKeys, APressNeedsACommandModifierAndOneLetterOrDigit) {
     const struct {
         HotKeyPress press;
         int flags;  // -1: refused
-        const char* glyphs;
         const char* names;
     } cases[] = {
-        {{true, true, false, false, QStringLiteral("r")}, 2304, "  ⌥⌘R", "Ctrl+Alt+R"},
-        {{true, false, false, true, QStringLiteral("R")}, 768, "  ⇧⌘R", "Ctrl+Shift+R"},
-        {{true, true, true, true, QStringLiteral("5")}, 6912, "  ⌃⌥⇧⌘5", "Ctrl+Alt+Shift+Meta+5"},
-        {{false, false, true, false, QStringLiteral("k")}, 4096, "  ⌃K", "Meta+K"},
-        {{false, false, false, true, QStringLiteral("r")}, -1, "", ""},   // Shift alone
-        {{false, false, false, false, QStringLiteral("r")}, -1, "", ""},  // nothing at all
-        {{true, false, false, false, QStringLiteral(",")}, -1, "", ""},   // not a letter or digit
-        {{true, false, false, false, QString()}, -1, "", ""},              // a modifier on its own
-        {{true, false, false, false, QStringLiteral("ab")}, -1, "", ""},   // two characters
+        {{true, true, false, false, QStringLiteral("r")}, 2304, "Ctrl+Alt+R"},
+        {{true, false, false, true, QStringLiteral("R")}, 768, "Ctrl+Shift+R"},
+        {{true, true, true, true, QStringLiteral("5")}, 6912, "Ctrl+Alt+Shift+Meta+5"},
+        {{false, false, true, false, QStringLiteral("k")}, 4096, "Meta+K"},
+        {{false, false, false, true, QStringLiteral("r")}, -1, ""},   // Shift alone
+        {{false, false, false, false, QStringLiteral("r")}, -1, ""},  // nothing at all
+        {{true, false, false, false, QStringLiteral(",")}, -1, ""},   // not a letter or digit
+        {{true, false, false, false, QString()}, -1, ""},              // a modifier on its own
+        {{true, false, false, false, QStringLiteral("ab")}, -1, ""},   // two characters
     };
     for (const auto& c : cases) {
         const auto choice = hotKeyFromPress(c.press);
@@ -40,7 +39,6 @@ TEST(HotKeys, APressNeedsACommandModifierAndOneLetterOrDigit) {
         ASSERT_TRUE(choice);
         EXPECT_EQ(choice->flags, c.flags);
         EXPECT_EQ(choice->key, c.press.character.toLower());
-        EXPECT_EQ(hotKeyGlyphs(choice->key, choice->flags).toStdString(), c.glyphs);
         EXPECT_EQ(hotKeyShortcut(choice->key, choice->flags).toStdString(), c.names);
     }
 }

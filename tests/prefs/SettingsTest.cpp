@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDate>
 #include <QSettings>
 
 #include <sys/stat.h>
@@ -65,9 +66,9 @@ TEST_F(Prefs, StoredValuesWinElseTheFallbacks) {
         if (c.stored.isValid()) s.setValue(settingKey(c.id), c.stored);
         EXPECT_EQ(read(s, c.id), c.expected) << settingDef(c.id).key << " = " << c.stored.toString().toStdString();
     }
-    // "EventLength" is text too, read the same way; empty or absent is no length.
+    // "EventLength" is text too, read the same way; empty or absent is no length, a week at most.
     EXPECT_EQ(eventLengthMinutes(settings), 0);
-    for (auto [text, minutes] : {std::pair{"", 0}, {" 15x", 15}, {"x15", 0}, {"99999999999", INT32_MAX}}) {
+    for (auto [text, minutes] : {std::pair{"", 0}, {" 15x", 15}, {"x15", 0}, {"10081", 10080}, {"99999999999", 10080}}) {
         settings.setValue(QStringLiteral("EventLength"), QString::fromUtf8(text));
         EXPECT_EQ(eventLengthMinutes(settings), minutes) << text;
     }
@@ -110,7 +111,7 @@ TEST_F(Prefs, ItemSettingsFollowTheAlarmPopUps) {
     const struct { int type, sound, email; QStringList emails; const char* expected; } cases[] = {
         {1, 1, 0, emails, "sound bell a@example.org"},
         {2, 99, 1, emails, "email alarm-clock-elapsed b@example.org"},
-        {2, 0, 1, {}, "email alarm-clock-elapsed -"},  // no addresses, no address
+        {2, 0, 1, {}, "display alarm-clock-elapsed -"},  // no address: a message, which can be saved
         {7, 0, 0, {}, "display alarm-clock-elapsed -"},
     };
     settings.setValue(QStringLiteral("Calendar UID"), QStringLiteral("home"));
@@ -157,6 +158,33 @@ TEST_F(Prefs, IniFileIsUsedWhenWholeAndNeverOverwrittenWhenNot) {
         if (c.bytes) { EXPECT_EQ(fs::is_directory(file) ? std::string() : testing::readFile(file), *c.bytes); }
         if (!c.bytes) { EXPECT_EQ(stringSetting(IniSettings(conf), Setting::LastEventUID), QStringLiteral("E-1")); }
     }
+}
+
+// Starting fresh moves the damaged file aside untouched, keeps what was set meanwhile and stores
+// from then on; a second damaged file the same day gets a name of its own.
+TEST_F(Prefs, DamagedFileIsPutAsideOnRequestAndSettingsAreStoredFromThen) {
+    const fs::path file = temp.path / "linecal.conf";
+    const QString conf = QString::fromStdString(file.string());
+    const std::string damaged = "[General]\nAlarmMinutes=45\n# not a comment here\n";
+    const std::string day = QDate::currentDate().toString(Qt::ISODate).toStdString();
+    std::vector<fs::path> aside;
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        std::ofstream(file, std::ios::binary) << damaged;
+        IniSettings ini(conf, [](const QString&) {});
+        EXPECT_TRUE(ini.damage().contains(conf));
+        writeSetting(ini, Setting::LastEventUID, QStringLiteral("E-%1").arg(round));
+        QString error;
+        ASSERT_TRUE(ini.startFresh(&error)) << error.toStdString();
+        EXPECT_TRUE(ini.damage().isEmpty());
+        aside.push_back(temp.path / ("linecal.conf.damaged-" + day + (round == 1 ? "" : "-2")));
+        EXPECT_EQ(testing::readFile(aside.back()), damaged);
+        EXPECT_EQ(stringSetting(IniSettings(conf), Setting::LastEventUID), QStringLiteral("E-%1").arg(round))
+            << "what was set meanwhile is stored";
+        writeSetting(ini, Setting::CalendarUID, QStringLiteral("home"));
+        EXPECT_EQ(stringSetting(IniSettings(conf), Setting::CalendarUID), QStringLiteral("home")) << "and what follows";
+    }
+    EXPECT_EQ(testing::readFile(aside.front()), damaged) << "the first one is not overwritten by the second";
 }
 
 // The file's bytes and its modification time, to show it was not written.
