@@ -5,6 +5,7 @@
 #include "stores/Accounts.h"
 #include "stores/CalendarCache.h"
 #include "stores/ServerModule.h"
+#include "text/Utf8.h"
 
 #include <termios.h>
 #include <unistd.h>
@@ -82,14 +83,14 @@ int addAccount(const AccountDetails& details) {
     StoreError error;
     if (!server->refresh(&error)) {
         std::cerr << "linecal: account " << account.name << " was added, but its calendars could not be read: "
-                  << utf8(error.message) << '\n'
-                  << utf8(error.recoverySuggestion) << '\n';
+                  << toUtf8(error.message) << '\n'
+                  << toUtf8(error.recoverySuggestion) << '\n';
         return 1;
     }
     const auto calendars = server->calendars();
     std::cout << "Added " << account.name << " (" << account.address() << ") with " << calendars.size()
               << (calendars.size() == 1 ? " calendar" : " calendars") << '\n';
-    for (const auto& c : calendars) std::cout << "    " << utf8(c->title) << (c->isEditable ? "" : "  (read-only)") << '\n';
+    for (const auto& c : calendars) std::cout << "    " << toUtf8(c->title) << (c->isEditable ? "" : "  (read-only)") << '\n';
     return 0;
 }
 
