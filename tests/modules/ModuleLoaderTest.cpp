@@ -1,16 +1,16 @@
 // Trees are made of real folders holding the probe module; the layout is worked out from where
 // a program of that tree would be, so nothing here depends on where the test itself runs, except
 // the one test of the build tree this test was built in.
+#include "cli/ItemRequest.h"
 #include "modules/ModuleLoader.h"
 #include "tests/modules/ProbeModule.h"
-#include "cli/ItemRequest.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using linecal::modules::loadModule;
