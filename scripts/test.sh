@@ -9,12 +9,13 @@ cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
 fuzz_seconds=${FUZZ_SECONDS:-60}
 
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINECAL_BENCH=ON >/dev/null
+# Warnings fail the gcc Release builds (the tree builds clean there).
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINECAL_BENCH=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release --output-on-failure
 
 # The engine and the command line alone (no desktop libraries), as servers and scripts use them.
-cmake -S . -B build/engine -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINECAL_DESKTOP=OFF >/dev/null
+cmake -S . -B build/engine -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINECAL_DESKTOP=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build/engine -j"$jobs"
 ctest --test-dir build/engine --output-on-failure -L engine
 
