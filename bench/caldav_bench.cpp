@@ -9,6 +9,7 @@
 #include "stores/CalendarCache.h"
 #include "stores/ICalendarWriter.h"
 #include "stores/MemoryStore.h"
+#include "stores/NewUID.h"
 #include "stores/caldav/CalDavStore.h"
 #include "stores/UserCalendars.h"
 

@@ -247,9 +247,4 @@ std::string rfc3339(Date date) {
     return out;
 }
 
-std::string utf8(const icu::UnicodeString& s) {
-    std::string out;
-    return s.toUTF8String(out);
-}
-
 }  // namespace linecal::cli

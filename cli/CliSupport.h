@@ -53,6 +53,5 @@ Date parseNow(const std::string& text);
 Date nowFrom(const std::optional<std::string>& text);
 // Local RFC 3339 with offset, e.g. 2010-03-11T16:00:00-08:00.
 std::string rfc3339(Date d);
-std::string utf8(const icu::UnicodeString& s);
 
 }  // namespace linecal::cli

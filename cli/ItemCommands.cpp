@@ -2,20 +2,17 @@
 
 #include "cli/CliSupport.h"
 #include "cli/ItemRequest.h"
-#include "cli/ModuleLoader.h"
+#include "modules/ModuleLoader.h"
 
 #include <memory>
 
 namespace linecal::cli {
 
 void runInModule(const ItemRequest& request) {
-    ItemEntry entry = nullptr;
-    try {
-        entry = moduleEntry<ItemEntry>(kItemsModule, kItemsEntry);
-    } catch (const std::runtime_error& e) {
-        throw UsageError(e.what(), "Reinstall linecal, or set LINECAL_MODULE_DIR to the folder that holds its modules.");
-    }
-    if (int code = entry(request)) throw CLI::RuntimeError(code);
+    std::string problem;
+    const auto* module = modules::loadModule<ItemsModule>(kItemsModuleName, kItemsModuleEntry, kItemsModuleVersion, &problem);
+    if (!module) throw UsageError(problem, "Reinstall linecal, or set LINECAL_MODULE_DIR to the folder that holds its modules.");
+    if (int code = module->run(request)) throw CLI::RuntimeError(code);
 }
 
 namespace {

@@ -2,6 +2,8 @@
 // module's side needs nothing of the command-line parser.
 #pragma once
 
+#include "modules/ModuleEntry.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,9 +34,12 @@ struct ItemRequest {
     AccountDetails account;
 };
 
-// The module's entry point, looked up by this name: returns the exit code.
-inline constexpr const char* kItemsModule = "liblinecal-items.so";
-inline constexpr const char* kItemsEntry = "linecal_run_item_command";
-using ItemEntry = int (*)(const ItemRequest&);
+// The module's entry struct. Raise the version whenever this header changes.
+struct ItemsModule : modules::ModuleEntry {
+    int (*run)(const ItemRequest& request);  // the exit code
+};
+inline constexpr int kItemsModuleVersion = 1;
+inline constexpr const char* kItemsModuleName = "linecal-items";
+inline constexpr const char* kItemsModuleEntry = "linecal_items_module";
 
 }  // namespace linecal::cli

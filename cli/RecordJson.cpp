@@ -4,6 +4,7 @@
 #include "parse/CivilDays.h"
 #include "parse/DateContext.h"
 #include "parse/Recurrence.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -120,7 +121,7 @@ void appendRecordJson(std::string& out, const ParsedEntry& e) {
     // The alarms in the byte order of their UTF-8 keys, as a JSON object keeps them; two markers
     // that differ only in unpaired surrogates become one key, the later one's value winning.
     std::map<std::string, std::int32_t> byKey;
-    for (const auto& [marker, minutes] : e.alarms) byKey[utf8(marker)] = minutes;
+    for (const auto& [marker, minutes] : e.alarms) byKey[toUtf8(marker)] = minutes;
     const std::vector<std::pair<std::string, std::int32_t>> alarms(byKey.begin(), byKey.end());
     out += '{';
     appendKey(out, VOK_ALARMS);

@@ -4,6 +4,7 @@
 #include "cli/ShowCommand.h"
 
 #include "cli/CliSupport.h"
+#include "modules/ModuleLayout.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -28,15 +29,11 @@ constexpr int kWaitMs = 10000;
 
 bool isExecutable(const fs::path& path) { return ::access(path.c_str(), X_OK) == 0 && !fs::is_directory(path); }
 
-// Beside this program when installed, in the build tree's app folder when built, else on PATH.
+// In this program's tree (installed, built or moved; see ModuleLayout), else on PATH.
 std::string findDesktopProgram() {
     if (const char* chosen = std::getenv("LINECAL_APP"); chosen && *chosen) return chosen;
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        for (const fs::path& candidate : {self.parent_path() / "linecal-app", self.parent_path().parent_path() / "app" / "linecal-app"})
-            if (isExecutable(candidate)) return candidate.string();
-    }
+    if (fs::path inTree = modules::ModuleLayout::current().findProgram("linecal-app", "app"); !inTree.empty())
+        return inTree.string();
     const char* path = std::getenv("PATH");
     for (std::string rest = path ? path : ""; !rest.empty();) {
         const auto colon = rest.find(':');

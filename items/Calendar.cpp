@@ -1,30 +1,15 @@
 #include "items/Calendar.h"
-#include "items/CalendarStore.h"
+
+#include "text/Utf8.h"
 
 namespace linecal {
 
 icu::UnicodeString Alarm::description() const {
     // A store alarm nobody typed: show its offset in whole minutes before the start.
     icu::UnicodeString text;
-    text += icu::UnicodeString::fromUTF8(std::to_string(static_cast<long long>(-relativeTrigger / 60)));
+    text += fromUtf8(std::to_string(static_cast<long long>(-relativeTrigger / 60)));
     text += u"m";
     return text;
-}
-
-CalendarRef CalendarStore::calendarWithUID(const icu::UnicodeString& uid) const {
-    for (auto& calendar : calendars()) {
-        if (calendar && calendar->uid == uid) return calendar;
-    }
-    return nullptr;
-}
-
-bool saveItem(CalendarStore& store, CalendarItem& item, StoreError* error) {
-    if (auto* event = dynamic_cast<Event*>(&item)) return store.saveEvent(*event, CalSpanThisEvent, error);
-    if (auto* task = dynamic_cast<Task*>(&item)) return store.saveTask(*task, error);
-    if (error) {
-        *error = {u"This kind of item cannot be saved.", u"Enter an event or a to-do."};
-    }
-    return false;
 }
 
 }  // namespace linecal

@@ -32,9 +32,6 @@ struct Calendar {
 using CalendarRef = std::shared_ptr<const Calendar>;
 
 enum class AlarmAction { Display, Sound, Email };
-inline constexpr AlarmAction CalAlarmActionDisplay = AlarmAction::Display;
-inline constexpr AlarmAction CalAlarmActionSound = AlarmAction::Sound;
-inline constexpr AlarmAction CalAlarmActionEmail = AlarmAction::Email;
 
 class Alarm {
 public:

@@ -1,6 +1,7 @@
 #include "items/CurrentItem.h"
 
 #include "items/ItemBuilding.h"
+#include "text/Utf8.h"
 
 #include <string>
 
@@ -8,7 +9,7 @@ namespace linecal {
 
 ParsedEntry withDefaultAlarm(ParsedEntry entry, const ItemSettings& settings) {
     if (!settings.alarmEnabled) return entry;
-    icu::UnicodeString key = icu::UnicodeString::fromUTF8(std::to_string(settings.alarmMinutes));
+    icu::UnicodeString key = fromUtf8(std::to_string(settings.alarmMinutes));
     key += u"m";
     entry.alarms[key] = settings.alarmMinutes;
     return entry;

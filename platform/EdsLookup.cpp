@@ -1,10 +1,7 @@
 #include "platform/EdsLookup.h"
 
-#include <dlfcn.h>
+#include "modules/ModuleLoader.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -12,42 +9,16 @@
 namespace linecal::eds {
 namespace {
 
-namespace fs = std::filesystem;
-
 struct Module {
-    NewSelfCardLookup create = nullptr;
+    const EdsModule* entry = nullptr;
     std::string error;
 };
 
-bool isInside(const fs::path& file, const fs::path& folder) {
-    const auto [folderEnd, fileAt] = std::mismatch(folder.begin(), folder.end(), file.begin(), file.end());
-    return folderEnd == folder.end();
-}
-
-// A program run from the build tree takes the module built with it; an installed one the
-// module installed under its own prefix (PREFIX/bin/program, PREFIX/lib/linecal/module).
-// LINECAL_MODULE_DIR overrides both, as for the command line's modules.
-fs::path modulePath() {
-    if (const char* dir = std::getenv("LINECAL_MODULE_DIR"); dir && *dir) return fs::path(dir) / kModuleFileName;
-    std::error_code ec;
-    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    if (ec) return kModuleFileName;  // left to the library search path
-    if (isInside(self, LINECAL_BUILD_DIR)) return LINECAL_EDS_MODULE_BUILT;
-    return self.parent_path().parent_path() / LINECAL_MODULE_INSTALL_DIR / kModuleFileName;
-}
-
 Module load() {
     Module module;
-    const fs::path path = modulePath();
     // Never closed: the libraries it brings register GLib types, which cannot be unloaded.
-    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) {
-        const char* why = ::dlerror();
-        module.error = "cannot load the address-book module " + path.string() + ": " + (why ? why : "unknown error");
-        return module;
-    }
-    module.create = reinterpret_cast<NewSelfCardLookup>(::dlsym(handle, kNewSelfCardLookupSymbol));
-    if (!module.create) module.error = path.string() + " is not the address-book module";
+    module.entry = modules::loadModule<EdsModule>(kEdsModuleName, kEdsModuleEntry, kEdsModuleVersion, &module.error);
+    if (!module.entry) module.error = "cannot load the address-book module: " + module.error;
     return module;
 }
 
@@ -100,8 +71,8 @@ void WorkerLookup::cancel() {
 
 void WorkerLookup::run(std::chrono::milliseconds budget) {
     const Module& loaded = module();
-    if (!loaded.create) return finish({{}, loaded.error});
-    std::unique_ptr<SelfCardLookup> reader(loaded.create());
+    if (!loaded.entry) return finish({{}, loaded.error});
+    std::unique_ptr<SelfCardLookup> reader(loaded.entry->newLookup());
     bool cancelled = false;
     {
         std::lock_guard lock(mutex_);

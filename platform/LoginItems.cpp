@@ -1,5 +1,6 @@
 #include "platform/LoginItems.h"
 
+#include "modules/XdgDirs.h"
 #include "platform/DesktopEntryFile.h"
 
 #include <QDir>
@@ -51,9 +52,7 @@ QString desktopExecQuoted(const QString& program) {
 XdgAutostart::XdgAutostart(QString folder, QString program) : folder_(std::move(folder)), program_(std::move(program)) {}
 
 QString XdgAutostart::defaultFolder() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!QDir::isAbsolutePath(base)) base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/autostart");
+    return QString::fromStdString((xdgDir(XdgDir::Config) / "autostart").string());
 }
 
 QString XdgAutostart::entryPath() const { return folder_ + QStringLiteral("/linecal.desktop"); }

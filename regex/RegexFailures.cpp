@@ -1,23 +1,13 @@
 #include "regex/RegexFailures.h"
 
+#include "text/Utf8.h"
+
 namespace linecal::rx {
 namespace detail {
 
 const char* const kNSInvalidArgumentException = "NSInvalidArgumentException";
 const char* const kNSRangeException = "NSRangeException";
 const char* const kNSInternalInconsistencyException = "NSInternalInconsistencyException";
-
-std::atomic<AssertionHandler> gAssertionHandler{nullptr};
-
-namespace {
-
-std::string toUtf8(const icu::UnicodeString& s) {
-    std::string out;
-    s.toUTF8String(out);
-    return out;
-}
-
-}  // namespace
 
 std::map<std::string, InfoValue> errorInfo(const icu::UnicodeString& regex, std::uint32_t options, UErrorCode status,
                                            const UParseError* parseError) {
@@ -53,7 +43,4 @@ void fillError(RegexError* error, const icu::UnicodeString& regex, std::uint32_t
 }
 
 }  // namespace detail
-
-void setAssertionHandler(AssertionHandler handler) { detail::gAssertionHandler.store(handler); }
-
 }  // namespace linecal::rx

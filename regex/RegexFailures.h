@@ -7,7 +7,6 @@
 
 #include <unicode/parseerr.h>
 
-#include <atomic>
 #include <cstdio>
 #include <optional>
 
@@ -16,8 +15,6 @@ namespace linecal::rx::detail {
 extern const char* const kNSInvalidArgumentException;
 extern const char* const kNSRangeException;
 extern const char* const kNSInternalInconsistencyException;
-
-extern std::atomic<AssertionHandler> gAssertionHandler;
 
 // The information map of errors and of ICURegexException.
 std::map<std::string, InfoValue> errorInfo(const icu::UnicodeString& regex, std::uint32_t options, UErrorCode status,
@@ -54,16 +51,9 @@ public:
     }
     bool any() const { return exception_ || assertion_; }
 
-    // Called with the lock released. Returns only when the assertion handler does.
+    // Called with the lock released.
     void deliver() {
-        if (assertion_) {
-            AssertionHandler handler = gAssertionHandler.load();
-            if (handler) {
-                handler(*assertion_);
-                return;
-            }
-            throw RegexException(assertion_->exceptionName, assertion_->description);
-        }
+        if (assertion_) throw RegexException(assertion_->exceptionName, assertion_->description);
         if (exception_) throw *exception_;
     }
 

@@ -184,14 +184,12 @@ inline Range rangeOfRegex(const icu::UnicodeString& s, const icu::UnicodeString&
 inline OptStrings componentsMatchedByRegex(const icu::UnicodeString& s, const icu::UnicodeString& regex) { return componentsMatchedByRegex(UnicodeText(s), regex); }
 inline OptStrings captureComponentsMatchedByRegex(const icu::UnicodeString& s, const icu::UnicodeString& regex) { return captureComponentsMatchedByRegex(UnicodeText(s), regex); }
 
-// Hooks. The assertion handler receives internal consistency failures (after the
-// lock is released); by default it throws NSInternalInconsistencyException.
+// An internal consistency failure, thrown as NSInternalInconsistencyException once the lock
+// is released.
 struct AssertionFailure {
     std::string description, function, file, exceptionName;
     int line = 0;
 };
-using AssertionHandler = void (*)(const AssertionFailure&);
-void setAssertionHandler(AssertionHandler handler);
 // Counts how often the lock clean-up found the lock already released.
 std::uint64_t debugCacheSpinLockCount();
 // The cache slot a pattern maps to, and how many times a pattern has been compiled

@@ -5,6 +5,7 @@
 
 #include "regex/RegexFailures.h"
 
+#include <atomic>
 #include <climits>
 #include <memory>
 #include <vector>

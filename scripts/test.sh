@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
-# Builds Release and Debug+ASan/UBSan, runs every test in both (the fuzz targets' seed corpora
-# replayed among them), then fuzzes the parser, the regex service and the multi-status reader
-# for a minute each, with their dictionaries.
+# Builds Release, an engine-and-command-line-only Release (LINECAL_DESKTOP=OFF) and
+# Debug+ASan/UBSan; runs every test of the first and last (the fuzz targets' seed corpora
+# replayed among them) and the engine's and command line's tests of the second; then fuzzes
+# the parser, the regex service and the multi-status reader for a minute each, with their
+# dictionaries.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
 fuzz_seconds=${FUZZ_SECONDS:-60}
 
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINECAL_BENCH=ON >/dev/null
+# Warnings fail the gcc Release builds (the tree builds clean there).
+cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINECAL_BENCH=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release --output-on-failure
+
+# The engine and the command line alone (no desktop libraries), as servers and scripts use them.
+cmake -S . -B build/engine -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINECAL_DESKTOP=OFF -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
+cmake --build build/engine -j"$jobs"
+ctest --test-dir build/engine --output-on-failure -L engine
 
 cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLINECAL_SANITIZE=ON >/dev/null
 cmake --build build/asan -j"$jobs"

@@ -1,5 +1,7 @@
 #include "stores/Accounts.h"
 
+#include "modules/XdgDirs.h"
+
 #include <glib.h>
 
 #include <cstdlib>
@@ -51,10 +53,7 @@ std::string Account::address() const {
 }
 
 fs::path defaultAccountsPath() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && config[0] == '/') return fs::path(config) / "linecal" / "accounts.conf";
-    const char* home = std::getenv("HOME");
-    return fs::path(home && home[0] ? home : "/") / ".config" / "linecal" / "accounts.conf";
+    return xdgDir(XdgDir::Config) / "linecal" / "accounts.conf";
 }
 
 std::string accountProblem(const Account& account) {

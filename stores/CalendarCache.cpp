@@ -1,5 +1,7 @@
 #include "stores/CalendarCache.h"
 
+#include "modules/XdgDirs.h"
+#include "text/Utf8.h"
 #include <sys/stat.h>
 
 #include <glib.h>
@@ -52,10 +54,7 @@ std::optional<std::time_t> cachedListTime(const fs::path& folder, const Account&
 }
 
 fs::path defaultCacheFolder() {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    if (cache && cache[0] == '/') return fs::path(cache) / "linecal";
-    const char* home = std::getenv("HOME");
-    return fs::path(home && home[0] ? home : "/") / ".cache" / "linecal";
+    return xdgDir(XdgDir::Cache) / "linecal";
 }
 
 std::optional<std::vector<ServerCalendar>> readCachedCalendars(const fs::path& folder, const Account& account,
@@ -122,8 +121,8 @@ std::optional<StoreError> readFailedRefresh(const fs::path& folder, const Accoun
         const json doc = json::parse(*text);
         const auto at = doc.at("time").get<std::int64_t>();
         if (at > now || now - at >= maxAge.count()) return std::nullopt;
-        return StoreError{icu::UnicodeString::fromUTF8(cappedText(doc.at("message"))),
-                          icu::UnicodeString::fromUTF8(cappedText(doc.at("suggestion")))};
+        return StoreError{fromUtf8(cappedText(doc.at("message"))),
+                          fromUtf8(cappedText(doc.at("suggestion")))};
     } catch (const std::exception&) {
         return std::nullopt;
     }
@@ -145,10 +144,10 @@ void writeFailedRefresh(const fs::path& folder, const Account& account, std::tim
 
 CalendarRef calendarFor(const Account& account, const ServerCalendar& server) {
     Calendar calendar;
-    calendar.uid = icu::UnicodeString::fromUTF8(account.name + ":" + server.path);
-    calendar.title = icu::UnicodeString::fromUTF8(server.title);
+    calendar.uid = fromUtf8(account.name + ":" + server.path);
+    calendar.title = fromUtf8(server.title);
     calendar.type = CalCalendarTypeCalDAV;
-    calendar.notes = icu::UnicodeString::fromUTF8(account.address());
+    calendar.notes = fromUtf8(account.address());
     calendar.isEditable = server.writable;
     return std::make_shared<const Calendar>(std::move(calendar));
 }

@@ -1,5 +1,7 @@
 #include "stores/ICalendarWriter.h"
 
+#include "text/Utf8.h"
+
 #include <libical/ical.h>
 #include <unicode/gregocal.h>
 #include <unicode/timezone.h>
@@ -12,12 +14,6 @@
 
 namespace linecal {
 namespace {
-
-std::string utf8(const icu::UnicodeString& text) {
-    std::string out;
-    text.toUTF8String(out);
-    return out;
-}
 
 struct ComponentDeleter {
     void operator()(icalcomponent* c) const { icalcomponent_free(c); }
@@ -35,7 +31,7 @@ public:
         UBool isSystem = false;
         icu::TimeZone::getCanonicalID(id, canonical, isSystem, status);
         for (const auto& candidate : {id, canonical}) {
-            std::string name = utf8(candidate);
+            std::string name = toUtf8(candidate);
             if (name.empty() || name == "UTC" || name.starts_with("Etc/") || name == "GMT") continue;
             if (icaltimezone* builtin = icaltimezone_get_builtin_timezone(name.c_str())) {
                 builtin_ = builtin;
@@ -111,7 +107,7 @@ void addRule(icalcomponent* body, const CalendarItem& item, bool allDay) {
 }
 
 void addAlarms(icalcomponent* parent, const CalendarItem& item, bool relatedToEnd) {
-    const std::string title = item.title ? utf8(*item.title) : std::string();
+    const std::string title = item.title ? toUtf8(*item.title) : std::string();
     const std::string text = title.empty() ? std::string("Reminder") : title;
     for (const auto& alarm : item.alarms) {
         if (!alarm) continue;
@@ -128,7 +124,7 @@ void addAlarms(icalcomponent* parent, const CalendarItem& item, bool relatedToEn
             case AlarmAction::Sound: {
                 icalcomponent_add_property(valarm, icalproperty_new_action(ICAL_ACTION_AUDIO));
                 if (alarm->sound && !alarm->sound->isEmpty()) {
-                    std::string sound = utf8(*alarm->sound);
+                    std::string sound = toUtf8(*alarm->sound);
                     // A bare name is a sound of the desktop's sound theme.
                     std::string url = sound.find(':') != std::string::npos ? sound
                                       : sound.starts_with('/')
@@ -144,7 +140,7 @@ void addAlarms(icalcomponent* parent, const CalendarItem& item, bool relatedToEn
                 icalcomponent_add_property(valarm, icalproperty_new_action(ICAL_ACTION_EMAIL));
                 icalcomponent_add_property(valarm, icalproperty_new_summary(text.c_str()));
                 icalcomponent_add_property(valarm, icalproperty_new_description(text.c_str()));
-                std::string address = alarm->emailAddress ? utf8(*alarm->emailAddress) : std::string();
+                std::string address = alarm->emailAddress ? toUtf8(*alarm->emailAddress) : std::string();
                 icalcomponent_add_property(valarm, icalproperty_new_attendee(("mailto:" + address).c_str()));
                 break;
             }
@@ -166,16 +162,16 @@ std::string toICalendar(const CalendarItem& item, std::time_t stamp) {
     if (!event && !task) throw std::invalid_argument("neither an event nor a task");
 
     icalcomponent* body = icalcomponent_new(event ? ICAL_VEVENT_COMPONENT : ICAL_VTODO_COMPONENT);
-    icalcomponent_add_property(body, icalproperty_new_uid(utf8(item.uid).c_str()));
+    icalcomponent_add_property(body, icalproperty_new_uid(toUtf8(item.uid).c_str()));
     icaltimetype utcStamp = icaltime_from_timet_with_zone(stamp, 0, icaltimezone_get_utc_timezone());
     icalcomponent_add_property(body, icalproperty_new_dtstamp(utcStamp));
     icalcomponent_add_property(body, icalproperty_new_created(utcStamp));
-    if (item.title) icalcomponent_add_property(body, icalproperty_new_summary(utf8(*item.title).c_str()));
+    if (item.title) icalcomponent_add_property(body, icalproperty_new_summary(toUtf8(*item.title).c_str()));
 
     bool usesZone = false;
     if (event) {
         if (event->location) {
-            icalcomponent_add_property(body, icalproperty_new_location(utf8(*event->location).c_str()));
+            icalcomponent_add_property(body, icalproperty_new_location(toUtf8(*event->location).c_str()));
         }
         if (event->startDate) {
             Date end = event->endDate.value_or(*event->startDate);

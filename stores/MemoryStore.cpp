@@ -1,28 +1,15 @@
 #include "stores/MemoryStore.h"
 
+#include "stores/NewUID.h"
 #include "stores/StoreErrors.h"
+#include "text/Utf8.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <random>
 
 namespace linecal {
 
-std::string newUID() {
-    static thread_local std::mt19937_64 engine{std::random_device{}()};
-    std::uint64_t hi = engine(), lo = engine();
-    hi = (hi & ~0xF000ULL) | 0x4000ULL;                        // version 4
-    lo = (lo & 0x3FFFFFFFFFFFFFFFULL) | 0x8000000000000000ULL;  // RFC 4122 variant
-    char text[37];
-    std::snprintf(text, sizeof text, "%08X-%04X-%04X-%04X-%012llX", static_cast<unsigned>(hi >> 32),
-                  static_cast<unsigned>((hi >> 16) & 0xFFFF), static_cast<unsigned>(hi & 0xFFFF),
-                  static_cast<unsigned>(lo >> 48),
-                  static_cast<unsigned long long>(lo & 0xFFFFFFFFFFFFULL));
-    return text;
-}
-
 CalendarRef MemoryStore::addCalendar(Calendar calendar) {
-    if (calendar.uid.isEmpty()) calendar.uid = icu::UnicodeString::fromUTF8(newUID());
+    if (calendar.uid.isEmpty()) calendar.uid = fromUtf8(newUID());
     auto ref = std::make_shared<const Calendar>(std::move(calendar));
     calendars_.push_back(ref);
     return ref;
@@ -44,7 +31,7 @@ bool MemoryStore::save(CalendarItem& item, std::shared_ptr<const CalendarItem> c
 
 bool MemoryStore::saveEvent(Event& event, int, StoreError* error) {
     auto copy = std::make_shared<Event>(event);
-    if (copy->uid.isEmpty()) copy->uid = icu::UnicodeString::fromUTF8(newUID());
+    if (copy->uid.isEmpty()) copy->uid = fromUtf8(newUID());
     if (!save(event, copy, error)) return false;
     event.uid = copy->uid;
     return true;
@@ -52,7 +39,7 @@ bool MemoryStore::saveEvent(Event& event, int, StoreError* error) {
 
 bool MemoryStore::saveTask(Task& task, StoreError* error) {
     auto copy = std::make_shared<Task>(task);
-    if (copy->uid.isEmpty()) copy->uid = icu::UnicodeString::fromUTF8(newUID());
+    if (copy->uid.isEmpty()) copy->uid = fromUtf8(newUID());
     if (!save(task, copy, error)) return false;
     task.uid = copy->uid;
     return true;

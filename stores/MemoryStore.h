@@ -28,7 +28,4 @@ private:
     std::vector<std::shared_ptr<const CalendarItem>> saved_;
 };
 
-// A random (version 4) UUID in upper case, as items and calendars are named.
-std::string newUID();
-
 }  // namespace linecal

@@ -1,15 +1,16 @@
 #include "stores/StoreErrors.h"
 
+#include "text/Utf8.h"
+
 #include <cerrno>
 #include <cstring>
 
 namespace linecal::errors {
 namespace {
 
-icu::UnicodeString u(const std::string& text) { return icu::UnicodeString::fromUTF8(text); }
 icu::UnicodeString quoted(const icu::UnicodeString& title) { return icu::UnicodeString(u"“") + title + u"”"; }
 icu::UnicodeString at(const std::string& folder) {
-    return folder.empty() ? icu::UnicodeString() : u" (" + u(folder) + u")";
+    return folder.empty() ? icu::UnicodeString() : u" (" + fromUtf8(folder) + u")";
 }
 
 }  // namespace
@@ -34,7 +35,7 @@ StoreError readOnly(const icu::UnicodeString& title, const std::string& folder) 
 
 StoreError writeFailed(int errnum, const icu::UnicodeString& title, const std::string& folder) {
     StoreError error{u"Could not save into the calendar " + quoted(title) + at(folder) + u": " +
-                         u(std::strerror(errnum)) + u".",
+                         fromUtf8(std::strerror(errnum)) + u".",
                      {}};
     switch (errnum) {
         case ENOSPC:
@@ -76,7 +77,7 @@ StoreError duplicateUID(const icu::UnicodeString& uid) {
 }
 
 StoreError rootNotAFolder(const std::string& root) {
-    StoreError error{u"The calendar folder " + u(root) + u" is not a folder.",
+    StoreError error{u"The calendar folder " + fromUtf8(root) + u" is not a folder.",
                      u"Move what is there out of the way, or choose another folder for the calendars (--store)."};
     error.kind = StoreError::Kind::RootNotAFolder;
     error.path = root;
@@ -84,23 +85,23 @@ StoreError rootNotAFolder(const std::string& root) {
 }
 
 StoreError accountsUnreadable(const std::string& why) {
-    return {u"The accounts file cannot be read: " + u(why) + u".",
+    return {u"The accounts file cannot be read: " + fromUtf8(why) + u".",
             u"Fix or remove the file; linecal does not change it while it is damaged."};
 }
 
 StoreError calendarListUnknown(const std::string& host, const icu::UnicodeString& calendar, const StoreError& why) {
-    icu::UnicodeString message = u"Could not reach " + u(host) + u"; the list of its calendars is unknown, so [" +
+    icu::UnicodeString message = u"Could not reach " + fromUtf8(host) + u"; the list of its calendars is unknown, so [" +
                                  calendar + u"] was not found";
     if (!why.message.isEmpty()) {
         icu::UnicodeString reason = why.message;
         if (reason.endsWith(u".")) reason.truncate(reason.length() - 1);
         message += u": " + reason;
     }
-    return {message + u".", u"Not saved: check the connection to " + u(host) + u", then add it again."};
+    return {message + u".", u"Not saved: check the connection to " + fromUtf8(host) + u", then add it again."};
 }
 
 StoreError serversUnavailable(const std::string& why) {
-    return {u"Server calendars are not available: " + u(why) + u".",
+    return {u"Server calendars are not available: " + fromUtf8(why) + u".",
             u"Reinstall linecal with its CalDAV module; the local calendars still work."};
 }
 

@@ -1,8 +1,10 @@
 #include "stores/VdirStore.h"
 
+#include "modules/XdgDirs.h"
 #include "stores/ICalendarWriter.h"
-#include "stores/MemoryStore.h"
+#include "stores/NewUID.h"
 #include "stores/StoreErrors.h"
+#include "text/Utf8.h"
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -20,8 +22,6 @@ namespace fs = std::filesystem;
 
 namespace linecal {
 namespace {
-
-icu::UnicodeString u(const std::string& text) { return icu::UnicodeString::fromUTF8(text); }
 
 constexpr std::size_t kMetadataLimit = 1024;
 
@@ -215,11 +215,7 @@ VdirStore::VdirStore(fs::path root) : root_(std::move(root)) {
 }
 
 fs::path VdirStore::defaultRoot() {
-    // Relative values are invalid by the XDG rules and are ignored.
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data && data[0] == '/') return fs::path(data) / "linecal" / "calendars";
-    const char* home = std::getenv("HOME");
-    return fs::path(home && home[0] ? home : "/") / ".local" / "share" / "linecal" / "calendars";
+    return xdgDir(XdgDir::Data) / "linecal" / "calendars";
 }
 
 void VdirStore::reload() { calendars_.reset(); }
@@ -243,11 +239,11 @@ std::vector<CalendarRef> VdirStore::calendars() const {
     for (const auto& folder : calendarFolders()) {
         Calendar calendar;
         const std::string name = folder.filename().string();
-        calendar.uid = u(folderIdentifier(name));
+        calendar.uid = fromUtf8(folderIdentifier(name));
         auto title = readMetadata(folder / "displayname");
-        calendar.title = u(title && !title->empty() ? *title : name);
+        calendar.title = fromUtf8(title && !title->empty() ? *title : name);
         calendar.type = CalCalendarTypeLocal;
-        if (auto notes = readMetadata(folder / "description")) calendar.notes = u(*notes);
+        if (auto notes = readMetadata(folder / "description")) calendar.notes = fromUtf8(*notes);
         calendar.isEditable = isWritableFolder(folder);
         result.push_back(std::make_shared<const Calendar>(std::move(calendar)));
     }
@@ -258,7 +254,7 @@ std::vector<CalendarRef> VdirStore::calendars() const {
 bool VdirStore::ensureCalendar(StoreError* error) {
     reload();
     if (!calendars().empty()) return true;
-    const icu::UnicodeString title = u(kFirstCalendarTitle);
+    const icu::UnicodeString title = fromUtf8(kFirstCalendarTitle);
     std::error_code ec;
     if (!canMakeCalendar(error)) return false;
     fs::create_directories(root_ / kFirstCalendarFolder, ec);
@@ -283,7 +279,7 @@ bool VdirStore::canMakeCalendar(StoreError* error) const {
     if (existing.empty()) existing = ".";
     if (!fs::is_directory(existing, ec)) return fail(error, errors::rootNotAFolder(existing.string()));
     if (::access(existing.c_str(), W_OK | X_OK) != 0)
-        return fail(error, errors::writeFailed(errno, u(kFirstCalendarTitle), existing.string()));
+        return fail(error, errors::writeFailed(errno, fromUtf8(kFirstCalendarTitle), existing.string()));
     return true;
 }
 
@@ -299,7 +295,7 @@ bool VdirStore::save(CalendarItem& item, StoreError* error) {
     }
     if (!isWritableFolder(folder)) return fail(error, errors::readOnly(item.calendar->title, folder.string()));
 
-    icu::UnicodeString uid = item.uid.isEmpty() ? u(newUID()) : item.uid;
+    icu::UnicodeString uid = item.uid.isEmpty() ? fromUtf8(newUID()) : item.uid;
     std::string uidText;
     uid.toUTF8String(uidText);
     // The uid names the file; one that cannot be a file name is replaced for the file only.

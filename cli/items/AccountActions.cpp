@@ -5,6 +5,7 @@
 #include "stores/Accounts.h"
 #include "stores/CalendarCache.h"
 #include "stores/ServerModule.h"
+#include "text/Utf8.h"
 
 #include <termios.h>
 #include <unistd.h>
@@ -60,7 +61,7 @@ std::string askPassword(const std::string& prompt) {
 
 // The server's advice speaks of an item to add again; here no item is waiting, the account is.
 std::string accountAdvice(const StoreError& error, const std::string& name) {
-    std::string advice = utf8(error.recoverySuggestion);
+    std::string advice = toUtf8(error.recoverySuggestion);
     for (const char* itemWords : {", then add the item again.", " then add the item again.", "Add the item again."}) {
         if (const auto at = advice.find(itemWords); at != std::string::npos)
             advice.replace(at, std::string(itemWords).size(), itemWords[0] == 'A' ? "" : ".");
@@ -102,14 +103,14 @@ int addAccount(const AccountDetails& details) {
     auto server = module.openStore(account, keyring, defaultCacheFolder(), {});
     StoreError error;
     if (!server->refresh(&error)) {
-        printError("account " + account.name + " was added, but its calendars could not be read: " + utf8(error.message),
+        printError("account " + account.name + " was added, but its calendars could not be read: " + toUtf8(error.message),
                    accountAdvice(error, account.name));
         return 1;
     }
     const auto calendars = server->calendars();
     std::cout << "Added " << account.name << " (" << account.address() << ") with " << calendars.size()
               << (calendars.size() == 1 ? " calendar" : " calendars") << '\n';
-    for (const auto& c : calendars) std::cout << "    " << utf8(c->title) << (c->isEditable ? "" : "  (read-only)") << '\n';
+    for (const auto& c : calendars) std::cout << "    " << toUtf8(c->title) << (c->isEditable ? "" : "  (read-only)") << '\n';
     return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "cli/items/ItemSession.h"
 #include "cli/items/SaveLog.h"
 #include "items/Descriptions.h"
+#include "text/Utf8.h"
 
 #include <unistd.h>
 
@@ -31,7 +32,7 @@ public:
 
     void add(const icu::UnicodeString& text, std::size_t line) {
         Pending p{line, itemFor(text), {}, {}, false, {}, {}, false};
-        p.description = utf8(ZQdescription(*p.item, now_));
+        p.description = toUtf8(ZQdescription(*p.item, now_));
         const ServerStore* server = p.item->calendar ? session_.store.serverOf(*p.item->calendar) : nullptr;
         if (server) commit();  // what is staged before it is answered first
         StoreError error;
@@ -92,17 +93,17 @@ private:
     }
 
     void answerFailure(const Pending& p) {
-        log_.failed(utf8(p.error->message), p.description);
-        if (!p.error->recoverySuggestion.isEmpty()) std::cerr << utf8(p.error->recoverySuggestion) << '\n';
+        log_.failed(toUtf8(p.error->message), p.description);
+        if (!p.error->recoverySuggestion.isEmpty()) std::cerr << toUtf8(p.error->recoverySuggestion) << '\n';
         if (p.error->outcomeUnknown && p.line == 0) {
-            std::cerr << "To retry without a second copy: linecal add --uid " << utf8(p.error->uid) << " -- …\n";
+            std::cerr << "To retry without a second copy: linecal add --uid " << toUtf8(p.error->uid) << " -- …\n";
         }
         if (p.line == 0) return;
         if (p.error->outcomeUnknown) {
             // A script can tell these from failures and retry each with its identifier.
-            writeAnswer(nlohmann::json{{"line", p.line}, {"error", "unknown outcome"}, {"uid", utf8(p.error->uid)}});
+            writeAnswer(nlohmann::json{{"line", p.line}, {"error", "unknown outcome"}, {"uid", toUtf8(p.error->uid)}});
         } else {
-            writeAnswer(lineError(p.line, utf8(p.error->message)));
+            writeAnswer(lineError(p.line, toUtf8(p.error->message)));
         }
     }
     void answerSuccess(const Pending& p) {
@@ -113,9 +114,9 @@ private:
             writeAnswer(p.description);
             return;
         }
-        nlohmann::json answer{{"uid", utf8(p.item->uid)},
-                              {"calendar", utf8(p.item->calendar->uid)},
-                              {"calendarTitle", utf8(p.item->calendar->title)},
+        nlohmann::json answer{{"uid", toUtf8(p.item->uid)},
+                              {"calendar", toUtf8(p.item->calendar->uid)},
+                              {"calendarTitle", toUtf8(p.item->calendar->title)},
                               {"file", p.onServer ? nlohmann::json(nullptr) : nlohmann::json(p.file.string())},
                               {"description", p.description}};
         // A server calendar has no file here: the item's address on the server instead.

@@ -9,6 +9,7 @@
 #include "items/Descriptions.h"
 #include "items/RepetitionWords.h"
 #include "parse/DateContext.h"
+#include "text/Utf8.h"
 
 #include <unistd.h>
 
@@ -23,7 +24,7 @@ ItemSession::ItemSession(const ItemRequest& request, ServerRefresh refresh)
       calendars(openUserCalendars({request.store, {}, {}, refresh, {}, {}})),
       store(*calendars) {
     if (const auto& error = calendars->accountsError)
-        std::cerr << "linecal: warning: " << utf8(error->message) << ' ' << utf8(error->recoverySuggestion) << '\n';
+        std::cerr << "linecal: warning: " << toUtf8(error->message) << ' ' << toUtf8(error->recoverySuggestion) << '\n';
 }
 
 ItemSettings effectiveSettings(const SettingsStore& settings, const CalendarStore& store) {
@@ -36,8 +37,8 @@ ItemSettings effectiveSettings(const SettingsStore& settings, const CalendarStor
 }
 
 void printStoreError(const StoreError& error) {
-    std::cerr << "linecal: " << utf8(error.message) << '\n';
-    if (!error.recoverySuggestion.isEmpty()) std::cerr << utf8(error.recoverySuggestion) << '\n';
+    std::cerr << "linecal: " << toUtf8(error.message) << '\n';
+    if (!error.recoverySuggestion.isEmpty()) std::cerr << toUtf8(error.recoverySuggestion) << '\n';
 }
 
 namespace {
@@ -46,13 +47,13 @@ void previewOne(ItemSession& session, const ItemSettings& settings, const icu::U
                 bool json, bool batch) {
     auto item = currentItem(text, now, settings, session.store);
     if (item->unfoundCalendar && session.store.refreshUnknownLists()) item = currentItem(text, now, settings, session.store);
-    const std::string line = utf8(ZQeventLine(*item, now)), warning = utf8(ZQwarningLine(*item));
+    const std::string line = toUtf8(ZQeventLine(*item, now)), warning = toUtf8(ZQwarningLine(*item));
     // The dialog shows the warning in the alarm line's place, in red.
-    const std::string alarms = warning.empty() ? utf8(ZQalarmLine(*item)) : warning;
+    const std::string alarms = warning.empty() ? toUtf8(ZQalarmLine(*item)) : warning;
     // The third line only for a repetition asked for: other previews read as before.
-    const std::string next = utf8(ZQoccurrencesLine(*item));
+    const std::string next = toUtf8(ZQoccurrencesLine(*item));
     if (json) {
-        nlohmann::json answer{{"preview", line}, {"alarms", utf8(ZQalarmLine(*item))}};
+        nlohmann::json answer{{"preview", line}, {"alarms", toUtf8(ZQalarmLine(*item))}};
         if (!warning.empty()) answer["warning"] = warning;
         if (!next.empty()) answer["repeats"] = next;
         writeAnswer(answer);
@@ -126,7 +127,7 @@ int listCalendars(const ItemRequest& request) {
     for (const auto& server : store.servers()) {
         if (server->state() == ServerStore::State::Offline) {
             std::cerr << "linecal: account " << server->account().name << " is offline: "
-                      << utf8(server->lastError().message) << ' ' << utf8(server->lastError().recoverySuggestion)
+                      << toUtf8(server->lastError().message) << ' ' << toUtf8(server->lastError().recoverySuggestion)
                       << '\n';
         }
     }
@@ -142,12 +143,12 @@ int listCalendars(const ItemRequest& request) {
         }
         nlohmann::json list = nlohmann::json::array();
         for (const auto& c : calendars) {
-            list.push_back({{"uid", utf8(c->uid)},
-                            {"title", utf8(c->title)},
-                            {"type", utf8(c->type)},
-                            {"notes", c->notes ? nlohmann::json(utf8(*c->notes)) : nlohmann::json(nullptr)},
+            list.push_back({{"uid", toUtf8(c->uid)},
+                            {"title", toUtf8(c->title)},
+                            {"type", toUtf8(c->type)},
+                            {"notes", c->notes ? nlohmann::json(toUtf8(*c->notes)) : nlohmann::json(nullptr)},
                             {"isEditable", c->isEditable},
-                            {"heading", utf8(listedUnder[c->uid])},
+                            {"heading", toUtf8(listedUnder[c->uid])},
                             {"selected", selected && toUnicode(*selected) == c->uid},
                             {"offline", offline(*c)}});
         }
@@ -159,8 +160,8 @@ int listCalendars(const ItemRequest& request) {
         StoreError why;
         if (!local.canMakeCalendar(&why)) {
             std::cerr << "linecal: no calendars in " << local.root().string() << ", and none can be made there: "
-                      << utf8(why.message) << '\n'
-                      << utf8(why.recoverySuggestion) << '\n';
+                      << toUtf8(why.message) << '\n'
+                      << toUtf8(why.recoverySuggestion) << '\n';
             return 1;
         }
         std::cerr << "linecal: no calendars in " << local.root().string()
@@ -196,17 +197,20 @@ int run(const ItemRequest& request) {
     return 2;
 }
 
-}  // namespace
-}  // namespace linecal::cli
-
-extern "C" __attribute__((visibility("default"))) int linecal_run_item_command(const linecal::cli::ItemRequest& request) {
+int runItemCommand(const ItemRequest& request) {
     try {
-        const int code = linecal::cli::run(request);
+        const int code = run(request);
         std::fflush(stdout);
         return code;
-    } catch (const linecal::cli::UsageError& e) {
+    } catch (const UsageError& e) {
         std::fflush(stdout);
         linecal::cli::printError(e.what(), e.advice);
         return 2;
     }
 }
+
+}  // namespace
+}  // namespace linecal::cli
+
+LINECAL_MODULE_ENTRY const linecal::cli::ItemsModule linecal_items_module{{linecal::cli::kItemsModuleVersion},
+                                                                          linecal::cli::runItemCommand};

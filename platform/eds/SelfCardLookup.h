@@ -3,6 +3,8 @@
 // load at every start. Plain C++ on both sides, so neither Qt nor GLib headers cross over.
 #pragma once
 
+#include "modules/ModuleEntry.h"
+
 #include <chrono>
 #include <string>
 #include <vector>
@@ -24,9 +26,12 @@ public:
     virtual void cancel() = 0;
 };
 
-// The module's entry point: a new lookup that the caller deletes.
-using NewSelfCardLookup = SelfCardLookup* (*)();
-inline constexpr char kNewSelfCardLookupSymbol[] = "linecal_eds_new_self_card_lookup";
-inline constexpr char kModuleFileName[] = "liblinecal-eds.so";
+// The module's entry struct. Raise the version whenever this header changes.
+struct EdsModule : modules::ModuleEntry {
+    SelfCardLookup* (*newLookup)();  // a new lookup that the caller deletes
+};
+inline constexpr int kEdsModuleVersion = 1;
+inline constexpr char kEdsModuleName[] = "linecal-eds";
+inline constexpr char kEdsModuleEntry[] = "linecal_eds_module";
 
 }  // namespace linecal::eds

@@ -124,6 +124,11 @@ private:
 }  // namespace
 }  // namespace linecal::eds
 
-extern "C" __attribute__((visibility("default"))) linecal::eds::SelfCardLookup* linecal_eds_new_self_card_lookup() {
-    return new linecal::eds::Reader();
-}
+namespace linecal::eds {
+namespace {
+SelfCardLookup* newLookup() { return new Reader(); }
+}  // namespace
+}  // namespace linecal::eds
+
+LINECAL_MODULE_ENTRY const linecal::eds::EdsModule linecal_eds_module{{linecal::eds::kEdsModuleVersion},
+                                                                      linecal::eds::newLookup};

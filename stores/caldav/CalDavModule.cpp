@@ -1,4 +1,4 @@
-// The module's one entry point, looked up by name when linecal opens server calendars.
+// The module's entry struct, looked up by name when linecal opens server calendars.
 #include "stores/ServerModule.h"
 #include "stores/caldav/CalDavStore.h"
 #include "stores/caldav/Passwords.h"
@@ -13,11 +13,8 @@ std::unique_ptr<ServerStore> openStore(const Account& account, std::shared_ptr<S
 
 std::unique_ptr<SecretStore> keyring() { return std::make_unique<KeyringSecrets>(); }
 
-const ServerModule kModule{kServerModuleVersion, openStore, keyring};
-
 }  // namespace
 }  // namespace linecal
 
-extern "C" __attribute__((visibility("default"))) const linecal::ServerModule* linecal_server_module() {
-    return &linecal::kModule;
-}
+LINECAL_MODULE_ENTRY const linecal::ServerModule linecal_server_module{{linecal::kServerModuleVersion},
+                                                                       linecal::openStore, linecal::keyring};

@@ -2,11 +2,12 @@
 
 #include "stores/CalendarCache.h"
 #include "stores/ICalendarWriter.h"
-#include "stores/MemoryStore.h"
+#include "stores/NewUID.h"
 #include "stores/caldav/DavXml.h"
 #include "stores/caldav/Passwords.h"
 #include "stores/caldav/ServerErrors.h"
 #include "stores/StoreErrors.h"
+#include "text/Utf8.h"
 
 #include <libical/ical.h>
 
@@ -17,8 +18,6 @@
 
 namespace linecal {
 namespace {
-
-icu::UnicodeString u(const std::string& text) { return icu::UnicodeString::fromUTF8(text); }
 
 // Identifiers become the item's resource name. One that is not plainly safe in a URL path gets a
 // name made from it, the same every time, so a retry of the same item finds its first copy.
@@ -185,7 +184,7 @@ bool CalDavStore::save(CalendarItem& item, bool isTask, StoreError* error) {
     // An identifier the caller brings is a retry of a save whose outcome was unknown: the
     // item already under that name is this one.
     const bool retry = !item.uid.isEmpty();
-    if (!retry) item.uid = u(newUID());
+    if (!retry) item.uid = fromUtf8(newUID());
 
     PutResult put;
     {
@@ -218,7 +217,7 @@ CalDavStore::PutResult CalDavStore::putNew(HttpSession& http, const ServerCalend
     // A taken name (412) draws a new identifier once; a second refusal is reported. On a retry
     // the name is taken by the first attempt's copy: the item is there.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        if (attempt > 0) item.uid = u(newUID());
+        if (attempt > 0) item.uid = fromUtf8(newUID());
         std::string uid;
         item.uid.toUTF8String(uid);
         const std::string url = target.url + resourceName(uid) + ".ics";

@@ -1,18 +1,19 @@
 #include "stores/caldav/ServerErrors.h"
 
+#include "text/Utf8.h"
+
 namespace linecal::errors {
 namespace {
 
-icu::UnicodeString u(const std::string& text) { return icu::UnicodeString::fromUTF8(text); }
 icu::UnicodeString quoted(const icu::UnicodeString& title) { return icu::UnicodeString(u"“") + title + u"”"; }
-icu::UnicodeString host(const Account& a) { return u(a.host()); }
-icu::UnicodeString name(const Account& a) { return u(a.name); }
+icu::UnicodeString host(const Account& a) { return fromUtf8(a.host()); }
+icu::UnicodeString name(const Account& a) { return fromUtf8(a.name); }
 icu::UnicodeString what(const icu::UnicodeString& title) {
     return title.isEmpty() ? icu::UnicodeString(u"the calendar list") : u"the calendar " + quoted(title);
 }
 
 StoreError noAnswer(const Account& account, const HttpResponse& response) {
-    const icu::UnicodeString detail = u(response.detail);
+    const icu::UnicodeString detail = fromUtf8(response.detail);
     switch (response.failure) {
         case HttpFailure::Refused:
             return {u"Could not connect to " + host(account) + u": the connection was refused.",
@@ -48,12 +49,12 @@ StoreError noAnswer(const Account& account, const HttpResponse& response) {
 StoreError serverFailed(const Account& account, const HttpResponse& response, const icu::UnicodeString& title) {
     if (response.failure != HttpFailure::None) return noAnswer(account, response);
     const long status = response.status;
-    const icu::UnicodeString code = u(std::to_string(status));
+    const icu::UnicodeString code = fromUtf8(std::to_string(status));
     const std::string redirectedTo = response.finalUrl.empty() ? std::string() : urlOrigin(response.finalUrl);
     if (status == 401 && !redirectedTo.empty() && redirectedTo != urlOrigin(account.url)) {
         // A redirect took the request elsewhere, and the password stayed behind: the account
         // itself was not refused.
-        const icu::UnicodeString other = u(urlHostAndPort(response.finalUrl));
+        const icu::UnicodeString other = fromUtf8(urlHostAndPort(response.finalUrl));
         return {other + u", where " + host(account) + u" sent linecal, asked for a password; linecal gives the "
                     u"password of account " + name(account) + u" only to " + host(account) + u".",
                 u"If your calendars are on " + other + u", add an account with that address "
@@ -65,11 +66,11 @@ StoreError serverFailed(const Account& account, const HttpResponse& response, co
                 u"Check the password: `linecal accounts remove " + name(account) + u"`, then add the account again."};
     }
     if (status == 403 && title.isEmpty()) {
-        return {host(account) + u" does not let " + u(account.username) + u" read the calendar list.",
+        return {host(account) + u" does not let " + fromUtf8(account.username) + u" read the calendar list.",
                 u"Check that the address of account " + name(account) + u" is your own calendar home."};
     }
     if (status == 403) {
-        return {host(account) + u" does not let " + u(account.username) + u" change " + what(title) + u".",
+        return {host(account) + u" does not let " + fromUtf8(account.username) + u" change " + what(title) + u".",
                 u"Choose a calendar you may write to, or ask the server's administrator for the right."};
     }
     if (status == 404) return serverCalendarGone(account, title);
@@ -82,16 +83,16 @@ StoreError serverFailed(const Account& account, const HttpResponse& response, co
 }
 
 StoreError malformedReply(const Account& account, const std::string& why) {
-    return {u"The reply from " + host(account) + u" is not valid CalDAV: " + u(why) + u".",
+    return {u"The reply from " + host(account) + u" is not valid CalDAV: " + fromUtf8(why) + u".",
             u"Check that the address of account " + name(account) + u" points at a CalDAV server."};
 }
 
 StoreError noPassword(const Account& account, const std::string& why) {
-    return {u"No password for account " + name(account) + u".", u(why.empty() ? why : why + ".")};
+    return {u"No password for account " + name(account) + u".", fromUtf8(why.empty() ? why : why + ".")};
 }
 
 StoreError notCalDav(const Account& account) {
-    return {host(account) + u" did not name a calendar home for " + u(account.username) + u".",
+    return {host(account) + u" did not name a calendar home for " + fromUtf8(account.username) + u".",
             u"Check that the address of account " + name(account) +
                 u" is the server's CalDAV address (the server's documentation gives it)."};
 }
@@ -122,11 +123,11 @@ StoreError namesTaken(const Account& account, const icu::UnicodeString& title) {
 }
 
 StoreError foreignAddress(const Account& account, const std::string& url) {
-    const icu::UnicodeString other = u(urlHostAndPort(url));
-    const icu::UnicodeString own = u(urlHostAndPort(account.url));
+    const icu::UnicodeString other = fromUtf8(urlHostAndPort(url));
+    const icu::UnicodeString own = fromUtf8(urlHostAndPort(account.url));
     const bool downgrade = urlHost(url) == urlHost(account.url);
-    return {u"The server at " + own + u" named an address at " + (downgrade ? u(url) : other) +
-                u"; linecal sends the password of account " + name(account) + u" only to " + u(urlOrigin(account.url)) +
+    return {u"The server at " + own + u" named an address at " + (downgrade ? fromUtf8(url) : other) +
+                u"; linecal sends the password of account " + name(account) + u" only to " + fromUtf8(urlOrigin(account.url)) +
                 u" and did not follow it.",
             u"If your calendars are at " + other + u", add an account with that address (`linecal accounts add`); "
                 u"otherwise ask the administrator of " + own + u" why it names another server."};
@@ -136,7 +137,7 @@ StoreError outcomeUnknown(const Account& account, const HttpResponse& response, 
                           const icu::UnicodeString& uid) {
     StoreError error{host(account) + u" did not confirm the save into " + what(title) + u" (" +
                          (response.failure == HttpFailure::TimedOut ? icu::UnicodeString(u"no answer in time")
-                                                                     : u(response.detail)) +
+                                                                     : fromUtf8(response.detail)) +
                          u"); the item may have reached the server.",
                      u"Look for it in the calendar before adding it again; a retry with the same identifier cannot "
                      u"store it twice."};
@@ -146,7 +147,7 @@ StoreError outcomeUnknown(const Account& account, const HttpResponse& response, 
 }
 
 StoreError notStored(const Account& account, long status, const icu::UnicodeString& title) {
-    return {host(account) + u" answered HTTP " + u(std::to_string(status)) + u" but did not store the item in " +
+    return {host(account) + u" answered HTTP " + fromUtf8(std::to_string(status)) + u" but did not store the item in " +
                 what(title) + u".",
             u"Try again later; if it goes on, tell the server's administrator."};
 }

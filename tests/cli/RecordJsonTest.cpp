@@ -3,6 +3,7 @@
 #include "cli/CliSupport.h"
 #include "cli/RecordJson.h"
 #include "parse/DateContext.h"
+#include "text/Utf8.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -17,19 +18,19 @@ namespace {
 // What the command printed before: a tree dumped with invalid UTF-8 replaced.
 std::string treeDump(const ParsedEntry& e) {
     nlohmann::json j = nlohmann::json::object();
-    j[VOK_TITLE] = utf8(e.title);
+    j[VOK_TITLE] = toUtf8(e.title);
     j[VOK_FROM_DATE] = rfc3339(e.fromDate);
     j[VOK_TO_DATE] = rfc3339(e.toDate);
     j[VOK_ALL_DAY] = e.allDay;
     j[VOK_TASK] = e.task;
     nlohmann::json alarms = nlohmann::json::object();
-    for (const auto& [marker, minutes] : e.alarms) alarms[utf8(marker)] = minutes;
+    for (const auto& [marker, minutes] : e.alarms) alarms[toUtf8(marker)] = minutes;
     j[VOK_ALARMS] = alarms;
-    if (e.calendar) j[VOK_CALENDAR] = utf8(*e.calendar);
-    if (e.location) j[VOK_LOCATION] = utf8(*e.location);
+    if (e.calendar) j[VOK_CALENDAR] = toUtf8(*e.calendar);
+    if (e.location) j[VOK_LOCATION] = toUtf8(*e.location);
     if (!e.read.empty()) {
         nlohmann::json read = nlohmann::json::array();
-        for (const auto& phrase : e.read) read.push_back(utf8(phrase));
+        for (const auto& phrase : e.read) read.push_back(toUtf8(phrase));
         j[VOK_READ] = read;
     }
     return j.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
