@@ -161,6 +161,9 @@ int runAppProgram(int argc, char** argv) {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         qCInfo(lcApp, "no system tray right now; open the entry dialog with %s or by starting linecal-app again",
                qUtf8Printable(delegate.hotKeyShortcut()));
+        // Without a tray a start would leave no trace on the screen; the dialog shows that the
+        // program runs (the first start opens it anyway, the preferences are a sign of their own).
+        if (!options.prefs) delegate.showDialog(Activation{0, token});
     }
     qCInfo(lcApp, "linecal-app %s ready (%s)", LINECAL_VERSION, qUtf8Printable(instance.channel()));
     notifyLauncher("started\n");

@@ -354,5 +354,18 @@ if /usr/bin/python3 -c 'import radicale' 2>/dev/null; then
   stop "$server_app"
 fi
 
+# ---- no tray host ---------------------------------------------------------------------------------------
+# A later start (not the first) with nothing to hold the icon: the dialog is the only sign of life.
+stop "${desktop_pids[1]}"  # the tray host
+grep -q '^App%20has%20launched%201.4=true' "$XDG_CONFIG_HOME/linecal/linecal.conf" || { echo "FAIL: not a later start"; fail=1; }
+start_app "$work/notray.log"
+notray_app=$app_pid
+wait_dialog || true
+check "without a tray a later start opens the dialog" open "$(shown)"
+xdotool key Escape
+wait_closed || true
+check "which hides again, the program staying" "closed running" "$(shown) $(alive "$notray_app" && echo running || echo gone)"
+stop "$notray_app"
+
 if [ "$fail" -ne 0 ]; then echo "--- app log"; cat "$work/app.log"; echo "--- accessibility reads"; tail -n 30 "$work/atspi.log" 2>/dev/null; fi
 exit "$fail"
