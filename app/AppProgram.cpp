@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/EntryDialog.h"
+#include "app/SupportLinks.h"
 #include "app/StatusItem.h"
 #include "parse/ParseEntry.h"
 #include "platform/CalendarApps.h"
@@ -131,6 +132,7 @@ int runAppProgram(int argc, char** argv) {
     services.loginItems = &loginItems;
     services.addressBook = &addressBook;
     services.now = currentDate;
+    services.support = SupportLinks::fromBuild();
     AppDelegate delegate(std::move(services));
 
     QObject::connect(&instance, &SingleInstance::commandReceived, &delegate,

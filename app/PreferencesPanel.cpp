@@ -3,6 +3,7 @@
 #include "app/HotkeyField.h"
 #include "prefs/Settings.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QIntValidator>
@@ -148,8 +149,31 @@ QWidget* PreferencesPanel::aboutSection() {
     storeButton = new QPushButton(QStringLiteral("Software centre"));
     // Return in a field must not write an e-mail or open a web page.
     for (QPushButton* button : {emailButton, issuesButton, webButton, storeButton}) button->setAutoDefault(false);
-    layout->addWidget(row({emailButton, issuesButton, webButton, storeButton}));
+    supportRow_ = row({emailButton, issuesButton, webButton, storeButton});
+    layout->addWidget(supportRow_);
+    supportProblemField = new QLabel;
+    supportProblemField->setWordWrap(true);
+    supportProblemField->setStyleSheet(QStringLiteral("color: #c00000;"));
+    supportProblemField->setAccessibleDescription(QStringLiteral("Problem"));
+    supportProblemField->hide();
+    layout->addWidget(supportProblemField);
     return holder;
+}
+
+void PreferencesPanel::showSupportButtons(bool mail, bool issues, bool web, bool softwareCentre) {
+    emailButton->setHidden(!mail);
+    issuesButton->setHidden(!issues);
+    webButton->setHidden(!web);
+    storeButton->setHidden(!softwareCentre);
+    supportRow_->setHidden(!(mail || issues || web || softwareCentre));
+}
+
+void PreferencesPanel::setSupportProblem(const QString& text) {
+    supportProblemField->setText(text);
+    supportProblemField->setHidden(text.isEmpty());
+    if (text.isEmpty()) return;
+    QAccessibleEvent alert(supportProblemField, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void PreferencesPanel::setCalendarMenu(const std::vector<CalendarMenuEntry>& menu) {

@@ -72,6 +72,9 @@ def main():
     command = sys.argv[1] if len(sys.argv) > 1 else "read"
     if command == "read":
         found = {name: describe(node) for name in NAMES if (node := control(window, name)) is not None}
+        # Hidden widgets stay in the tree; only what is showing is on the screen.
+        found["shownButtons"] = [n.name for n in walk(window) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON
+                                 and n.getState().contains(pyatspi.STATE_SHOWING)]
         print(json.dumps(found, ensure_ascii=False))
         return 0
     node = control(window, sys.argv[2])

@@ -270,6 +270,10 @@ if [ -n "${LINECAL_EDS_MAKE_SELF:-}" ]; then
     "$(for _ in $(seq 50); do  # a slow address book is asked again as the window opens
          items=$(prefs_field E-mail items); [ "$items" != "['No address']" ] && break; sleep 0.2; done; echo "$items")"
 fi
+check "a build without support addresses shows no support buttons" "[]" \
+  "$("$here/atspi_prefs.py" read | /usr/bin/python3 -c 'import json,sys
+support = ("Write to us", "Report a problem", "Web page", "Software centre")
+print([b for b in json.load(sys.stdin).get("shownButtons", ["unread"]) if b in support or b == "unread"])')"
 autostart=$XDG_CONFIG_HOME/autostart/linecal.desktop
 "$here/atspi_prefs.py" click "Start at login" >/dev/null
 for _ in $(seq 30); do [ -f "$autostart" ] && break; sleep 0.1; done
