@@ -78,10 +78,10 @@ PreferencesPanel::PreferencesPanel(QWidget* parent) : QDialog(parent) {
 QWidget* PreferencesPanel::alarmSection() {
     auto* box = new QGroupBox(QStringLiteral("Alarms"));
     auto* form = new QFormLayout(box);
+    // Controls are read out by the words they show, so what is heard matches what is seen.
     alarmCheckbox = new QCheckBox(QStringLiteral("Give new items an alarm"));
-    alarmCheckbox->setAccessibleName(QStringLiteral("Default alarm"));
-    alarmMinutesField = numberField(QStringLiteral("Minutes before"));
-    form->addRow(row({alarmCheckbox, alarmMinutesField, new QLabel(QStringLiteral("minutes before the start"))}));
+    alarmMinutesField = numberField(QStringLiteral("Minutes before the start"));
+    form->addRow(row({alarmCheckbox, alarmMinutesField, labelFor(QStringLiteral("minutes before the start"), alarmMinutesField)}));
 
     alarmTypeDropdown = dropdown(QStringLiteral("Alarm type"));
     alarmTypeDropdown->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -94,7 +94,7 @@ QWidget* PreferencesPanel::alarmSection() {
     alarmSoundView = row({labelFor(QStringLiteral("Sound:"), alarmSoundDropdown), alarmSoundDropdown});
     form->addRow(alarmSoundView);
 
-    alarmEmailDropdown = dropdown(QStringLiteral("E-mail"));
+    alarmEmailDropdown = dropdown(QStringLiteral("E-mail to"));
     alarmEmailView = row({labelFor(QStringLiteral("E-mail to:"), alarmEmailDropdown), alarmEmailDropdown});
     form->addRow(alarmEmailView);
     return box;
@@ -120,13 +120,10 @@ QWidget* PreferencesPanel::systemSection() {
     hotKeyField->setMinimumWidth(160);
     form->addRow(QStringLiteral("Hot key:"), hotKeyField);
     launchCheckbox = new QCheckBox(QStringLiteral("Start linecal when I log in"));
-    launchCheckbox->setAccessibleName(QStringLiteral("Start at login"));
     form->addRow(launchCheckbox);
     menuIconButton = new QCheckBox(QStringLiteral("Show the icon in the tray"));
-    menuIconButton->setAccessibleName(QStringLiteral("Show tray icon"));
     form->addRow(menuIconButton);
     usageCheckbox = new QCheckBox(QStringLiteral("Keep usage statistics"));
-    usageCheckbox->setAccessibleName(QStringLiteral("Usage statistics"));
     form->addRow(usageCheckbox);
     usageYesField = note(QStringLiteral("Off: nothing is recorded. When on, what you use is written to a file on "
                                         "this computer only; nothing is ever sent anywhere."));

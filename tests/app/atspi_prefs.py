@@ -11,8 +11,9 @@ import pyatspi
 
 from atspi_dialog import find_app, walk
 
-NAMES = ("Default alarm", "Minutes before", "Alarm type", "Sound", "E-mail", "Event length", "Calendar",
-         "Hot key", "Start at login", "Show tray icon", "Usage statistics")
+# What each control shows on the screen, which is also what a screen reader says.
+NAMES = ("Give new items an alarm", "Minutes before the start", "Alarm type", "Sound", "E-mail to", "Event length",
+         "Calendar", "Hot key", "Start linecal when I log in", "Show the icon in the tray", "Keep usage statistics")
 
 
 def panel(app):

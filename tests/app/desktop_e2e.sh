@@ -96,6 +96,13 @@ check "the preview reads as the command line's" "$(preview_of 'Buy groceries at 
   "$(wait_field preview "$(preview_of 'Buy groceries at 4pm tomorrow')")"
 check "the add button names the calendar program" "Add Event to Fake Calendar" "$(read_dialog | field add)"
 if [ -n "$shots" ]; then mkdir -p "$shots"; fi
+check "the entry's description says what it is for, not the example" \
+  "One line for an event or to-do; the lines below show what it becomes." "$(read_dialog | field entryDescription)"
+tab_walk=$(xdotool key Tab; sleep 0.2; read_dialog | field focused)
+tab_walk+=" > $(xdotool key Tab; sleep 0.2; read_dialog | field focused)"
+tab_walk+=" > $(xdotool key shift+Tab shift+Tab; sleep 0.2; read_dialog | field focused)"
+check "Tab from the entry follows the screen: ? at the left, then the add button, and back" \
+  "Help > Add Event to Fake Calendar > Entry" "$tab_walk"
 
 # ---- typing and Return save -----------------------------------------------------------------------
 entry="Dentist tomorrow 3pm for 45 minutes @1h at Main St clinic"
@@ -268,19 +275,22 @@ check "the calendar list names this computer and both calendars" "['On This Comp
 if [ -n "${LINECAL_EDS_MAKE_SELF:-}" ]; then
   check "the e-mail list holds the user's own addresses, in order" "['me@example.org', 'work@example.org']" \
     "$(for _ in $(seq 50); do  # a slow address book is asked again as the window opens
-         items=$(prefs_field E-mail items); [ "$items" != "['No address']" ] && break; sleep 0.2; done; echo "$items")"
+         items=$(prefs_field "E-mail to" items); [ "$items" != "['No address']" ] && break; sleep 0.2; done; echo "$items")"
 fi
+check "every control is read out by the words it shows" \
+  "Give new items an alarm|Minutes before the start|Alarm type|Sound|E-mail to|Event length|Calendar|Hot key|Start linecal when I log in|Show the icon in the tray|Keep usage statistics" \
+  "$("$here/atspi_prefs.py" read | /usr/bin/python3 -c 'import json,sys; print("|".join(k for k in json.load(sys.stdin) if k != "shownButtons"))')"
 check "a build without support addresses shows no support buttons" "[]" \
   "$("$here/atspi_prefs.py" read | /usr/bin/python3 -c 'import json,sys
 support = ("Write to us", "Report a problem", "Web page", "Software centre")
 print([b for b in json.load(sys.stdin).get("shownButtons", ["unread"]) if b in support or b == "unread"])')"
 autostart=$XDG_CONFIG_HOME/autostart/linecal.desktop
-"$here/atspi_prefs.py" click "Start at login" >/dev/null
+"$here/atspi_prefs.py" click "Start linecal when I log in" >/dev/null
 for _ in $(seq 30); do [ -f "$autostart" ] && break; sleep 0.1; done
 check "start at login writes the autostart entry for this program" "Exec=$app" "$(grep '^Exec=' "$autostart" 2>/dev/null)"
-"$here/atspi_prefs.py" click "Start at login" >/dev/null
+"$here/atspi_prefs.py" click "Start linecal when I log in" >/dev/null
 for _ in $(seq 30); do [ -f "$autostart" ] || break; sleep 0.1; done
-check "switched off, the entry is gone" "gone False" "$([ -e "$autostart" ] && echo there || echo gone) $(prefs_field 'Start at login' checked)"
+check "switched off, the entry is gone" "gone False" "$([ -e "$autostart" ] && echo there || echo gone) $(prefs_field 'Start linecal when I log in' checked)"
 
 "$here/atspi_prefs.py" focus "Hot key" >/dev/null
 sleep 0.2
