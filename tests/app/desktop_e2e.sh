@@ -181,9 +181,30 @@ windows_named() {  # windows_named NAME: the visible windows with exactly this n
   done
   return 0
 }
+# Whether the icon stands out from the panel around it: enough of its pixels differ clearly in
+# lightness from the panel's own colour (the commonest one in the icon's square).
+icon_reads() {  # icon_reads WINDOW [SCREENSHOT]
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" -depth 8 "rgb:$work/icon.rgb"
+  if [ -n "${2:-}" ]; then
+    import -window root -crop "$((WIDTH * 5))x$((HEIGHT + 12))+$((X - WIDTH * 4 + 4))+$((Y - 6 < 0 ? 0 : Y - 6))" "$2"
+  fi
+  /usr/bin/python3 - "$work/icon.rgb" <<'PY'
+import collections, sys
+data = open(sys.argv[1], "rb").read()
+pixels = [tuple(data[i:i + 3]) for i in range(0, len(data) - 2, 3)]
+light = lambda p: 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2]
+panel = light(collections.Counter(pixels).most_common(1)[0][0])
+share = sum(abs(light(p) - panel) > 100 for p in pixels) / max(1, len(pixels))
+print("reads" if share >= 0.05 else "faint (%.1f%% of the pixels stand out)" % (100 * share))
+PY
+}
 icon=$(windows_named linecal-app | head -n 1)
 check "the tray host shows the icon" yes "$([ -n "$icon" ] && echo yes || echo no)"
 if [ -n "$icon" ]; then
+  sleep 1.7  # the pulse of the last save is over (two cycles of 0.8 s)
+  check "the icon reads on a light panel" reads "$(icon_reads "$icon" "${shots:+$shots/tray-light.png}")"
   eval "$(xdotool getwindowgeometry --shell "$icon")"
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
   sleep 0.5
@@ -380,6 +401,17 @@ xdotool key Escape
 wait_closed || true
 check "which hides again, the program staying" "closed running" "$(shown) $(alive "$notray_app" && echo running || echo gone)"
 stop "$notray_app"
+
+# ---- a dark panel ------------------------------------------------------------------------------------------
+trayer --edge top --align right --widthtype request --height 28 --SetDockType true --tint 0x202428 \
+  --transparent true --alpha 0 >/dev/null 2>&1 &
+pids+=($!)
+sleep 0.5
+start_app "$work/dark.log"
+for _ in $(seq 50); do icon=$(windows_named linecal-app | head -n 1); [ -n "$icon" ] && break; sleep 0.1; done
+sleep 1.7  # the start's pulse is over
+check "the icon reads on a dark panel" reads "$([ -n "$icon" ] && icon_reads "$icon" "${shots:+$shots/tray-dark.png}")"
+stop "$app_pid"
 
 if [ "$fail" -ne 0 ]; then echo "--- app log"; cat "$work/app.log"; echo "--- accessibility reads"; tail -n 30 "$work/atspi.log" 2>/dev/null; fi
 exit "$fail"
