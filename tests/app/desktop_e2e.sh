@@ -147,6 +147,13 @@ xdotool key ctrl+alt+r
 wait_dialog && t1=$(now_ms) || t1=""
 echo "info: hot key to dialog mapped: $((${t1:-0} - t0)) ms"
 check "Ctrl+Alt+R opens the dialog" open "$(shown)"
+if [ -n "$shots" ]; then  # a title too long for the line: its middle goes, the date and time stay
+  long="Quarterly planning review with the whole product, design and support teams, budget and hiring [Personal] tomorrow 3pm @1h"
+  xdotool type --delay 2 "$long"
+  wait_field preview "$(preview_of "$long")" >/dev/null
+  import -window "$(dialog_window)" "$shots/long-entry.png"
+  xdotool key ctrl+a  # what comes next replaces it
+fi
 
 # ---- Ctrl+Return saves and starts the calendar program ------------------------------------------
 xdotool type --delay 5 "Standup tomorrow 9am"
@@ -291,6 +298,8 @@ prefs_window() { xdotool search --onlyvisible --name '^linecal Preferences$' 2>/
 mkdir -p "$store/work" && printf 'Work\n' >"$store/work/displayname"
 timeout 15 "$cli" prefs
 check "linecal prefs opens the preferences" yes "$(for _ in $(seq 50); do [ -n "$(prefs_window)" ] && break; sleep 0.1; done; [ -n "$(prefs_window)" ] && echo yes || echo no)"
+check "the hot key is written as the desktop writes it" "Ctrl+Alt+R" "$(prefs_field 'Hot key' text)"
+if [ -n "$shots" ]; then import -window "$(prefs_window)" "$shots/preferences.png"; fi
 check "the calendar list names this computer and both calendars" "['On This Computer', '  Personal', '  Work']" \
   "$(prefs_field Calendar items)"
 if [ -n "${LINECAL_EDS_MAKE_SELF:-}" ]; then
@@ -323,7 +332,6 @@ sleep 0.2
 xdotool key Tab Down
 for _ in $(seq 30); do grep -q '^Calendar%20UID=work$' "$XDG_CONFIG_HOME/linecal/linecal.conf" && break; sleep 0.1; done
 check "choosing Work in the calendar list stores it" "Calendar%20UID=work" "$(grep '^Calendar%20UID=' "$XDG_CONFIG_HOME/linecal/linecal.conf")"
-if [ -n "$shots" ]; then import -window "$(prefs_window)" "$shots/preferences.png"; fi
 xdotool key Escape
 for _ in $(seq 30); do [ -z "$(prefs_window)" ] && break; sleep 0.1; done
 xdotool key ctrl+shift+k
