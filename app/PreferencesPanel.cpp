@@ -81,7 +81,8 @@ QWidget* PreferencesPanel::alarmSection() {
     // Controls are read out by the words they show, so what is heard matches what is seen.
     alarmCheckbox = new QCheckBox(QStringLiteral("Give new items an alarm"));
     alarmMinutesField = numberField(QStringLiteral("Minutes before the start"));
-    form->addRow(row({alarmCheckbox, alarmMinutesField, labelFor(QStringLiteral("minutes before the start"), alarmMinutesField)}));
+    form->addRow(row({alarmCheckbox, alarmMinutesField,
+                      labelFor(QStringLiteral("minutes before the start"), alarmMinutesField)}));
 
     alarmTypeDropdown = dropdown(QStringLiteral("Alarm type"));
     alarmTypeDropdown->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

@@ -64,8 +64,9 @@ private:
     QWidget* alarmSection();
     QWidget* eventSection();
     QWidget* systemSection();
-    QWidget* supportRow_ = nullptr;
     QWidget* aboutSection();
+
+    QWidget* supportRow_ = nullptr;  // the support buttons' row
 };
 
 }  // namespace linecal

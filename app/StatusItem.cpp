@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kFrameMs = 33;
 
-
 }  // namespace
 
 StatusItem::StatusItem(QMenu* menu, QObject* parent) : QObject(parent), menu_(menu) {
