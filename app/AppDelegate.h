@@ -2,6 +2,7 @@
 // pulse, the calendar program, the hot key. One lives for the whole run.
 #pragma once
 
+#include "app/SupportLinks.h"
 #include "items/CalendarStore.h"
 #include "platform/AddressBook.h"
 #include "platform/CalendarApps.h"
@@ -55,6 +56,8 @@ struct AppServices {
     // Asks every account's server for its calendars now, whenever it was last asked; null
     // without accounts. Openings of the dialog, menu and preferences ask at most once a minute.
     std::function<void()> refreshCalendars;
+    // The support buttons' addresses; a button without one is hidden.
+    SupportLinks support;
     // Whether a tray can show the status item (tests say no to keep it out of the way).
     bool useTray = true;
 };
@@ -197,7 +200,7 @@ private:
     void fillCalendarMenu();
     void showLaunchAtStartup();
     void showUsageConsent();
-    void openSupportLink(const QUrl& link, const char* event);
+    void openSupportLink(const QString& address, const char* event);
 
     AppServices services_;
     std::optional<StoreError> storeProblem_;  // why the store has no calendar, while it has none

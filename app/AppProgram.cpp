@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/EntryDialog.h"
+#include "app/SupportLinks.h"
 #include "app/StatusItem.h"
 #include "parse/ParseEntry.h"
 #include "platform/CalendarApps.h"
@@ -131,6 +132,7 @@ int runAppProgram(int argc, char** argv) {
     services.loginItems = &loginItems;
     services.addressBook = &addressBook;
     services.now = currentDate;
+    services.support = SupportLinks::fromBuild();
     AppDelegate delegate(std::move(services));
 
     QObject::connect(&instance, &SingleInstance::commandReceived, &delegate,
@@ -161,6 +163,9 @@ int runAppProgram(int argc, char** argv) {
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         qCInfo(lcApp, "no system tray right now; open the entry dialog with %s or by starting linecal-app again",
                qUtf8Printable(delegate.hotKeyShortcut()));
+        // Without a tray a start would leave no trace on the screen; the dialog shows that the
+        // program runs (the first start opens it anyway, the preferences are a sign of their own).
+        if (!options.prefs) delegate.showDialog(Activation{0, token});
     }
     qCInfo(lcApp, "linecal-app %s ready (%s)", LINECAL_VERSION, qUtf8Printable(instance.channel()));
     notifyLauncher("started\n");

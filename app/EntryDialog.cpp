@@ -110,6 +110,9 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     titleField->setAccessibleName(QStringLiteral("Entry"));
     titleField->setMaxLength(std::numeric_limits<int>::max());
     titleField->setPlaceholderText(QStringLiteral("Lunch with Anna tomorrow 12:30 at Cafe Rio"));
+    // Otherwise the example stands in for the description, read out even over the user's text.
+    titleField->setAccessibleDescription(
+        QStringLiteral("One line for an event or to-do; the lines below show what it becomes."));
     QFont entryFont = titleField->font();
     entryFont.setPointSizeF(entryFont.pointSizeF() * 1.35);
     titleField->setFont(entryFont);
@@ -161,6 +164,11 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     layout->setSizeConstraint(QLayout::SetNoConstraint);
     adjustSize();
     setFixedHeight(height());
+    // The keyboard goes the way the eye does: the notice's button above, the entry, then the
+    // row below from the left.
+    setTabOrder(freshSettingsButton, titleField);
+    setTabOrder(titleField, helpButton);
+    setTabOrder(helpButton, addButton);
 
     connect(titleField, &QLineEdit::textChanged, this, &EntryDialog::textChanged);
     connect(addButton, &QPushButton::clicked, this, [this] {

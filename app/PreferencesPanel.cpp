@@ -3,6 +3,7 @@
 #include "app/HotkeyField.h"
 #include "prefs/Settings.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QIntValidator>
@@ -77,10 +78,11 @@ PreferencesPanel::PreferencesPanel(QWidget* parent) : QDialog(parent) {
 QWidget* PreferencesPanel::alarmSection() {
     auto* box = new QGroupBox(QStringLiteral("Alarms"));
     auto* form = new QFormLayout(box);
+    // Controls are read out by the words they show, so what is heard matches what is seen.
     alarmCheckbox = new QCheckBox(QStringLiteral("Give new items an alarm"));
-    alarmCheckbox->setAccessibleName(QStringLiteral("Default alarm"));
-    alarmMinutesField = numberField(QStringLiteral("Minutes before"));
-    form->addRow(row({alarmCheckbox, alarmMinutesField, new QLabel(QStringLiteral("minutes before the start"))}));
+    alarmMinutesField = numberField(QStringLiteral("Minutes before the start"));
+    form->addRow(row({alarmCheckbox, alarmMinutesField,
+                      labelFor(QStringLiteral("minutes before the start"), alarmMinutesField)}));
 
     alarmTypeDropdown = dropdown(QStringLiteral("Alarm type"));
     alarmTypeDropdown->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -93,7 +95,7 @@ QWidget* PreferencesPanel::alarmSection() {
     alarmSoundView = row({labelFor(QStringLiteral("Sound:"), alarmSoundDropdown), alarmSoundDropdown});
     form->addRow(alarmSoundView);
 
-    alarmEmailDropdown = dropdown(QStringLiteral("E-mail"));
+    alarmEmailDropdown = dropdown(QStringLiteral("E-mail to"));
     alarmEmailView = row({labelFor(QStringLiteral("E-mail to:"), alarmEmailDropdown), alarmEmailDropdown});
     form->addRow(alarmEmailView);
     return box;
@@ -119,13 +121,10 @@ QWidget* PreferencesPanel::systemSection() {
     hotKeyField->setMinimumWidth(160);
     form->addRow(QStringLiteral("Hot key:"), hotKeyField);
     launchCheckbox = new QCheckBox(QStringLiteral("Start linecal when I log in"));
-    launchCheckbox->setAccessibleName(QStringLiteral("Start at login"));
     form->addRow(launchCheckbox);
     menuIconButton = new QCheckBox(QStringLiteral("Show the icon in the tray"));
-    menuIconButton->setAccessibleName(QStringLiteral("Show tray icon"));
     form->addRow(menuIconButton);
     usageCheckbox = new QCheckBox(QStringLiteral("Keep usage statistics"));
-    usageCheckbox->setAccessibleName(QStringLiteral("Usage statistics"));
     form->addRow(usageCheckbox);
     usageYesField = note(QStringLiteral("Off: nothing is recorded. When on, what you use is written to a file on "
                                         "this computer only; nothing is ever sent anywhere."));
@@ -148,8 +147,31 @@ QWidget* PreferencesPanel::aboutSection() {
     storeButton = new QPushButton(QStringLiteral("Software centre"));
     // Return in a field must not write an e-mail or open a web page.
     for (QPushButton* button : {emailButton, issuesButton, webButton, storeButton}) button->setAutoDefault(false);
-    layout->addWidget(row({emailButton, issuesButton, webButton, storeButton}));
+    supportRow_ = row({emailButton, issuesButton, webButton, storeButton});
+    layout->addWidget(supportRow_);
+    supportProblemField = new QLabel;
+    supportProblemField->setWordWrap(true);
+    supportProblemField->setStyleSheet(QStringLiteral("color: #c00000;"));
+    supportProblemField->setAccessibleDescription(QStringLiteral("Problem"));
+    supportProblemField->hide();
+    layout->addWidget(supportProblemField);
     return holder;
+}
+
+void PreferencesPanel::showSupportButtons(bool mail, bool issues, bool web, bool softwareCentre) {
+    emailButton->setHidden(!mail);
+    issuesButton->setHidden(!issues);
+    webButton->setHidden(!web);
+    storeButton->setHidden(!softwareCentre);
+    supportRow_->setHidden(!(mail || issues || web || softwareCentre));
+}
+
+void PreferencesPanel::setSupportProblem(const QString& text) {
+    supportProblemField->setText(text);
+    supportProblemField->setHidden(text.isEmpty());
+    if (text.isEmpty()) return;
+    QAccessibleEvent alert(supportProblemField, QAccessible::Alert);
+    QAccessible::updateAccessibility(&alert);
 }
 
 void PreferencesPanel::setCalendarMenu(const std::vector<CalendarMenuEntry>& menu) {

@@ -44,6 +44,12 @@ public:
     QPushButton* issuesButton;
     QPushButton* webButton;
     QPushButton* storeButton;
+    QLabel* supportProblemField;  // why a support address did not open, in red; hidden otherwise
+
+    // Shows the support buttons that have an address; the row goes when none has.
+    void showSupportButtons(bool mail, bool issues, bool web, bool softwareCentre);
+    // Says in the panel why an address did not open; empty hides the line.
+    void setSupportProblem(const QString& text);
 
     // Replaces the calendar list; headings are bold and cannot be chosen.
     void setCalendarMenu(const std::vector<CalendarMenuEntry>& menu);
@@ -59,6 +65,8 @@ private:
     QWidget* eventSection();
     QWidget* systemSection();
     QWidget* aboutSection();
+
+    QWidget* supportRow_ = nullptr;  // the support buttons' row
 };
 
 }  // namespace linecal

@@ -54,6 +54,9 @@ void AppDelegate::connectPreferences() {
     connect(p->issuesButton, &QPushButton::clicked, this, &AppDelegate::clickTwitterButton);
     connect(p->webButton, &QPushButton::clicked, this, &AppDelegate::clickWebButton);
     connect(p->storeButton, &QPushButton::clicked, this, &AppDelegate::clickAppStoreButton);
+    const SupportLinks& links = services_.support;
+    p->showSupportButtons(!links.mail.isEmpty(), !links.issues.isEmpty(), !links.web.isEmpty(),
+                          !links.softwareCentre.isEmpty());
     p->hotKeyField->onKeyPress = [this](const QKeyEvent& event) { return handleHotKeyUpdateWithEvent(event); };
     p->versionField->setText(QStringLiteral("Version %1. © 2026 the linecal developers.").arg(LINECAL_VERSION));
 }
@@ -168,20 +171,22 @@ void AppDelegate::toggleUsageData() {
     showUsageConsent();
 }
 
-void AppDelegate::openSupportLink(const QUrl& link, const char* event) {
+void AppDelegate::openSupportLink(const QString& address, const char* event) {
     QString why;
-    if (services_.calendarApps && !services_.calendarApps->openUrl(link, &why)) {
-        qCWarning(lcApp, "could not open %s: %s", qUtf8Printable(link.toString()), qUtf8Printable(why));
+    // Without a program for the address nothing would happen on screen; the panel says why.
+    if (services_.calendarApps && !services_.calendarApps->openUrl(QUrl(address), &why)) {
+        qCWarning(lcApp, "could not open %s: %s", qUtf8Printable(address), qUtf8Printable(why));
+        prefsPanel_->setSupportProblem(QStringLiteral("Could not open %1: %2.").arg(address, why));
+    } else {
+        prefsPanel_->setSupportProblem({});
     }
     addUsageEvent(QString::fromUtf8(event));
 }
 
-void AppDelegate::clickEmailButton() { openSupportLink(QUrl(QString::fromUtf8(kSupportMail)), "Email Button"); }
-void AppDelegate::clickTwitterButton() { openSupportLink(QUrl(QString::fromUtf8(kIssueTracker)), "Twitter Button"); }
-void AppDelegate::clickWebButton() { openSupportLink(QUrl(QString::fromUtf8(kWebPage)), "Web Button"); }
-void AppDelegate::clickAppStoreButton() {
-    openSupportLink(QUrl(QString::fromUtf8(kSoftwareCentre)), "App Store Button");
-}
+void AppDelegate::clickEmailButton() { openSupportLink(services_.support.mail, "Email Button"); }
+void AppDelegate::clickTwitterButton() { openSupportLink(services_.support.issues, "Twitter Button"); }
+void AppDelegate::clickWebButton() { openSupportLink(services_.support.web, "Web Button"); }
+void AppDelegate::clickAppStoreButton() { openSupportLink(services_.support.softwareCentre, "App Store Button"); }
 
 bool AppDelegate::handleHotKeyUpdateWithEvent(const QKeyEvent& event) {
     const Qt::KeyboardModifiers modifiers = event.modifiers();

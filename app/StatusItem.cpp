@@ -12,20 +12,13 @@ namespace {
 
 constexpr int kFrameMs = 33;
 
-QIcon themedIcon(const char* name) {
-    const QString id = QString::fromUtf8(name);
-    return QIcon::fromTheme(id, QIcon(QStringLiteral(":/icons/") + id + QStringLiteral(".svg")));
-}
-
-// Light glyphs on a dark panel, dark ones on a light panel; the palette is the best guess of
-// the panel's shade that the desktop gives.
-bool darkPanel() { return QGuiApplication::palette().color(QPalette::Window).lightness() < 128; }
-
 }  // namespace
 
 StatusItem::StatusItem(QMenu* menu, QObject* parent) : QObject(parent), menu_(menu) {
-    icon_ = themedIcon(darkPanel() ? "linecal-tray-dark" : "linecal-tray");
-    invertedIcon_ = themedIcon(darkPanel() ? "linecal-tray" : "linecal-tray-dark");
+    // A tray embedded through XEmbed tells nothing of the panel's colour, and the program's palette
+    // is not the panel's: the icon is drawn to read on a dark and on a light panel alike. It is
+    // the program's own, so that an icon theme's (or an older install's) cannot undo that.
+    icon_ = QIcon(QStringLiteral(":/icons/linecal-tray.svg"));
     clock_.start();
     frames_.setInterval(kFrameMs);
     connect(&frames_, &QTimer::timeout, this, &StatusItem::redraw);
@@ -69,11 +62,10 @@ QImage StatusItem::render(std::int64_t nowMs) {
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QIcon& icon = highlighted_ ? invertedIcon_ : icon_;
     if (highlighted_) {
         painter.fillRect(image.rect(), QGuiApplication::palette().color(QPalette::Highlight));
     }
-    icon.paint(&painter, image.rect());
+    icon_.paint(&painter, image.rect());
     for (const PulseOverlay& overlay : pulse_.overlaysAt(nowMs)) {
         QColor color = overlay.color;
         color.setAlphaF(static_cast<float>(overlay.opacity));

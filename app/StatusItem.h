@@ -41,7 +41,6 @@ private:
     QMenu* menu_;
     QSystemTrayIcon* tray_;
     QIcon icon_;
-    QIcon invertedIcon_;
     bool highlighted_ = false;
     IconPulse pulse_;
     QElapsedTimer clock_;

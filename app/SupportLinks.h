@@ -1,12 +1,19 @@
-// Where the preferences' support buttons lead. The project keeps one address of each kind here.
+// Where the preferences' support buttons lead: addresses the build gives (CMake options), none
+// by default, so that a build never sends its users to addresses nobody reads.
 #pragma once
+
+#include <QString>
 
 namespace linecal {
 
-inline constexpr char kSupportMail[] = "mailto:linecal@example.org?subject=linecal";
-inline constexpr char kIssueTracker[] = "https://linecal.example.org/issues";
-inline constexpr char kWebPage[] = "https://linecal.example.org/";
-// The desktop's software centre, at this program's entry.
-inline constexpr char kSoftwareCentre[] = "appstream://linecal.desktop";
+struct SupportLinks {
+    QString mail;            // "Write to us", a mailto: address
+    QString issues;          // "Report a problem"
+    QString web;             // "Web page"
+    QString softwareCentre;  // "Software centre", an appstream: address
+
+    // The addresses this build was configured with; a button without one is not shown.
+    static SupportLinks fromBuild();
+};
 
 }  // namespace linecal

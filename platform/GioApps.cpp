@@ -4,6 +4,19 @@
 #include <gio/gio.h>
 
 namespace linecal::gio {
+namespace {
+
+// The application's own desktop entry lists the type in its MimeType key; no index of types
+// need have read it yet (a program set with xdg-mime before update-desktop-database ran).
+bool entryClaims(GAppInfo* app, const char* contentType) {
+    const char* const* types = g_app_info_get_supported_types(app);
+    for (int i = 0; types && types[i] && i < 4096; ++i) {
+        if (g_str_equal(types[i], contentType)) return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 std::optional<AppInfo> defaultAppForType(const char* contentType) {
     GAppInfo* app = g_app_info_get_default_for_type(contentType, FALSE);
@@ -16,6 +29,7 @@ std::optional<AppInfo> defaultAppForType(const char* contentType) {
         claimsType = g_app_info_equal(app, G_APP_INFO(entry->data));
     }
     g_list_free_full(exact, g_object_unref);
+    if (!claimsType) claimsType = entryClaims(app, contentType);
     std::optional<AppInfo> result;
     if (claimsType) {
         result.emplace();

@@ -43,6 +43,7 @@ struct AppFixture {
         services.loginItems = loginItems;
         services.addressBook = addressBook;
         services.savesOverNetwork = savesOverNetwork;
+        services.support = support;
         app = std::make_unique<AppDelegate>(std::move(services));
         app->awakeFromNib();
         app->applicationDidFinishLaunching();
@@ -73,6 +74,7 @@ struct AppFixture {
     LoginItems* loginItems = nullptr;
     AddressBook* addressBook = nullptr;
     std::function<bool(const CalendarItem&)> savesOverNetwork;
+    SupportLinks support;  // none, as a build without the options
     CalendarStore* store_ = nullptr;
     SettingsStore* settings_ = nullptr;
     std::unique_ptr<AppDelegate> app;

@@ -24,11 +24,15 @@ struct XdgTree {
 
     // Installs a desktop entry the way packages do, index of types included.
     void addApp(const std::string& id, const std::string& name, const std::string& exec, const std::string& types) {
+        writeEntry(id, name, exec, types);
+        const std::string index = "update-desktop-database '" + applications().string() + "'";
+        QCOMPARE(std::system(index.c_str()), 0);
+    }
+    // A desktop entry put there by hand: no index lists its types.
+    void writeEntry(const std::string& id, const std::string& name, const std::string& exec, const std::string& types) {
         fs::create_directories(applications());
         std::ofstream(applications() / id) << "[Desktop Entry]\nType=Application\nName=" << name
                                             << "\nExec=" << exec << "\nMimeType=" << types << "\n";
-        const std::string index = "update-desktop-database '" + applications().string() + "'";
-        QCOMPARE(std::system(index.c_str()), 0);
     }
     void setDefault(const std::string& id) {
         fs::create_directories(dir.path / "config");
@@ -58,6 +62,26 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(apps.defaultApp().has_value(), 5000);
         QCOMPARE(apps.defaultApp()->name, QStringLiteral("Fake Calendar"));
         QCOMPARE(apps.defaultApp()->desktopId, QStringLiteral("fakecal.desktop"));
+    }
+
+    // The user names a program with `xdg-mime default` before any index lists it: it counts as
+    // long as its own entry claims calendar files, and not when it claims only other types.
+    void aDefaultNoIndexListsCountsWhenItsEntryClaimsTheType() {
+        XdgCalendarApps apps;
+        tree().writeEntry("handmade.desktop", "Handmade Calendar", "true", "text/x-vcalendar;text/calendar;");
+        tree().setDefault("handmade.desktop");
+        QTRY_VERIFY_WITH_TIMEOUT(apps.defaultApp().has_value(), 5000);
+        QCOMPARE(apps.defaultApp()->desktopId, QStringLiteral("handmade.desktop"));
+        QCOMPARE(apps.defaultApp()->name, QStringLiteral("Handmade Calendar"));
+
+        tree().writeEntry("notes.desktop", "Notes", "true", "text/plain;");
+        tree().setDefault("notes.desktop");
+        QTRY_VERIFY_WITH_TIMEOUT(!apps.defaultApp().has_value() || apps.defaultApp()->desktopId != "handmade.desktop",
+                                 5000);
+        QVERIFY(!apps.defaultApp() || apps.defaultApp()->desktopId != QStringLiteral("notes.desktop"));
+        fs::remove(tree().applications() / "handmade.desktop");
+        fs::remove(tree().applications() / "notes.desktop");
+        tree().setDefault("fakecal.desktop");
     }
 
     void theTitlesFollowTheDefaultAndLaunchingStartsIt() {

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardItemModel>
 
 #include <unistd.h>
@@ -220,6 +221,40 @@ private slots:
         QVERIFY(p.usageYesField->isHidden());
         QVERIFY(!p.usageNoField->isHidden());
         QCOMPARE(stored(f.settings, Setting::UsageEnabled), QStringLiteral("true"));
+    }
+
+    // A support button leads only where the build says; an address that no program opens is
+    // named in the panel, and the next one that opens takes the line away.
+    void supportButtonsFollowTheBuildAndSayWhenNothingOpens() {
+        {
+            AppFixture f;
+            PreferencesPanel& p = *f.launch().prefsPanel();
+            for (QPushButton* button : {p.emailButton, p.issuesButton, p.webButton, p.storeButton})
+                QVERIFY(button->isHidden());
+        }
+        AppFixture f;
+        f.support.mail = QStringLiteral("mailto:help@localhost");
+        f.support.web = QStringLiteral("http://127.0.0.1/linecal");
+        AppDelegate& app = f.launch();
+        PreferencesPanel& p = *app.prefsPanel();
+        app.showPreferences();
+        QVERIFY(p.emailButton->isVisible() && p.webButton->isVisible());
+        QVERIFY(!p.issuesButton->isVisible() && !p.storeButton->isVisible());
+        QVERIFY(!p.supportProblemField->isVisible());
+
+        f.apps.succeed = false;
+        QTest::mouseClick(p.emailButton, Qt::LeftButton);
+        QCOMPARE(f.apps.opened.size(), 1u);
+        QCOMPARE(f.apps.opened.back(), QUrl(QStringLiteral("mailto:help@localhost")));
+        QVERIFY(p.supportProblemField->isVisible());
+        QCOMPARE(p.supportProblemField->text(), QStringLiteral("Could not open mailto:help@localhost: no program opens it."));
+
+        f.apps.succeed = true;
+        QTest::mouseClick(p.webButton, Qt::LeftButton);
+        QCOMPARE(f.apps.opened.size(), 2u);
+        QCOMPARE(f.apps.opened.back(), QUrl(QStringLiteral("http://127.0.0.1/linecal")));
+        QVERIFY(!p.supportProblemField->isVisible());
+        p.hide();
     }
 
     // Minutes are whole numbers from none to a week; the fields refuse other keys.

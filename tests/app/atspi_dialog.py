@@ -2,7 +2,7 @@
 """Prints what a screen reader finds in linecal-app's entry dialog, as one JSON object:
 the entry text, the preview and alarm lines, the add button's name and the help button's state,
 and after a failed save the alert that says what to do, with whether it lies inside the window;
-the notice about damaged settings. With `click NAME` it presses the dialog's button of that name.
+the notice about damaged settings; the entry's description and the name of what has the keyboard focus. With `click NAME` it presses the dialog's button of that name.
 Usage: atspi_dialog.py [APPLICATION_NAME [click BUTTON_NAME]]"""
 import json
 import sys
@@ -62,9 +62,12 @@ def main():
     clicking = len(sys.argv) > 3 and sys.argv[2] == "click"
     for node in walk(app):
         role, name, description = node.getRoleName(), node.name, node.description
+        if node.getState().contains(pyatspi.STATE_FOCUSED):
+            found["focused"] = name
         if name == "Entry" and role in ("text", "entry"):
             text = node.queryText()
             found["entry"] = text.getText(0, text.characterCount)
+            found["entryDescription"] = description
         elif description == "Preview":
             found["preview"] = name
         elif description == "Alarms":

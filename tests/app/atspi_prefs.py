@@ -11,8 +11,9 @@ import pyatspi
 
 from atspi_dialog import find_app, walk
 
-NAMES = ("Default alarm", "Minutes before", "Alarm type", "Sound", "E-mail", "Event length", "Calendar",
-         "Hot key", "Start at login", "Show tray icon", "Usage statistics")
+# What each control shows on the screen, which is also what a screen reader says.
+NAMES = ("Give new items an alarm", "Minutes before the start", "Alarm type", "Sound", "E-mail to", "Event length",
+         "Calendar", "Hot key", "Start linecal when I log in", "Show the icon in the tray", "Keep usage statistics")
 
 
 def panel(app):
@@ -72,6 +73,9 @@ def main():
     command = sys.argv[1] if len(sys.argv) > 1 else "read"
     if command == "read":
         found = {name: describe(node) for name in NAMES if (node := control(window, name)) is not None}
+        # Hidden widgets stay in the tree; only what is showing is on the screen.
+        found["shownButtons"] = [n.name for n in walk(window) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON
+                                 and n.getState().contains(pyatspi.STATE_SHOWING)]
         print(json.dumps(found, ensure_ascii=False))
         return 0
     node = control(window, sys.argv[2])

@@ -96,6 +96,13 @@ check "the preview reads as the command line's" "$(preview_of 'Buy groceries at 
   "$(wait_field preview "$(preview_of 'Buy groceries at 4pm tomorrow')")"
 check "the add button names the calendar program" "Add Event to Fake Calendar" "$(read_dialog | field add)"
 if [ -n "$shots" ]; then mkdir -p "$shots"; fi
+check "the entry's description says what it is for, not the example" \
+  "One line for an event or to-do; the lines below show what it becomes." "$(read_dialog | field entryDescription)"
+tab_walk=$(xdotool key Tab; sleep 0.2; read_dialog | field focused)
+tab_walk+=" > $(xdotool key Tab; sleep 0.2; read_dialog | field focused)"
+tab_walk+=" > $(xdotool key shift+Tab shift+Tab; sleep 0.2; read_dialog | field focused)"
+check "Tab from the entry follows the screen: ? at the left, then the add button, and back" \
+  "Help > Add Event to Fake Calendar > Entry" "$tab_walk"
 
 # ---- typing and Return save -----------------------------------------------------------------------
 entry="Dentist tomorrow 3pm for 45 minutes @1h at Main St clinic"
@@ -153,6 +160,13 @@ xdotool key ctrl+alt+r
 wait_dialog && t1=$(now_ms) || t1=""
 echo "info: hot key to dialog mapped: $((${t1:-0} - t0)) ms"
 check "Ctrl+Alt+R opens the dialog" open "$(shown)"
+if [ -n "$shots" ]; then  # a title too long for the line: its middle goes, the date and time stay
+  long="Quarterly planning review with the whole product, design and support teams, budget and hiring [Personal] tomorrow 3pm @1h"
+  xdotool type --delay 2 "$long"
+  wait_field preview "$(preview_of "$long")" >/dev/null
+  import -window "$(dialog_window)" "$shots/long-entry.png"
+  xdotool key ctrl+a  # what comes next replaces it
+fi
 
 # ---- Ctrl+Return saves and starts the calendar program ------------------------------------------
 xdotool type --delay 5 "Standup tomorrow 9am"
@@ -187,9 +201,30 @@ windows_named() {  # windows_named NAME: the visible windows with exactly this n
   done
   return 0
 }
+# Whether the icon stands out from the panel around it: enough of its pixels differ clearly in
+# lightness from the panel's own colour (the commonest one in the icon's square).
+icon_reads() {  # icon_reads WINDOW [SCREENSHOT]
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" -depth 8 "rgb:$work/icon.rgb"
+  if [ -n "${2:-}" ]; then
+    import -window root -crop "$((WIDTH * 5))x$((HEIGHT + 12))+$((X - WIDTH * 4 + 4))+$((Y - 6 < 0 ? 0 : Y - 6))" "$2"
+  fi
+  /usr/bin/python3 - "$work/icon.rgb" <<'PY'
+import collections, sys
+data = open(sys.argv[1], "rb").read()
+pixels = [tuple(data[i:i + 3]) for i in range(0, len(data) - 2, 3)]
+light = lambda p: 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2]
+panel = light(collections.Counter(pixels).most_common(1)[0][0])
+share = sum(abs(light(p) - panel) > 100 for p in pixels) / max(1, len(pixels))
+print("reads" if share >= 0.05 else "faint (%.1f%% of the pixels stand out)" % (100 * share))
+PY
+}
 icon=$(windows_named linecal-app | head -n 1)
 check "the tray host shows the icon" yes "$([ -n "$icon" ] && echo yes || echo no)"
 if [ -n "$icon" ]; then
+  sleep 1.7  # the pulse of the last save is over (two cycles of 0.8 s)
+  check "the icon reads on a light panel" reads "$(icon_reads "$icon" "${shots:+$shots/tray-light.png}")"
   eval "$(xdotool getwindowgeometry --shell "$icon")"
   xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
   sleep 0.5
@@ -276,20 +311,29 @@ prefs_window() { xdotool search --onlyvisible --name '^linecal Preferences$' 2>/
 mkdir -p "$store/work" && printf 'Work\n' >"$store/work/displayname"
 timeout 15 "$cli" prefs
 check "linecal prefs opens the preferences" yes "$(for _ in $(seq 50); do [ -n "$(prefs_window)" ] && break; sleep 0.1; done; [ -n "$(prefs_window)" ] && echo yes || echo no)"
+check "the hot key is written as the desktop writes it" "Ctrl+Alt+R" "$(prefs_field 'Hot key' text)"
+if [ -n "$shots" ]; then import -window "$(prefs_window)" "$shots/preferences.png"; fi
 check "the calendar list names this computer and both calendars" "['On This Computer', '  Personal', '  Work']" \
   "$(prefs_field Calendar items)"
 if [ -n "${LINECAL_EDS_MAKE_SELF:-}" ]; then
   check "the e-mail list holds the user's own addresses, in order" "['me@example.org', 'work@example.org']" \
     "$(for _ in $(seq 50); do  # a slow address book is asked again as the window opens
-         items=$(prefs_field E-mail items); [ "$items" != "['No address']" ] && break; sleep 0.2; done; echo "$items")"
+         items=$(prefs_field "E-mail to" items); [ "$items" != "['No address']" ] && break; sleep 0.2; done; echo "$items")"
 fi
+check "every control is read out by the words it shows" \
+  "Give new items an alarm|Minutes before the start|Alarm type|Sound|E-mail to|Event length|Calendar|Hot key|Start linecal when I log in|Show the icon in the tray|Keep usage statistics" \
+  "$("$here/atspi_prefs.py" read | /usr/bin/python3 -c 'import json,sys; print("|".join(k for k in json.load(sys.stdin) if k != "shownButtons"))')"
+check "a build without support addresses shows no support buttons" "[]" \
+  "$("$here/atspi_prefs.py" read | /usr/bin/python3 -c 'import json,sys
+support = ("Write to us", "Report a problem", "Web page", "Software centre")
+print([b for b in json.load(sys.stdin).get("shownButtons", ["unread"]) if b in support or b == "unread"])')"
 autostart=$XDG_CONFIG_HOME/autostart/linecal.desktop
-"$here/atspi_prefs.py" click "Start at login" >/dev/null
+"$here/atspi_prefs.py" click "Start linecal when I log in" >/dev/null
 for _ in $(seq 30); do [ -f "$autostart" ] && break; sleep 0.1; done
 check "start at login writes the autostart entry for this program" "Exec=$app" "$(grep '^Exec=' "$autostart" 2>/dev/null)"
-"$here/atspi_prefs.py" click "Start at login" >/dev/null
+"$here/atspi_prefs.py" click "Start linecal when I log in" >/dev/null
 for _ in $(seq 30); do [ -f "$autostart" ] || break; sleep 0.1; done
-check "switched off, the entry is gone" "gone False" "$([ -e "$autostart" ] && echo there || echo gone) $(prefs_field 'Start at login' checked)"
+check "switched off, the entry is gone" "gone False" "$([ -e "$autostart" ] && echo there || echo gone) $(prefs_field 'Start linecal when I log in' checked)"
 
 "$here/atspi_prefs.py" focus "Hot key" >/dev/null
 sleep 0.2
@@ -301,7 +345,6 @@ sleep 0.2
 xdotool key Tab Down
 for _ in $(seq 30); do grep -q '^Calendar%20UID=work$' "$XDG_CONFIG_HOME/linecal/linecal.conf" && break; sleep 0.1; done
 check "choosing Work in the calendar list stores it" "Calendar%20UID=work" "$(grep '^Calendar%20UID=' "$XDG_CONFIG_HOME/linecal/linecal.conf")"
-if [ -n "$shots" ]; then import -window "$(prefs_window)" "$shots/preferences.png"; fi
 xdotool key Escape
 for _ in $(seq 30); do [ -z "$(prefs_window)" ] && break; sleep 0.1; done
 xdotool key ctrl+shift+k
@@ -366,6 +409,30 @@ if /usr/bin/python3 -c 'import radicale' 2>/dev/null; then
   check "and says what to do" "Check that the server is running" "$(read_dialog | field failure | cut -c1-32)"
   stop "$server_app"
 fi
+
+# ---- no tray host ---------------------------------------------------------------------------------------
+# A later start (not the first) with nothing to hold the icon: the dialog is the only sign of life.
+stop "${desktop_pids[1]}"  # the tray host
+grep -q '^App%20has%20launched%201.4=true' "$XDG_CONFIG_HOME/linecal/linecal.conf" || { echo "FAIL: not a later start"; fail=1; }
+start_app "$work/notray.log"
+notray_app=$app_pid
+wait_dialog || true
+check "without a tray a later start opens the dialog" open "$(shown)"
+xdotool key Escape
+wait_closed || true
+check "which hides again, the program staying" "closed running" "$(shown) $(alive "$notray_app" && echo running || echo gone)"
+stop "$notray_app"
+
+# ---- a dark panel ------------------------------------------------------------------------------------------
+trayer --edge top --align right --widthtype request --height 28 --SetDockType true --tint 0x202428 \
+  --transparent true --alpha 0 >/dev/null 2>&1 &
+pids+=($!)
+sleep 0.5
+start_app "$work/dark.log"
+for _ in $(seq 50); do icon=$(windows_named linecal-app | head -n 1); [ -n "$icon" ] && break; sleep 0.1; done
+sleep 1.7  # the start's pulse is over
+check "the icon reads on a dark panel" reads "$([ -n "$icon" ] && icon_reads "$icon" "${shots:+$shots/tray-dark.png}")"
+stop "$app_pid"
 
 if [ "$fail" -ne 0 ]; then echo "--- app log"; cat "$work/app.log"; echo "--- accessibility reads"; tail -n 30 "$work/atspi.log" 2>/dev/null; fi
 exit "$fail"
