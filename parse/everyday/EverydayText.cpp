@@ -163,12 +163,15 @@ int daysInMonth(int year, int month) {
 int weekdayOf(Date d) { return DateContext::current().weekday(d.seconds); }
 
 void placeDay(ParseState& st, Date day, bool staysPast) {
+    // A day the line names keeps a passed time of today on today, as a typed date does.
     if (!st.startDate) {
         st.startDate = day;
         st.startYearGiven = staysPast;
+        st.startDayTyped = true;
     } else if (!st.endDate) {
         st.endDate = day;
         st.endYearGiven = staysPast;
+        st.endDayTyped = true;
     }
 }
 

@@ -38,6 +38,15 @@ TEST_F(Everyday, WeekdayOfTodayWithAPassedTimeMeansNextWeek) {
     expectReadings(cases, monday);
 }
 
+TEST_F(Everyday, ADayNamedForTodayKeepsAPassedTime) {
+    const Date monday = mondayEvening();
+    const Reading cases[] = {
+        {"Pay rent on the 7th at 1pm", local(2026, 12, 7, 13), local(2026, 12, 7, 13), false, "Pay rent"},
+        {"Review the 7th of December 9am", local(2026, 12, 7, 9), local(2026, 12, 7, 9), false, "Review"},
+    };
+    expectReadings(cases, monday);
+}
+
 TEST_F(Everyday, NumericGroupsThatGiveNoDateStayInTheTitle) {
     const Reading cases[] = {
         {"Call 555-1234", unread(), unread(), false, "Call 555-1234"},
