@@ -14,9 +14,11 @@
 namespace linecal {
 namespace {
 
-// The address book may take this long at most; a slower one is asked again when the
-// preferences open, where the list is shown.
+// The address book may take this long at most at start-up; a slower one is asked again when
+// the preferences open, where the list is shown, and may then take longer (a first start of
+// its service can take seconds).
 constexpr std::chrono::milliseconds kAddressBookWait{500};
+constexpr std::chrono::milliseconds kAddressBookPanelWait{10000};
 
 }  // namespace
 
@@ -46,10 +48,10 @@ void AppDelegate::updateAlarmSettings(int typeIndex, int soundIndex, int emailIn
     prefsPanel_->alarmEmailView->setVisible(typeIndex == 2);
 }
 
-void AppDelegate::askForUserEmails() {
+void AppDelegate::askForUserEmails(bool panelOpen) {
     if (!services_.addressBook || emailsAwaited_) return;
     emailsAwaited_ = true;
-    services_.addressBook->selfEmailsLater(this, kAddressBookWait, [this](const QStringList& emails,
+    services_.addressBook->selfEmailsLater(this, panelOpen ? kAddressBookPanelWait : kAddressBookWait, [this](const QStringList& emails,
                                                                       const QString& problem) {
         emailsAwaited_ = false;
         if (!problem.isEmpty()) qCInfo(lcApp, "no e-mail addresses for alarms: %s", qUtf8Printable(problem));

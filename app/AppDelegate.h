@@ -120,7 +120,8 @@ public:
     // The user's own addresses, once the address book has them.
     void takeUserEmails(const QStringList& emails);
     // Asks the address book for the user's addresses, unless an answer is already awaited.
-    void askForUserEmails();
+    // `panelOpen`: the list is in view, so a slow address book is given longer.
+    void askForUserEmails(bool panelOpen = false);
     AlarmAction alarmType() const;
     QString alarmSound() const;
     QString alarmEmail() const;

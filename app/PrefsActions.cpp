@@ -86,7 +86,7 @@ void AppDelegate::showPreferences(const Activation& activation) {
     services_.store->reload();
     fillCalendarMenu();
     // An address book that was slow at start-up has had time to come up since.
-    if (alarmEmails.isEmpty()) askForUserEmails();
+    if (alarmEmails.isEmpty()) askForUserEmails(true);
     refreshPreferences();
     prefsPanel_->show();
     bringToFront(prefsPanel_->windowHandle(), activation);

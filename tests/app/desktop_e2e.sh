@@ -317,7 +317,7 @@ check "the calendar list names this computer and both calendars" "['On This Comp
   "$(prefs_field Calendar items)"
 if [ -n "${LINECAL_EDS_MAKE_SELF:-}" ]; then
   check "the e-mail list holds the user's own addresses, in order" "['me@example.org', 'work@example.org']" \
-    "$(for _ in $(seq 50); do  # a slow address book is asked again as the window opens
+    "$(for _ in $(seq 75); do  # a slow address book is asked again as the window opens
          items=$(prefs_field "E-mail to" items); [ "$items" != "['No address']" ] && break; sleep 0.2; done; echo "$items")"
 fi
 check "every control is read out by the words it shows" \
