@@ -16,7 +16,8 @@ namespace linecal::everyday {
 // line's character index is asked for each worked out once.
 class WordList {
 public:
-    WordList(std::initializer_list<std::u16string_view> words);
+    // Explicit: a list built at a call would work out its slots again on every keystroke.
+    explicit WordList(std::initializer_list<std::u16string_view> words);
     explicit WordList(std::vector<std::u16string> words);
     std::size_t size() const { return words_.size(); }
     const std::u16string& word(std::size_t i) const { return words_[i]; }
