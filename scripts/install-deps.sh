@@ -18,7 +18,7 @@ $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-rec
 # The user's own e-mail addresses come from Evolution Data Server: its client library, and its
 # daemons, which the address-book tests start on a private session bus.
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-  libebook1.2-dev evolution-data-server >/dev/null
+  libebook1.2-dev libecal2.0-dev libedataserver1.2-dev evolution-data-server >/dev/null
 # Server calendars: CalDAV through libcurl, libxml2 and libsecret; Radicale as the test server,
 # gnome-keyring as the test keyring, vdirsyncer as the other client, openssl for a test certificate.
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
