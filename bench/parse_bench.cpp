@@ -3,6 +3,7 @@
 // to be slow, at several lengths so that the growth shows.
 #include "AdversarialLines.h"
 #include "EntryCorpus.h"
+#include "parse/Alternatives.h"
 #include "parse/DateContext.h"
 #include "parse/ParseEntry.h"
 
@@ -37,6 +38,24 @@ void BM_ParseCorpus(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
 }
 BENCHMARK(BM_ParseCorpus);
+
+// As the dialog parses: each line with its other readings, which cost a parse
+// of their own only where a choice was made. Against BM_ParseCorpus, the
+// goal is under a tenth more.
+void BM_ParseCorpusWithAlternatives(benchmark::State& state) {
+    pinZoneAndLocale();
+    const linecal::DateContext::Pin pinned;
+    std::vector<icu::UnicodeString> texts;
+    for (const auto& e : entryCorpus()) texts.push_back(icu::UnicodeString::fromUTF8(e));
+    for (auto _ : state) {
+        for (const auto& t : texts) {
+            const linecal::ParsedEntry record = linecal::parseEntry(t, kNow);
+            benchmark::DoNotOptimize(linecal::alternativesOf(t, record, kNow));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(texts.size()));
+}
+BENCHMARK(BM_ParseCorpusWithAlternatives);
 
 // The same without a pin, as a caller that parses one line now and then pays.
 void BM_ParseCorpusUnpinned(benchmark::State& state) {

@@ -124,6 +124,11 @@ void readExplicitDates(ParseState& st) {
         if (!d && everyday::keepUnreadDate(st, *text)) continue;
         *t.date = d;
         *t.typed = d.has_value();
+        if (d) {
+            NumericDateDoubt doubt = numericDateDoubt(*text, st.now, DateContext::current().dateOrder());
+            (filled == 0 ? st.startTyped : st.endTyped) =
+                ParseState::TypedDate{*text, doubt.otherOrder, doubt.yearGiven, std::move(doubt.timeText)};
+        }
         ++filled;
         st.cut(*text);
     }
@@ -154,7 +159,13 @@ void readWeekdays(ParseState& st) {
         auto text = st.firstMatchedText(patterns::weekday(), hints::weekdayStart(st.workingText()));
         if (!text) return;
         *target = readDate(st, *text);
-        if (*target && text->indexOf(u"next") >= 0) *target = addOneWeek(**target);
+        const bool next = text->indexOf(u"next") >= 0;
+        if (target == &st.firstWeekday && *target) {
+            st.weekdayTyped = *text;
+            st.weekdayBase = *target;
+            st.weekdayNext = next;
+        }
+        if (*target && next) *target = addOneWeek(**target);
         st.cut(*text);
     }
 }

@@ -265,4 +265,32 @@ std::optional<Date> dateWithNaturalLanguageString(const icu::UnicodeString& text
     return d;
 }
 
+NumericDateDoubt numericDateDoubt(const icu::UnicodeString& text, Date now, std::string_view ordering) {
+    NumericDateDoubt doubt;
+    std::optional<std::string> folded = asciiLower(text);
+    if (!folded || folded->empty() || folded->size() > 10) return doubt;
+    const std::string& s = *folded;
+    int parts[3] = {}, digits[3] = {}, count = 0;
+    Cursor c{s};
+    while (!c.done() && count < 3) {
+        parts[count] = c.number(4, &digits[count]);
+        if (parts[count] < 0) return doubt;
+        ++count;
+        if (c.done()) break;
+        if (s[c.i] != '/' && s[c.i] != '-' && s[c.i] != '.') return doubt;
+        ++c.i;
+    }
+    if (!c.done() || count < 2) return doubt;
+    const bool clockLike = count == 2 && s.size() == static_cast<std::size_t>(digits[0] + 3) &&
+                           s[static_cast<std::size_t>(digits[0])] == '.' && digits[1] == 2;
+    if (clockLike && parts[0] <= 23 && parts[1] <= 59) doubt.timeText = (parts[0] < 10 ? "0" : "") + std::to_string(parts[0]) + ":" + s.substr(s.size() - 2);
+    const bool eitherWay = digits[0] <= 2 && parts[0] >= 1 && parts[0] <= 12 && parts[1] >= 1 && parts[1] <= 12;
+    if (eitherWay && parts[0] != parts[1]) {
+        std::string swapped(ordering.empty() ? std::string_view("MDY") : ordering);
+        for (char& ch : swapped) ch = ch == 'M' ? 'D' : ch == 'D' ? 'M' : ch;
+        doubt.otherOrder = readNumericDate(s, swapped, DateContext::current().fields(now.seconds).year, &doubt.yearGiven);
+    }
+    return doubt;
+}
+
 }  // namespace linecal

@@ -108,6 +108,7 @@ ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
     readPlusOffset(st);
     everyday::prepareRepetition(st);
     resolveDates(st);
+    noteChoices(st);
     everyday::finishRepetition(st);
     everyday::restoreKeptWords(st);
     icu::UnicodeString rest(st.workingText());

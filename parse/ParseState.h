@@ -79,6 +79,20 @@ struct ParseState {
     std::optional<Recurrence> repeat;
     int repeatPartHour = -1;
     int repeatSpanDays = 0, repeatSpanMonths = 0;
+    // What the choices between two readings need: the explicit dates as typed
+    // with their other meanings, the first weekday as typed and its day before
+    // "next" added a week, and the days a passed start and end were before they moved a year.
+    struct TypedDate {
+        icu::UnicodeString text;
+        std::optional<Date> otherOrder;
+        bool otherHasYear = false;
+        std::string timeText;
+    };
+    std::optional<TypedDate> startTyped, endTyped;
+    std::optional<icu::UnicodeString> weekdayTyped;
+    std::optional<Date> weekdayBase;  // the named weekday's coming day, today included
+    bool weekdayNext = false;
+    std::optional<Date> startBeforeYearMove, endBeforeYearMove;
 
     // One space at each end, before every phase: it lets each pattern, which
     // begins and ends with a space, match at either end and right after a cut.
@@ -122,6 +136,8 @@ void readDuration(ParseState& st);
 void readRelativeOffset(ParseState& st);
 void readPlusOffset(ParseState& st);
 void resolveDates(ParseState& st);
+// Notes where the reading chose between two meanings (after the dates are resolved).
+void noteChoices(ParseState& st);
 
 // Leading decimal digits as a signed 32-bit value, saturating at the largest.
 std::int32_t leadingInt(const icu::UnicodeString& digits);

@@ -96,8 +96,14 @@ void movePassed(ParseState& st, bool allDay) {
     if (passedToday(st.startDate) && !allDay && !st.passedTodayStays && !st.startDayTyped)
         st.startDate = addOneDay(*st.startDate);
     if (passedToday(st.endDate) && !st.passedTodayStays && !st.endDayTyped) st.endDate = addOneDay(*st.endDate);
-    if (passedDay(st.startDate) && !st.startYearGiven) st.startDate = addOneYear(*st.startDate);
-    if (passedDay(st.endDate) && !st.endYearGiven) st.endDate = addOneYear(*st.endDate);
+    if (passedDay(st.startDate) && !st.startYearGiven) {
+        st.startBeforeYearMove = st.startDate;
+        st.startDate = addOneYear(*st.startDate);
+    }
+    if (passedDay(st.endDate) && !st.endYearGiven) {
+        st.endBeforeYearMove = st.endDate;
+        st.endDate = addOneYear(*st.endDate);
+    }
 }
 
 }  // namespace
