@@ -37,7 +37,8 @@ private:
 struct BatchOutcome {
     bool badInput = false;
     bool failedSave = false;
-    int exitCode() const { return failedSave ? 1 : badInput ? 2 : 0; }
+    bool ambiguous = false;  // add --strict refused a line that reads two ways
+    int exitCode() const { return failedSave ? 1 : badInput ? 2 : ambiguous ? 3 : 0; }
 };
 
 // {"line": N, "error": "..."}: the answer in place of a line that failed.

@@ -102,7 +102,8 @@ void addEntryArguments(CLI::App& cmd, std::optional<std::string>& now, std::vect
                            "The system limits one argument to 128 KiB. With - instead of TEXT the entries come from\n"
                            "standard input, one per line (UTF-8, blank lines skipped, any length); a bad line answers\n"
                            "{\"line\": N, \"error\": \"...\"} and the rest go on. ") +
-               (saves ? "Exit codes: 0 all well, 2 bad input,\n1 a failed save (1 wins when both happened).\n"
+               (saves ? "Exit codes: 0 all well, 2 bad input,\n1 a failed save (1 wins when both happened),\n"
+                        "3 an entry --strict refused as readable more than one way.\n"
                       : "Exit codes: 0 all well, 2 bad input.\n") +
                entryGrammarHelp());
     entryWordTargets()[&cmd] = &words;

@@ -38,7 +38,9 @@ void registerItemCommands(CLI::App& app) {
 
     CLI::App* preview = entryCommand(app, "preview", "Print the preview line and the alarm line of an entry, saving nothing",
                                      request, ItemCommand::Preview);
-    preview->add_flag("--json", request->json, "With -: one JSON object per entry (preview, alarms)");
+    preview->add_flag("--json", request->json,
+                      "With -: one JSON object per entry (preview, alarms; or: the other readings where the line "
+                      "can be read more than one way)");
 
     CLI::App* add = entryCommand(app, "add", "Save an entry as an event or to-do and print what was saved", request,
                                  ItemCommand::Add);
@@ -49,6 +51,9 @@ void registerItemCommands(CLI::App& app) {
                   "Print each saved item as a JSON object (uid, calendar, file; for a server calendar file is null "
                   "and url the item's address)");
     add->add_flag("--verbose", request->verbose, "Also print the log line of every save on standard error");
+    add->add_flag("--strict", request->strict,
+                  "Save nothing for an entry that can be read more than one way (\"5/12\", \"next Friday\"): print "
+                  "the readings and exit with 3; with -, answer {\"line\": N, \"error\": \"ambiguous\", ...}");
     add->add_option("--uid", request->uid,
                     "Give the item this identifier, to retry a save whose outcome was unknown: a server calendar "
                     "that already holds it counts it as saved")

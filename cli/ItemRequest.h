@@ -31,6 +31,7 @@ struct ItemRequest {
     bool launch = false;
     bool verbose = false;
     std::optional<std::string> uid;  // add --uid: the item's identifier, for retrying a save safely
+    bool strict = false;             // add --strict: refuse an entry that can be read two ways
     AccountDetails account;
 };
 
@@ -38,7 +39,7 @@ struct ItemRequest {
 struct ItemsModule : modules::ModuleEntry {
     int (*run)(const ItemRequest& request);  // the exit code
 };
-inline constexpr int kItemsModuleVersion = 1;
+inline constexpr int kItemsModuleVersion = 2;
 inline constexpr const char* kItemsModuleName = "linecal-items";
 inline constexpr const char* kItemsModuleEntry = "linecal_items_module";
 

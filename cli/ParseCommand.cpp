@@ -3,6 +3,7 @@
 #include "cli/BatchInput.h"
 #include "cli/CliSupport.h"
 #include "cli/RecordJson.h"
+#include "parse/Alternatives.h"
 #include "parse/DateContext.h"
 #include "parse/ParseEntry.h"
 
@@ -31,7 +32,8 @@ int parseBatch(Date now) {
             continue;
         }
         answer.clear();
-        appendRecordJson(answer, parseEntry(text, now));
+        const ParsedEntry record = parseEntry(text, now);
+        appendRecordJson(answer, record, alternativesOf(text, record, now));
         writeAnswer(answer);
     }
     return outcome.exitCode();
@@ -51,7 +53,9 @@ void registerParseCommand(CLI::App& app) {
             return;
         }
         std::string answer;
-        appendRecordJson(answer, parseEntry(entryText(options->words), now));
+        const icu::UnicodeString text = entryText(options->words);
+        const ParsedEntry record = parseEntry(text, now);
+        appendRecordJson(answer, record, alternativesOf(text, record, now));
         writeAnswer(answer);
     });
 }

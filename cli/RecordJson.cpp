@@ -117,7 +117,38 @@ void appendRfc3339(std::string& out, Date date) {
     appendDigits(out, offsetMinutes % 60, 2);
 }
 
-void appendRecordJson(std::string& out, const ParsedEntry& e) {
+void appendAlternativesJson(std::string& out, const std::vector<Alternative>& alternatives) {
+    out += '[';
+    for (std::size_t i = 0; i < alternatives.size(); ++i) {
+        const Alternative& a = alternatives[i];
+        if (i) out += ',';
+        out += '{';
+        appendKey(out, VOK_ALL_DAY);
+        appendBool(out, a.record.allDay);
+        out += ',';
+        appendKey(out, VOK_FROM_DATE);
+        out += '"';
+        appendRfc3339(out, a.record.fromDate);
+        out += "\",";
+        appendKey(out, VOK_TITLE);
+        appendJsonString(out, a.record.title);
+        out += ',';
+        appendKey(out, VOK_TO_DATE);
+        out += '"';
+        appendRfc3339(out, a.record.toDate);
+        out += "\",";
+        appendKey(out, "reason");
+        out += '"';
+        out += choiceName(a.choice);
+        out += "\",";
+        appendKey(out, "text");
+        appendJsonString(out, a.text);
+        out += '}';
+    }
+    out += ']';
+}
+
+void appendRecordJson(std::string& out, const ParsedEntry& e, const std::vector<Alternative>& alternatives) {
     // The alarms in the byte order of their UTF-8 keys, as a JSON object keeps them; two markers
     // that differ only in unpaired surrogates become one key, the later one's value winning.
     std::map<std::string, std::int32_t> byKey;
@@ -139,6 +170,11 @@ void appendRecordJson(std::string& out, const ParsedEntry& e) {
     out += "},";
     appendKey(out, VOK_ALL_DAY);
     appendBool(out, e.allDay);
+    if (!alternatives.empty()) {
+        out += ',';
+        appendKey(out, VOK_ALTERNATIVES);
+        appendAlternativesJson(out, alternatives);
+    }
     if (e.calendar) {
         out += ',';
         appendKey(out, VOK_CALENDAR);

@@ -5,14 +5,18 @@
 #pragma once
 
 #include "parse/Date.h"
+#include "parse/Alternatives.h"
 #include "parse/ParsedEntry.h"
 
 #include <string>
 
 namespace linecal::cli {
 
-// Appends the record's JSON object (no line end) to `out`.
-void appendRecordJson(std::string& out, const ParsedEntry& entry);
+// Appends the record's JSON object (no line end) to `out`, with the other
+// readings under VOK_ALTERNATIVES when there are any.
+void appendRecordJson(std::string& out, const ParsedEntry& entry, const std::vector<Alternative>& alternatives = {});
+// The other readings as a JSON array: each its reason, text and dates.
+void appendAlternativesJson(std::string& out, const std::vector<Alternative>& alternatives);
 // Appends local RFC 3339 with offset, e.g. 2010-03-11T16:00:00-08:00.
 void appendRfc3339(std::string& out, Date date);
 // Appends the text as a JSON string, quotes included; a lone surrogate becomes U+FFFD.

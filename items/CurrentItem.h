@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace linecal {
 
@@ -33,5 +34,19 @@ std::unique_ptr<CalendarItem> currentItem(const icu::UnicodeString& text, Date n
 // The same from an already parsed record.
 std::unique_ptr<CalendarItem> currentItemFromEntry(ParsedEntry entry, const ItemSettings& settings,
                                                    const CalendarStore& store);
+
+// The item of one of the line's other readings, with the entry text that reads that way.
+struct OtherReading {
+    Choice choice;
+    icu::UnicodeString text;
+    std::unique_ptr<CalendarItem> item;
+};
+struct ItemReadings {
+    std::unique_ptr<CalendarItem> item;
+    std::vector<OtherReading> others;  // where the reading chose; most lines have none
+};
+// As currentItem, with the items the line's other readings give.
+ItemReadings currentReadings(const icu::UnicodeString& text, Date now, const ItemSettings& settings,
+                             const CalendarStore& store);
 
 }  // namespace linecal

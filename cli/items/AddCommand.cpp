@@ -5,6 +5,7 @@
 #include "cli/items/ItemSession.h"
 #include "cli/items/SaveLog.h"
 #include "items/Descriptions.h"
+#include "parse/Alternatives.h"
 #include "text/Utf8.h"
 
 #include <unistd.h>
@@ -31,7 +32,12 @@ public:
     static constexpr std::size_t kGroup = 1000;
 
     void add(const icu::UnicodeString& text, std::size_t line) {
-        Pending p{line, itemFor(text), {}, {}, false, {}, {}, false};
+        ItemReadings readings = readingsFor(text);
+        if (!readings.others.empty()) {
+            refuseAmbiguous(text, readings, line);
+            return;
+        }
+        Pending p{line, std::move(readings.item), {}, {}, false, {}, {}, false};
         p.description = toUtf8(ZQdescription(*p.item, now_));
         const ServerStore* server = p.item->calendar ? session_.store.serverOf(*p.item->calendar) : nullptr;
         if (server) commit();  // what is staged before it is answered first
@@ -68,6 +74,7 @@ public:
 
     std::size_t pending() const { return pending_.size(); }
     bool anyFailed() const { return failed_; }
+    bool anyAmbiguous() const { return ambiguous_; }
 
 private:
     struct Pending {
@@ -81,15 +88,39 @@ private:
         bool onServer;
     };
 
-    // The item of one entry. Lists of servers never asked are asked only for an entry that names
-    // a calendar found in no list at hand: other entries never wait for a server.
-    std::unique_ptr<CalendarItem> itemFor(const icu::UnicodeString& text) {
-        auto item = currentItem(text, now_, settings_, session_.store);
-        if (item->unfoundCalendar && session_.store.refreshUnknownLists()) {
-            item = currentItem(text, now_, settings_, session_.store);
+    // The item of one entry, with its other readings only when --strict asks for them. Lists of
+    // servers never asked are asked only for an entry that names a calendar found in no list at
+    // hand: other entries never wait for a server.
+    ItemReadings readingsFor(const icu::UnicodeString& text) {
+        auto read = [&] {
+            return request_.strict ? currentReadings(text, now_, settings_, session_.store)
+                                   : ItemReadings{currentItem(text, now_, settings_, session_.store), {}};
+        };
+        ItemReadings readings = read();
+        if (readings.item->unfoundCalendar && session_.store.refreshUnknownLists()) readings = read();
+        if (request_.uid) readings.item->uid = icu::UnicodeString::fromUTF8(*request_.uid);
+        return readings;
+    }
+
+    // Saves nothing and shows both readings: a script that must never guess rewrites the line
+    // as the reading it means.
+    void refuseAmbiguous(const icu::UnicodeString& text, const ItemReadings& readings, std::size_t line) {
+        commit();  // answers stay in input order
+        ambiguous_ = true;
+        if (line > 0) {
+            writeAnswer(nlohmann::json{{"line", line},
+                                       {"error", "ambiguous"},
+                                       {"preview", toUtf8(ZQeventLine(*readings.item, now_))},
+                                       {"alternatives", otherReadingsJson(readings, now_)}});
+            flushAnswers();
+            return;
         }
-        if (request_.uid) item->uid = icu::UnicodeString::fromUTF8(*request_.uid);
-        return item;
+        std::cerr << "linecal: \"" << toUtf8(text) << "\" can be read more than one way; nothing was saved.\n"
+                  << "  read as: " << toUtf8(ZQeventLine(*readings.item, now_)) << '\n';
+        for (const OtherReading& o : readings.others)
+            std::cerr << "  or (" << choiceName(o.choice) << "): " << toUtf8(ZQeventLine(*o.item, now_))
+                      << "  - typed as: " << toUtf8(o.text) << '\n';
+        std::cerr << "Type the line as the reading you mean, or leave out --strict to save the first.\n";
     }
 
     void answerFailure(const Pending& p) {
@@ -132,6 +163,7 @@ private:
     SaveLog log_;
     std::vector<Pending> pending_;
     bool failed_ = false;
+    bool ambiguous_ = false;
 };
 
 int addBatch(Adder& adder) {
@@ -152,6 +184,7 @@ int addBatch(Adder& adder) {
     }
     adder.commit();
     outcome.failedSave = adder.anyFailed();
+    outcome.ambiguous = adder.anyAmbiguous();
     if (batchStopRequested()) {
         std::cerr << "linecal: stopped; the entries before line " << input.linesRead() + 1 << " were handled\n";
         return 128 + batchStopSignal();
@@ -183,7 +216,7 @@ int runAdd(const ItemRequest& request) {
     } else {
         adder.add(text, 0);
         adder.commit();
-        code = adder.anyFailed() ? 1 : 0;
+        code = adder.anyFailed() ? 1 : adder.anyAmbiguous() ? 3 : 0;
     }
     session.settings.flush();  // the last item, remembered once per run
     if (request.launch)

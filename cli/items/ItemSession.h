@@ -7,6 +7,8 @@
 #include "prefs/Settings.h"
 #include "stores/UserCalendars.h"
 
+#include <nlohmann/json.hpp>
+
 #include <memory>
 #include <string>
 
@@ -28,6 +30,8 @@ ItemSettings effectiveSettings(const SettingsStore& settings, const CalendarStor
 
 // The store's message and what to do, each on its own line of standard error.
 void printStoreError(const StoreError& error);
+// The other readings, each with its reason, preview line and the text that reads that way.
+nlohmann::json otherReadingsJson(const ItemReadings& readings, Date now);
 
 int runAdd(const ItemRequest& request);
 int runAccounts(const ItemRequest& request);

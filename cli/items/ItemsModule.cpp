@@ -8,6 +8,7 @@
 #include "items/Calendars.h"
 #include "items/Descriptions.h"
 #include "items/RepetitionWords.h"
+#include "parse/Alternatives.h"
 #include "parse/DateContext.h"
 #include "text/Utf8.h"
 
@@ -36,6 +37,15 @@ ItemSettings effectiveSettings(const SettingsStore& settings, const CalendarStor
     return result;
 }
 
+nlohmann::json otherReadingsJson(const ItemReadings& readings, Date now) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const OtherReading& o : readings.others)
+        list.push_back({{"reason", std::string(choiceName(o.choice))},
+                        {"preview", toUtf8(ZQeventLine(*o.item, now))},
+                        {"text", toUtf8(o.text)}});
+    return list;
+}
+
 void printStoreError(const StoreError& error) {
     std::cerr << "linecal: " << toUtf8(error.message) << '\n';
     if (!error.recoverySuggestion.isEmpty()) std::cerr << toUtf8(error.recoverySuggestion) << '\n';
@@ -45,24 +55,32 @@ namespace {
 
 void previewOne(ItemSession& session, const ItemSettings& settings, const icu::UnicodeString& text, Date now,
                 bool json, bool batch) {
-    auto item = currentItem(text, now, settings, session.store);
-    if (item->unfoundCalendar && session.store.refreshUnknownLists()) item = currentItem(text, now, settings, session.store);
-    const std::string line = toUtf8(ZQeventLine(*item, now)), warning = toUtf8(ZQwarningLine(*item));
+    ItemReadings readings = currentReadings(text, now, settings, session.store);
+    if (readings.item->unfoundCalendar && session.store.refreshUnknownLists())
+        readings = currentReadings(text, now, settings, session.store);
+    const CalendarItem& item = *readings.item;
+    const std::string line = toUtf8(ZQeventLine(item, now)), warning = toUtf8(ZQwarningLine(item));
     // The dialog shows the warning in the alarm line's place, in red.
-    const std::string alarms = warning.empty() ? toUtf8(ZQalarmLine(*item)) : warning;
-    // The third line only for a repetition asked for: other previews read as before.
-    const std::string next = toUtf8(ZQoccurrencesLine(*item));
+    const std::string alarms = warning.empty() ? toUtf8(ZQalarmLine(item)) : warning;
+    // The third line only for a repetition asked for, the last only where the reading chose:
+    // other previews read as before.
+    const std::string next = toUtf8(ZQoccurrencesLine(item));
+    const std::string other = readings.others.empty() ? std::string() : "or: " + toUtf8(ZQeventLine(*readings.others.front().item, now));
     if (json) {
-        nlohmann::json answer{{"preview", line}, {"alarms", toUtf8(ZQalarmLine(*item))}};
+        nlohmann::json answer{{"preview", line}, {"alarms", toUtf8(ZQalarmLine(item))}};
         if (!warning.empty()) answer["warning"] = warning;
         if (!next.empty()) answer["repeats"] = next;
+        if (!readings.others.empty()) answer["or"] = otherReadingsJson(readings, now);
         writeAnswer(answer);
     } else if (batch) {
-        writeAnswer(line + '\t' + alarms + (next.empty() ? std::string() : '\t' + next));  // one answer line per entry
+        // One answer line per entry.
+        writeAnswer(line + '\t' + alarms + (next.empty() ? std::string() : '\t' + next) +
+                    (other.empty() ? std::string() : '\t' + other));
     } else {
         writeAnswer(line);
         writeAnswer(alarms);
         if (!next.empty()) writeAnswer(next);
+        if (!other.empty()) writeAnswer(other);
     }
 }
 

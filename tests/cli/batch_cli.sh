@@ -49,6 +49,25 @@ out=$(printf 'Call Bob @15m\n' | "$linecal" --store "$work/none" --config "$work
 check "preview - line" "Call Bob at 3/10/10, 4:15 PM	15m, 30m alarms" "$(printf '%s' "$out" | tr '\342\200\257' ' ' | sed 's/  */ /g')"
 check "preview - writes nothing" "no" "$([ -e "$work/none" ] || [ -e "$work/none.conf" ] && echo yes || echo no)"
 
+# A line that reads two ways: preview shows the other reading, add --strict saves none of them and
+# says why in place (exit 3 unless a save failed), and plain add saves the first as before.
+out=$(printf 'Call Ann 5/12 at 3pm\nLunch Friday\n' | lc preview --now 2010-03-10T15:00 - | tr '\342\200\257' ' ' | sed 's/  */ /g')
+check "preview - the other reading" "[Personal] Call Ann at 5/12/10, 3:00 PM	30m alarm	or: [Personal] Call Ann at 12/5/10, 3:00 PM|[Personal] Lunch at 3/12/10	30m alarm" \
+  "$(printf '%s\n' "$out" | paste -sd'|')"
+before=$(find "$store" -name '*.ics' | wc -l)
+out=$(printf 'Lunch Friday\nLunch next Friday\nx 5/13\n' | lc add --strict --json --now 2010-03-10T15:00 - 2>"$work/err")
+check "add --strict - exit code" 3 $?
+check "add --strict - answers" '1 ambiguous:2:next-weekday:Lunch Friday 3' \
+  "$(printf '%s\n' "$out" | /usr/bin/python3 -c 'import json,sys
+print(" ".join(("%s:%d:%s:%s" % (o["error"], o["line"], o["alternatives"][0]["reason"], o["alternatives"][0]["text"])) if "error" in o else str(o["line"]) for o in map(json.loads, sys.stdin)))')"
+check "add --strict - the clear lines saved" $((before + 2)) "$(find "$store" -name '*.ics' | wc -l)"
+lc add --strict --now 2010-03-10T15:00 "Meet 10.30" >"$work/out" 2>"$work/err"
+check "add --strict exit code" 3 $?
+check "add --strict names the other reading" 1 "$(grep -c '^  or (dot-time): .* typed as: Meet 10:30$' "$work/err")"
+check "add --strict saved nothing" $((before + 2)) "$(find "$store" -name '*.ics' | wc -l)"
+lc add --now 2010-03-10T15:00 "Meet 10.30" >/dev/null 2>&1
+check "add without --strict saves the first reading" 0 $?
+
 # Stopped mid-batch: every file whole, none left half-way, the entries before the stop saved.
 rm -rf "$store"
 mkfifo "$work/feed"
