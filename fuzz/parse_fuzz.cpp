@@ -1,7 +1,8 @@
 // The parser on arbitrary input, read both as UTF-8 and as raw UTF-16. Short
 // inputs are also repeated into a line of 16 K units, where a phase that grows
 // faster than linearly runs into -timeout; and the calendar tag's one-pass
-// bounds must agree with its pattern.
+// bounds must agree with its pattern. Each other reading must read otherwise.
+#include "parse/Alternatives.h"
 #include "parse/MatchHints.h"
 #include "parse/ParseEntry.h"
 #include "parse/Patterns.h"
@@ -25,6 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto check = [&](const icu::UnicodeString& text) {
         linecal::ParsedEntry e = linecal::parseEntry(text, now);
         if (e.toDate < e.fromDate || e.alarms.size() > 3) std::abort();
+        if (text.length() > 4096) return;
+        for (const linecal::Alternative& a : linecal::alternativesOf(text, e, now)) {
+            if (a.record.fromDate == e.fromDate && a.record.toDate == e.toDate && a.record.title == e.title &&
+                a.record.allDay == e.allDay)
+                std::abort();
+        }
     };
     const icu::UnicodeString text =
         icu::UnicodeString::fromUTF8(icu::StringPiece(reinterpret_cast<const char*>(data), static_cast<int32_t>(size)));
