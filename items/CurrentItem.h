@@ -22,6 +22,8 @@ struct ItemSettings {
     std::optional<icu::UnicodeString> alarmSound;
     std::optional<icu::UnicodeString> alarmEmail;
     icu::UnicodeString calAppName = u"iCal";
+    // Numeric dates read with day and month the other way round from the locale's order.
+    bool otherNumericOrder = false;
 };
 
 // The record with the default alarm added under its "<minutes>m" key, replacing a typed alarm

@@ -8,13 +8,14 @@ namespace linecal {
 
 std::unique_ptr<CalendarItem> currentItem(const icu::UnicodeString& text, Date now,
                                           const ItemSettings& settings, const CalendarStore& store) {
-    return currentItemFromEntry(parseEntry(text, now), settings, store);
+    return currentItemFromEntry(parseEntry(text, now, {settings.otherNumericOrder}), settings, store);
 }
 
 ItemReadings currentReadings(const icu::UnicodeString& text, Date now, const ItemSettings& settings,
                              const CalendarStore& store) {
-    ParsedEntry record = parseEntry(text, now);
-    std::vector<Alternative> alternatives = alternativesOf(text, record, now);
+    const ParseOptions options{settings.otherNumericOrder};
+    ParsedEntry record = parseEntry(text, now, options);
+    std::vector<Alternative> alternatives = alternativesOf(text, record, now, options);
     ItemReadings readings{currentItemFromEntry(std::move(record), settings, store), {}};
     for (Alternative& a : alternatives)
         readings.others.push_back({a.choice, std::move(a.text), currentItemFromEntry(std::move(a.record), settings, store)});

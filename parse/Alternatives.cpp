@@ -47,7 +47,8 @@ std::string_view choiceName(Choice choice) {
     return "";
 }
 
-std::vector<Alternative> alternativesOf(const icu::UnicodeString& text, const ParsedEntry& record, Date now) {
+std::vector<Alternative> alternativesOf(const icu::UnicodeString& text, const ParsedEntry& record, Date now,
+                                        const ParseOptions& options) {
     std::vector<Alternative> out;
     if (record.choices.empty()) return out;
     for (Choice choice : kChoices) {
@@ -57,7 +58,7 @@ std::vector<Alternative> alternativesOf(const icu::UnicodeString& text, const Pa
         for (const ChoiceMade& made : record.choices)
             if (made.choice == choice) changed = replaceWords(rewritten, made.typed, made.instead) || changed;
         if (!changed) continue;
-        ParsedEntry other = parseEntry(rewritten, now);
+        ParsedEntry other = parseEntry(rewritten, now, options);
         if (readsAlike(other, record)) continue;
         out.push_back({choice, std::move(rewritten), std::move(other)});
     }

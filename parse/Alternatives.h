@@ -3,6 +3,7 @@
 // rewritten so that it reads that way without a choice.
 #pragma once
 
+#include "parse/ParseEntry.h"
 #include "parse/ParsedEntry.h"
 
 #include <string_view>
@@ -21,7 +22,8 @@ std::string_view choiceName(Choice choice);
 
 // One per kind of choice the record made, in the order of the Choice names,
 // each reading differently from `record` (dates, all-day or title); empty when
-// the record made none. `text` and `now` are what `record` was parsed from.
-std::vector<Alternative> alternativesOf(const icu::UnicodeString& text, const ParsedEntry& record, Date now);
+// the record made none. `text`, `now` and `options` are what `record` was parsed from.
+std::vector<Alternative> alternativesOf(const icu::UnicodeString& text, const ParsedEntry& record, Date now,
+                                        const ParseOptions& options = {});
 
 }  // namespace linecal

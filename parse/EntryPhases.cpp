@@ -120,12 +120,12 @@ void readExplicitDates(ParseState& st) {
         auto text = nextDateText(st);
         if (!text) return;
         const Target& t = targets[filled];
-        std::optional<Date> d = dateWithNaturalLanguageString(*text, st.now, DateContext::current().dateOrder(), t.yearGiven);
+        std::optional<Date> d = dateWithNaturalLanguageString(*text, st.now, st.dateOrder(), t.yearGiven);
         if (!d && everyday::keepUnreadDate(st, *text)) continue;
         *t.date = d;
         *t.typed = d.has_value();
         if (d) {
-            NumericDateDoubt doubt = numericDateDoubt(*text, st.now, DateContext::current().dateOrder());
+            NumericDateDoubt doubt = numericDateDoubt(*text, st.now, st.dateOrder());
             (filled == 0 ? st.startTyped : st.endTyped) =
                 ParseState::TypedDate{*text, doubt.otherOrder, doubt.yearGiven, std::move(doubt.timeText)};
         }

@@ -79,10 +79,11 @@ Date currentDate() {
 // The wraps of one parse: one at the start and one before each phase or pass.
 constexpr int32_t kWraps = 14;
 
-ParsedEntry parseEntry(const icu::UnicodeString& text, Date now) {
+ParsedEntry parseEntry(const icu::UnicodeString& text, Date now, const ParseOptions& options) {
     DateContext::Pin pinned;
     ParseState st;
     st.now = now;
+    st.otherNumericOrder = options.otherNumericOrder;
     st.candidates = hints::scanCandidates(text);
     st.working.assign(text, kWraps);
     st.wrap();

@@ -1,6 +1,7 @@
 // The text handling every phase shares: wrapping, the first match, cutting.
 #include "parse/ParseState.h"
 
+#include "parse/DateContext.h"
 #include "parse/MatchHints.h"
 #include "parse/TextHelpers.h"
 
@@ -101,6 +102,16 @@ rx::Range firstRangeIn(const icu::UnicodeString& text, const icu::UnicodeString&
     } catch (const rx::RegexException&) {
         return rx::kNotFoundRange;
     }
+}
+
+const std::string& ParseState::dateOrder() const {
+    const std::string& order = DateContext::current().dateOrder();
+    if (!otherNumericOrder) return order;
+    if (swappedOrder_.empty()) {
+        swappedOrder_ = order;
+        for (char& ch : swappedOrder_) ch = ch == 'M' ? 'D' : ch == 'D' ? 'M' : ch;
+    }
+    return swappedOrder_;
 }
 
 }  // namespace linecal

@@ -54,6 +54,10 @@ private:
 
 struct ParseState {
     Date now;
+    bool otherNumericOrder = false;
+    // The letters M, D and Y in the order numeric dates are read: the locale's
+    // (DateContext::dateOrder), or with day and month the other way round.
+    const std::string& dateOrder() const;
     hints::Candidates candidates;
     ParsedEntry record;
     WorkingText working;
@@ -111,6 +115,7 @@ struct ParseState {
     const hints::GramIndex& grams() const;
 
 private:
+    mutable std::string swappedOrder_;
     mutable hints::GramIndex grams_;
     mutable std::uint32_t gramsShape_ = 0;
     mutable bool gramsBuilt_ = false;

@@ -47,7 +47,7 @@ bool afterAmountWord(const icu::UnicodeString& text, int32_t start) {
 }
 
 bool readsAsDate(const ParseState& st, const icu::UnicodeString& group) {
-    return dateWithNaturalLanguageString(group, st.now, DateContext::current().dateOrder()).has_value();
+    return dateWithNaturalLanguageString(group, st.now, st.dateOrder()).has_value();
 }
 
 // Every match in one pass of the engine (a search per match would start over

@@ -277,7 +277,7 @@ std::optional<Recurrence::Day> untilDay(const ParseState& st, const icu::Unicode
         return Recurrence::Day{f.year, f.month, f.day};
     }
     bool yearGiven = false;
-    const auto read = dateWithNaturalLanguageString(text, st.now, ctx.dateOrder(), &yearGiven);
+    const auto read = dateWithNaturalLanguageString(text, st.now, st.dateOrder(), &yearGiven);
     if (!read) return std::nullopt;
     DateFields f = ctx.fields(read->seconds);
     if (!yearGiven && (f.month < t.month || (f.month == t.month && f.day < t.day))) f.year += 1;

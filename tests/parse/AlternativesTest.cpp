@@ -129,6 +129,26 @@ TEST(Alternatives, EachRewrittenLineReadsItsWayWithoutThatChoice) {
     }
 }
 
+TEST(Alternatives, ATakenOrderOfNumericDatesTurnsTheLocalesIntoTheOtherReading) {
+    for (const auto& [zone, locale] : {std::pair{"America/Los_Angeles", "en_US"}, std::pair{"Europe/Berlin", "de_DE"}}) {
+        SCOPED_TRACE(locale);
+        PinnedZoneAndLocale pin(zone, locale);
+        const Date now = local(2010, 3, 10, 15, 0);
+        const bool monthFirst = std::string(locale) == "en_US";
+        const icu::UnicodeString text = monthFirst ? u"Call Ann 5/12" : u"Essen 5.12.";
+        const ParseOptions taken{true};
+        const ParsedEntry asLocale = parseEntry(text, now), asTaken = parseEntry(text, now, taken);
+        EXPECT_EQ(asLocale.fromDate, monthFirst ? local(2010, 5, 12) : local(2010, 12, 5));
+        EXPECT_EQ(asTaken.fromDate, monthFirst ? local(2010, 12, 5) : local(2010, 5, 12));
+        const std::vector<Alternative> other = alternativesOf(text, asTaken, now, taken);
+        ASSERT_EQ(other.size(), 1u);
+        EXPECT_EQ(other[0].record.fromDate, asLocale.fromDate);
+        // Full dates that fit only one order, and dates led by their year, read alike either way.
+        for (const char16_t* clear : {u"x 12/24/2010", u"x 24.12.2010", u"x 2010-05-06"})
+            EXPECT_EQ(parseEntry(clear, now, taken).fromDate, parseEntry(clear, now).fromDate) << u8(clear);
+    }
+}
+
 TEST(Alternatives, TheRewriteTouchesOnlyWholeWords) {
     PinnedZoneAndLocale pin("America/Los_Angeles", "en_US");
     const Date now = local(2010, 3, 10, 15, 0);
