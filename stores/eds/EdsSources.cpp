@@ -82,11 +82,18 @@ std::vector<Source> listSources(ESourceRegistry* registry) {
     std::vector<Source> sources;
     addSources(registry, E_SOURCE_EXTENSION_CALENDAR, false, sources);
     addSources(registry, E_SOURCE_EXTENSION_TASK_LIST, true, sources);
-    auto key = [](const Source& s) {
+    Object<ESource> defaultCalendar(e_source_registry_ref_default_calendar(registry));
+    Object<ESource> defaultTaskList(e_source_registry_ref_default_task_list(registry));
+    const icu::UnicodeString defaults[] = {
+        fromUtf8(text(defaultCalendar ? e_source_get_uid(defaultCalendar.get()) : nullptr)),
+        fromUtf8(text(defaultTaskList ? e_source_get_uid(defaultTaskList.get()) : nullptr))};
+    // Within an account its calendars before its task lists, each led by EDS's default, so that
+    // the first calendar listed (linecal's default when it has none of its own) takes events.
+    auto key = [&](const Source& s) {
         icu::UnicodeString title = s.calendar->title;
         title.foldCase();
-        return std::tuple(rank(*s.calendar), s.calendar->notes.value_or(icu::UnicodeString()), s.account, title,
-                          s.tasks, s.calendar->uid);
+        return std::tuple(rank(*s.calendar), s.calendar->notes.value_or(icu::UnicodeString()), s.account, s.tasks,
+                          s.calendar->uid != defaults[s.tasks ? 1 : 0], title, s.calendar->uid);
     };
     std::stable_sort(sources.begin(), sources.end(), [&](const Source& a, const Source& b) { return key(a) < key(b); });
     return sources;

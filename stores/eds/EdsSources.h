@@ -18,7 +18,8 @@ struct Source {
     std::string account;  // the parent source's UID (the account), empty when none
 };
 
-// Every enabled calendar and task list, local ones first, then by account, then by title.
+// Every enabled calendar and task list: local ones first, then by account; within an account the
+// calendars, then the task lists, each EDS's default first, then by title.
 std::vector<Source> listSources(ESourceRegistry* registry);
 
 // The calendar type a backend gives, and whether its calendars take no new items.

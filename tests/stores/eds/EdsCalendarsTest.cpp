@@ -191,8 +191,11 @@ TEST_F(EdsCalendars, ListsEnabledSourcesWithTheirKindsAndAccounts) {
         if (entry.kind == CalendarMenuEntry::Kind::Separator) break;
         first.push_back(toUtf8(entry.text));
     }
-    EXPECT_EQ(first, (std::vector<std::string>{"On This Computer", "  Files", "  Chores", "  Personal", "  Personal",
-                                                "  Work"}));
+    // EDS's: its default calendar first, the calendars before the task lists (its default first).
+    EXPECT_EQ(first, (std::vector<std::string>{"On This Computer", "  Files", "  Personal", "  Work", "  Personal",
+                                                "  Chores"}));
+    EXPECT_EQ(toUtf8(calendars[1]->uid), "system-calendar");
+    EXPECT_EQ(toUtf8(calendars[3]->uid), "system-task-list");
 }
 
 TEST_F(EdsCalendars, TheCommandLineNamesTheStoreOfEachCalendar) {
