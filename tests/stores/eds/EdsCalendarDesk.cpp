@@ -55,24 +55,24 @@ std::string text(ICalComponent* component) {
 
 }  // namespace
 
-std::string addSource(const SourceSpec& spec) {
+std::string addSource(const NewSource& wanted) {
     GError* error = nullptr;
     Object<ESource> source(e_source_new(nullptr, nullptr, &error));
     check(source != nullptr, error, "making a source");
-    e_source_set_parent(source.get(), spec.parent.empty() ? nullptr : spec.parent.c_str());
-    e_source_set_display_name(source.get(), spec.title.c_str());
-    e_source_set_enabled(source.get(), spec.enabled);
+    e_source_set_parent(source.get(), wanted.parent.empty() ? nullptr : wanted.parent.c_str());
+    e_source_set_display_name(source.get(), wanted.title.c_str());
+    e_source_set_enabled(source.get(), wanted.enabled);
     auto* backend = static_cast<ESourceBackend*>(
-        e_source_get_extension(source.get(), spec.tasks ? E_SOURCE_EXTENSION_TASK_LIST : E_SOURCE_EXTENSION_CALENDAR));
-    e_source_backend_set_backend_name(backend, spec.backend.c_str());
-    if (!spec.user.empty() || !spec.host.empty()) {
+        e_source_get_extension(source.get(), wanted.tasks ? E_SOURCE_EXTENSION_TASK_LIST : E_SOURCE_EXTENSION_CALENDAR));
+    e_source_backend_set_backend_name(backend, wanted.backend.c_str());
+    if (!wanted.user.empty() || !wanted.host.empty()) {
         auto* auth = static_cast<ESourceAuthentication*>(
             e_source_get_extension(source.get(), E_SOURCE_EXTENSION_AUTHENTICATION));
-        e_source_authentication_set_user(auth, spec.user.c_str());
-        e_source_authentication_set_host(auth, spec.host.c_str());
+        e_source_authentication_set_user(auth, wanted.user.c_str());
+        e_source_authentication_set_host(auth, wanted.host.c_str());
     }
     check(e_source_registry_commit_source_sync(registry(), source.get(), nullptr, &error), error,
-          "committing source " + spec.title);
+          "committing source " + wanted.title);
     const std::string uid = e_source_get_uid(source.get());
     for (int i = 0; i < 100; ++i) {
         // The registry learns of the source on its own thread.
@@ -80,7 +80,7 @@ std::string addSource(const SourceSpec& spec) {
         if (listed) return uid;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    throw std::runtime_error("the registry never listed source " + spec.title);
+    throw std::runtime_error("the registry never listed source " + wanted.title);
 }
 
 std::string readObject(const std::string& sourceUid, bool tasks, const std::string& uid) {

@@ -7,7 +7,7 @@
 
 namespace linecal::testing {
 
-struct SourceSpec {
+struct NewSource {
     std::string title;
     bool tasks = false;          // a task list; otherwise a calendar
     std::string backend = "local";
@@ -18,7 +18,7 @@ struct SourceSpec {
 };
 
 // Commits a new source and waits until the registry lists it; its UID.
-std::string addSource(const SourceSpec& spec);
+std::string addSource(const NewSource& wanted);
 
 // The object saved under `uid`, as iCalendar text (the VEVENT or VTODO alone); empty when none.
 std::string readObject(const std::string& sourceUid, bool tasks, const std::string& uid);

@@ -28,7 +28,7 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 using testing::addSource;
-using testing::SourceSpec;
+using testing::NewSource;
 
 std::string gLinecal;  // the program under test, from the command line
 constexpr char kNow[] = "2026-12-07T17:30";
