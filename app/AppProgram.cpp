@@ -104,9 +104,10 @@ int runAppProgram(int argc, char** argv) {
 
     IniSettings settings(options.config.empty() ? IniSettings::defaultPath() : QString::fromStdString(options.config),
                          reportSettingsProblem);
-    // The server lists come from their cache at once; the servers are asked once the program runs.
-    std::unique_ptr<UserCalendars> store =
-        openUserCalendars({std::filesystem::path(options.store), {}, {}, ServerRefresh::Never, {}, {}});
+    // The server lists come from their cache at once; the servers and the desktop's calendars
+    // are asked once the program runs.
+    std::unique_ptr<UserCalendars> store = openUserCalendars(
+        {std::filesystem::path(options.store), {}, {}, ServerRefresh::Never, {}, {}, DesktopList::InBackground});
     if (store->accountsError) reportStoreProblem(*store->accountsError);
     // X11 takes the key at once; elsewhere the desktop portal asks the user, where it offers that.
     std::unique_ptr<HotKeyService> hotKeys = X11HotKeys::create();
@@ -121,7 +122,7 @@ int runAppProgram(int argc, char** argv) {
     services.store = store.get();
     services.prepareStore = [&store](StoreError* error) { return store->ensureCalendar(error); };
     services.savesOverNetwork = [&store](const CalendarItem& item) {
-        return item.calendar && store->serverOf(*item.calendar) != nullptr;
+        return item.calendar && store->savesElsewhere(*item.calendar);
     };
     if (!store->servers().empty()) services.refreshCalendars = [&store] { store->refreshInBackground({}, true); };
     services.settings = &settings;

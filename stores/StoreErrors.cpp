@@ -105,4 +105,54 @@ StoreError serversUnavailable(const std::string& why) {
             u"Reinstall linecal with its CalDAV module; the local calendars still work."};
 }
 
+namespace {
+icu::UnicodeString sentence(const std::string& why) {
+    icu::UnicodeString text = fromUtf8(why);
+    if (text.endsWith(u".")) text.truncate(text.length() - 1);
+    return text;
+}
+}  // namespace
+
+StoreError desktopCalendarsUnreachable(const std::string& why) {
+    return {u"The desktop's calendars (Evolution Data Server) are not available: " + sentence(why) + u".",
+            u"They are listed again once Evolution Data Server runs; the other calendars work meanwhile."};
+}
+
+StoreError desktopSaveUnreachable(const icu::UnicodeString& title, const std::string& why) {
+    return {u"Could not reach Evolution Data Server, which keeps the calendar " + quoted(title) + u": " +
+                sentence(why) + u".",
+            u"Not saved: start the desktop session's calendar service (log out and in again, or open Evolution or "
+            u"GNOME Calendar once), then add the item again, or choose another calendar."};
+}
+
+StoreError desktopCalendarReadOnly(const icu::UnicodeString& title) {
+    return {u"The calendar " + quoted(title) + u" is read-only in Evolution Data Server.",
+            u"Not saved: choose a writable calendar."};
+}
+
+StoreError desktopSaveRefused(const icu::UnicodeString& title, const std::string& why) {
+    return {u"Evolution Data Server did not save the item into " + quoted(title) + u": " + sentence(why) + u".",
+            u"Not saved: check the calendar in the desktop's calendar program, then add the item again, or choose "
+            u"another calendar."};
+}
+
+StoreError desktopSaveUnfinished(const icu::UnicodeString& title, const std::string& why, bool sent,
+                                 const icu::UnicodeString& uid) {
+    StoreError error{u"Evolution Data Server did not finish saving into " + quoted(title) + u": " + sentence(why) +
+                         (sent ? u"; the item may have been saved." : u"."),
+                     sent ? u"Look for the item in the calendar before adding it again."
+                          : u"Not saved: add the item again once the desktop's calendar service answers."};
+    error.outcomeUnknown = sent;
+    if (sent) error.uid = uid;
+    return error;
+}
+
+StoreError noCalendarOfKind(const icu::UnicodeString& title, bool tasks, const icu::UnicodeString& account) {
+    const icu::UnicodeString where = account.isEmpty() ? icu::UnicodeString(u"this computer") : account;
+    return {u"The calendar " + quoted(title) + (tasks ? u" holds events, not to-dos" : u" holds to-dos, not events") +
+                u", and " + where + (tasks ? u" has no task list to take the to-do." : u" has no calendar to take the event."),
+            tasks ? u"Name a task list in brackets, such as [Tasks], or add one in the desktop's calendar program."
+                  : u"Name a calendar of events in brackets, such as [Work]."};
+}
+
 }  // namespace linecal::errors

@@ -34,5 +34,18 @@ StoreError calendarListUnknown(const std::string& host, const icu::UnicodeString
 // The CalDAV module cannot be loaded.
 StoreError serversUnavailable(const std::string& why);
 
+// The desktop's calendars (Evolution Data Server). `why` is what EDS or the bus said.
+StoreError desktopCalendarsUnreachable(const std::string& why);
+StoreError desktopSaveUnreachable(const icu::UnicodeString& title, const std::string& why);
+StoreError desktopCalendarReadOnly(const icu::UnicodeString& title);
+StoreError desktopSaveRefused(const icu::UnicodeString& title, const std::string& why);
+// The save did not end within `seconds`, or the daemon went away before it answered; `sent`:
+// the item had gone out, so it may be stored under `uid`.
+StoreError desktopSaveUnfinished(const icu::UnicodeString& title, const std::string& why, bool sent,
+                                 const icu::UnicodeString& uid);
+// A to-do (`tasks`) or an event aimed at a calendar of the other kind whose account has none
+// of the right kind; `account` names the account, empty for this computer.
+StoreError noCalendarOfKind(const icu::UnicodeString& title, bool tasks, const icu::UnicodeString& account);
+
 }  // namespace errors
 }  // namespace linecal

@@ -5,6 +5,8 @@
 #include "stores/LazyServerStore.h"
 #include "stores/StoreErrors.h"
 
+#include <algorithm>
+
 namespace linecal {
 
 UserCalendars::UserCalendars(std::unique_ptr<VdirStore> local, std::vector<std::unique_ptr<ServerStore>> servers,
@@ -94,11 +96,23 @@ std::optional<StoreError> UserCalendars::unknownCalendarProblem(const CalendarIt
     return std::nullopt;
 }
 
+bool UserCalendars::refreshDesktop() {
+    if (!desktop_) return false;
+    const auto before = desktop_->calendars();
+    desktop_->refresh();
+    const auto after = desktop_->calendars();
+    auto same = [](const CalendarRef& a, const CalendarRef& b) {
+        return a->uid == b->uid && a->title == b->title && a->isEditable == b->isEditable && a->notes == b->notes;
+    };
+    return !std::equal(before.begin(), before.end(), after.begin(), after.end(), same);
+}
+
 void UserCalendars::refreshInBackground(std::function<void()> changed, bool asked) {
     if (changed) changed_ = std::move(changed);
-    if (servers_.empty() || refreshing_.exchange(true)) return;
+    if ((servers_.empty() && !desktop_) || refreshing_.exchange(true)) return;
     if (refresher_.joinable()) refresher_.join();  // the previous run has ended
     refresher_ = std::thread([this, changed = changed_, asked] {
+        if (refreshDesktop() && changed) changed();
         for (auto& server : servers_) {
             if (refreshServer(*server, asked) && changed) changed();
         }
@@ -118,8 +132,22 @@ const ServerStore* UserCalendars::serverOf(const Calendar& calendar) const {
     return nullptr;
 }
 
+StoreKind UserCalendars::storeKindOf(const Calendar& calendar) const {
+    if (serverOf(calendar)) return StoreKind::CalDav;
+    if (desktop_ && desktop_->calendarWithUID(calendar.uid)) return StoreKind::Desktop;
+    return StoreKind::Vdir;
+}
+
+bool UserCalendars::savesElsewhere(const Calendar& calendar) const {
+    return storeKindOf(calendar) != StoreKind::Vdir;
+}
+
 std::vector<CalendarRef> UserCalendars::calendars() const {
     std::vector<CalendarRef> all = local_->calendars();
+    if (desktop_) {
+        auto more = desktop_->calendars();
+        all.insert(all.end(), more.begin(), more.end());
+    }
     for (const auto& server : servers_) {
         auto more = server->calendars();
         all.insert(all.end(), more.begin(), more.end());
@@ -132,6 +160,7 @@ CalendarStore* UserCalendars::storeOf(const CalendarItem& item) {
     for (auto& server : servers_) {
         if (server->calendarWithUID(item.calendar->uid)) return server.get();
     }
+    if (desktop_ && desktop_->calendarWithUID(item.calendar->uid)) return desktop_.get();
     return local_.get();
 }
 
@@ -159,6 +188,10 @@ std::unique_ptr<UserCalendars> openUserCalendars(const CalendarsOptions& options
     }
     auto calendars = std::make_unique<UserCalendars>(std::move(local), std::move(servers), cacheFolder);
     if (!accounts) calendars->accountsError = errors::accountsUnreadable(problem);
+    if (options.desktop != DesktopList::Off) {
+        calendars->setDesktop(std::make_unique<DesktopCalendars>());
+        if (options.desktop == DesktopList::Now) calendars->desktop()->refresh();
+    }
 
     switch (options.refresh) {
         case ServerRefresh::Never: break;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "items/CalendarStore.h"
+#include "stores/DesktopCalendars.h"
 #include "stores/Secrets.h"
 #include "stores/ServerStore.h"
 #include "stores/VdirStore.h"
@@ -33,6 +34,13 @@ enum class ServerRefresh {
     InBackground,  // the cached lists now, the servers asked on a background thread as for Now
 };
 
+// When the desktop's calendars (EDS) are listed on opening.
+enum class DesktopList {
+    Off,           // not at all
+    Now,           // now, waiting for the registry at most its time limit
+    InBackground,  // by refreshInBackground(), with the servers
+};
+
 struct CalendarsOptions {
     std::filesystem::path storeRoot;     // empty: VdirStore::defaultRoot()
     std::filesystem::path accountsFile;  // empty: defaultAccountsPath()
@@ -40,7 +48,11 @@ struct CalendarsOptions {
     ServerRefresh refresh = ServerRefresh::InBackground;
     std::shared_ptr<SecretStore> secrets;  // null: the desktop keyring
     HttpLimits limits;
+    DesktopList desktop = DesktopList::Now;
 };
+
+// Which kind of store holds a calendar, as `linecal calendars` names it.
+enum class StoreKind { Vdir, CalDav, Desktop };
 
 class UserCalendars : public CalendarStore {
 public:
@@ -51,6 +63,9 @@ public:
     ~UserCalendars() override;
 
     VdirStore& local() { return *local_; }
+    // The desktop's calendars; null when they are not used.
+    DesktopCalendars* desktop() { return desktop_.get(); }
+    void setDesktop(std::unique_ptr<DesktopCalendars> desktop) { desktop_ = std::move(desktop); }
     const std::vector<std::unique_ptr<ServerStore>>& servers() const { return servers_; }
 
     // Set when the accounts file could not be read: the local calendars still work.
@@ -75,9 +90,9 @@ public:
     // Whether the server's list is the last known one because the server did not answer, now or
     // in the last minute.
     bool isOffline(const ServerStore& server) const;
-    // Asks every server on a background thread, unless a refresh is already running, and calls
-    // `changed` on that thread after each list that was read (hop to the GUI thread before
-    // touching widgets). calendars() serves the last lists meanwhile; a save to an account waits
+    // Asks the desktop's registry and every server on a background thread, unless a refresh is
+    // already running, and calls `changed` on that thread after each list that was read (and
+    // after the desktop's calendars came or went; hop to the GUI thread before touching widgets). calendars() serves the last lists meanwhile; a save to an account waits
     // for that account's refresh, within the time limits.
     // `asked`: the user asked, so every server is asked whatever its last answer.
     void refreshInBackground(std::function<void()> changed = {}, bool asked = false);
@@ -86,12 +101,16 @@ public:
     void reload() override;
     // The account that holds the calendar, or null for local calendars.
     const ServerStore* serverOf(const Calendar& calendar) const;
+    StoreKind storeKindOf(const Calendar& calendar) const;
+    // Whether a save into the calendar waits for another process (a server, EDS's daemons),
+    // and so belongs off the GUI thread.
+    bool savesElsewhere(const Calendar& calendar) const;
 
     // Why an item cannot be saved yet: it names a calendar found nowhere while a server's list is
     // unknown, so the calendar may well be there. Nothing when it can go ahead.
     std::optional<StoreError> unknownCalendarProblem(const CalendarItem& item) const;
 
-    // Local calendars first, then each account's in the accounts file's order.
+    // Local calendars first, then the desktop's, then each account's in the accounts file's order.
     std::vector<CalendarRef> calendars() const override;
     bool saveEvent(Event& event, int span, StoreError* error) override;
     bool saveTask(Task& task, StoreError* error) override;
@@ -102,7 +121,10 @@ private:
     std::optional<StoreError> recentFailure(const ServerStore& server) const;
     bool listIsFresh(const ServerStore& server) const;
 
+    bool refreshDesktop();
+
     std::unique_ptr<VdirStore> local_;
+    std::unique_ptr<DesktopCalendars> desktop_;
     std::vector<std::unique_ptr<ServerStore>> servers_;
     std::function<void()> changed_;
     std::thread refresher_;

@@ -37,22 +37,23 @@ public:
             refuseAmbiguous(text, readings, line);
             return;
         }
-        Pending p{line, std::move(readings.item), {}, {}, false, {}, {}, false};
+        Pending p{line, std::move(readings.item), {}, {}, false, {}, {}, StoreKind::Vdir};
         p.description = toUtf8(ZQdescription(*p.item, now_));
+        if (p.item->calendar) p.kind = session_.store.storeKindOf(*p.item->calendar);
         const ServerStore* server = p.item->calendar ? session_.store.serverOf(*p.item->calendar) : nullptr;
-        if (server) commit();  // what is staged before it is answered first
+        const bool elsewhere = p.kind != StoreKind::Vdir;
+        if (elsewhere) commit();  // what is staged before it is answered first
         StoreError error;
         const bool saved = saveItem(session_.store, *p.item, &error);
         if (!saved) p.error = error;
         if (server) {
-            p.onServer = true;
             if (saved) p.url = server->lastSavedUrl();
-        } else {
+        } else if (!elsewhere) {
             p.staged = saved;
             p.file = session_.store.local().lastSavedFile();
         }
         pending_.push_back(std::move(p));
-        if (server) commit();
+        if (elsewhere) commit();
     }
 
     // Commits the staged saves and answers for every pending entry.
@@ -85,7 +86,7 @@ private:
         bool staged;  // written by the local store, named when the group is committed
         std::filesystem::path file;
         std::string url;  // a server save's address
-        bool onServer;
+        StoreKind kind;   // the store that holds the item's calendar
     };
 
     // The item of one entry, with its other readings only when --strict asks for them. Lists of
@@ -148,10 +149,11 @@ private:
         nlohmann::json answer{{"uid", toUtf8(p.item->uid)},
                               {"calendar", toUtf8(p.item->calendar->uid)},
                               {"calendarTitle", toUtf8(p.item->calendar->title)},
-                              {"file", p.onServer ? nlohmann::json(nullptr) : nlohmann::json(p.file.string())},
+                              {"file", p.kind == StoreKind::Vdir ? nlohmann::json(p.file.string()) : nlohmann::json(nullptr)},
+                              {"store", storeName(p.kind)},
                               {"description", p.description}};
         // A server calendar has no file here: the item's address on the server instead.
-        if (p.onServer) answer["url"] = p.url;
+        if (p.kind == StoreKind::CalDav) answer["url"] = p.url;
         if (p.line > 0) answer["line"] = p.line;
         writeAnswer(answer);
     }

@@ -28,6 +28,9 @@ struct ItemSession {
 // valid is stored (start-up would have stored it).
 ItemSettings effectiveSettings(const SettingsStore& settings, const CalendarStore& store);
 
+// How `calendars` and `add --json` name the store that holds a calendar: "vdir", "caldav", "eds".
+const char* storeName(StoreKind kind);
+
 // The store's message and what to do, each on its own line of standard error.
 void printStoreError(const StoreError& error);
 // The other readings, each with its reason, preview line and the text that reads that way.

@@ -46,6 +46,15 @@ nlohmann::json otherReadingsJson(const ItemReadings& readings, Date now) {
     return list;
 }
 
+const char* storeName(StoreKind kind) {
+    switch (kind) {
+        case StoreKind::CalDav: return "caldav";
+        case StoreKind::Desktop: return "eds";
+        case StoreKind::Vdir: break;
+    }
+    return "vdir";
+}
+
 void printStoreError(const StoreError& error) {
     std::cerr << "linecal: " << toUtf8(error.message) << '\n';
     if (!error.recoverySuggestion.isEmpty()) std::cerr << toUtf8(error.recoverySuggestion) << '\n';
@@ -167,6 +176,7 @@ int listCalendars(const ItemRequest& request) {
                             {"notes", c->notes ? nlohmann::json(toUtf8(*c->notes)) : nlohmann::json(nullptr)},
                             {"isEditable", c->isEditable},
                             {"heading", toUtf8(listedUnder[c->uid])},
+                            {"store", storeName(store.storeKindOf(*c))},
                             {"selected", selected && toUnicode(*selected) == c->uid},
                             {"offline", offline(*c)}});
         }
@@ -194,7 +204,8 @@ int listCalendars(const ItemRequest& request) {
         case CalendarMenuEntry::Kind::Calendar: {
             const Calendar& c = *entry.calendar;
             std::cout << (entry.selected ? "  * " : "    ") << visible(c.title) << "  [" << visible(c.uid) << ']'
-                      << (c.isEditable ? "" : "  (read-only)") << (offline(c) ? "  (offline)" : "") << '\n';
+                      << (c.isEditable ? "" : "  (read-only)") << (offline(c) ? "  (offline)" : "")
+                      << (store.storeKindOf(c) == StoreKind::Desktop ? "  (Evolution Data Server)" : "") << '\n';
             break;
         }
         }

@@ -314,7 +314,10 @@ timeout 15 "$cli" prefs
 check "linecal prefs opens the preferences" yes "$(for _ in $(seq 50); do [ -n "$(prefs_window)" ] && break; sleep 0.1; done; [ -n "$(prefs_window)" ] && echo yes || echo no)"
 check "the hot key is written as the desktop writes it" "Ctrl+Alt+R" "$(prefs_field 'Hot key' text)"
 if [ -n "$shots" ]; then import -window "$(prefs_window)" "$shots/preferences.png"; fi
-check "the calendar list names this computer and both calendars" "['On This Computer', '  Personal', '  Work']" \
+# The session's EDS adds its own: its local calendar and task list beside linecal's, its birthdays apart.
+eds_calendars="'  Personal', '  Personal', '', 'Birthday', '  Birthdays & Anniversaries'"
+check "the calendar list names this computer, both calendars and the desktop's" \
+  "['On This Computer', '  Personal', '  Work', $eds_calendars]" \
   "$(prefs_field Calendar items)"
 if [ -n "${LINECAL_EDS_MAKE_SELF:-}" ]; then
   check "the e-mail list holds the user's own addresses, in order" "['me@example.org', 'work@example.org']" \
@@ -395,7 +398,8 @@ if /usr/bin/python3 -c 'import radicale' 2>/dev/null; then
   timeout 15 "$cli" prefs
   for _ in $(seq 50); do [ -n "$(prefs_window)" ] && break; sleep 0.1; done
   check "the calendar list holds the server's calendar under its account" \
-    "['On This Computer', '  Personal', '  Work', '', 'alice@127.0.0.1 (CalDAV)', '  Team']" "$(prefs_field Calendar items)"
+    "['On This Computer', '  Personal', '  Work', $eds_calendars, '', 'alice@127.0.0.1 (CalDAV)', '  Team']" \
+    "$(prefs_field Calendar items)"
   xdotool key Escape
   for _ in $(seq 30); do [ -z "$(prefs_window)" ] && break; sleep 0.1; done
   radicale_stop

@@ -61,8 +61,20 @@ printf '[rad]\nurl=%s\nusername=alice\npassword=keyring\n' "$SERVER" >"$XDG_CONF
 rm -rf "$XDG_CACHE_HOME/linecal"
 echo "== after remove"; lc calendars 2>&1 || true
 PART
+# A bus that starts no services: the keyring is started by hand, and the desktop's calendar
+# service (which linecal would list beside the others) stays out of this test.
+cat >"$work/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=$XDG_RUNTIME_DIR</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default"><allow send_destination="*" eavesdrop="true"/><allow eavesdrop="true"/><allow own="*"/></policy>
+</busconfig>
+CONF
 keyring_out=$(LINECAL=$linecal STORE=$store CONF=$conf SERVER=$server \
-  timeout 60 dbus-run-session -- bash "$work/keyring-part.sh" 2>&1 | grep -v 'fd limit') || true
+  timeout 60 dbus-run-session --config-file="$work/bus.conf" -- bash "$work/keyring-part.sh" 2>&1 | grep -v 'fd limit') || true
 section() { awk -v s="== $1" '$0==s{on=1;next} /^== /{on=0} on' <<<"$keyring_out"; }
 check "accounts add keeps the password in the keyring" \
   "Added rad (alice@127.0.0.1) with 2 calendars|    Family|    Team" "$(section add | paste -sd'|')"
