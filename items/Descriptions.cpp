@@ -77,6 +77,20 @@ icu::UnicodeString ZQwarningLine(const CalendarItem& item) {
     return line;
 }
 
+icu::UnicodeString ZQotherReadingLine(const CalendarItem& other, const CalendarItem& item) {
+    icu::UnicodeString line(u"or ");
+    if (other.title != item.title && other.title) line += *other.title + u" ";
+    if (auto* task = dynamic_cast<const Task*>(&other)) {
+        if (task->dueDate) line += format(*task->dueDate, false);
+    } else if (auto* event = dynamic_cast<const Event*>(&other); event && event->startDate) {
+        const bool withTime = !event->isAllDay;
+        line += format(*event->startDate, withTime);
+        if (event->endDate && *event->endDate != *event->startDate) line += u" to " + format(*event->endDate, withTime);
+    }
+    line.trim();
+    return line + u"?";
+}
+
 icu::UnicodeString ZQdescription(const CalendarItem& item, Date now) {
     icu::UnicodeString text = ZQeventLine(item, now);
     if (!item.alarms.empty()) text += icu::UnicodeString(u" ") + ZQalarmLine(item);

@@ -209,6 +209,7 @@ TEST_F(Items, CalendarMenuHeadsEachAccountOnce) {
 }
 
 const std::string PM = "\u202FPM";  // ICU puts a narrow space between the time and AM/PM in en_US
+const std::string AM = "\u202FAM";
 
 std::shared_ptr<Event> event(std::optional<icu::UnicodeString> title, Date start, Date end, bool allDay = false) {
     auto e = std::make_shared<Event>();
@@ -278,6 +279,29 @@ TEST_F(Items, RepeatingItemsNameTheirRuleAndTheirNextDays) {
     auto exception = currentItem(u"Standup every Monday except holidays", monday, quiet, store);
     EXPECT_NE(utf8(ZQoccurrencesLine(*exception)).find("Not repeated"), std::string::npos);
     EXPECT_TRUE(ZQoccurrencesLine(*currentItem(u"Lunch tomorrow", monday, quiet, store)).isEmpty());
+}
+
+// The other reading's line names its dates as the preview does, its title only where it differs.
+TEST_F(Items, TheOtherReadingIsWordedLikeThePreview) {
+    const Date now = local(2010, 3, 10, 15);
+    ItemSettings quiet;
+    quiet.alarmEnabled = false;
+    const std::pair<const char*, std::string> lines[] = {
+        {"Call Ann 5/12 at 3pm", "or 12/5/10, 3:00" + PM + "?"},
+        {"Trip 5/6 to 5/8", "or 6/5/10 to 8/5/10?"},
+        {"todo Pay rent next Friday", "or 3/12/10?"},
+        {"Meet 10.30", "or 3/11/10, 10:30" + AM + "?"},
+    };
+    for (const auto& [text, expected] : lines) {
+        SCOPED_TRACE(text);
+        const ItemReadings readings = currentReadings(icu::UnicodeString::fromUTF8(text), now, quiet, store);
+        ASSERT_FALSE(readings.others.empty());
+        EXPECT_EQ(utf8(ZQotherReadingLine(*readings.others.front().item, *readings.item)), expected);
+    }
+    EXPECT_TRUE(currentReadings(u"Call Ann 5/13 at 3pm", now, quiet, store).others.empty());
+    // A task's other reading keeps it a task, with its other due day.
+    const ItemReadings task = currentReadings(u"todo Pay rent next Friday", now, quiet, store);
+    EXPECT_NE(dynamic_cast<const Task*>(task.others.front().item.get()), nullptr);
 }
 
 TEST_F(Items, PreviewLocaleAndZoneDecideTheDateText) {
