@@ -23,25 +23,20 @@ constexpr std::chrono::milliseconds kAddressBookPanelWait{10000};
 }  // namespace
 
 void AppDelegate::toggleAlarmEnabled(bool checked, const QString& minutesText) {
-    isAlarmEnabled = checked;
-    alarmMinutes = leadingInteger(minutesText).value_or(0);
-    writeSetting(*services_.settings, Setting::AlarmEnabled, isAlarmEnabled);
-    writeSetting(*services_.settings, Setting::AlarmMinutes, alarmMinutes);
+    prefs_.set(Setting::AlarmEnabled, checked);
+    prefs_.set(Setting::AlarmMinutes, leadingInteger(minutesText).value_or(0));
     {
         const QSignalBlocker quiet(prefsPanel_->alarmCheckbox);
-        prefsPanel_->alarmCheckbox->setChecked(isAlarmEnabled);
+        prefsPanel_->alarmCheckbox->setChecked(checked);
     }
-    prefsPanel_->alarmMinutesField->setEnabled(isAlarmEnabled);
-    addUsageEvent(QStringLiteral("Alarm Button/") + QString::fromUtf8(stringWithBool(isAlarmEnabled)));
+    prefsPanel_->alarmMinutesField->setEnabled(checked);
+    addUsageEvent(QStringLiteral("Alarm Button/") + QString::fromUtf8(stringWithBool(checked)));
 }
 
 void AppDelegate::updateAlarmSettings(int typeIndex, int soundIndex, int emailIndex) {
-    alarmTypeIndex = typeIndex;
-    alarmSoundIndex = soundIndex;
-    alarmEmailIndex = emailIndex;
-    writeSetting(*services_.settings, Setting::AlarmTypeIndex, typeIndex);
-    writeSetting(*services_.settings, Setting::AlarmSoundIndex, soundIndex);
-    writeSetting(*services_.settings, Setting::AlarmEmailIndex, emailIndex);
+    prefs_.set(Setting::AlarmTypeIndex, typeIndex);
+    prefs_.set(Setting::AlarmSoundIndex, soundIndex);
+    prefs_.set(Setting::AlarmEmailIndex, emailIndex);
     // A message needs no sound; an e-mail shows its address instead of a sound.
     prefsPanel_->alarmSoundDropdown->setEnabled(typeIndex != 0);
     prefsPanel_->alarmSoundView->setVisible(typeIndex != 2);
@@ -62,22 +57,26 @@ void AppDelegate::askForUserEmails(bool panelOpen) {
 void AppDelegate::takeUserEmails(const QStringList& emails) {
     alarmEmails = emails;
     prefsPanel_->setEmails(alarmEmails);
-    updateAlarmSettings(alarmTypeIndex, alarmSoundIndex,
-                        alarmEmails.isEmpty() ? 0 : std::min<int>(alarmEmailIndex, alarmEmails.size() - 1));
-    prefsPanel_->alarmEmailDropdown->setCurrentIndex(alarmEmailIndex);
+    const int emailIndex = prefs_.intValue(Setting::AlarmEmailIndex);
+    updateAlarmSettings(prefs_.intValue(Setting::AlarmTypeIndex), prefs_.intValue(Setting::AlarmSoundIndex),
+                        alarmEmails.isEmpty() ? 0 : std::min<int>(emailIndex, alarmEmails.size() - 1));
+    prefsPanel_->alarmEmailDropdown->setCurrentIndex(prefs_.intValue(Setting::AlarmEmailIndex));
 }
 
-AlarmAction AppDelegate::alarmType() const {
-    return alarmChoice(alarmTypeIndex, alarmSoundIndex, alarmEmailIndex, alarmEmails).action;
+AlarmChoice AppDelegate::currentAlarmChoice() const {
+    return alarmChoice(prefs_.intValue(Setting::AlarmTypeIndex), prefs_.intValue(Setting::AlarmSoundIndex),
+                       prefs_.intValue(Setting::AlarmEmailIndex), alarmEmails);
 }
+
+AlarmAction AppDelegate::alarmType() const { return currentAlarmChoice().action; }
 
 QString AppDelegate::alarmSound() const {
-    const auto sound = alarmChoice(alarmTypeIndex, alarmSoundIndex, alarmEmailIndex, alarmEmails).sound;
+    const auto sound = currentAlarmChoice().sound;
     return sound ? toQString(*sound) : QString();
 }
 
 QString AppDelegate::alarmEmail() const {
-    const auto email = alarmChoice(alarmTypeIndex, alarmSoundIndex, alarmEmailIndex, alarmEmails).email;
+    const auto email = currentAlarmChoice().email;
     return email ? toQString(*email) : QString();
 }
 

@@ -9,6 +9,7 @@
 #include "platform/HotKeys.h"
 #include "platform/LoginItems.h"
 #include "platform/WindowActivation.h"
+#include "prefs/Preferences.h"
 
 #include <QColor>
 #include <QObject>
@@ -107,7 +108,8 @@ public:
     void findEventInBusyCal(const QUrl& address);
 
     // ---- the hot key
-    void syncHotKeys();
+    // Stores the hot key, shows it in the menu and registers it.
+    void syncHotKeys(const HotKeySetting& key);
     void registerHotKeys();
     void showHotKeyStatus(HotKeyStatus status);
     QString hotKeyText() const;       // "Ctrl+Alt+R", as the desktop writes keys
@@ -145,24 +147,14 @@ public:
     // A key press in the hot-key field; true when it became the new hot key.
     bool handleHotKeyUpdateWithEvent(const QKeyEvent& event);
 
-    // ---- state (the fields other parts read)
-    bool shouldShowMenuIcon = true;
-    bool isAlarmEnabled = true;
-    std::int32_t alarmMinutes = 30;
-    int alarmTypeIndex = 0;
-    int alarmSoundIndex = 0;
-    int alarmEmailIndex = 0;
-    QStringList alarmEmails;  // the user's own addresses, the e-mail list's entries
-    QString eventLengthText = QStringLiteral("0");
-    bool usageEnabled = false;
+    // The settings: every stored value is read from here, never kept in a copy.
+    Preferences& preferences() { return prefs_; }
+    const Preferences& preferences() const { return prefs_; }
 
-    std::int32_t hotKeyCode = 15;
-    QString hotKey = QStringLiteral("r");
-    std::int32_t hotKeyFlags = kHotKeyCommand | kHotKeyOption;
+    // ---- what the run has learnt (the fields other parts read)
+    QStringList alarmEmails;  // the user's own addresses, the e-mail list's entries
     HotKeyStatus hotKeyStatus = HotKeyStatus::Unsupported;
 
-    QString lastEventUid;
-    QString lastCalendarUid;
     QString lastCalendarName;
     QString lastEventName;
     std::optional<Date> lastEventDate;
@@ -186,6 +178,7 @@ signals:
 
 private:
     ItemSettings itemSettings() const;
+    AlarmChoice currentAlarmChoice() const;
     void prepareStore();
     void rememberLastItem(const CalendarItem& item);
     void showSaveFailure(const StoreError& error, const CalendarItem& item);
@@ -204,6 +197,7 @@ private:
     void openSupportLink(const QString& address, const char* event);
 
     AppServices services_;
+    Preferences prefs_;
     std::optional<StoreError> storeProblem_;  // why the store has no calendar, while it has none
     bool settingsDamageSaid_ = false;  // the dialog has shown why settings are not stored
     std::unique_ptr<EntryDialog> dialog_;

@@ -22,10 +22,6 @@ namespace {
 
 constexpr char kExampleEntry[] = "Buy groceries at 4pm tomorrow";
 
-bool isHotKeyCharacter(const QString& key) {
-    return key.size() == 1 && key.at(0).isLetterOrNumber() && key.at(0).unicode() < 0x80;
-}
-
 int clampIndex(std::int32_t index, qsizetype count) {
     if (count <= 0) return 0;
     return static_cast<int>(std::clamp<qsizetype>(index, 0, count - 1));
@@ -33,7 +29,8 @@ int clampIndex(std::int32_t index, qsizetype count) {
 
 }  // namespace
 
-AppDelegate::AppDelegate(AppServices services, QObject* parent) : QObject(parent), services_(std::move(services)) {
+AppDelegate::AppDelegate(AppServices services, QObject* parent)
+    : QObject(parent), services_(std::move(services)), prefs_(*services_.settings) {
     if (!services_.now) services_.now = currentDate;
     dialog_ = std::make_unique<EntryDialog>();
     prefsPanel_ = std::make_unique<PreferencesPanel>();
@@ -49,8 +46,9 @@ AppDelegate::AppDelegate(AppServices services, QObject* parent) : QObject(parent
                 [this](std::uint32_t time) { showDialog(Activation{time, {}}); });
         connect(services_.hotKeys, &HotKeyService::statusChanged, this, &AppDelegate::showHotKeyStatus);
         connect(services_.hotKeys, &HotKeyService::keyboardChanged, this, [this] {
-            hotKeyCode = services_.hotKeys->resolveKeyCode(hotKey, hotKeyCode);
-            syncHotKeys();
+            HotKeySetting key = prefs_.hotKey();
+            key.code = services_.hotKeys->resolveKeyCode(key.key, key.code);
+            syncHotKeys(key);
         });
     }
 }
@@ -66,80 +64,49 @@ void AppDelegate::awakeFromNib() {
 }
 
 void AppDelegate::applyStoredHotKey() {
-    SettingsStore& settings = *services_.settings;
-    const bool launchedBefore = boolSetting(settings, Setting::AppHasLaunched);
-    hotKey = QStringLiteral("r");
-    hotKeyCode = 15;
-    hotKeyFlags = kHotKeyCommand | kHotKeyOption;
-    // A damaged value is no key at all; it would register something the user never chose.
-    if (auto stored = settings.readString(settingKey(Setting::Hotkey)); stored && isHotKeyCharacter(*stored)) {
-        hotKey = *stored;
-        if (!launchedBefore && hotKey == QLatin1String("R")) hotKey = QStringLiteral("r");
-    }
-    if (auto code = settings.readIntIfPresent(settingKey(Setting::HotkeyCode))) hotKeyCode = *code;
-    // Shift alone (or no modifier) would take a plain letter away from every program.
-    const int flags = intSetting(settings, Setting::HotkeyFlags) & kHotKeyModifiers;
-    if (flags & (kHotKeyCommand | kHotKeyOption | kHotKeyControl)) hotKeyFlags = flags;
-    if (services_.hotKeys) hotKeyCode = services_.hotKeys->resolveKeyCode(hotKey, hotKeyCode);
-    syncHotKeys();
+    HotKeySetting key = prefs_.hotKey();
+    if (services_.hotKeys) key.code = services_.hotKeys->resolveKeyCode(key.key, key.code);
+    syncHotKeys(key);
 }
 
 void AppDelegate::applyStoredAlarm(bool firstLaunch) {
-    SettingsStore& settings = *services_.settings;
     if (firstLaunch) {
         toggleAlarmEnabled(true, defaultAlarmTime());
         return;
     }
-    const auto enabled = settings.readBoolIfPresent(settingKey(Setting::AlarmEnabled));
-    const auto minutes = settings.readIntIfPresent(settingKey(Setting::AlarmMinutes));
-    const bool on = enabled.value_or(true);
-    const std::int32_t lead = minutes.value_or(leadingInteger(defaultAlarmTime()).value_or(0));
-    toggleAlarmEnabled(on, QString::number(lead));
+    toggleAlarmEnabled(prefs_.boolValue(Setting::AlarmEnabled), QString::number(prefs_.intValue(Setting::AlarmMinutes)));
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    SettingsStore& settings = *services_.settings;
-    const bool launchedBefore = boolSetting(settings, Setting::AppHasLaunched);
+    const bool launchedBefore = prefs_.boolValue(Setting::AppHasLaunched);
 
     prepareStore();
     applyStoredHotKey();
 
-    const auto lastEvent = settings.readString(settingKey(Setting::LastEventUID));
-    const auto lastCalendar = settings.readString(settingKey(Setting::LastCalendarUID));
-    if (lastEvent && lastCalendar) {
-        lastEventUid = *lastEvent;
-        lastCalendarUid = *lastCalendar;
-    }
-
-    const auto length = settings.readString(settingKey(Setting::EventLength));
-    eventLengthText = length && !length->isEmpty() ? *length : QStringLiteral("0");
-
     // The addresses arrive later (the address book may be slow to start); until then the stored
     // e-mail position stands as it is, so that it is not lost to an empty list.
-    updateAlarmSettings(clampIndex(intSetting(settings, Setting::AlarmTypeIndex), 3),
-                        clampIndex(intSetting(settings, Setting::AlarmSoundIndex), alarmSoundNames().size()),
-                        std::max(0, intSetting(settings, Setting::AlarmEmailIndex)));
+    updateAlarmSettings(clampIndex(prefs_.intValue(Setting::AlarmTypeIndex), 3),
+                        clampIndex(prefs_.intValue(Setting::AlarmSoundIndex), alarmSoundNames().size()),
+                        std::max(0, prefs_.intValue(Setting::AlarmEmailIndex)));
     askForUserEmails();
 
     if (!launchedBefore && services_.usage && services_.usage->isTrackingEnabled())
-        writeSetting(settings, Setting::UsageEnabled, true);
-    usageEnabled = boolSetting(settings, Setting::UsageEnabled);
-    if (services_.usage) services_.usage->setTrackingEnabled(usageEnabled);
-    if (services_.updater) services_.updater->setSendsSystemProfile(usageEnabled);
+        prefs_.set(Setting::UsageEnabled, true);
+    const bool usage = prefs_.boolValue(Setting::UsageEnabled);
+    if (services_.usage) services_.usage->setTrackingEnabled(usage);
+    if (services_.updater) services_.updater->setSendsSystemProfile(usage);
 
-    shouldShowMenuIcon = true;
-    if (auto show = settings.readBoolIfPresent(settingKey(Setting::ShowMenuBarIcon))) shouldShowMenuIcon = *show;
     updateMenuIcon();
 
-    ensureSelectedCalendar(settings, *services_.store);
+    ensureSelectedCalendar(prefs_.store(), *services_.store);
     pulseIcon(kPulseBlue, 2);
 
     if (launchedBefore) {
         applyStoredAlarm(false);
-        if (boolSetting(settings, Setting::HideHelp)) hideHelp();
+        if (prefs_.boolValue(Setting::HideHelp)) hideHelp();
         else dialog_->helpButton->setChecked(true);
     } else {
-        writeSetting(settings, Setting::AppHasLaunched, true);
+        prefs_.set(Setting::AppHasLaunched, true);
         applyStoredAlarm(true);
         dialog_->helpButton->setChecked(true);
         showDialog();
@@ -164,10 +131,10 @@ void AppDelegate::collectUsageProperties() {
         {QStringLiteral("Calendars/Birthday"), count(CalCalendarTypeBirthday)},
         {QStringLiteral("Calendars/Subscription"), count(CalCalendarTypeSubscription)},
         {QStringLiteral("Default Calendar App"), calAppName},
-        {QStringLiteral("Show Menu Bar Icon"), yesNo(shouldShowMenuIcon)},
-        {QStringLiteral("Default Alarm Enabled"), yesNo(isAlarmEnabled)},
+        {QStringLiteral("Show Menu Bar Icon"), yesNo(prefs_.boolValue(Setting::ShowMenuBarIcon))},
+        {QStringLiteral("Default Alarm Enabled"), yesNo(prefs_.boolValue(Setting::AlarmEnabled))},
         {QStringLiteral("Default Alarm Minutes"), defaultAlarmTime()},
-        {QStringLiteral("Hide Help"), yesNo(boolSetting(*services_.settings, Setting::HideHelp))},
+        {QStringLiteral("Hide Help"), yesNo(prefs_.boolValue(Setting::HideHelp))},
     };
     services_.usage->initWithProperties(properties);
 }

@@ -87,7 +87,7 @@ void AppDelegate::controlTextDidChange() {
     if (const icu::UnicodeString warning = ZQwarningLine(*item); !warning.isEmpty()) {
         dialog_->setWarning(toQString(warning));
     } else if (!item->alarms.empty() &&
-               alarmChoice(alarmTypeIndex, alarmSoundIndex, alarmEmailIndex, alarmEmails).emailUnavailable) {
+               currentAlarmChoice().emailUnavailable) {
         dialog_->alarmField->setLine(toQString(ZQalarmLine(*item)) +
                                      QStringLiteral("; a message, as no e-mail address of yours is known"));
     } else if (item->notRepeated) {
@@ -97,17 +97,7 @@ void AppDelegate::controlTextDidChange() {
 }
 
 ItemSettings AppDelegate::itemSettings() const {
-    ItemSettings settings;
-    settings.alarmEnabled = isAlarmEnabled;
-    settings.alarmMinutes = alarmMinutes;
-    if (auto uid = selectedCalendarUID(*services_.settings, *services_.store)) settings.targetCalendarUID = toUnicode(*uid);
-    settings.eventLengthMinutes = eventLengthMinutes(*services_.settings);
-    const AlarmChoice alarm = alarmChoice(alarmTypeIndex, alarmSoundIndex, alarmEmailIndex, alarmEmails);
-    settings.alarmAction = alarm.action;
-    settings.alarmSound = alarm.sound;
-    settings.alarmEmail = alarm.email;
-    settings.calAppName = toUnicode(calAppName);
-    return settings;
+    return prefs_.itemSettings(*services_.store, {alarmEmails, calAppName, false});
 }
 
 std::unique_ptr<CalendarItem> AppDelegate::currentItem() const {
@@ -118,11 +108,9 @@ void AppDelegate::rememberLastItem(const CalendarItem& item) {
     lastEventName = item.title ? toQString(*item.title) : QString();
     if (auto* event = dynamic_cast<const Event*>(&item)) lastEventDate = event->startDate;
     else if (auto* task = dynamic_cast<const Task*>(&item)) lastEventDate = task->dueDate;
-    lastEventUid = toQString(item.uid);
-    lastCalendarUid = item.calendar ? toQString(item.calendar->uid) : QString();
     lastCalendarName = item.calendar ? toQString(item.calendar->title) : QString();
-    writeSetting(*services_.settings, Setting::LastEventUID, lastEventUid);
-    writeSetting(*services_.settings, Setting::LastCalendarUID, lastCalendarUid);
+    prefs_.set(Setting::LastEventUID, toQString(item.uid));
+    prefs_.set(Setting::LastCalendarUID, item.calendar ? toQString(item.calendar->uid) : QString());
 }
 
 void AppDelegate::showSaveFailure(const StoreError& reported, const CalendarItem& item) {
@@ -213,7 +201,7 @@ void AppDelegate::toggleHelp(bool show) {
     dialog_->setGeometry(frame);
     dialog_->setFixedHeight(frame.height());
     dialog_->helpButton->setChecked(show);
-    writeSetting(*services_.settings, Setting::HideHelp, !show);
+    prefs_.set(Setting::HideHelp, !show);
 }
 
 }  // namespace linecal

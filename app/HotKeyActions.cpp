@@ -12,17 +12,15 @@
 
 namespace linecal {
 
-void AppDelegate::syncHotKeys() {
-    SettingsStore& settings = *services_.settings;
-    writeSetting(settings, Setting::Hotkey, hotKey);
-    writeSetting(settings, Setting::HotkeyCode, hotKeyCode);
-    writeSetting(settings, Setting::HotkeyFlags, hotKeyFlags);
+void AppDelegate::syncHotKeys(const HotKeySetting& key) {
+    prefs_.setHotKey(key);
     vorlaMenuItem_->setShortcut(QKeySequence(hotKeyShortcut()));
     registerHotKeys();
 }
 
 void AppDelegate::registerHotKeys() {
-    showHotKeyStatus(services_.hotKeys ? services_.hotKeys->registerHotKey(hotKey, hotKeyCode, hotKeyFlags)
+    const HotKeySetting key = prefs_.hotKey();
+    showHotKeyStatus(services_.hotKeys ? services_.hotKeys->registerHotKey(key.key, key.code, key.flags)
                                        : HotKeyStatus::Unsupported);
 }
 
@@ -37,8 +35,11 @@ void AppDelegate::showHotKeyStatus(HotKeyStatus status) {
     prefsPanel_->hotKeyField->showHotKey(hotKeyText(), hotKeyShortcut(), working);
 }
 
-QString AppDelegate::hotKeyText() const { return linecal::hotKeyShortcut(hotKey, hotKeyFlags); }
+QString AppDelegate::hotKeyText() const { return hotKeyShortcut(); }
 
-QString AppDelegate::hotKeyShortcut() const { return linecal::hotKeyShortcut(hotKey, hotKeyFlags); }
+QString AppDelegate::hotKeyShortcut() const {
+    const HotKeySetting key = prefs_.hotKey();
+    return linecal::hotKeyShortcut(key.key, key.flags);
+}
 
 }  // namespace linecal

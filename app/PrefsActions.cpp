@@ -64,19 +64,22 @@ void AppDelegate::connectPreferences() {
 // Every control as the state is now; the calendar list is rebuilt at each opening instead.
 void AppDelegate::refreshPreferences() {
     PreferencesPanel* p = prefsPanel_.get();
-    showChecked(p->alarmCheckbox, isAlarmEnabled);
-    PreferencesPanel::showNumber(p->alarmMinutesField, alarmMinutes);
-    p->alarmMinutesField->setEnabled(isAlarmEnabled);
+    const bool alarmOn = prefs_.boolValue(Setting::AlarmEnabled);
+    const int alarmType = prefs_.intValue(Setting::AlarmTypeIndex);
+    showChecked(p->alarmCheckbox, alarmOn);
+    PreferencesPanel::showNumber(p->alarmMinutesField, prefs_.intValue(Setting::AlarmMinutes));
+    p->alarmMinutesField->setEnabled(alarmOn);
     p->setEmails(alarmEmails);
-    p->alarmTypeDropdown->setCurrentIndex(alarmTypeIndex);
-    p->alarmSoundDropdown->setCurrentIndex(alarmSoundIndex);
-    p->alarmEmailDropdown->setCurrentIndex(alarmEmailIndex);
-    p->alarmSoundDropdown->setEnabled(alarmTypeIndex != 0);
-    p->alarmSoundView->setVisible(alarmTypeIndex != 2);
-    p->alarmEmailView->setVisible(alarmTypeIndex == 2);
-    if (p->defaultEventLengthField->text() != eventLengthText) p->defaultEventLengthField->setText(eventLengthText);
+    p->alarmTypeDropdown->setCurrentIndex(alarmType);
+    p->alarmSoundDropdown->setCurrentIndex(prefs_.intValue(Setting::AlarmSoundIndex));
+    p->alarmEmailDropdown->setCurrentIndex(prefs_.intValue(Setting::AlarmEmailIndex));
+    p->alarmSoundDropdown->setEnabled(alarmType != 0);
+    p->alarmSoundView->setVisible(alarmType != 2);
+    p->alarmEmailView->setVisible(alarmType == 2);
+    const QString length = prefs_.eventLengthText();
+    if (p->defaultEventLengthField->text() != length) p->defaultEventLengthField->setText(length);
     p->hotKeyField->showHotKey(hotKeyText(), hotKeyShortcut(), hotKeyStatus == HotKeyStatus::Active);
-    showChecked(p->menuIconButton, shouldShowMenuIcon);
+    showChecked(p->menuIconButton, prefs_.boolValue(Setting::ShowMenuBarIcon));
     showLaunchAtStartup();
     showUsageConsent();
 }
@@ -102,7 +105,7 @@ void AppDelegate::calendarsChanged() {
 }
 
 void AppDelegate::fillCalendarMenu() {
-    const auto selected = selectedCalendarUID(*services_.settings, *services_.store);
+    const auto selected = selectedCalendarUID(prefs_.store(), *services_.store);
     const auto calendars = services_.store->calendars();
     prefsPanel_->setCalendarMenu(calendarMenu(calendars, selected ? std::optional(toUnicode(*selected)) : std::nullopt,
                                               toUnicode(calAppName)));
@@ -113,7 +116,7 @@ void AppDelegate::updateCalendarSelection(int index) {
     const QString uid = prefsPanel_->calendarAt(index);
     // A heading, or a calendar that is gone since the list was made, changes nothing.
     if (uid.isEmpty() || !services_.store->calendarWithUID(toUnicode(uid))) return;
-    setSelectedCalendarUID(*services_.settings, *services_.store, uid);
+    setSelectedCalendarUID(prefs_.store(), *services_.store, uid);
 }
 
 void AppDelegate::alarmMinutesEdited(const QString& text) {
@@ -125,8 +128,7 @@ void AppDelegate::alarmMinutesEdited(const QString& text) {
 void AppDelegate::eventLengthEdited(const QString& text) {
     const std::int32_t minutes = std::clamp(leadingInteger(text).value_or(0), 0, kMostMinutes);
     PreferencesPanel::showNumber(prefsPanel_->defaultEventLengthField, minutes);
-    eventLengthText = QString::number(minutes);
-    writeSetting(*services_.settings, Setting::EventLength, eventLengthText);
+    prefs_.set(Setting::EventLength, QString::number(minutes));
 }
 
 bool AppDelegate::isLaunchAtStartup() const { return services_.loginItems && services_.loginItems->isLaunchAtStartup(); }
@@ -157,17 +159,18 @@ void AppDelegate::toggleLaunchAtStartup() {
 }
 
 void AppDelegate::showUsageConsent() {
-    showChecked(prefsPanel_->usageCheckbox, usageEnabled);
-    prefsPanel_->usageYesField->setVisible(!usageEnabled);
-    prefsPanel_->usageNoField->setVisible(usageEnabled);
+    const bool usage = prefs_.boolValue(Setting::UsageEnabled);
+    showChecked(prefsPanel_->usageCheckbox, usage);
+    prefsPanel_->usageYesField->setVisible(!usage);
+    prefsPanel_->usageNoField->setVisible(usage);
 }
 
 void AppDelegate::toggleUsageData() {
     // The stored consent decides, not what the check box happens to show.
-    usageEnabled = !boolSetting(*services_.settings, Setting::UsageEnabled);
-    writeSetting(*services_.settings, Setting::UsageEnabled, usageEnabled);
-    if (services_.updater) services_.updater->setSendsSystemProfile(usageEnabled);
-    if (services_.usage) services_.usage->setTrackingEnabled(usageEnabled);
+    const bool usage = !prefs_.boolValue(Setting::UsageEnabled);
+    prefs_.set(Setting::UsageEnabled, usage);
+    if (services_.updater) services_.updater->setSendsSystemProfile(usage);
+    if (services_.usage) services_.usage->setTrackingEnabled(usage);
     showUsageConsent();
 }
 
@@ -201,10 +204,10 @@ bool AppDelegate::handleHotKeyUpdateWithEvent(const QKeyEvent& event) {
     }
     auto choice = hotKeyFromPress(press);
     if (!choice) return false;
-    hotKey = choice->key;
-    hotKeyFlags = choice->flags;
-    hotKeyCode = code ? code : (services_.hotKeys ? services_.hotKeys->resolveKeyCode(hotKey, hotKeyCode) : hotKeyCode);
-    syncHotKeys();
+    HotKeySetting key{choice->key, prefs_.hotKey().code, choice->flags};
+    if (code) key.code = code;
+    else if (services_.hotKeys) key.code = services_.hotKeys->resolveKeyCode(key.key, key.code);
+    syncHotKeys(key);
     return true;
 }
 

@@ -35,7 +35,7 @@ void AppDelegate::refreshMenu() {
 }
 
 void AppDelegate::updateMenuIcon() {
-    const bool wanted = shouldShowMenuIcon && services_.useTray;
+    const bool wanted = prefs_.boolValue(Setting::ShowMenuBarIcon) && services_.useTray;
     if (wanted && !menuItem_) {
         menuItem_ = std::make_unique<StatusItem>(menu_.get());
         menuItem_->setToolTip(trayToolTip());
@@ -60,12 +60,11 @@ QString AppDelegate::trayToolTip() const {
 }
 
 void AppDelegate::clickMenuIconButton(bool checked) {
-    shouldShowMenuIcon = checked;
     {
         const QSignalBlocker quiet(prefsPanel_->menuIconButton);
         prefsPanel_->menuIconButton->setChecked(checked);
     }
-    writeSetting(*services_.settings, Setting::ShowMenuBarIcon, checked);
+    prefs_.set(Setting::ShowMenuBarIcon, checked);
     updateMenuIcon();
 }
 

@@ -60,6 +60,8 @@ struct AppFixture {
     void markLaunchedBefore() { settings.setValue(settingKey(Setting::AppHasLaunched), true); }
 
     EntryDialog& dialog() const { return *app->dialog(); }
+    // The last saved item's identifier as the controller's settings hold it.
+    QString lastEventUid() const { return app->preferences().stringValue(Setting::LastEventUID).value_or(QString()); }
     void type(const QString& text) const { dialog().titleField->setText(text); }
 
     MemoryStore store;

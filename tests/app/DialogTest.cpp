@@ -224,7 +224,7 @@ private slots:
         QCOMPARE(f.dialog().failureField->palette().color(QPalette::WindowText), QColor(Qt::red));
         QVERIFY(f.dialog().failureField->isVisible());
         QVERIFY(f.dialog().eventField->isHidden());
-        QVERIFY(app.lastEventUid.isEmpty());
+        QCOMPARE(f.lastEventUid(), QStringLiteral("before"));
         QCOMPARE(f.settings.writeCount(), writes);
         QCOMPARE(f.usage.events.back(), QStringLiteral("Reminders/No"));
         // The next keystroke brings the normal preview back.
@@ -256,7 +256,7 @@ private slots:
         QVERIFY(!f.dialog().addButton->isEnabled());
         QTRY_VERIFY(!app.isDialogOpen());
         QCOMPARE(f.store.savedItems().size(), std::size_t(1));
-        QVERIFY(!app.lastEventUid.isEmpty());
+        QVERIFY(!f.lastEventUid().isEmpty());
         QCOMPARE(f.usage.events.back(), QStringLiteral("Reminders/Yes"));
         app.showDialog();
         QVERIFY(!f.dialog().isSaving());
@@ -279,7 +279,7 @@ private slots:
         QVERIFY(!f.dialog().isSaving());
         QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("30m alarm"));
         QVERIFY(f.store.savedItems().empty());
-        QVERIFY(app.lastEventUid.isEmpty());
+        QVERIFY(f.lastEventUid().isEmpty());
     }
 
     // A server that took the item but whose answer was lost: Return again on the same text retries
@@ -317,7 +317,7 @@ private slots:
         QVERIFY(app.addEvent(false));
         QCOMPARE(server.uidsSent.size(), std::size_t(2));
         QVERIFY(server.uidsSent[1] == server.uidsSent[0]);
-        QCOMPARE(app.lastEventUid, QStringLiteral("fresh-0"));
+        QCOMPARE(f.lastEventUid(), QStringLiteral("fresh-0"));
         // Another text is another item: it gets an identifier of its own.
         app.showDialog();
         f.type(QStringLiteral("Lunch tomorrow"));

@@ -216,7 +216,7 @@ private slots:
         QVERIFY(p.usageNoField->isHidden());
         p.usageCheckbox->setChecked(false);  // whatever the box shows, the stored "off" turns on
         app.toggleUsageData();
-        QVERIFY(app.usageEnabled && f.usage.enabled && f.updater.sendsSystemProfile());
+        QVERIFY(app.preferences().boolValue(Setting::UsageEnabled) && f.usage.enabled && f.updater.sendsSystemProfile());
         QVERIFY(p.usageCheckbox->isChecked());
         QVERIFY(p.usageYesField->isHidden());
         QVERIFY(!p.usageNoField->isHidden());
@@ -325,7 +325,7 @@ private slots:
         f.type(QStringLiteral("Call Bob tomorrow 3pm"));
         QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("30m alarm; a message, as no e-mail address of yours is known"));
         QVERIFY(app.addEvent(false));
-        const std::string text = readFile(dir.path / "calendars" / "personal" / (app.lastEventUid.toStdString() + ".ics"));
+        const std::string text = readFile(dir.path / "calendars" / "personal" / (f.lastEventUid().toStdString() + ".ics"));
         QVERIFY2(text.find("ACTION:DISPLAY") != std::string::npos, text.c_str());
         QCOMPARE(stored(f.settings, Setting::AlarmTypeIndex), QStringLiteral("2"));  // kept for when the address is back
     }
@@ -404,7 +404,7 @@ private slots:
             app.showDialog();
             f.type(QStringLiteral("Call Bob tomorrow 3pm @15m"));
             QVERIFY(app.addEvent(false));
-            const auto file = dir.path / "calendars" / "personal" / (app.lastEventUid.toStdString() + ".ics");
+            const auto file = dir.path / "calendars" / "personal" / (f.lastEventUid().toStdString() + ".ics");
             const std::string text = readFile(file);
             QVERIFY2(text.find(k.expected) != std::string::npos, text.c_str());
             if (k.type == 1) QVERIFY(text.find(alarmSoundNames().at(1).toStdString()) != std::string::npos);

@@ -44,15 +44,15 @@ private slots:
         QVERIFY(!app.isDialogOpen());
         QVERIFY(f.dialog().helpBox->isHidden());
         QVERIFY(!f.dialog().helpButton->isChecked());
-        QVERIFY(!app.isAlarmEnabled);
-        QCOMPARE(app.alarmMinutes, 45);
+        QVERIFY(!app.preferences().boolValue(Setting::AlarmEnabled));
+        QCOMPARE(app.preferences().intValue(Setting::AlarmMinutes), 45);
         QCOMPARE(f.usage.events, std::vector<QString>{QStringLiteral("Alarm Button/No")});
 
         AppFixture g;  // without stored alarm settings, a later launch turns the default alarm on
         g.markLaunchedBefore();
         g.launch();
-        QVERIFY(g.app->isAlarmEnabled);
-        QCOMPARE(g.app->alarmMinutes, 30);
+        QVERIFY(g.app->preferences().boolValue(Setting::AlarmEnabled));
+        QCOMPARE(g.app->preferences().intValue(Setting::AlarmMinutes), 30);
         QVERIFY(g.dialog().helpButton->isChecked());
     }
 
@@ -68,6 +68,7 @@ private slots:
         QTest::newRow("shift and control") << QVariant("k") << QVariant(512 | 4096) << true << "k" << 4608;
         QTest::newRow("shift alone would take a letter") << QVariant("k") << QVariant(512) << true << "k" << 2304;
         QTest::newRow("damaged key") << QVariant("kk") << QVariant(256) << true << "r" << 256;
+        QTest::newRow("no key to grab") << QVariant("é") << QVariant(256) << true << "r" << 256;
     }
     void storedHotKeysFollowTheirRules() {
         QFETCH(QVariant, key);
@@ -79,10 +80,12 @@ private slots:
         if (flags.isValid()) f.settings.setValue(settingKey(Setting::HotkeyFlags), flags);
         f.settings.setValue(settingKey(Setting::HotkeyCode), 15);
         AppDelegate& app = f.launch();
-        QTEST(app.hotKey, "expectedKey");
-        QTEST(int(app.hotKeyFlags), "expectedFlags");
-        QCOMPARE(stored(f.settings, Setting::Hotkey), app.hotKey);
-        QCOMPARE(stored(f.settings, Setting::HotkeyFlags).toInt(), app.hotKeyFlags);
+        const HotKeySetting hotKey = app.preferences().hotKey();
+        QTEST(hotKey.key, "expectedKey");
+        QTEST(int(hotKey.flags), "expectedFlags");
+        QCOMPARE(stored(f.settings, Setting::Hotkey), hotKey.key);
+        QCOMPARE(stored(f.settings, Setting::HotkeyFlags).toInt(), hotKey.flags);
+        QCOMPARE(f.hotKeys.registrations.back().second, hotKey.flags);
     }
 
     void aHotKeyTakenElsewhereIsSaidSo() {
@@ -96,17 +99,6 @@ private slots:
         QVERIFY(app.trayToolTip().contains(QStringLiteral("Ctrl+Alt+R opens")));
     }
 
-    void theLastItemNeedsBothIdentifiers() {
-        for (bool both : {true, false}) {
-            AppFixture f;
-            f.markLaunchedBefore();
-            f.settings.setValue(settingKey(Setting::LastEventUID), QStringLiteral("E1"));
-            if (both) f.settings.setValue(settingKey(Setting::LastCalendarUID), QStringLiteral("personal"));
-            AppDelegate& app = f.launch();
-            QCOMPARE(app.lastEventUid, both ? QStringLiteral("E1") : QString());
-            QCOMPARE(app.lastCalendarUid, both ? QStringLiteral("personal") : QString());
-        }
-    }
 
     void aStoredCalendarThatIsGoneIsReplacedByTheFirst() {
         AppFixture f;
@@ -154,7 +146,7 @@ private slots:
             f.usage.enabled = true;  // an earlier version's opt-in
             if (launchedBefore) f.markLaunchedBefore();
             AppDelegate& app = f.launch();
-            QCOMPARE(app.usageEnabled, !launchedBefore);
+            QCOMPARE(app.preferences().boolValue(Setting::UsageEnabled), !launchedBefore);
             QCOMPARE(f.usage.enabled, !launchedBefore);
             QCOMPARE(f.updater.sendsSystemProfile(), !launchedBefore);
         }
