@@ -14,7 +14,7 @@ private slots:
     void firstLaunchSetsUpAndOpensTheDialog() {
         AppFixture f;
         AppDelegate& app = f.launch();
-        QVERIFY(app.isDialogOpen());
+        QVERIFY(app.entry().isDialogOpen());
         QCOMPARE(f.dialog().text(), QStringLiteral("Buy groceries at 4pm tomorrow"));
         QCOMPARE(f.dialog().eventField->line(), QStringLiteral("[Personal] Buy groceries at 3/11/10, 4:00\u202fPM"));
         QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("30m alarm"));
@@ -23,8 +23,8 @@ private slots:
         // Ctrl+Alt+R, with this keyboard's code for R rather than the stored default 15.
         QCOMPARE(f.hotKeys.registrations.back(), std::make_pair(27, 2304));
         QCOMPARE(app.hotKeyShortcut(), QStringLiteral("Ctrl+Alt+R"));
-        QCOMPARE(app.hotKeyText(), QStringLiteral("Ctrl+Alt+R"));
-        QCOMPARE(app.vorlaMenuItem()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+R")));
+        QCOMPARE(app.tray().hotKeyShortcut(), QStringLiteral("Ctrl+Alt+R"));
+        QCOMPARE(app.tray().vorlaMenuItem()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+R")));
         QCOMPARE(stored(f.settings, Setting::HotkeyCode), QStringLiteral("27"));
         QCOMPARE(stored(f.settings, Setting::AppHasLaunched), QStringLiteral("true"));
         QCOMPARE(stored(f.settings, Setting::AlarmEnabled), QStringLiteral("true"));
@@ -41,7 +41,7 @@ private slots:
         f.settings.setValue(settingKey(Setting::AlarmEnabled), false);
         f.settings.setValue(settingKey(Setting::AlarmMinutes), 45);
         AppDelegate& app = f.launch();
-        QVERIFY(!app.isDialogOpen());
+        QVERIFY(!app.entry().isDialogOpen());
         QVERIFY(f.dialog().helpBox->isHidden());
         QVERIFY(!f.dialog().helpButton->isChecked());
         QVERIFY(!app.preferences().boolValue(Setting::AlarmEnabled));
@@ -92,11 +92,11 @@ private slots:
         AppFixture f;
         f.hotKeys.answer_ = HotKeyStatus::Taken;
         AppDelegate& app = f.launch();
-        QCOMPARE(app.hotKeyStatus, HotKeyStatus::Taken);
-        QVERIFY(app.trayToolTip().contains(QStringLiteral("not active")));
+        QCOMPARE(app.tray().hotKeyStatus(), HotKeyStatus::Taken);
+        QVERIFY(app.tray().trayToolTip().contains(QStringLiteral("not active")));
         f.hotKeys.answer_ = HotKeyStatus::Active;
-        app.registerHotKeys();
-        QVERIFY(app.trayToolTip().contains(QStringLiteral("Ctrl+Alt+R opens")));
+        app.tray().registerHotKeys();
+        QVERIFY(app.tray().trayToolTip().contains(QStringLiteral("Ctrl+Alt+R opens")));
     }
 
 
@@ -134,10 +134,10 @@ private slots:
         QVERIFY(!f.settings.contains(settingKey(Setting::CalendarUID)));
         QCOMPARE(f.usage.properties.at(0).value(QStringLiteral("Calendars/Total")), QStringLiteral("0"));
         app.refreshMenu();
-        QVERIFY(!app.vorlaMenuItem()->isEnabled());
+        QVERIFY(!app.tray().vorlaMenuItem()->isEnabled());
         f.store.addCalendar({u"new", u"New", CalCalendarTypeLocal, {}, true});
         app.refreshMenu();
-        QVERIFY(app.vorlaMenuItem()->isEnabled());
+        QVERIFY(app.tray().vorlaMenuItem()->isEnabled());
     }
 
     void consentCarriesOverOnlyOnTheFirstLaunch() {
@@ -157,10 +157,10 @@ private slots:
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
         QVERIFY(app.applicationShouldHandleReopen());
-        QVERIFY(app.isDialogOpen());
+        QVERIFY(app.entry().isDialogOpen());
         QCOMPARE(f.usage.events.back(), QStringLiteral("Reopen Launch"));
         f.hotKeys.press();  // already open: stays open, nothing else happens
-        QVERIFY(app.isDialogOpen());
+        QVERIFY(app.entry().isDialogOpen());
     }
 };
 
