@@ -46,10 +46,6 @@ void EntryController::finishPendingSave() {
 
 void EntryController::setUserEmails(const QStringList& emails) { emails_ = emails; }
 
-AlarmChoice EntryController::alarmChoiceNow() const {
-    return alarmChoice(prefs_.intValue(Setting::AlarmTypeIndex), prefs_.intValue(Setting::AlarmSoundIndex),
-                       prefs_.intValue(Setting::AlarmEmailIndex), emails_);
-}
 
 bool EntryController::isDialogOpen() const { return dialog_->isVisible(); }
 
@@ -117,7 +113,7 @@ void EntryController::controlTextDidChange() {
     const qsizetype from = item->calendar ? item->calendar->title.length() + 3 : 0;  // after "[Title] "
     QString alarms = toQString(ZQalarmLine(*item));
     const icu::UnicodeString warning = ZQwarningLine(*item);
-    if (warning.isEmpty() && !item->alarms.empty() && alarmChoiceNow().emailUnavailable) {
+    if (warning.isEmpty() && !item->alarms.empty() && prefs_.alarmChoice(emails_).emailUnavailable) {
         alarms += QStringLiteral("; a message, as no e-mail address of yours is known");
     } else if (warning.isEmpty() && item->notRepeated) {
         // A repetition asked for and not made is said in the preview itself, not only over it.

@@ -64,7 +64,6 @@ signals:
 private:
     ItemSettings itemSettings() const;
     void findEventInBusyCal(const QUrl& address);
-    AlarmChoice alarmChoiceNow() const;
     void rememberLastItem(const CalendarItem& item);
     void showSaveFailure(const StoreError& error, const CalendarItem& item);
     void saveInBackground(std::shared_ptr<CalendarItem> item, bool exactlyCommand);

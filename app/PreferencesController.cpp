@@ -111,7 +111,7 @@ void PreferencesController::fillCalendarMenu() {
     const auto selected = selectedCalendarUID(prefs_.store(), *services_.store);
     const auto calendars = services_.store->calendars();
     panel_->setCalendarMenu(calendarMenu(calendars, selected ? std::optional(toUnicode(*selected)) : std::nullopt,
-                                              toUnicode(calAppName_)));
+                                         toUnicode(calAppName_)));
     panel_->calendarDropdown->setEnabled(!calendars.empty());
 }
 
@@ -134,7 +134,9 @@ void PreferencesController::eventLengthEdited(const QString& text) {
     prefs_.set(Setting::EventLength, QString::number(minutes));
 }
 
-bool PreferencesController::isLaunchAtStartup() const { return services_.loginItems && services_.loginItems->isLaunchAtStartup(); }
+bool PreferencesController::isLaunchAtStartup() const {
+    return services_.loginItems && services_.loginItems->isLaunchAtStartup();
+}
 
 // The check box shows the state as the desktop has it now, and why it cannot be changed.
 void PreferencesController::showLaunchAtStartup() {
@@ -207,8 +209,8 @@ void PreferencesController::updateAlarmSettings(int typeIndex, int soundIndex, i
 void PreferencesController::askForUserEmails(bool panelOpen) {
     if (!services_.addressBook || emailsAwaited_) return;
     emailsAwaited_ = true;
-    services_.addressBook->selfEmailsLater(this, panelOpen ? kAddressBookPanelWait : kAddressBookWait, [this](const QStringList& emails,
-                                                                      const QString& problem) {
+    const auto wait = panelOpen ? kAddressBookPanelWait : kAddressBookWait;
+    services_.addressBook->selfEmailsLater(this, wait, [this](const QStringList& emails, const QString& problem) {
         emailsAwaited_ = false;
         if (!problem.isEmpty()) qCInfo(lcApp, "no e-mail addresses for alarms: %s", qUtf8Printable(problem));
         takeUserEmails(emails);
@@ -225,18 +227,12 @@ void PreferencesController::takeUserEmails(const QStringList& emails) {
     panel_->alarmEmailDropdown->setCurrentIndex(prefs_.intValue(Setting::AlarmEmailIndex));
 }
 
-AlarmChoice PreferencesController::alarmChoiceNow() const {
-    return alarmChoice(prefs_.intValue(Setting::AlarmTypeIndex), prefs_.intValue(Setting::AlarmSoundIndex),
-                       prefs_.intValue(Setting::AlarmEmailIndex), emails_);
-}
-
-AlarmAction PreferencesController::alarmType() const { return alarmChoiceNow().action; }
+AlarmAction PreferencesController::alarmType() const { return prefs_.alarmChoice(emails_).action; }
 
 QString PreferencesController::alarmEmail() const {
-    const auto email = alarmChoiceNow().email;
+    const auto email = prefs_.alarmChoice(emails_).email;
     return email ? toQString(*email) : QString();
 }
-
 
 void PreferencesController::applyStoredAlarm(bool firstLaunch) {
     if (firstLaunch) toggleAlarmEnabled(true, defaultAlarmTime());

@@ -62,7 +62,6 @@ signals:
     void emailsChanged(const QStringList& emails);
 
 private:
-    AlarmChoice alarmChoiceNow() const;
     bool isLaunchAtStartup() const;
     void showUsageConsent();
     void openSupportLink(const QString& address, const char* event);

@@ -23,6 +23,11 @@ QString Preferences::eventLengthText() const {
     return text && !text->isEmpty() ? *text : QString::fromUtf8(settingDef(Setting::EventLength).fallback);
 }
 
+AlarmChoice Preferences::alarmChoice(const QStringList& emails) const {
+    return linecal::alarmChoice(intValue(Setting::AlarmTypeIndex), intValue(Setting::AlarmSoundIndex),
+                                intValue(Setting::AlarmEmailIndex), emails);
+}
+
 ItemSettings Preferences::itemSettings(const CalendarStore& store, const ItemContext& context) const {
     ItemSettings result;
     result.alarmEnabled = boolValue(Setting::AlarmEnabled);
@@ -34,8 +39,7 @@ ItemSettings Preferences::itemSettings(const CalendarStore& store, const ItemCon
         if (!calendars.empty()) result.targetCalendarUID = calendars.front()->uid;
     }
     result.eventLengthMinutes = eventLengthMinutes(store_);
-    const AlarmChoice alarm = alarmChoice(intValue(Setting::AlarmTypeIndex), intValue(Setting::AlarmSoundIndex),
-                                          intValue(Setting::AlarmEmailIndex), context.emails);
+    const AlarmChoice alarm = alarmChoice(context.emails);
     result.alarmAction = alarm.action;
     result.alarmSound = alarm.sound;
     result.alarmEmail = alarm.email;

@@ -45,6 +45,8 @@ public:
     // The event length as the panel shows it: the stored text, "0" when absent or empty.
     QString eventLengthText() const;
 
+    // What the default alarm does with the stored alarm pop-ups and the user's own addresses.
+    AlarmChoice alarmChoice(const QStringList& emails) const;
     // The settings an item is built with, read now.
     ItemSettings itemSettings(const CalendarStore& store, const ItemContext& context = {}) const;
 
