@@ -226,6 +226,41 @@ QFrame* EntryDialog::makeHelpBox() {
 
 QString EntryDialog::text() const { return titleField->text(); }
 
+void EntryDialog::setText(const QString& text) { titleField->setText(text); }
+
+void EntryDialog::focusEntry() {
+    titleField->setFocus(Qt::OtherFocusReason);
+    titleField->selectAll();
+}
+
+void EntryDialog::setCanAdd(bool can) { addButton->setEnabled(can); }
+
+bool EntryDialog::canAdd() const { return addButton->isEnabled(); }
+
+void EntryDialog::setCalendarProgram(const QString& name) {
+    addButton->setMainTitle(QStringLiteral("Add Event to %1").arg(name));
+    addButton->setOptionTitle(QStringLiteral("Add and Launch %1").arg(name));
+    addButton->setToolTip(QStringLiteral("Ctrl+Return to Add and Launch %1").arg(name));
+}
+
+bool EntryDialog::isHelpShown() const { return !helpBox->isHidden(); }
+
+void EntryDialog::setHelpShown(bool show) {
+    helpButton->setChecked(show);
+    if (show == isHelpShown()) return;
+    if (show) helpBox->show();
+    const int d = helpBox->height() + 14;
+    QRect frame = geometry();
+    // The top edge stays where it is; the dialog grows or shrinks at the bottom. Its height is
+    // fixed otherwise: a one-line entry has nothing to gain from a taller window.
+    frame.setHeight(frame.height() + (show ? d : -d));
+    setMinimumHeight(0);
+    setMaximumHeight(QWIDGETSIZE_MAX);
+    setGeometry(frame);
+    setFixedHeight(frame.height());
+    if (!show) helpBox->hide();
+}
+
 void EntryDialog::setPreview(const QString& event, const QString& alarms, qsizetype titleFrom, qsizetype titleLength) {
     clearFailure();
     eventField->setLine(event, {}, titleFrom, titleLength);

@@ -63,6 +63,17 @@ public:
     QFrame* helpBox;
 
     QString text() const;
+    void setText(const QString& text);
+    // Focuses the entry with all of it selected, so typing replaces the last entry.
+    void focusEntry();
+    // The add button: off for an empty line.
+    void setCanAdd(bool can);
+    bool canAdd() const;
+    // The calendar program's name on the add button, its option and its tool tip.
+    void setCalendarProgram(const QString& name);
+    // Shows or hides the help box; the dialog grows or shrinks at the bottom by its height.
+    void setHelpShown(bool show);
+    bool isHelpShown() const;
     // The `titleLength` characters from `titleFrom` give way when the event line is too long.
     void setPreview(const QString& event, const QString& alarms, qsizetype titleFrom = 0, qsizetype titleLength = 0);
     // The next days of a repeating entry (or why it does not repeat), shown over the preview.

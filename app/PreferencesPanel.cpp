@@ -221,6 +221,12 @@ void PreferencesPanel::setEmails(const QStringList& emails) {
     qobject_cast<QStandardItemModel*>(alarmEmailDropdown->model())->item(0)->setEnabled(false);
 }
 
+void PreferencesPanel::showAlarmKind(int typeIndex) {
+    alarmSoundDropdown->setEnabled(typeIndex != 0);
+    alarmSoundView->setVisible(typeIndex != 2);
+    alarmEmailView->setVisible(typeIndex == 2);
+}
+
 void PreferencesPanel::showNumber(QLineEdit* field, std::int32_t value) {
     const QString text = QString::number(value);
     if (field->text() == text) return;

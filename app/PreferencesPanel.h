@@ -57,6 +57,9 @@ public:
     QString calendarAt(int index) const;
     // The e-mail list: the addresses, or one "No address" that cannot be chosen.
     void setEmails(const QStringList& emails);
+    // What the alarm type shows beside it: a message needs no sound; an e-mail shows its address
+    // instead of a sound. `typeIndex` 0 message, 1 sound, 2 e-mail.
+    void showAlarmKind(int typeIndex);
     // A number field's text, replaced by the number it starts with, without an edit signal.
     static void showNumber(QLineEdit* field, std::int32_t value);
 

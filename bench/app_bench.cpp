@@ -3,6 +3,7 @@
 #include "EntryCorpus.h"
 
 #include "app/AppDelegate.h"
+#include "app/EntryController.h"
 #include "app/AppProgram.h"
 #include "app/EntryDialog.h"
 #include "platform/CalendarApps.h"
@@ -44,11 +45,11 @@ struct Desk {
         app->applicationDidFinishLaunching();
         app->showDialog();
     }
-    QLineEdit* field() const { return app->dialog()->titleField; }
+    QLineEdit* field() const { return app->entry().dialog()->titleField; }
     // Both lines painted now, as the screen would show them.
     void repaintPreview() const {
-        app->dialog()->eventField->repaint();
-        app->dialog()->alarmField->repaint();
+        app->entry().dialog()->eventField->repaint();
+        app->entry().dialog()->alarmField->repaint();
     }
 
     MemoryStore store;

@@ -2,7 +2,8 @@
 
 #include "prefs/Settings.h"
 
-#include <QDir>
+#include "modules/XdgDirs.h"
+
 #include <QFileInfo>
 #include <QSettings>
 
@@ -10,10 +11,10 @@ namespace linecal {
 namespace {
 
 QString readDefault(const char* key, const char* fallback) {
-    auto path = iCalPreferencesPath();
-    if (!path || !QFileInfo(*path).isFile()) return QString::fromUtf8(fallback);
+    const QString path = iCalPreferencesPath();
+    if (!QFileInfo(path).isFile()) return QString::fromUtf8(fallback);
     // Read afresh every time: the user may change it while linecal runs.
-    QSettings file(*path, QSettings::IniFormat);
+    QSettings file(path, QSettings::IniFormat);
     if (file.status() != QSettings::NoError) return QString::fromUtf8(fallback);
     QVariant value = file.value(QString::fromUtf8(key));
     return value.isValid() ? value.toString() : QString::fromUtf8(fallback);
@@ -21,23 +22,17 @@ QString readDefault(const char* key, const char* fallback) {
 
 }  // namespace
 
-std::optional<QString> iCalPreferencesPath() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!QDir::isAbsolutePath(base)) {
-        const QString home = QDir::homePath();
-        if (home.isEmpty() || home == QStringLiteral("/")) return std::nullopt;
-        base = home + QStringLiteral("/.config");
-    }
-    return base + QStringLiteral("/linecal/calendar-defaults.conf");
+QString iCalPreferencesPath() {
+    return QString::fromStdString((xdgDir(XdgDir::Config) / "linecal" / "calendar-defaults.conf").string());
 }
 
 QString defaultAlarmTime() { return readDefault("Default alarm time", "30"); }
 QString defaultAlarmSound() { return readDefault("Default alarm sound", alarmSoundNames().first().toUtf8().constData()); }
 
 bool doesiCalPreferencesExist() {
-    auto path = iCalPreferencesPath();
-    if (!path || !QFileInfo(*path).isFile()) return false;
-    QSettings file(*path, QSettings::IniFormat);
+    const QString path = iCalPreferencesPath();
+    if (!QFileInfo(path).isFile()) return false;
+    QSettings file(path, QSettings::IniFormat);
     return file.status() == QSettings::NoError;
 }
 

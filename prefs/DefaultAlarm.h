@@ -8,12 +8,10 @@
 
 #include <QString>
 
-#include <optional>
-
 namespace linecal {
 
-// $XDG_CONFIG_HOME/linecal/calendar-defaults.conf (or under ~/.config); none without a home.
-std::optional<QString> iCalPreferencesPath();
+// $XDG_CONFIG_HOME/linecal/calendar-defaults.conf, or under ~/.config (xdgDir()).
+QString iCalPreferencesPath();
 // Whole minutes as text; "30" when the file or key is missing.
 QString defaultAlarmTime();
 // A sound name; the first of the sounds offered for alarms when the file or key is missing.

@@ -45,8 +45,11 @@ struct HotKeyChoice {
     int flags = 0;
 };
 
+// Whether the text may be a hot key's key: one ASCII letter or digit, the keys the X11 grab
+// finds on every keyboard (other characters have no keysym of their own to grab).
+bool isHotKeyCharacter(const QString& key);
 // The hot key a press makes, or nothing: it needs one of Ctrl, Alt and Meta (Shift alone would
-// take a character away from every program) and exactly one letter or digit.
+// take a character away from every program) and exactly one ASCII letter or digit.
 std::optional<HotKeyChoice> hotKeyFromPress(const HotKeyPress& press);
 // This desktop's names: "Ctrl+Alt+Shift+Meta+R".
 QString hotKeyShortcut(const QString& key, int flags);

@@ -105,19 +105,4 @@ AlarmChoice alarmChoice(std::int32_t typeIndex, std::int32_t soundIndex, std::in
     return choice;
 }
 
-ItemSettings itemSettings(const SettingsStore& settings, const CalendarStore& store, const QStringList& emails) {
-    ItemSettings result;
-    result.alarmEnabled = boolSetting(settings, Setting::AlarmEnabled);
-    result.alarmMinutes = intSetting(settings, Setting::AlarmMinutes);
-    if (auto uid = selectedCalendarUID(settings, store)) result.targetCalendarUID = toUnicode(*uid);
-    result.eventLengthMinutes = eventLengthMinutes(settings);
-    const AlarmChoice alarm = alarmChoice(intSetting(settings, Setting::AlarmTypeIndex),
-                                          intSetting(settings, Setting::AlarmSoundIndex),
-                                          intSetting(settings, Setting::AlarmEmailIndex), emails);
-    result.alarmAction = alarm.action;
-    result.alarmSound = alarm.sound;
-    result.alarmEmail = alarm.email;
-    return result;
-}
-
 }  // namespace linecal

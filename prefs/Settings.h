@@ -102,10 +102,6 @@ struct AlarmChoice {
 AlarmChoice alarmChoice(std::int32_t typeIndex, std::int32_t soundIndex, std::int32_t emailIndex,
                         const QStringList& emails);
 
-// The settings an item is built with, read now. `emails` are the user's own addresses.
-ItemSettings itemSettings(const SettingsStore& settings, const CalendarStore& store,
-                          const QStringList& emails = {});
-
 icu::UnicodeString toUnicode(const QString& text);
 QString toQString(const icu::UnicodeString& text);
 

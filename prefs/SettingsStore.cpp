@@ -2,6 +2,8 @@
 
 #include "prefs/IniText.h"
 
+#include "modules/XdgDirs.h"
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -74,9 +76,7 @@ void warnOnStderr(const QString& message) {
 }
 
 QString IniSettings::defaultPath() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!QDir::isAbsolutePath(base)) base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/linecal/linecal.conf");
+    return QString::fromStdString((xdgDir(XdgDir::Config) / "linecal" / "linecal.conf").string());
 }
 
 namespace {

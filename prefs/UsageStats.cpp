@@ -1,5 +1,7 @@
 #include "prefs/UsageStats.h"
 
+#include "modules/XdgDirs.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -15,9 +17,7 @@ LocalUsageStats::LocalUsageStats(QString folder) : folder_(std::move(folder)) {
 }
 
 QString LocalUsageStats::defaultFolder() {
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!QDir::isAbsolutePath(base)) base = QDir::homePath() + QStringLiteral("/.local/state");
-    return base + QStringLiteral("/linecal");
+    return QString::fromStdString((xdgDir(XdgDir::State) / "linecal").string());
 }
 
 QString LocalUsageStats::logPath() const { return folder_ + QStringLiteral("/usage.jsonl"); }

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
 fuzz_seconds=${FUZZ_SECONDS:-60}
 
-# Warnings fail the gcc Release builds (the tree builds clean there).
+# Warnings fail every gcc build, the sanitizer's included (the tree builds clean in each).
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINECAL_BENCH=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build/release -j"$jobs"
 ctest --test-dir build/release --output-on-failure
@@ -19,7 +19,7 @@ cmake -S . -B build/engine -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINECAL_DESKTOP
 cmake --build build/engine -j"$jobs"
 ctest --test-dir build/engine --output-on-failure -L engine
 
-cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLINECAL_SANITIZE=ON >/dev/null
+cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLINECAL_SANITIZE=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
 cmake --build build/asan -j"$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build/asan --output-on-failure
 

@@ -23,7 +23,7 @@ namespace {
 class Adder {
 public:
     Adder(const ItemRequest& request, ItemSession& session, Date now, bool batch)
-        : request_(request), session_(session), settings_(itemSettings(session.settings, session.store)), now_(now),
+        : request_(request), session_(session), settings_(commandLineSettings(session)), now_(now),
           log_(request.verbose) {
         session_.store.local().setBatching(batch);
         session_.store.failFastOnceUnreachable();
@@ -139,8 +139,8 @@ private:
         }
     }
     void answerSuccess(const Pending& p) {
-        writeSetting(session_.settings, Setting::LastEventUID, toQString(p.item->uid));
-        writeSetting(session_.settings, Setting::LastCalendarUID, toQString(p.item->calendar->uid));
+        session_.preferences.set(Setting::LastEventUID, toQString(p.item->uid));
+        session_.preferences.set(Setting::LastCalendarUID, toQString(p.item->calendar->uid));
         log_.saved(p.description);
         if (!request_.json) {
             writeAnswer(p.description);
@@ -210,7 +210,7 @@ int runAdd(const ItemRequest& request) {
         printStoreError(error);
         return 1;
     }
-    ensureSelectedCalendar(session.settings, session.store);
+    ensureSelectedCalendar(session.preferences.store(), session.store);
     Adder adder(request, session, now, batch);
     int code = 0;
     if (batch) {

@@ -4,7 +4,7 @@
 
 #include "cli/ItemRequest.h"
 #include "items/CurrentItem.h"
-#include "prefs/Settings.h"
+#include "prefs/Preferences.h"
 #include "stores/UserCalendars.h"
 
 #include <nlohmann/json.hpp>
@@ -20,13 +20,14 @@ struct ItemSession {
     ItemSession(const ItemRequest& request, ServerRefresh refresh);
 
     IniSettings settings;
+    Preferences preferences{settings};
     std::unique_ptr<UserCalendars> calendars;
     UserCalendars& store;
 };
 
 // What the dialog would see: settings as stored, and the first calendar as target when none
 // valid is stored (start-up would have stored it).
-ItemSettings effectiveSettings(const SettingsStore& settings, const CalendarStore& store);
+ItemSettings commandLineSettings(const ItemSession& session);
 
 // How `calendars` and `add --json` name the store that holds a calendar: "vdir", "caldav", "eds".
 const char* storeName(StoreKind kind);

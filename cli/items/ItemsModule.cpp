@@ -28,13 +28,8 @@ ItemSession::ItemSession(const ItemRequest& request, ServerRefresh refresh)
         std::cerr << "linecal: warning: " << toUtf8(error->message) << ' ' << toUtf8(error->recoverySuggestion) << '\n';
 }
 
-ItemSettings effectiveSettings(const SettingsStore& settings, const CalendarStore& store) {
-    ItemSettings result = itemSettings(settings, store);
-    if (!result.targetCalendarUID) {
-        auto calendars = store.calendars();
-        if (!calendars.empty()) result.targetCalendarUID = calendars.front()->uid;
-    }
-    return result;
+ItemSettings commandLineSettings(const ItemSession& session) {
+    return session.preferences.itemSettings(session.store, {{}, QStringLiteral("iCal"), true});
 }
 
 nlohmann::json otherReadingsJson(const ItemReadings& readings, Date now) {
@@ -98,7 +93,7 @@ int preview(const ItemRequest& request) {
     // Typing never waits for a server: one is asked only for an entry that names a calendar in
     // none of the lists at hand while that server's list is unknown.
     ItemSession session(request, ServerRefresh::Never);
-    const ItemSettings settings = effectiveSettings(session.settings, session.store);
+    const ItemSettings settings = commandLineSettings(session);
     if (!readsStandardInput(request.words)) {
         previewOne(session, settings, entryText(request.words), now, request.json, false);
         return 0;

@@ -5,7 +5,10 @@
 #include "TestSupport.h"
 
 #include "app/AppDelegate.h"
+#include "app/EntryController.h"
 #include "app/EntryDialog.h"
+#include "app/PreferencesController.h"
+#include "app/TrayController.h"
 #include "platform/CalendarApps.h"
 #include "platform/HotKeys.h"
 #include "prefs/Settings.h"
@@ -59,7 +62,9 @@ struct AppFixture {
     // What a returning start finds: the first-start marker set.
     void markLaunchedBefore() { settings.setValue(settingKey(Setting::AppHasLaunched), true); }
 
-    EntryDialog& dialog() const { return *app->dialog(); }
+    EntryDialog& dialog() const { return *app->entry().dialog(); }
+    // The last saved item's identifier as the controller's settings hold it.
+    QString lastEventUid() const { return app->preferences().stringValue(Setting::LastEventUID).value_or(QString()); }
     void type(const QString& text) const { dialog().titleField->setText(text); }
 
     MemoryStore store;

@@ -93,12 +93,12 @@ private slots:
         AppDelegate& app = f.launch();
         auto lookUp = [&] {  // what the real lookup finds in the private tree, as the program asks it
             f.apps.app = xdg.defaultApp();
-            app.updateDefaultCalendar();
-            return app.dialog()->addButton->mainTitle();
+            app.entry().updateDefaultCalendar();
+            return app.entry().dialog()->addButton->mainTitle();
         };
         QCOMPARE(lookUp(), QStringLiteral("Add Event to Fake Calendar"));
-        QCOMPARE(app.dialog()->addButton->optionTitle(), QStringLiteral("Add and Launch Fake Calendar"));
-        QCOMPARE(app.launchCalItem()->text(), QStringLiteral("Launch Fake Calendar"));
+        QCOMPARE(app.entry().dialog()->addButton->optionTitle(), QStringLiteral("Add and Launch Fake Calendar"));
+        QCOMPARE(app.tray().launchCalItem()->text(), QStringLiteral("Launch Fake Calendar"));
 
         QString why;
         QVERIFY2(xdg.launch(*f.apps.app, &why), qPrintable(why));
@@ -115,7 +115,7 @@ private slots:
         tree().addApp("broken.desktop", "Broken Calendar", "/nonexistent/calendar-program", "text/calendar;");
         tree().setDefault("broken.desktop");
         QTRY_COMPARE_WITH_TIMEOUT(lookUp(), QStringLiteral("Add Event to Calendar"), 5000);
-        QVERIFY(!app.launchCalItem()->isEnabled());
+        QVERIFY(!app.tray().launchCalItem()->isEnabled());
         QVERIFY(!xdg.launch(CalendarApp{QStringLiteral("other.desktop"), QStringLiteral("Other Calendar")}, &why));
         QVERIFY(why.contains(QStringLiteral("other.desktop")));
     }
@@ -128,7 +128,7 @@ private slots:
         AppDelegate& app = f.launch();
         app.showDialog();
         f.type(QStringLiteral("Café & cake? [Work/Home] 3/15 4pm"));
-        QVERIFY(app.addEvent(true));
+        QVERIFY(app.entry().addEvent(true));
         QVERIFY(f.apps.opened.empty());
         QTRY_COMPARE_WITH_TIMEOUT(f.apps.opened.size(), size_t(1), 6000);
         QCOMPARE(f.apps.opened.front().toString(QUrl::FullyEncoded),

@@ -46,9 +46,9 @@ private slots:
         AppFixture f;
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
-        app.toggleAlarmEnabled(enabled, QString::number(minutes));
+        app.preferencesWindow().toggleAlarmEnabled(enabled, QString::number(minutes));
         f.type(entry);
-        auto item = app.currentItem();
+        auto item = app.entry().currentItem();
         QTEST(alarmNames(*item), "alarms");
         QTEST(f.dialog().alarmField->line(), "alarmLine");
         for (const auto& alarm : item->alarms) QCOMPARE(alarm->action, AlarmAction::Display);
@@ -58,9 +58,9 @@ private slots:
         AppFixture f;
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
-        app.updateAlarmSettings(1, 1, 0);
+        app.preferencesWindow().updateAlarmSettings(1, 1, 0);
         f.type(QStringLiteral("Call Bob @15m"));
-        auto item = app.currentItem();
+        auto item = app.entry().currentItem();
         QCOMPARE(item->alarms.size(), size_t(2));
         for (const auto& alarm : item->alarms) {
             QCOMPARE(alarm->action, AlarmAction::Sound);
@@ -75,7 +75,7 @@ private slots:
         AppDelegate& app = f.launch();
         f.type(QStringLiteral("Call Bob 5pm"));
         auto lengthOf = [&] {
-            auto item = app.currentItem();
+            auto item = app.entry().currentItem();
             auto* event = dynamic_cast<Event*>(item.get());
             return int((*event->endDate - *event->startDate) / 60);
         };
@@ -96,14 +96,14 @@ private slots:
         f.type(QStringLiteral("Shift and Ctrl do nothing"));
         QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier | Qt::ControlModifier);
         QVERIFY(f.store.savedItems().empty());
-        QVERIFY(app.isDialogOpen());
+        QVERIFY(app.entry().isDialogOpen());
 
         QTest::keyClick(field, Qt::Key_Return);
         QCOMPARE(f.store.savedItems().size(), size_t(1));
-        QVERIFY(!app.isDialogOpen());
+        QVERIFY(!app.entry().isDialogOpen());
         QVERIFY(f.apps.launched.empty());
-        QCOMPARE(app.lastEventName, QStringLiteral("Shift and Ctrl do nothing"));
-        QCOMPARE(app.lastCalendarName, QStringLiteral("Personal"));
+        QCOMPARE(app.entry().lastEventName(), QStringLiteral("Shift and Ctrl do nothing"));
+        QCOMPARE(app.entry().lastCalendarName(), QStringLiteral("Personal"));
         QCOMPARE(stored(f.settings, Setting::LastEventUID), toQString(f.store.savedItems().back()->uid));
         QCOMPARE(f.usage.events.back(), QStringLiteral("Reminders/Yes"));
 
@@ -156,7 +156,7 @@ private slots:
             QVERIFY(f.dialog().eventField->line().startsWith(QStringLiteral("[Personal] Buy groceries at ")));
             QTest::keyClick(f.dialog().titleField, Qt::Key_Return);
             QVERIFY(f.store.savedItems().empty());
-            QVERIFY(app.isDialogOpen());
+            QVERIFY(app.entry().isDialogOpen());
         }
     }
 
@@ -181,7 +181,7 @@ private slots:
         f.type(QStringLiteral("Quarterly planning review with the whole product, design and support teams, "
                               "and two guests from finance, tomorrow at 5pm"));
         const QString line = f.dialog().eventField->line(), shown = f.dialog().eventField->text();
-        auto item = app.currentItem();
+        auto item = app.entry().currentItem();
         const QString title = toQString(*item->title);
         const QString dateAndTime = line.mid(line.indexOf(title) + title.size());
         QVERIFY2(shown != line, qPrintable(shown));
@@ -215,8 +215,8 @@ private slots:
         f.settings.setValue(settingKey(Setting::LastEventUID), QStringLiteral("before"));
         const int writes = f.settings.writeCount();
         f.type(QStringLiteral("Party [Holidays] Friday"));
-        QVERIFY(!app.addEvent(false));
-        QVERIFY(app.isDialogOpen());
+        QVERIFY(!app.entry().addEvent(false));
+        QVERIFY(app.entry().isDialogOpen());
         QCOMPARE(f.dialog().text(), QStringLiteral("Party [Holidays] Friday"));
         QVERIFY(f.dialog().showsFailure());
         QCOMPARE(f.dialog().failureField->text(),
@@ -224,7 +224,7 @@ private slots:
         QCOMPARE(f.dialog().failureField->palette().color(QPalette::WindowText), QColor(Qt::red));
         QVERIFY(f.dialog().failureField->isVisible());
         QVERIFY(f.dialog().eventField->isHidden());
-        QVERIFY(app.lastEventUid.isEmpty());
+        QCOMPARE(f.lastEventUid(), QStringLiteral("before"));
         QCOMPARE(f.settings.writeCount(), writes);
         QCOMPARE(f.usage.events.back(), QStringLiteral("Reminders/No"));
         // The next keystroke brings the normal preview back.
@@ -244,19 +244,19 @@ private slots:
         AppDelegate& app = f.launch();
         app.showDialog();
         f.type(QStringLiteral("Standup 9am tomorrow"));
-        QVERIFY(!app.addEvent(false));
+        QVERIFY(!app.entry().addEvent(false));
         QVERIFY(f.dialog().isSaving());
         QVERIFY(f.dialog().titleField->isReadOnly());
         QVERIFY(!f.dialog().addButton->isEnabled());
         QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("Saving to Personal…"));
-        QVERIFY(!app.addEvent(false));  // a second Return while it goes adds nothing
-        app.hideDialog();                // closed and opened again meanwhile: still on its way
+        QVERIFY(!app.entry().addEvent(false));  // a second Return while it goes adds nothing
+        app.entry().hideDialog();                // closed and opened again meanwhile: still on its way
         app.showDialog();
         QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("Saving to Personal…"));
         QVERIFY(!f.dialog().addButton->isEnabled());
-        QTRY_VERIFY(!app.isDialogOpen());
+        QTRY_VERIFY(!app.entry().isDialogOpen());
         QCOMPARE(f.store.savedItems().size(), std::size_t(1));
-        QVERIFY(!app.lastEventUid.isEmpty());
+        QVERIFY(!f.lastEventUid().isEmpty());
         QCOMPARE(f.usage.events.back(), QStringLiteral("Reminders/Yes"));
         app.showDialog();
         QVERIFY(!f.dialog().isSaving());
@@ -271,15 +271,15 @@ private slots:
         AppDelegate& app = f.launch();
         app.showDialog();
         f.type(QStringLiteral("Party [Holidays] Friday"));
-        app.addEvent(false);
-        app.hideDialog();  // Escape while it is on its way
-        QTRY_VERIFY(app.isDialogOpen());
+        app.entry().addEvent(false);
+        app.entry().hideDialog();  // Escape while it is on its way
+        QTRY_VERIFY(app.entry().isDialogOpen());
         QCOMPARE(f.dialog().text(), QStringLiteral("Party [Holidays] Friday"));
         QVERIFY(f.dialog().showsFailure());
         QVERIFY(!f.dialog().isSaving());
         QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("30m alarm"));
         QVERIFY(f.store.savedItems().empty());
-        QVERIFY(app.lastEventUid.isEmpty());
+        QVERIFY(f.lastEventUid().isEmpty());
     }
 
     // A server that took the item but whose answer was lost: Return again on the same text retries
@@ -312,16 +312,16 @@ private slots:
         AppDelegate& app = f.launch();
         app.showDialog();
         f.type(QStringLiteral("Standup 9am tomorrow"));
-        QVERIFY(!app.addEvent(false));
+        QVERIFY(!app.entry().addEvent(false));
         QVERIFY(f.dialog().showsFailure());
-        QVERIFY(app.addEvent(false));
+        QVERIFY(app.entry().addEvent(false));
         QCOMPARE(server.uidsSent.size(), std::size_t(2));
         QVERIFY(server.uidsSent[1] == server.uidsSent[0]);
-        QCOMPARE(app.lastEventUid, QStringLiteral("fresh-0"));
+        QCOMPARE(f.lastEventUid(), QStringLiteral("fresh-0"));
         // Another text is another item: it gets an identifier of its own.
         app.showDialog();
         f.type(QStringLiteral("Lunch tomorrow"));
-        QVERIFY(app.addEvent(false));
+        QVERIFY(app.entry().addEvent(false));
         QVERIFY(server.uidsSent[2] != server.uidsSent[0]);
     }
 
@@ -343,7 +343,7 @@ private slots:
         QCOMPARE(asked, 2);  // at start-up and again at the opening, in case it was mended meanwhile
         const int height = f.dialog().height();
         f.type(QStringLiteral("Lunch"));
-        QVERIFY(!app.addEvent(false));
+        QVERIFY(!app.entry().addEvent(false));
         const FailureLabel* failure = f.dialog().failureField;
         QVERIFY(failure->text().contains(QString::fromStdString(root)));
         QVERIFY(!failure->text().contains(QStringLiteral("--store")));
@@ -364,7 +364,7 @@ private slots:
         AppDelegate& app = f.launch();
         app.showDialog();
         f.type(QStringLiteral("Lunch"));
-        QVERIFY(!app.addEvent(false));
+        QVERIFY(!app.entry().addEvent(false));
         QVERIFY(f.dialog().failureField->text().contains(QStringLiteral("preferences")));
         QVERIFY(!f.dialog().failureField->text().contains(QStringLiteral("linecal calendars")));
     }
@@ -399,7 +399,7 @@ private slots:
         dialog.freshSettingsButton->click();
         QCOMPARE(damaged.tries, 1);
         QVERIFY(dialog.settingsNoticeText->text().startsWith(QStringLiteral("Cannot move it aside.")));
-        app.hideDialog();
+        app.entry().hideDialog();
         app.showDialog();
         QVERIFY(dialog.settingsNotice->isHidden());
         QVERIFY(dialog.height() < withNotice);
@@ -418,12 +418,12 @@ private slots:
         AppFixture f;
         AppDelegate& app = f.launch();
         const QRect before = f.dialog().geometry();
-        app.clickHelpButton();
+        app.entry().clickHelpButton();
         QVERIFY(f.dialog().helpBox->isHidden());
         QCOMPARE(f.dialog().geometry().top(), before.top());
         QCOMPARE(f.dialog().geometry().height(), before.height() - f.dialog().helpBox->height() - 14);
         QCOMPARE(stored(f.settings, Setting::HideHelp), QStringLiteral("true"));
-        app.clickHelpButton();
+        app.entry().clickHelpButton();
         QCOMPARE(f.dialog().geometry(), before);
         QCOMPARE(stored(f.settings, Setting::HideHelp), QStringLiteral("false"));
         QCOMPARE(f.usage.events.back(), QStringLiteral("Help Button/Yes"));
@@ -465,7 +465,7 @@ private slots:
         app.showDialog();
         f.type(QStringLiteral("Not this one"));
         QTest::keyClick(f.dialog().titleField, Qt::Key_Escape);
-        QVERIFY(!app.isDialogOpen());
+        QVERIFY(!app.entry().isDialogOpen());
         QVERIFY(f.store.savedItems().empty());
         QCOMPARE(f.dialog().text(), QStringLiteral("Not this one"));
     }

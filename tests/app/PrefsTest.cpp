@@ -64,13 +64,13 @@ private slots:
         AppFixture f;
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
-        PreferencesPanel& p = *app.prefsPanel();
+        PreferencesPanel& p = *app.preferencesWindow().panel();
         const size_t events = f.usage.events.size();
-        app.alarmMinutesEdited(typed);
+        app.preferencesWindow().alarmMinutesEdited(typed);
         QCOMPARE(p.alarmMinutesField->text(), shown);
         QCOMPARE(stored(f.settings, Setting::AlarmMinutes), shown);
         QCOMPARE(f.usage.events.size(), events + 1);  // "Alarm Button/Yes" for every edit
-        app.eventLengthEdited(typed);
+        app.preferencesWindow().eventLengthEdited(typed);
         QCOMPARE(p.defaultEventLengthField->text(), shown);
         QCOMPARE(stored(f.settings, Setting::EventLength), shown);
     }
@@ -83,19 +83,19 @@ private slots:
         f.store.addCalendar({u"feed", u"Holidays", CalCalendarTypeCalDAV, u"alice@127.0.0.1", false});
         AppDelegate& app = f.launch();
         app.showPreferences();
-        QComboBox* box = app.prefsPanel()->calendarDropdown;
+        QComboBox* box = app.preferencesWindow().panel()->calendarDropdown;
         QCOMPARE(comboText(box), QStringLiteral("# On This Computer|  Personal *|  Work|--|# alice@127.0.0.1 (CalDAV)|"
                                                 "  Team|  Holidays (off)"));
         QCOMPARE(f.usage.events.back(), QStringLiteral("Preferences Menu Item"));
 
         const int writes = f.settings.writeCount();
-        app.updateCalendarSelection(1);  // the one already chosen
-        app.updateCalendarSelection(0);  // a heading
+        app.preferencesWindow().updateCalendarSelection(1);  // the one already chosen
+        app.preferencesWindow().updateCalendarSelection(0);  // a heading
         QCOMPARE(f.settings.writeCount(), writes);
-        app.updateCalendarSelection(5);
+        app.preferencesWindow().updateCalendarSelection(5);
         QCOMPARE(stored(f.settings, Setting::CalendarUID), QStringLiteral("team"));
         f.store.removeCalendar(u"work");  // gone while the window is open: choosing it writes nothing
-        app.updateCalendarSelection(2);
+        app.preferencesWindow().updateCalendarSelection(2);
         QCOMPARE(stored(f.settings, Setting::CalendarUID), QStringLiteral("team"));
 
         f.store.addCalendar({u"new", u"Errands", CalCalendarTypeLocal, {}, true});
@@ -113,7 +113,7 @@ private slots:
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
         app.showPreferences();
-        HotkeyField* field = app.prefsPanel()->hotKeyField;
+        HotkeyField* field = app.preferencesWindow().panel()->hotKeyField;
 
         QKeyEvent shiftOnly = press(Qt::Key_R, Qt::ShiftModifier, 27, QStringLiteral("R"));
         QKeyEvent comma = press(Qt::Key_Comma, Qt::ControlModifier, 59, QStringLiteral(","));
@@ -128,7 +128,7 @@ private slots:
         QCOMPARE(stored(f.settings, Setting::HotkeyFlags), QStringLiteral("768"));
         QCOMPARE(field->text(), QStringLiteral("Ctrl+Shift+K"));
         QCOMPARE(field->toolTip().left(12), QStringLiteral("Ctrl+Shift+K"));
-        QCOMPARE(app.vorlaMenuItem()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+K")));
+        QCOMPARE(app.tray().vorlaMenuItem()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Shift+K")));
 
         // Shift+5 arrives as %; the key still makes 5.
         f.hotKeys.keyboard[QStringLiteral("5")] = 14;
@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(f.hotKeys.registrations.back(), std::make_pair(14, 6912));
         QCOMPARE(field->text(), QStringLiteral("Ctrl+Alt+Shift+Meta+5  (not active)"));
         f.hotKeys.press();
-        QVERIFY(app.isDialogOpen());
+        QVERIFY(app.entry().isDialogOpen());
     }
 
     void startAtLoginWritesAndRemovesTheAutostartEntry() {
@@ -152,17 +152,17 @@ private slots:
         f.markLaunchedBefore();
         f.loginItems = &autostart;
         AppDelegate& app = f.launch();
-        QCheckBox* box = app.prefsPanel()->launchCheckbox;
+        QCheckBox* box = app.preferencesWindow().panel()->launchCheckbox;
         QVERIFY(!box->isChecked());
         QVERIFY(box->isEnabled());
 
-        app.toggleLaunchAtStartup();
+        app.preferencesWindow().toggleLaunchAtStartup();
         QVERIFY(box->isChecked());
         QVERIFY(autostart.isLaunchAtStartup());
         QCOMPARE(f.usage.events.back(), QStringLiteral("Launch at Startup Button/Yes"));
         const QString written = QString::fromUtf8(readFile(autostart.entryPath().toStdString()));
         QVERIFY2(written.contains(QStringLiteral("Exec=\"") + program + QLatin1Char('"')), qPrintable(written));
-        app.toggleLaunchAtStartup();
+        app.preferencesWindow().toggleLaunchAtStartup();
         QVERIFY(!autostart.isLaunchAtStartup());
         QVERIFY(!QFile::exists(autostart.entryPath()));
         QCOMPARE(f.usage.events.back(), QStringLiteral("Launch at Startup Button/No"));
@@ -175,9 +175,9 @@ private slots:
             std::ofstream(autostart.entryPath().toStdString()) << text;
             app.refreshMenu();
             QVERIFY(!box->isChecked());
-            app.toggleLaunchAtStartup();
+            app.preferencesWindow().toggleLaunchAtStartup();
             QVERIFY(autostart.isLaunchAtStartup());
-            app.toggleLaunchAtStartup();
+            app.preferencesWindow().toggleLaunchAtStartup();
             QCOMPARE(readFile(autostart.entryPath().toStdString()), text);
             QCOMPARE(fs::directory_iterator(dir.path / "autostart")->path().filename(), fs::path("linecal.desktop"));
         }
@@ -189,7 +189,7 @@ private slots:
         QVERIFY(!box->isEnabled());
         QVERIFY(box->toolTip().contains(QStringLiteral("is a file")));
         const size_t events = f.usage.events.size();
-        app.toggleLaunchAtStartup();
+        app.preferencesWindow().toggleLaunchAtStartup();
         QVERIFY(!box->isChecked());
         QCOMPARE(f.usage.events.size(), events);
         QCOMPARE(readFile(dir.path / "autostart"), "not a folder");
@@ -210,13 +210,13 @@ private slots:
         AppFixture f;
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
-        PreferencesPanel& p = *app.prefsPanel();
+        PreferencesPanel& p = *app.preferencesWindow().panel();
         QVERIFY(!p.usageCheckbox->isChecked());
         QVERIFY(!p.usageYesField->isHidden());
         QVERIFY(p.usageNoField->isHidden());
         p.usageCheckbox->setChecked(false);  // whatever the box shows, the stored "off" turns on
-        app.toggleUsageData();
-        QVERIFY(app.usageEnabled && f.usage.enabled && f.updater.sendsSystemProfile());
+        app.preferencesWindow().toggleUsageData();
+        QVERIFY(app.preferences().boolValue(Setting::UsageEnabled) && f.usage.enabled && f.updater.sendsSystemProfile());
         QVERIFY(p.usageCheckbox->isChecked());
         QVERIFY(p.usageYesField->isHidden());
         QVERIFY(!p.usageNoField->isHidden());
@@ -228,7 +228,7 @@ private slots:
     void supportButtonsFollowTheBuildAndSayWhenNothingOpens() {
         {
             AppFixture f;
-            PreferencesPanel& p = *f.launch().prefsPanel();
+            PreferencesPanel& p = *f.launch().preferencesWindow().panel();
             for (QPushButton* button : {p.emailButton, p.issuesButton, p.webButton, p.storeButton})
                 QVERIFY(button->isHidden());
         }
@@ -236,7 +236,7 @@ private slots:
         f.support.mail = QStringLiteral("mailto:help@localhost");
         f.support.web = QStringLiteral("http://127.0.0.1/linecal");
         AppDelegate& app = f.launch();
-        PreferencesPanel& p = *app.prefsPanel();
+        PreferencesPanel& p = *app.preferencesWindow().panel();
         app.showPreferences();
         QVERIFY(p.emailButton->isVisible() && p.webButton->isVisible());
         QVERIFY(!p.issuesButton->isVisible() && !p.storeButton->isVisible());
@@ -262,7 +262,7 @@ private slots:
         AppFixture f;
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
-        PreferencesPanel& p = *app.prefsPanel();
+        PreferencesPanel& p = *app.preferencesWindow().panel();
         for (QLineEdit* field : {p.defaultEventLengthField, p.alarmMinutesField}) {
             field->clear();
             QTest::keyClicks(field, QStringLiteral("1.5"));
@@ -274,7 +274,7 @@ private slots:
             QTest::keyClicks(field, QStringLiteral("99999999"));
             QVERIFY(field->text().toInt() <= 10080);
         }
-        app.eventLengthEdited(QStringLiteral("99999999"));
+        app.preferencesWindow().eventLengthEdited(QStringLiteral("99999999"));
         QCOMPARE(stored(f.settings, Setting::EventLength), QStringLiteral("10080"));
         f.settings.setValue(settingKey(Setting::EventLength), QStringLiteral("99999999"));  // written by hand
         QCOMPARE(eventLengthMinutes(f.settings), 10080);
@@ -284,7 +284,7 @@ private slots:
         AppFixture f;
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
-        PreferencesPanel& p = *app.prefsPanel();
+        PreferencesPanel& p = *app.preferencesWindow().panel();
         const struct { int type; bool soundEnabled, soundShown, emailShown; AlarmAction action; } kinds[] = {
             {0, false, true, false, AlarmAction::Display},
             {1, true, true, false, AlarmAction::Sound},
@@ -292,11 +292,11 @@ private slots:
             {2, true, false, true, AlarmAction::Display},
         };
         for (const auto& k : kinds) {
-            app.updateAlarmSettings(k.type, 0, 0);
+            app.preferencesWindow().updateAlarmSettings(k.type, 0, 0);
             QCOMPARE(p.alarmSoundDropdown->isEnabled(), k.soundEnabled);
             QCOMPARE(!p.alarmSoundView->isHidden(), k.soundShown);
             QCOMPARE(!p.alarmEmailView->isHidden(), k.emailShown);
-            QCOMPARE(app.alarmType(), k.action);
+            QCOMPARE(app.preferencesWindow().alarmType(), k.action);
         }
         // Without addresses of the user's own, the e-mail list says so and offers nothing.
         QCOMPARE(p.alarmEmailDropdown->itemText(0), QStringLiteral("No address"));
@@ -304,9 +304,9 @@ private slots:
         QStandardItem* email = qobject_cast<QStandardItemModel*>(p.alarmTypeDropdown->model())->item(2);
         QVERIFY(!email->isEnabled());
         QVERIFY(email->toolTip().contains(QStringLiteral("No e-mail address")));
-        app.takeUserEmails({QStringLiteral("me@example.org")});
+        app.preferencesWindow().takeUserEmails({QStringLiteral("me@example.org")});
         QVERIFY(email->isEnabled());
-        QCOMPARE(app.alarmType(), AlarmAction::Email);
+        QCOMPARE(app.preferencesWindow().alarmType(), AlarmAction::Email);
     }
 
     // An e-mail choice stored while an address was known, which is gone now: the item gets a
@@ -324,8 +324,8 @@ private slots:
         app.showDialog();
         f.type(QStringLiteral("Call Bob tomorrow 3pm"));
         QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("30m alarm; a message, as no e-mail address of yours is known"));
-        QVERIFY(app.addEvent(false));
-        const std::string text = readFile(dir.path / "calendars" / "personal" / (app.lastEventUid.toStdString() + ".ics"));
+        QVERIFY(app.entry().addEvent(false));
+        const std::string text = readFile(dir.path / "calendars" / "personal" / (f.lastEventUid().toStdString() + ".ics"));
         QVERIFY2(text.find("ACTION:DISPLAY") != std::string::npos, text.c_str());
         QCOMPARE(stored(f.settings, Setting::AlarmTypeIndex), QStringLiteral("2"));  // kept for when the address is back
     }
@@ -344,11 +344,11 @@ private slots:
         f.addressBook = &book;
         AppDelegate& app = f.launch();
         QCOMPARE(stored(f.settings, Setting::AlarmEmailIndex), QStringLiteral("1"));
-        QVERIFY(app.alarmEmail().isEmpty());
+        QVERIFY(app.preferencesWindow().alarmEmail().isEmpty());
         QVERIFY(book.done);
         book.done({QStringLiteral("me@example.org"), QStringLiteral("work@example.org")}, {});
-        QCOMPARE(app.alarmEmail(), QStringLiteral("work@example.org"));
-        QCOMPARE(app.prefsPanel()->alarmEmailDropdown->currentText(), QStringLiteral("work@example.org"));
+        QCOMPARE(app.preferencesWindow().alarmEmail(), QStringLiteral("work@example.org"));
+        QCOMPARE(app.preferencesWindow().panel()->alarmEmailDropdown->currentText(), QStringLiteral("work@example.org"));
         QCOMPARE(stored(f.settings, Setting::AlarmEmailIndex), QStringLiteral("1"));
     }
 
@@ -371,13 +371,13 @@ private slots:
         app.showPreferences();
         QCOMPARE(book.asked, 1);
         book.done({}, QStringLiteral("Evolution Data Server did not answer within 500 ms"));
-        app.prefsPanel()->hide();
+        app.preferencesWindow().panel()->hide();
         app.showPreferences();
         QCOMPARE(book.asked, 2);
         book.done({QStringLiteral("me@example.org")}, {});
-        QCOMPARE(app.prefsPanel()->alarmEmailDropdown->itemText(0), QStringLiteral("me@example.org"));
+        QCOMPARE(app.preferencesWindow().panel()->alarmEmailDropdown->itemText(0), QStringLiteral("me@example.org"));
         // With the addresses known, opening again asks nothing.
-        app.prefsPanel()->hide();
+        app.preferencesWindow().panel()->hide();
         app.showPreferences();
         QCOMPARE(book.asked, 2);
     }
@@ -399,12 +399,12 @@ private slots:
             f.addressBook = &book;
             f.useStore(vdir);
             AppDelegate& app = f.launch();
-            QCOMPARE(app.prefsPanel()->alarmEmailDropdown->count(), 2);
-            app.updateAlarmSettings(k.type, k.sound, k.email);
+            QCOMPARE(app.preferencesWindow().panel()->alarmEmailDropdown->count(), 2);
+            app.preferencesWindow().updateAlarmSettings(k.type, k.sound, k.email);
             app.showDialog();
             f.type(QStringLiteral("Call Bob tomorrow 3pm @15m"));
-            QVERIFY(app.addEvent(false));
-            const auto file = dir.path / "calendars" / "personal" / (app.lastEventUid.toStdString() + ".ics");
+            QVERIFY(app.entry().addEvent(false));
+            const auto file = dir.path / "calendars" / "personal" / (f.lastEventUid().toStdString() + ".ics");
             const std::string text = readFile(file);
             QVERIFY2(text.find(k.expected) != std::string::npos, text.c_str());
             if (k.type == 1) QVERIFY(text.find(alarmSoundNames().at(1).toStdString()) != std::string::npos);

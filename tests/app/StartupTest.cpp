@@ -14,7 +14,7 @@ private slots:
     void firstLaunchSetsUpAndOpensTheDialog() {
         AppFixture f;
         AppDelegate& app = f.launch();
-        QVERIFY(app.isDialogOpen());
+        QVERIFY(app.entry().isDialogOpen());
         QCOMPARE(f.dialog().text(), QStringLiteral("Buy groceries at 4pm tomorrow"));
         QCOMPARE(f.dialog().eventField->line(), QStringLiteral("[Personal] Buy groceries at 3/11/10, 4:00\u202fPM"));
         QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("30m alarm"));
@@ -23,8 +23,8 @@ private slots:
         // Ctrl+Alt+R, with this keyboard's code for R rather than the stored default 15.
         QCOMPARE(f.hotKeys.registrations.back(), std::make_pair(27, 2304));
         QCOMPARE(app.hotKeyShortcut(), QStringLiteral("Ctrl+Alt+R"));
-        QCOMPARE(app.hotKeyText(), QStringLiteral("Ctrl+Alt+R"));
-        QCOMPARE(app.vorlaMenuItem()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+R")));
+        QCOMPARE(app.tray().hotKeyShortcut(), QStringLiteral("Ctrl+Alt+R"));
+        QCOMPARE(app.tray().vorlaMenuItem()->shortcut(), QKeySequence(QStringLiteral("Ctrl+Alt+R")));
         QCOMPARE(stored(f.settings, Setting::HotkeyCode), QStringLiteral("27"));
         QCOMPARE(stored(f.settings, Setting::AppHasLaunched), QStringLiteral("true"));
         QCOMPARE(stored(f.settings, Setting::AlarmEnabled), QStringLiteral("true"));
@@ -41,18 +41,18 @@ private slots:
         f.settings.setValue(settingKey(Setting::AlarmEnabled), false);
         f.settings.setValue(settingKey(Setting::AlarmMinutes), 45);
         AppDelegate& app = f.launch();
-        QVERIFY(!app.isDialogOpen());
+        QVERIFY(!app.entry().isDialogOpen());
         QVERIFY(f.dialog().helpBox->isHidden());
         QVERIFY(!f.dialog().helpButton->isChecked());
-        QVERIFY(!app.isAlarmEnabled);
-        QCOMPARE(app.alarmMinutes, 45);
+        QVERIFY(!app.preferences().boolValue(Setting::AlarmEnabled));
+        QCOMPARE(app.preferences().intValue(Setting::AlarmMinutes), 45);
         QCOMPARE(f.usage.events, std::vector<QString>{QStringLiteral("Alarm Button/No")});
 
         AppFixture g;  // without stored alarm settings, a later launch turns the default alarm on
         g.markLaunchedBefore();
         g.launch();
-        QVERIFY(g.app->isAlarmEnabled);
-        QCOMPARE(g.app->alarmMinutes, 30);
+        QVERIFY(g.app->preferences().boolValue(Setting::AlarmEnabled));
+        QCOMPARE(g.app->preferences().intValue(Setting::AlarmMinutes), 30);
         QVERIFY(g.dialog().helpButton->isChecked());
     }
 
@@ -68,6 +68,7 @@ private slots:
         QTest::newRow("shift and control") << QVariant("k") << QVariant(512 | 4096) << true << "k" << 4608;
         QTest::newRow("shift alone would take a letter") << QVariant("k") << QVariant(512) << true << "k" << 2304;
         QTest::newRow("damaged key") << QVariant("kk") << QVariant(256) << true << "r" << 256;
+        QTest::newRow("no key to grab") << QVariant("é") << QVariant(256) << true << "r" << 256;
     }
     void storedHotKeysFollowTheirRules() {
         QFETCH(QVariant, key);
@@ -79,34 +80,25 @@ private slots:
         if (flags.isValid()) f.settings.setValue(settingKey(Setting::HotkeyFlags), flags);
         f.settings.setValue(settingKey(Setting::HotkeyCode), 15);
         AppDelegate& app = f.launch();
-        QTEST(app.hotKey, "expectedKey");
-        QTEST(int(app.hotKeyFlags), "expectedFlags");
-        QCOMPARE(stored(f.settings, Setting::Hotkey), app.hotKey);
-        QCOMPARE(stored(f.settings, Setting::HotkeyFlags).toInt(), app.hotKeyFlags);
+        const HotKeySetting hotKey = app.preferences().hotKey();
+        QTEST(hotKey.key, "expectedKey");
+        QTEST(int(hotKey.flags), "expectedFlags");
+        QCOMPARE(stored(f.settings, Setting::Hotkey), hotKey.key);
+        QCOMPARE(stored(f.settings, Setting::HotkeyFlags).toInt(), hotKey.flags);
+        QCOMPARE(f.hotKeys.registrations.back().second, hotKey.flags);
     }
 
     void aHotKeyTakenElsewhereIsSaidSo() {
         AppFixture f;
         f.hotKeys.answer_ = HotKeyStatus::Taken;
         AppDelegate& app = f.launch();
-        QCOMPARE(app.hotKeyStatus, HotKeyStatus::Taken);
-        QVERIFY(app.trayToolTip().contains(QStringLiteral("not active")));
+        QCOMPARE(app.tray().hotKeyStatus(), HotKeyStatus::Taken);
+        QVERIFY(app.tray().trayToolTip().contains(QStringLiteral("not active")));
         f.hotKeys.answer_ = HotKeyStatus::Active;
-        app.registerHotKeys();
-        QVERIFY(app.trayToolTip().contains(QStringLiteral("Ctrl+Alt+R opens")));
+        app.tray().registerHotKeys();
+        QVERIFY(app.tray().trayToolTip().contains(QStringLiteral("Ctrl+Alt+R opens")));
     }
 
-    void theLastItemNeedsBothIdentifiers() {
-        for (bool both : {true, false}) {
-            AppFixture f;
-            f.markLaunchedBefore();
-            f.settings.setValue(settingKey(Setting::LastEventUID), QStringLiteral("E1"));
-            if (both) f.settings.setValue(settingKey(Setting::LastCalendarUID), QStringLiteral("personal"));
-            AppDelegate& app = f.launch();
-            QCOMPARE(app.lastEventUid, both ? QStringLiteral("E1") : QString());
-            QCOMPARE(app.lastCalendarUid, both ? QStringLiteral("personal") : QString());
-        }
-    }
 
     void aStoredCalendarThatIsGoneIsReplacedByTheFirst() {
         AppFixture f;
@@ -142,10 +134,10 @@ private slots:
         QVERIFY(!f.settings.contains(settingKey(Setting::CalendarUID)));
         QCOMPARE(f.usage.properties.at(0).value(QStringLiteral("Calendars/Total")), QStringLiteral("0"));
         app.refreshMenu();
-        QVERIFY(!app.vorlaMenuItem()->isEnabled());
+        QVERIFY(!app.tray().vorlaMenuItem()->isEnabled());
         f.store.addCalendar({u"new", u"New", CalCalendarTypeLocal, {}, true});
         app.refreshMenu();
-        QVERIFY(app.vorlaMenuItem()->isEnabled());
+        QVERIFY(app.tray().vorlaMenuItem()->isEnabled());
     }
 
     void consentCarriesOverOnlyOnTheFirstLaunch() {
@@ -154,7 +146,7 @@ private slots:
             f.usage.enabled = true;  // an earlier version's opt-in
             if (launchedBefore) f.markLaunchedBefore();
             AppDelegate& app = f.launch();
-            QCOMPARE(app.usageEnabled, !launchedBefore);
+            QCOMPARE(app.preferences().boolValue(Setting::UsageEnabled), !launchedBefore);
             QCOMPARE(f.usage.enabled, !launchedBefore);
             QCOMPARE(f.updater.sendsSystemProfile(), !launchedBefore);
         }
@@ -165,10 +157,10 @@ private slots:
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
         QVERIFY(app.applicationShouldHandleReopen());
-        QVERIFY(app.isDialogOpen());
+        QVERIFY(app.entry().isDialogOpen());
         QCOMPARE(f.usage.events.back(), QStringLiteral("Reopen Launch"));
         f.hotKeys.press();  // already open: stays open, nothing else happens
-        QVERIFY(app.isDialogOpen());
+        QVERIFY(app.entry().isDialogOpen());
     }
 };
 

@@ -72,7 +72,7 @@ private slots:
         QVERIFY(app.menuItem()->isPulsing());  // start-up's two blue pulses
         app.showDialog();
         f.type(QStringLiteral("Party [Holidays]"));
-        app.addEvent(false);
+        app.entry().addEvent(false);
         const std::int64_t now = app.menuItem()->clockMs();
         // The red pulse is the latest overlay; it shows over the start-up's blue one.
         const QColor mixed = app.menuItem()->render(now + 300).pixelColor(0, 0);
@@ -85,11 +85,11 @@ private slots:
         f.settings.setValue(settingKey(Setting::ShowMenuBarIcon), false);
         AppDelegate& app = f.launch(true);
         QVERIFY(!app.menuItem());
-        app.pulseIcon(kPulseBlue, 1);  // nothing to pulse, nothing breaks
-        app.clickMenuIconButton(true);
+        app.tray().pulseIcon(kPulseBlue, 1);  // nothing to pulse, nothing breaks
+        app.preferencesWindow().clickMenuIconButton(true);
         QVERIFY(app.menuItem());
         QCOMPARE(stored(f.settings, Setting::ShowMenuBarIcon), QStringLiteral("true"));
-        app.clickMenuIconButton(false);
+        app.preferencesWindow().clickMenuIconButton(false);
         QVERIFY(!app.menuItem());
         QCOMPARE(stored(f.settings, Setting::ShowMenuBarIcon), QStringLiteral("false"));
     }
@@ -99,20 +99,20 @@ private slots:
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
         f.apps.app = CalendarApp{QStringLiteral("other.desktop"), QStringLiteral("Other Calendar")};
-        emit app.menu()->aboutToShow();
-        QCOMPARE(app.launchCalItem()->text(), QStringLiteral("Launch Other Calendar"));
-        QVERIFY(app.launchCalItem()->isEnabled());
-        app.launchCalItem()->trigger();
+        emit app.tray().menu()->aboutToShow();
+        QCOMPARE(app.tray().launchCalItem()->text(), QStringLiteral("Launch Other Calendar"));
+        QVERIFY(app.tray().launchCalItem()->isEnabled());
+        app.tray().launchCalItem()->trigger();
         QCOMPARE(f.apps.launched, std::vector<QString>{QStringLiteral("other.desktop")});
-        app.vorlaMenuItem()->trigger();
-        QVERIFY(app.isDialogOpen());
+        app.tray().vorlaMenuItem()->trigger();
+        QVERIFY(app.entry().isDialogOpen());
 
         f.apps.app.reset();  // no calendar program at all
-        emit app.menu()->aboutToShow();
-        QCOMPARE(app.launchCalItem()->text(), QStringLiteral("Launch Calendar"));
-        QVERIFY(!app.launchCalItem()->isEnabled());
+        emit app.tray().menu()->aboutToShow();
+        QCOMPARE(app.tray().launchCalItem()->text(), QStringLiteral("Launch Calendar"));
+        QVERIFY(!app.tray().launchCalItem()->isEnabled());
         QSignalSpy notices(&app, &AppDelegate::notice);
-        app.launchCal();
+        app.entry().launchCal();
         QCOMPARE(notices.size(), 1);
     }
 };

@@ -28,6 +28,9 @@ TEST(HotKeys, APressNeedsACommandModifierAndOneLetterOrDigit) {
         {{true, false, false, false, QStringLiteral(",")}, -1, ""},   // not a letter or digit
         {{true, false, false, false, QString()}, -1, ""},              // a modifier on its own
         {{true, false, false, false, QStringLiteral("ab")}, -1, ""},   // two characters
+        // Letters outside ASCII have no key of their own that the X11 grab could find.
+        {{true, true, false, false, QStringLiteral("é")}, -1, ""},
+        {{true, true, false, false, QStringLiteral("٣")}, -1, ""},
     };
     for (const auto& c : cases) {
         const auto choice = hotKeyFromPress(c.press);

@@ -2,6 +2,7 @@
 
 #include "prefs/DefaultAlarm.h"
 #include "prefs/IniText.h"
+#include "prefs/Preferences.h"
 #include "prefs/Settings.h"
 #include "stores/MemoryStore.h"
 
@@ -119,11 +120,40 @@ TEST_F(Prefs, ItemSettingsFollowTheAlarmPopUps) {
         settings.setValue(QStringLiteral("AlarmTypeIndex"), c.type);
         settings.setValue(QStringLiteral("AlarmSoundIndex"), c.sound);
         settings.setValue(QStringLiteral("AlarmEmailIndex"), c.email);
-        const ItemSettings s = itemSettings(settings, store, c.emails);
+        const ItemSettings s = Preferences(settings).itemSettings(store, {c.emails});
         const std::string action = std::array{"display", "sound", "email"}[static_cast<int>(s.alarmAction)];
         EXPECT_EQ(action + " " + utf8(s.alarmSound.value_or(u"-")) + " " + utf8(s.alarmEmail.value_or(u"-")), c.expected);
         EXPECT_EQ(utf8(s.targetCalendarUID.value_or(u"-")), "home");
     }
+}
+
+// Every write is stored and announced; an item's settings follow the stored values, and a
+// selection that is gone leaves the target empty unless the caller asks for the first calendar.
+TEST_F(Prefs, PreferencesAnnounceWritesAndBuildItemSettingsFromTheStore) {
+    Preferences prefs(settings);
+    std::vector<Setting> heard;
+    QObject::connect(&prefs, &Preferences::changed, [&heard](Setting id) { heard.push_back(id); });
+    prefs.set(Setting::AlarmEnabled, false);
+    prefs.set(Setting::EventLength, QStringLiteral("45"));
+    prefs.set(Setting::CalendarUID, QStringLiteral("gone"));
+    EXPECT_EQ(heard, (std::vector{Setting::AlarmEnabled, Setting::EventLength, Setting::CalendarUID}));
+    EXPECT_EQ(settings.flushCount(), 1) << "only the calendar is flushed at once";
+
+    ItemSettings s = prefs.itemSettings(store, {{}, QStringLiteral("BusyCal")});
+    EXPECT_FALSE(s.alarmEnabled);
+    EXPECT_EQ(s.eventLengthMinutes, 45);
+    EXPECT_EQ(utf8(s.calAppName), "BusyCal");
+    EXPECT_FALSE(s.targetCalendarUID);
+    s = prefs.itemSettings(store, {{}, QStringLiteral("iCal"), true});
+    EXPECT_EQ(utf8(s.targetCalendarUID.value_or(u"-")), "ro");
+    prefs.set(Setting::CalendarUID, QStringLiteral("home"));
+    s = prefs.itemSettings(store, {{}, QStringLiteral("iCal"), true});
+    EXPECT_EQ(utf8(s.targetCalendarUID.value_or(u"-")), "home");
+
+    // An empty event length reads as "0" for the panel, as no length for items.
+    prefs.set(Setting::EventLength, QString());
+    EXPECT_EQ(prefs.eventLengthText(), QStringLiteral("0"));
+    EXPECT_EQ(prefs.itemSettings(store).eventLengthMinutes, 0);
 }
 
 // A missing file is created with its folder. One that cannot be read, or is not text, gives the
