@@ -32,6 +32,12 @@ EntryController::EntryController(const AppServices& services, Preferences& prefs
     connect(dialog_.get(), &EntryDialog::helpClicked, this, &EntryController::clickHelpButton);
     connect(dialog_.get(), &EntryDialog::closeRequested, this, &EntryController::hideDialog);
     connect(dialog_.get(), &EntryDialog::freshSettingsRequested, this, &EntryController::startFreshSettings);
+    connect(dialog_.get(), &EntryDialog::otherReadingTaken, this, &EntryController::takeOtherReading);
+    connect(dialog_.get(), &EntryDialog::otherReadingUndone, this, &EntryController::giveBackOtherReading);
+    // The order of numeric dates changed in the preferences: the preview reads the entry again.
+    connect(&prefs_, &Preferences::changed, this, [this](Setting id) {
+        if (id == Setting::NumericDatesOtherOrder && isDialogOpen()) controlTextDidChange();
+    });
 }
 
 EntryController::~EntryController() {
@@ -104,8 +110,16 @@ void EntryController::controlTextDidChange() {
     if (dialog_->isSaving()) return;  // the text is fixed and the lines say where it goes
     const QString text = dialog_->text();
     dialog_->setCanAdd(!text.trimmed().isEmpty());
-    auto item = currentItem();
+    // Taken back only while the entry still reads as the other reading left it.
+    if (taken_ && text != taken_->after) taken_.reset();
     const Date now = services_.now();
+    ItemReadings readings = currentReadings(toUnicode(text), now, itemSettings(), *services_.store);
+    const std::unique_ptr<CalendarItem>& item = readings.item;
+    offered_.reset();
+    if (!readings.others.empty()) {
+        const OtherReading& other = readings.others.front();
+        offered_ = Offered{other.choice, toQString(other.text)};
+    }
     // The title and location give way to the calendar, date and time when the line is too long.
     QString title = item->title ? toQString(*item->title) : QString();
     if (auto* event = dynamic_cast<const Event*>(item.get()); event && event->location)
@@ -122,6 +136,31 @@ void EntryController::controlTextDidChange() {
     dialog_->setPreview(toQString(ZQeventLine(*item, now)), alarms, from, title.size());
     dialog_->setRepeats(toQString(ZQoccurrencesLine(*item)));
     if (!warning.isEmpty()) dialog_->setWarning(toQString(warning));
+    dialog_->setOtherReading(readings.others.empty()
+                                 ? QString()
+                                 : toQString(ZQotherReadingLine(*readings.others.front().item, *item)));
+}
+
+void EntryController::takeOtherReading() {
+    if (!offered_ || dialog_->isSaving()) return;
+    const Offered offered = *offered_;
+    const QString before = dialog_->text();
+    // A numeric date read the other way: the user's order from now on.
+    const bool flip = offered.choice == Choice::DateOrder;
+    if (flip) prefs_.set(Setting::NumericDatesOtherOrder, !prefs_.boolValue(Setting::NumericDatesOtherOrder));
+    dialog_->setText(offered.text);
+    taken_ = Taken{before, offered.text, flip};
+    controlTextDidChange();
+}
+
+void EntryController::giveBackOtherReading() {
+    if (!taken_ || dialog_->isSaving()) return;
+    const Taken taken = *taken_;
+    taken_.reset();
+    if (taken.orderFlipped)
+        prefs_.set(Setting::NumericDatesOtherOrder, !prefs_.boolValue(Setting::NumericDatesOtherOrder));
+    dialog_->setText(taken.before);
+    controlTextDidChange();
 }
 
 ItemSettings EntryController::itemSettings() const {

@@ -33,6 +33,11 @@ public:
     // the item in the calendar program. True when it was saved.
     bool addEvent(bool exactlyCommand);
     void clickHelpButton();
+    // The entry's other reading, offered under the preview: taking it rewrites the entry so that it
+    // reads that way (and, for a numeric date, takes that order for the next ones); giving it back
+    // restores the entry and the order as they were.
+    void takeOtherReading();
+    void giveBackOtherReading();
     // Shows or hides the help box and stores the choice.
     void showHelp(bool show);
     // The help box as a returning start left it.
@@ -83,6 +88,17 @@ private:
         icu::UnicodeString uid;
     };
     std::optional<UnconfirmedSave> unconfirmed_;
+    // The other reading on offer for the text in the field, and what taking it replaced.
+    struct Offered {
+        Choice choice;
+        QString text;
+    };
+    std::optional<Offered> offered_;
+    struct Taken {
+        QString before, after;
+        bool orderFlipped;
+    };
+    std::optional<Taken> taken_;
 
     QString calAppName_ = QStringLiteral("Calendar");
     std::optional<CalendarApp> calApp_;

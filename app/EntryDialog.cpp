@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -98,6 +99,20 @@ void PreviewLabel::elide() {
     setText(metrics.elidedText(visible, Qt::ElideRight, room));
 }
 
+OtherReadingLabel::OtherReadingLabel(QWidget* parent) : QLabel(parent) {
+    setAccessibleName(QStringLiteral("Other reading"));
+    setForegroundRole(QPalette::PlaceholderText);
+    setCursor(Qt::PointingHandCursor);
+    setToolTip(QStringLiteral("Alt+Down takes this reading, Alt+Up gives the entry back"));
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    setMinimumWidth(1);
+}
+
+void OtherReadingLabel::mousePressEvent(QMouseEvent* event) {
+    QLabel::mousePressEvent(event);
+    if (event->button() == Qt::LeftButton) emit clicked();
+}
+
 EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("linecal"));
     // It floats over the work it interrupts, so it cannot get lost behind another window.
@@ -123,6 +138,8 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     alarmField->setForegroundRole(QPalette::PlaceholderText);
     failureField = new FailureLabel(QStringLiteral("Failure"), this);
     failureField->hide();
+    otherField = new OtherReadingLabel(this);
+    otherField->hide();
     settingsNotice = new QWidget(this);
     settingsNoticeText = new FailureLabel(QStringLiteral("Settings"), settingsNotice);
     freshSettingsButton = new QPushButton(QStringLiteral("Start with fresh settings"), settingsNotice);
@@ -152,6 +169,7 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     entry->addWidget(titleField);
     entry->addWidget(eventField);
     entry->addWidget(alarmField);
+    entry->addWidget(otherField);
     entry->addWidget(failureField);
     entry->addLayout(buttons);
     // The help box sits 14 pixels below the rest, so showing or hiding it changes the
@@ -176,6 +194,7 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     });
     connect(helpButton, &QToolButton::clicked, this, &EntryDialog::helpClicked);
     connect(freshSettingsButton, &QPushButton::clicked, this, &EntryDialog::freshSettingsRequested);
+    connect(otherField, &OtherReadingLabel::clicked, this, &EntryDialog::otherReadingTaken);
 }
 
 void EntryDialog::setSettingsNotice(const QString& text) {
@@ -272,9 +291,27 @@ void EntryDialog::setRepeats(const QString& text) {
     alarmField->setToolTip(text);
 }
 
+void EntryDialog::setOtherReading(const QString& line) {
+    if (line.isEmpty()) {
+        otherField->hide();
+        otherField->clear();
+        otherField->setAccessibleDescription({});
+        resizePart(otherHeight_, 0);
+        return;
+    }
+    const QString shown = line.size() > 1000 ? line.left(1000) : line;
+    otherField->setText(otherField->fontMetrics().elidedText(shown, Qt::ElideRight, qMax(1, titleField->width())));
+    otherField->setAccessibleDescription(shown);
+    if (otherField->isHidden()) {
+        otherField->show();
+        resizePart(otherHeight_, otherField->sizeHint().height() + 6);
+    }
+}
+
 void EntryDialog::setWarning(const QString& message) { alarmField->setLine(message, QColor(Qt::red)); }
 
 void EntryDialog::setFailure(const QString& message) {
+    setOtherReading({});
     failure_ = true;
     failureField->setMessage(message);
     eventField->hide();
@@ -327,6 +364,12 @@ void EntryDialog::keyPressEvent(QKeyEvent* event) {
         const auto modifiers = event->modifiers() & ~Qt::KeypadModifier;
         if (modifiers == Qt::NoModifier) emit addRequested(false);
         else if (isExactlyCommand(*event)) emit addRequested(true);
+        event->accept();
+        return;
+    }
+    if ((event->key() == Qt::Key_Down || event->key() == Qt::Key_Up) && event->modifiers() == Qt::AltModifier) {
+        if (event->key() == Qt::Key_Down) emit otherReadingTaken();
+        else emit otherReadingUndone();
         event->accept();
         return;
     }

@@ -45,6 +45,18 @@ public:
     void setMessage(const QString& message);
 };
 
+// The quiet line under the preview that offers the entry's other reading; a click takes it.
+class OtherReadingLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit OtherReadingLabel(QWidget* parent = nullptr);
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+};
+
 class EntryDialog : public QDialog {
     Q_OBJECT
 public:
@@ -54,6 +66,7 @@ public:
     PreviewLabel* eventField;
     PreviewLabel* alarmField;
     FailureLabel* failureField;  // shown in place of the two lines after a failed save
+    OtherReadingLabel* otherField;  // "or 12/5/10, 3:00 PM?" where the entry reads two ways
     ZQButton* addButton;
     QToolButton* helpButton;
     // Above the entry while the settings cannot be stored: why, and a way out.
@@ -78,6 +91,9 @@ public:
     void setPreview(const QString& event, const QString& alarms, qsizetype titleFrom = 0, qsizetype titleLength = 0);
     // The next days of a repeating entry (or why it does not repeat), shown over the preview.
     void setRepeats(const QString& text);
+    // Offers the entry's other reading under the preview ("or 12/5/10?"); empty hides the line,
+    // and the dialog grows and shrinks by its height.
+    void setOtherReading(const QString& line);
     // Says in red, in place of the alarm line, what in the entry cannot be read as typed.
     void setWarning(const QString& message);
     // Shows what went wrong, in red and wrapped, in place of the preview and alarm lines; the
@@ -99,6 +115,9 @@ signals:
     void addRequested(bool exactlyCommand);
     void helpClicked();
     void closeRequested();
+    // Alt+Down or a click on the other reading; Alt+Up gives the entry back as it was.
+    void otherReadingTaken();
+    void otherReadingUndone();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -116,6 +135,7 @@ private:
     bool failure_ = false;
     int extraHeight_ = 0;
     int noticeHeight_ = 0;
+    int otherHeight_ = 0;
 };
 
 }  // namespace linecal

@@ -49,6 +49,13 @@ PreferencesController::PreferencesController(const AppServices& services, Prefer
     for (QComboBox* box : {p->alarmTypeDropdown, p->alarmSoundDropdown, p->alarmEmailDropdown})
         connect(box, &QComboBox::activated, this, alarmChanged);
     connect(p->calendarDropdown, &QComboBox::activated, this, &PreferencesController::updateCalendarSelection);
+    connect(p->numericDatesDropdown, &QComboBox::activated, this,
+            [this](int index) { prefs_.set(Setting::NumericDatesOtherOrder, index == 1); });
+    // The dialog takes an order too, when the user takes the other reading of a numeric date.
+    connect(&prefs_, &Preferences::changed, this, [this, p](Setting id) {
+        if (id == Setting::NumericDatesOtherOrder)
+            p->numericDatesDropdown->setCurrentIndex(prefs_.boolValue(Setting::NumericDatesOtherOrder) ? 1 : 0);
+    });
     connect(p->launchCheckbox, &QCheckBox::toggled, this, &PreferencesController::toggleLaunchAtStartup);
     connect(p->menuIconButton, &QCheckBox::toggled, this, &PreferencesController::clickMenuIconButton);
     connect(p->usageCheckbox, &QCheckBox::toggled, this, &PreferencesController::toggleUsageData);
@@ -89,6 +96,7 @@ void PreferencesController::refreshPreferences() {
     p->showAlarmKind(prefs_.intValue(Setting::AlarmTypeIndex));
     const QString length = prefs_.eventLengthText();
     if (p->defaultEventLengthField->text() != length) p->defaultEventLengthField->setText(length);
+    p->numericDatesDropdown->setCurrentIndex(prefs_.boolValue(Setting::NumericDatesOtherOrder) ? 1 : 0);
     p->hotKeyField->showHotKey(hotKeyKeys_, hotKeyKeys_, hotKeyWorking_);
     showChecked(p->menuIconButton, prefs_.boolValue(Setting::ShowMenuBarIcon));
     showLaunchAtStartup();

@@ -1,6 +1,7 @@
 #include "app/PreferencesPanel.h"
 
 #include "app/HotkeyField.h"
+#include "parse/DateContext.h"
 #include "prefs/Settings.h"
 
 #include <QAccessible>
@@ -63,6 +64,12 @@ QLabel* note(const QString& text) {
     return label;
 }
 
+// Whether "5/12" is the twelfth of May where the user is: the order numeric dates are read in.
+bool localeReadsMonthFirst() {
+    const std::string& order = DateContext::current().dateOrder();
+    return order.find('M') < order.find('D');
+}
+
 }  // namespace
 
 PreferencesPanel::PreferencesPanel(QWidget* parent) : QDialog(parent) {
@@ -111,6 +118,12 @@ QWidget* PreferencesPanel::eventSection() {
     calendarDropdown->setMinimumContentsLength(22);
     form->addRow(QStringLiteral("Calendar:"), calendarDropdown);
     form->addRow(note(QStringLiteral("Entries without a [calendar] of their own go there.")));
+    numericDatesDropdown = dropdown(QStringLiteral("Numeric dates"));
+    const bool monthFirst = localeReadsMonthFirst();
+    const QString may12 = QStringLiteral("12 May"), dec5 = QStringLiteral("5 December");
+    numericDatesDropdown->addItems({QStringLiteral("As the locale says (5/12 is %1)").arg(monthFirst ? may12 : dec5),
+                                    QStringLiteral("The other way round (5/12 is %1)").arg(monthFirst ? dec5 : may12)});
+    form->addRow(QStringLiteral("Numeric dates:"), numericDatesDropdown);
     return box;
 }
 

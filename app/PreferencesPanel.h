@@ -33,6 +33,7 @@ public:
     QComboBox* alarmEmailDropdown;
     QLineEdit* defaultEventLengthField;
     QComboBox* calendarDropdown;
+    QComboBox* numericDatesDropdown;  // 0 as the locale says, 1 the other way round
     HotkeyField* hotKeyField;
     QCheckBox* launchCheckbox;
     QCheckBox* menuIconButton;

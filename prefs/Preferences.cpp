@@ -44,6 +44,7 @@ ItemSettings Preferences::itemSettings(const CalendarStore& store, const ItemCon
     result.alarmSound = alarm.sound;
     result.alarmEmail = alarm.email;
     result.calAppName = toUnicode(context.calAppName);
+    result.otherNumericOrder = boolValue(Setting::NumericDatesOtherOrder);
     return result;
 }
 

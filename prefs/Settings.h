@@ -27,6 +27,7 @@ enum class Setting {
     LastEventUID,
     LastCalendarUID,
     AppHasLaunched,
+    NumericDatesOtherOrder,
 };
 
 enum class SettingType { Boolean, Integer, String };
@@ -59,6 +60,8 @@ inline constexpr SettingDef kSettings[] = {
     {Setting::LastEventUID, "Last Event UID", SettingType::String, nullptr, false, false},
     {Setting::LastCalendarUID, "Last Calendar UID", SettingType::String, nullptr, false, false},
     {Setting::AppHasLaunched, "App has launched 1.4", SettingType::Boolean, "false", true, false},
+    // "5/12" read with day and month the other way round from the locale's order.
+    {Setting::NumericDatesOtherOrder, "NumericDatesOtherOrder", SettingType::Boolean, "false", true, false},
 };
 
 const SettingDef& settingDef(Setting id);

@@ -458,6 +458,62 @@ private slots:
         QVERIFY(!f.dialog().addButton->isEnabled());
     }
 
+    // The other reading: offered under the preview, taken with Alt+Down (the entry rewritten so it
+    // reads that way, a numeric date's order kept for the next ones), given back with Alt+Up.
+    void theOtherReadingIsOneKeyAway() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.showDialog();
+        QLineEdit* field = f.dialog().titleField;
+        const int plainHeight = f.dialog().height();
+        f.type(QStringLiteral("Call Ann 5/12 at 3pm"));
+        QVERIFY(!f.dialog().otherField->isHidden());
+        QCOMPARE(f.dialog().otherField->text(), QStringLiteral("or 12/5/10, 3:00\u202FPM?"));
+        QCOMPARE(f.dialog().otherField->accessibleName(), QStringLiteral("Other reading"));
+        QVERIFY(f.dialog().height() > plainHeight);
+
+        QTest::keyClick(field, Qt::Key_Down, Qt::AltModifier);
+        QCOMPARE(field->text(), QStringLiteral("Call Ann 5 Dec at 3pm"));
+        QVERIFY(f.dialog().eventField->line().contains(QStringLiteral("12/5/10, 3:00")));
+        QVERIFY(f.dialog().otherField->isHidden());
+        QCOMPARE(f.dialog().height(), plainHeight);
+        QCOMPARE(stored(f.settings, Setting::NumericDatesOtherOrder), QStringLiteral("true"));
+        // The order taken reads the next numeric date, and the locale's is now the other reading.
+        f.type(QStringLiteral("Tea 6/11"));
+        auto* tea = dynamic_cast<Event*>(app.entry().currentItem().get());
+        QVERIFY(tea && tea->startDate && *tea->startDate == local(2010, 11, 6));
+        QCOMPARE(f.dialog().otherField->text(), QStringLiteral("or 6/11/10?"));
+
+        // Alt+Up gives back the entry and the order, only while the entry is as the reading left it.
+        f.type(QStringLiteral("Call Ann 5/12 at 3pm"));
+        QTest::keyClick(field, Qt::Key_Down, Qt::AltModifier);
+        QCOMPARE(field->text(), QStringLiteral("Call Ann 12 May at 3pm"));
+        QCOMPARE(stored(f.settings, Setting::NumericDatesOtherOrder), QStringLiteral("false"));
+        QTest::keyClick(field, Qt::Key_Up, Qt::AltModifier);
+        QCOMPARE(field->text(), QStringLiteral("Call Ann 5/12 at 3pm"));
+        QCOMPARE(stored(f.settings, Setting::NumericDatesOtherOrder), QStringLiteral("true"));
+        QTest::keyClick(field, Qt::Key_Down, Qt::AltModifier);
+        QTest::keyClick(field, Qt::Key_X);
+        QTest::keyClick(field, Qt::Key_Up, Qt::AltModifier);
+        QCOMPARE(field->text(), QStringLiteral("Call Ann 12 May at 3pmx"));
+
+        // A click takes it too, and Return saves what the preview shows.
+        f.type(QStringLiteral("Lunch next Friday"));
+        QTest::mouseClick(f.dialog().otherField, Qt::LeftButton);
+        QCOMPARE(field->text(), QStringLiteral("Lunch Friday"));
+        QTest::keyClick(field, Qt::Key_Return);
+        QCOMPARE(f.store.savedItems().size(), size_t(1));
+        auto* saved = dynamic_cast<const Event*>(f.store.savedItems().back().get());
+        QVERIFY(saved && saved->startDate && *saved->startDate == local(2010, 3, 12));
+        // No other reading, no line, and Alt+Down changes nothing.
+        app.showDialog();
+        f.type(QStringLiteral("Lunch Friday 7pm"));
+        QVERIFY(f.dialog().otherField->isHidden());
+        QTest::keyClick(field, Qt::Key_Down, Qt::AltModifier);
+        QCOMPARE(field->text(), QStringLiteral("Lunch Friday 7pm"));
+    }
+
     void escapeClosesWithoutSaving() {
         AppFixture f;
         f.markLaunchedBefore();

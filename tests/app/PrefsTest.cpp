@@ -75,6 +75,26 @@ private slots:
         QCOMPARE(stored(f.settings, Setting::EventLength), shown);
     }
 
+    // The order of numeric dates: named with the locale's own example, chosen in the panel and
+    // followed by the open dialog at once, and shown as the dialog last took it.
+    void numericDatesFollowTheChosenOrder() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        AppDelegate& app = f.launch();
+        app.showPreferences();
+        app.showDialog();
+        QComboBox* box = app.preferencesWindow().panel()->numericDatesDropdown;
+        QCOMPARE(box->itemText(0), QStringLiteral("As the locale says (5/12 is 12 May)"));
+        QCOMPARE(box->currentIndex(), 0);
+        f.type(QStringLiteral("Tea 5/12"));
+        QVERIFY(f.dialog().eventField->line().contains(QStringLiteral("5/12/10")));
+        box->activated(1);
+        QCOMPARE(stored(f.settings, Setting::NumericDatesOtherOrder), QStringLiteral("true"));
+        QVERIFY(f.dialog().eventField->line().contains(QStringLiteral("12/5/10")));
+        QTest::keyClick(f.dialog().titleField, Qt::Key_Down, Qt::AltModifier);
+        QCOMPARE(box->currentIndex(), 0);
+    }
+
     void theCalendarListIsRebuiltAtEveryOpening() {
         AppFixture f;
         f.markLaunchedBefore();
