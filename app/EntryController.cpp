@@ -113,7 +113,8 @@ void EntryController::controlTextDidChange() {
     // Taken back only while the entry still reads as the other reading left it.
     if (taken_ && text != taken_->after) taken_.reset();
     const Date now = services_.now();
-    ItemReadings readings = currentReadings(toUnicode(text), now, itemSettings(), *services_.store);
+    // The dialog offers one other reading: the others are not worked out on every key.
+    ItemReadings readings = currentReadings(toUnicode(text), now, itemSettings(), *services_.store, 1);
     const std::unique_ptr<CalendarItem>& item = readings.item;
     offered_.reset();
     if (!readings.others.empty()) {

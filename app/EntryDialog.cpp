@@ -233,7 +233,7 @@ QFrame* EntryDialog::makeHelpBox() {
         grid->addWidget(meaning, row, 1);
         ++row;
     }
-    auto* keys = new QLabel(QStringLiteral("Return adds · Ctrl+Return adds and opens the calendar · Esc closes"), box);
+    auto* keys = new QLabel(QStringLiteral("Return adds · Ctrl+Return adds and opens the calendar · Esc closes\nAlt+Down takes the other reading offered under the preview, Alt+Up gives it back"), box);
     keys->setFont(small);
     keys->setForegroundRole(QPalette::PlaceholderText);
     grid->addWidget(keys, row, 0, 1, 2);

@@ -47,8 +47,8 @@ struct ItemReadings {
     std::unique_ptr<CalendarItem> item;
     std::vector<OtherReading> others;  // where the reading chose; most lines have none
 };
-// As currentItem, with the items the line's other readings give.
+// As currentItem, with the items the line's other readings give (at most `most` of them).
 ItemReadings currentReadings(const icu::UnicodeString& text, Date now, const ItemSettings& settings,
-                             const CalendarStore& store);
+                             const CalendarStore& store, std::size_t most = SIZE_MAX);
 
 }  // namespace linecal

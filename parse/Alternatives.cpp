@@ -48,10 +48,11 @@ std::string_view choiceName(Choice choice) {
 }
 
 std::vector<Alternative> alternativesOf(const icu::UnicodeString& text, const ParsedEntry& record, Date now,
-                                        const ParseOptions& options) {
+                                        const ParseOptions& options, std::size_t most) {
     std::vector<Alternative> out;
     if (record.choices.empty()) return out;
     for (Choice choice : kChoices) {
+        if (out.size() >= most) break;
         icu::UnicodeString rewritten(text);
         bool changed = false;
         // Both dates of a line flip together ("5/12 to 6/12").

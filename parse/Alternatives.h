@@ -6,6 +6,7 @@
 #include "parse/ParseEntry.h"
 #include "parse/ParsedEntry.h"
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -22,8 +23,9 @@ std::string_view choiceName(Choice choice);
 
 // One per kind of choice the record made, in the order of the Choice names,
 // each reading differently from `record` (dates, all-day or title); empty when
-// the record made none. `text`, `now` and `options` are what `record` was parsed from.
+// the record made none. `text`, `now` and `options` are what `record` was parsed from. Each
+// costs a parse of its own; `most` stops after that many (the dialog offers only the first).
 std::vector<Alternative> alternativesOf(const icu::UnicodeString& text, const ParsedEntry& record, Date now,
-                                        const ParseOptions& options = {});
+                                        const ParseOptions& options = {}, std::size_t most = SIZE_MAX);
 
 }  // namespace linecal

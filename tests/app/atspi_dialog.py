@@ -2,7 +2,8 @@
 """Prints what a screen reader finds in linecal-app's entry dialog, as one JSON object:
 the entry text, the preview and alarm lines, the add button's name and the help button's state,
 and after a failed save the alert that says what to do, with whether it lies inside the window;
-the notice about damaged settings; the entry's description and the name of what has the keyboard focus. With `click NAME` it presses the dialog's button of that name.
+the notice about damaged settings; the other reading offered under the preview; the entry's description
+and the name of what has the keyboard focus. With `click NAME` it presses the dialog's button of that name.
 Usage: atspi_dialog.py [APPLICATION_NAME [click BUTTON_NAME]]"""
 import json
 import sys
@@ -72,6 +73,8 @@ def main():
             found["preview"] = name
         elif description == "Alarms":
             found["alarms"] = name
+        elif name == "Other reading" and node.getState().contains(pyatspi.STATE_SHOWING):
+            found["other"] = description
         elif role == "push button" and name.startswith("Add"):
             found["add"] = name
             found["addEnabled"] = node.getState().contains(pyatspi.STATE_ENABLED)

@@ -147,6 +147,24 @@ check "khal lists five standups in the next week" 5 \
   "$(khal -c "$work/khal.conf" list --format '{start-time} {title}' "$tomorrow" 7d 2>/dev/null | grep -c '^09:30 Standup$')"
 sleep 1  # let the save's last events settle before the next start hands over
 
+# ---- a line that reads two ways: the other reading taken with Alt+Down ------------------------------
+timeout 15 "$cli" show
+wait_dialog || true
+entry="Call Ann 5/12 at 3pm"
+xdotool type --delay 5 "$entry"
+other=$("$cli" preview -- "$entry" | sed -n 's/^or: \(\[[^]]*\] \)\?Call Ann at \(.*\)$/or \2?/p')
+check "the other reading is offered under the preview" "$other" "$(wait_field other "$other")"
+if [ -n "$shots" ]; then import -window "$(dialog_window)" "$shots/dialog-other-reading.png"; fi
+xdotool key alt+Down
+check "Alt+Down rewrites the entry to read the other way" "Call Ann 5 Dec" "$(wait_field entry 'Call Ann 5 Dec' | cut -c1-14)"
+check "and the offer goes" "" "$(read_dialog | field other)"
+xdotool key Return
+wait_closed || true
+check "Return saves the other reading" "closed 3" "$(shown) $(items)"
+check "on 5 December at 15:00" 1 "$(grep -l '^DTSTART;TZID=America/Los_Angeles:[0-9]\{4\}1205T150000' "$calendar"/*.ics | wc -l)"
+check "and the order taken is remembered" "NumericDatesOtherOrder=true" "$(grep -o '^NumericDatesOtherOrder=.*' "$XDG_CONFIG_HOME/linecal/linecal.conf")"
+sleep 1
+
 t0=$(now_ms)
 timeout 15 "$cli" show
 check "linecal show succeeds" 0 $?
@@ -175,7 +193,7 @@ wait_field entry "Standup tomorrow 9am" >/dev/null
 xdotool key ctrl+Return
 wait_closed || true
 for _ in $(seq 50); do [ -s "$work/launched" ] && break; sleep 0.1; done
-check "Ctrl+Return saves and starts the calendar program" "closed 3 1" "$(shown) $(items) $(wc -l <"$work/launched" 2>/dev/null || echo 0)"
+check "Ctrl+Return saves and starts the calendar program" "closed 4 1" "$(shown) $(items) $(wc -l <"$work/launched" 2>/dev/null || echo 0)"
 
 # ---- a calendar that cannot be written keeps the dialog and the text ------------------------------
 chmod a-w "$calendar"
@@ -185,7 +203,7 @@ xdotool type --delay 5 "Lost? tomorrow"
 wait_field entry "Lost? tomorrow" >/dev/null
 xdotool key Return
 sleep 0.3
-check "a failed save keeps the dialog open" "open 3" "$(shown) $(items)"
+check "a failed save keeps the dialog open" "open 4" "$(shown) $(items)"
 check "and says what to do, as an alert inside the window" \
   "Choose a writable calendar, or make the calendar's folder writable. True" \
   "$(wait_field failure "Choose a writable calendar, or make the calendar's folder writable.") $(read_dialog | field failureInside)"
@@ -193,7 +211,7 @@ check "and keeps the text as typed" "Lost? tomorrow" "$(read_dialog | field entr
 chmod u+w "$calendar"
 xdotool key Return
 wait_closed || true
-check "once writable, the same text saves" "closed 4" "$(shown) $(items)"
+check "once writable, the same text saves" "closed 5" "$(shown) $(items)"
 
 # ---- the tray ------------------------------------------------------------------------------------------
 windows_named() {  # windows_named NAME: the visible windows with exactly this name
@@ -374,7 +392,7 @@ for _ in $(seq 100); do alive "$first" || break; sleep 0.1; done
 check "Quit ends the program even with the dialog open" gone "$(alive "$first" && echo running || echo gone)"
 wait "$first" && quit_status=0 || quit_status=$?
 check "and it ends well" 0 "$quit_status"
-check "nothing was lost: four items in Personal" 4 "$(items)"
+check "nothing was lost: five items in Personal" 5 "$(items)"
 grep -q 'successfully saved new item: ' "$work/app.log" || { echo "FAIL: no save was logged"; fail=1; }
 
 # ---- a calendar on a server ------------------------------------------------------------------------------
