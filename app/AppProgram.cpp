@@ -124,6 +124,9 @@ int runAppProgram(int argc, char** argv) {
     services.savesOverNetwork = [&store](const CalendarItem& item) {
         return item.calendar && store->savesElsewhere(*item.calendar);
     };
+    services.lastDesktopSource = [&store] {
+        return store->desktop() ? QString::fromStdString(store->desktop()->lastSavedSource()) : QString();
+    };
     if (!store->servers().empty()) services.refreshCalendars = [&store] { store->refreshInBackground({}, true); };
     services.settings = &settings;
     services.hotKeys = hotKeys.get();

@@ -34,6 +34,10 @@ struct AppServices {
     // True for an item whose save goes over the network: it is saved off the GUI thread, so a
     // slow server never freezes the program. Null: every save is local and immediate.
     std::function<bool(const CalendarItem&)> savesOverNetwork;
+    // The desktop's calendar (EDS source) that took the last save into the desktop's calendars;
+    // empty before one, or null without them. A calendar program that opens an event by its
+    // source is asked for the item saved there.
+    std::function<QString()> lastDesktopSource;
     // Asks every account's server for its calendars now, whenever it was last asked; null
     // without accounts. Openings of the dialog, menu and preferences ask at most once a minute.
     std::function<void()> refreshCalendars;

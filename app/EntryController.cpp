@@ -179,6 +179,10 @@ void EntryController::rememberLastItem(const CalendarItem& item) {
     lastCalendarName_ = item.calendar ? toQString(item.calendar->title) : QString();
     prefs_.set(Setting::LastEventUID, toQString(item.uid));
     prefs_.set(Setting::LastCalendarUID, item.calendar ? toQString(item.calendar->uid) : QString());
+    // The desktop's calendars report the source that took the save; a save elsewhere leaves theirs as it was.
+    const QString desktop = services_.lastDesktopSource ? services_.lastDesktopSource() : QString();
+    const bool there = dynamic_cast<const Event*>(&item) && item.calendar && desktop == toQString(item.calendar->uid);
+    lastDesktopSource_ = there ? desktop : QString();
 }
 
 void EntryController::showSaveFailure(const StoreError& reported, const CalendarItem& item) {
@@ -276,14 +280,28 @@ void EntryController::launchCal() {
     } else if (!calApp_) {
         problem = QStringLiteral("No program is set to open calendar files. Choose one in the desktop's "
                                  "default applications.");
-    } else if (QString why; !services_.calendarApps->launch(*calApp_, &why)) {
-        problem = QStringLiteral("%1 could not be started: %2.").arg(calAppName_, why);
+    } else if (!showInDesktopCalendar()) {
+        if (QString why; !services_.calendarApps->launch(*calApp_, &why))
+            problem = QStringLiteral("%1 could not be started: %2.").arg(calAppName_, why);
     }
     if (!problem.isEmpty()) {
         qCWarning(lcApp, "%s", qUtf8Printable(problem));
         emit notice(problem);
     }
     services_.addUsageEvent(QStringLiteral("Launch iCal Menu Item/") + calAppName_);
+}
+
+// A program that can open on the last event (GNOME Calendar, for an event in the desktop's
+// calendars) is asked to; false when it cannot be, and the program is then simply started.
+bool EntryController::showInDesktopCalendar() {
+    const auto command = commandShowingEvent(*calApp_, lastDesktopSource_,
+                                             prefs_.stringValue(Setting::LastEventUID).value_or(QString()));
+    if (!command) return false;
+    QString why;
+    if (services_.calendarApps->run(*command, &why)) return true;
+    qCWarning(lcApp, "%s could not show the item (%s); starting it instead", qUtf8Printable(calAppName_),
+              qUtf8Printable(why));
+    return false;
 }
 
 void EntryController::findEventInBusyCal(const QUrl& address) {

@@ -69,6 +69,7 @@ signals:
 private:
     ItemSettings itemSettings() const;
     void findEventInBusyCal(const QUrl& address);
+    bool showInDesktopCalendar();
     void rememberLastItem(const CalendarItem& item);
     void showSaveFailure(const StoreError& error, const CalendarItem& item);
     void saveInBackground(std::shared_ptr<CalendarItem> item, bool exactlyCommand);
@@ -104,6 +105,7 @@ private:
     std::optional<CalendarApp> calApp_;
     QString lastEventName_, lastCalendarName_;
     std::optional<Date> lastEventDate_;
+    QString lastDesktopSource_;  // the desktop's calendar holding the last item, when it is an event there
 };
 
 }  // namespace linecal

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -25,7 +26,15 @@ public:
     virtual bool launch(const CalendarApp& app, QString* error) = 0;
     // Hands the address to the desktop's handler for its scheme.
     virtual bool openUrl(const QUrl& url, QString* error) = 0;
+    // Starts the program the command's first word names, with the other words as its arguments,
+    // and does not wait for it. False with a message when it cannot be started.
+    virtual bool run(const QStringList& command, QString* error) = 0;
 };
+
+// The command that opens `app` on one event of the desktop's calendars (EDS), named by the source
+// that holds it and its own identifier; none for a program that cannot be asked that way.
+// GNOME Calendar can: it names each event "SOURCE:ITEM".
+std::optional<QStringList> commandShowingEvent(const CalendarApp& app, const QString& sourceUid, const QString& itemUid);
 
 // The freedesktop.org rules (mimeapps.list, desktop entries under the XDG data folders).
 class XdgCalendarApps : public CalendarApps {
@@ -33,6 +42,7 @@ public:
     std::optional<CalendarApp> defaultApp() override;
     bool launch(const CalendarApp& app, QString* error) override;
     bool openUrl(const QUrl& url, QString* error) override;
+    bool run(const QStringList& command, QString* error) override;
 };
 
 // A fixed answer, recording what was asked; for tests.
@@ -41,11 +51,14 @@ public:
     std::optional<CalendarApp> defaultApp() override { return app; }
     bool launch(const CalendarApp& launched, QString* error) override;
     bool openUrl(const QUrl& url, QString* error) override;
+    bool run(const QStringList& command, QString* error) override;
 
     std::optional<CalendarApp> app;
     bool succeed = true;
+    bool runs = true;  // whether run() finds its program
     std::vector<QString> launched;
     std::vector<QUrl> opened;
+    std::vector<QStringList> ran;
 };
 
 }  // namespace linecal

@@ -46,6 +46,7 @@ struct AppFixture {
         services.loginItems = loginItems;
         services.addressBook = addressBook;
         services.savesOverNetwork = savesOverNetwork;
+        services.lastDesktopSource = lastDesktopSource;
         services.support = support;
         app = std::make_unique<AppDelegate>(std::move(services));
         app->awakeFromNib();
@@ -79,6 +80,7 @@ struct AppFixture {
     LoginItems* loginItems = nullptr;
     AddressBook* addressBook = nullptr;
     std::function<bool(const CalendarItem&)> savesOverNetwork;
+    std::function<QString()> lastDesktopSource;
     SupportLinks support;  // none, as a build without the options
     CalendarStore* store_ = nullptr;
     SettingsStore* settings_ = nullptr;

@@ -1,5 +1,6 @@
 // The calendar program as the desktop names it: desktop entries and mimeapps.list in a private
-// XDG tree, read through the real lookup; and the BusyCal address.
+// XDG tree, read through the real lookup; the BusyCal address; GNOME Calendar asked for an event
+// of the desktop's calendars.
 #include "AppTestSupport.h"
 
 #include "app/AppProgram.h"
@@ -134,6 +135,55 @@ private slots:
         QCOMPARE(f.apps.opened.front().toString(QUrl::FullyEncoded),
                  QStringLiteral("busycalevent://find/Work%2FHome/Caf%C3%A9%20%26%20cake%3F/2010-03-15T16%3A00%3A00-0700"));
         QVERIFY(f.apps.launched.empty());
+    }
+
+    // GNOME Calendar opens on an event saved into the desktop's calendars (EDS), named by its
+    // source and its own identifier; every other case only starts the program.
+    void gnomeCalendarOpensOnAnEventOfTheDesktopsCalendars() {
+        AppFixture f;
+        f.markLaunchedBefore();
+        const CalendarApp gnome{QStringLiteral("org.gnome.Calendar.desktop"), QStringLiteral("Calendar")};
+        f.apps.app = gnome;
+        f.store.addCalendar({u"eds-work", u"Work", CalCalendarTypeLocal, {}, true});
+        QString desktopSaved;  // the source the desktop's calendars name as the last one they saved into
+        f.lastDesktopSource = [&desktopSaved] { return desktopSaved; };
+        AppDelegate& app = f.launch();
+        auto save = [&](const QString& text, const QString& desktop) {
+            app.showDialog();
+            f.type(text);
+            desktopSaved = desktop;
+            return app.entry().addEvent(true);
+        };
+        auto shown = [](const QString& uuid) {
+            return QStringList{QStringLiteral("gnome-calendar"), QStringLiteral("--uuid"), uuid};
+        };
+
+        QVERIFY(save(QStringLiteral("Review [Work] 3/15 4pm"), QStringLiteral("eds-work")));
+        QCOMPARE(f.apps.ran, std::vector<QStringList>{shown(QStringLiteral("eds-work:") + f.lastEventUid())});
+        QVERIFY(f.apps.launched.empty());
+        app.entry().launchCal();  // the tray's "Launch Calendar" shows the same event
+        QCOMPARE(f.apps.ran.size(), size_t(2));
+        QCOMPARE(f.apps.ran.back(), f.apps.ran.front());
+
+        // Saved into linecal's own folder: the desktop's calendars still name their earlier save.
+        QVERIFY(save(QStringLiteral("Lunch 3/16 noon"), QStringLiteral("eds-work")));
+        // GNOME Calendar shows no to-dos.
+        QVERIFY(save(QStringLiteral("todo Call Bob [Work]"), QStringLiteral("eds-work")));
+        QCOMPARE(f.apps.ran.size(), size_t(2));
+        QCOMPARE(f.apps.launched.size(), size_t(2));
+
+        // GNOME Calendar installed where no gnome-calendar is on the path: started by its entry.
+        f.apps.runs = false;
+        QVERIFY(save(QStringLiteral("Retro [Work] 3/17 4pm"), QStringLiteral("eds-work")));
+        QCOMPARE(f.apps.ran.size(), size_t(3));
+        QCOMPARE(f.apps.launched, (std::vector<QString>(3, gnome.desktopId)));
+
+        // Another default program is never handed the identifiers.
+        f.apps.runs = true;
+        f.apps.app = CalendarApp{QStringLiteral("fakecal.desktop"), QStringLiteral("Fake Calendar")};
+        QVERIFY(save(QStringLiteral("Plan [Work] 3/18 4pm"), QStringLiteral("eds-work")));
+        QCOMPARE(f.apps.ran.size(), size_t(3));
+        QCOMPARE(f.apps.launched.back(), QStringLiteral("fakecal.desktop"));
     }
 };
 

@@ -457,5 +457,38 @@ sleep 1.7  # the start's pulse is over
 check "the icon reads on a dark panel" reads "$([ -n "$icon" ] && icon_reads "$icon" "${shots:+$shots/tray-dark.png}")"
 stop "$app_pid"
 
+# ---- a calendar of the desktop's own (EDS) -------------------------------------------------------------
+if [ -n "${LINECAL_EDS_CALENDARS:-}" ]; then
+  # The tag must name EDS's Work alone: linecal's own Work folder and the server account go.
+  rm -r "$store/work" "$XDG_CONFIG_HOME/linecal/accounts.conf" 2>/dev/null || true
+  eds_work=$("$LINECAL_EDS_CALENDARS" add Work)
+  work_line="    Work  [$eds_work]  (Evolution Data Server)"
+  check "linecal calendars lists EDS's Work under this computer's heading" "On This Computer|$work_line" \
+    "$("$cli" calendars | awk -v want="$work_line" '/^[^ ]/ { heading = $0 } $0 == want { print heading "|" $0 }')"
+  start_app "$work/eds.log"
+  eds_app=$app_pid
+  for _ in $(seq 100); do grep -q 'ready' "$work/eds.log" && break; sleep 0.1; done
+  xdotool key ctrl+shift+k
+  wait_dialog || true
+  entry="[Work] Review at 3pm tomorrow"
+  xdotool type --delay 5 "$entry"
+  # The program lists EDS's calendars in the background; the preview names Work once it has.
+  check "the preview reads as the command line's" "$(preview_of "$entry")" "$(wait_field preview "$(preview_of "$entry")")"
+  xdotool key Return
+  wait_closed || true
+  check "Return saves it and closes" closed "$(shown)"
+  saved=""
+  for _ in $(seq 50); do  # the save runs beside the window
+    saved=$("$LINECAL_EDS_CALENDARS" events "$eds_work" | tr -d '\r')
+    [ -n "$saved" ] && break
+    sleep 0.1
+  done
+  check "an EDS client reads the event from Work" \
+    "SUMMARY:Review|DTSTART;TZID=America/Los_Angeles:$(date -d tomorrow +%Y%m%d)T150000" \
+    "$(printf '%s\n' "$saved" | grep -E '^(SUMMARY|DTSTART)' | sort -r | paste -sd '|')"
+  check "and nothing went into linecal's folders" 4 "$(find "$store" -name '*.ics' | wc -l)"
+  stop "$eds_app"
+fi
+
 if [ "$fail" -ne 0 ]; then echo "--- app log"; cat "$work/app.log"; echo "--- accessibility reads"; tail -n 30 "$work/atspi.log" 2>/dev/null; fi
 exit "$fail"

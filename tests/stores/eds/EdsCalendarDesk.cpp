@@ -95,14 +95,19 @@ std::string readObject(const std::string& sourceUid, bool tasks, const std::stri
     return text(component.get());
 }
 
-int countObjects(const std::string& sourceUid, bool tasks) {
+std::vector<std::string> readObjects(const std::string& sourceUid, bool tasks) {
     auto cal = client(sourceUid, tasks);
     GSList* objects = nullptr;
     GError* error = nullptr;
     check(e_cal_client_get_object_list_sync(cal.get(), "#t", &objects, nullptr, &error), error, "listing objects");
-    const int count = static_cast<int>(g_slist_length(objects));
+    std::vector<std::string> texts;
+    for (GSList* each = objects; each; each = each->next) texts.push_back(text(static_cast<ICalComponent*>(each->data)));
     g_slist_free_full(objects, g_object_unref);
-    return count;
+    return texts;
+}
+
+int countObjects(const std::string& sourceUid, bool tasks) {
+    return static_cast<int>(readObjects(sourceUid, tasks).size());
 }
 
 std::string readZone(const std::string& sourceUid, bool tasks, const std::string& tzid) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace linecal::testing {
 
@@ -22,6 +23,8 @@ std::string addSource(const NewSource& wanted);
 
 // The object saved under `uid`, as iCalendar text (the VEVENT or VTODO alone); empty when none.
 std::string readObject(const std::string& sourceUid, bool tasks, const std::string& uid);
+// Every object in the source, each as iCalendar text.
+std::vector<std::string> readObjects(const std::string& sourceUid, bool tasks);
 // Number of objects in the source.
 int countObjects(const std::string& sourceUid, bool tasks);
 // The zone as the source keeps it (its VTIMEZONE text); empty when the source has none so named.
