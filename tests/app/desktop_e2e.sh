@@ -486,7 +486,7 @@ if [ -n "${LINECAL_EDS_CALENDARS:-}" ]; then
   check "an EDS client reads the event from Work" \
     "SUMMARY:Review|DTSTART;TZID=America/Los_Angeles:$(date -d tomorrow +%Y%m%d)T150000" \
     "$(printf '%s\n' "$saved" | grep -E '^(SUMMARY|DTSTART)' | sort -r | paste -sd '|')"
-  check "and nothing went into linecal's folders" 4 "$(find "$store" -name '*.ics' | wc -l)"
+  check "and nothing went into linecal's folders" 5 "$(find "$store" -name '*.ics' | wc -l)"
   stop "$eds_app"
 fi
 
