@@ -1,5 +1,6 @@
 #include "cli/AccountsCommand.h"
 
+#include "cli/ExitCodes.h"
 #include "cli/ItemCommands.h"
 
 #include <memory>
@@ -14,10 +15,10 @@ void registerAccountsCommand(CLI::App& app) {
 
     auto request = std::make_shared<ItemRequest>();
     auto run = [request](ItemCommand command) {
-        return [request, command] {
+        return commandCallback([request, command] {
             request->command = command;
-            runInModule(*request);
-        };
+            return runInModule(*request);
+        });
     };
     AccountDetails& account = request->account;
 

@@ -2,6 +2,8 @@
 // line it cannot handle. Shared by every entry command's "-" form.
 #pragma once
 
+#include "cli/ExitCodes.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstddef>
@@ -38,7 +40,10 @@ struct BatchOutcome {
     bool badInput = false;
     bool failedSave = false;
     bool ambiguous = false;  // add --strict refused a line that reads two ways
-    int exitCode() const { return failedSave ? 1 : badInput ? 2 : ambiguous ? 3 : 0; }
+    // A failed save outweighs a bad line, which outweighs an ambiguous one.
+    Outcome outcome() const {
+        return failedSave ? Outcome::Failed : badInput ? Outcome::BadInput : ambiguous ? Outcome::Ambiguous : Outcome::Done;
+    }
 };
 
 // {"line": N, "error": "..."}: the answer in place of a line that failed.

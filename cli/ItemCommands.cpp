@@ -1,6 +1,7 @@
 #include "cli/ItemCommands.h"
 
 #include "cli/CliSupport.h"
+#include "cli/ExitCodes.h"
 #include "cli/ItemRequest.h"
 #include "modules/ModuleLoader.h"
 
@@ -8,11 +9,14 @@
 
 namespace linecal::cli {
 
-void runInModule(const ItemRequest& request) {
-    std::string problem;
-    const auto* module = modules::loadModule<ItemsModule>(kItemsModuleName, kItemsModuleEntry, kItemsModuleVersion, &problem);
-    if (!module) throw UsageError(problem, "Reinstall linecal, or set LINECAL_MODULE_DIR to the folder that holds its modules.");
-    if (int code = module->run(request)) throw CLI::RuntimeError(code);
+int runInModule(const ItemRequest& request) {
+    std::string why;
+    const auto* module = modules::loadModule<ItemsModule>(kItemsModuleName, kItemsModuleEntry, kItemsModuleVersion, &why);
+    if (!module) {
+        printError(why, "Reinstall linecal, or set LINECAL_MODULE_DIR to the folder that holds its modules.");
+        return exitCode(Outcome::CannotRun);
+    }
+    return module->run(request);
 }
 
 namespace {
@@ -21,10 +25,10 @@ CLI::App* entryCommand(CLI::App& app, const char* name, const char* description,
                        const std::shared_ptr<ItemRequest>& request, ItemCommand command) {
     CLI::App* cmd = app.add_subcommand(name, description);
     addEntryArguments(*cmd, request->now, request->words, command == ItemCommand::Add);
-    cmd->callback([request, command] {
+    cmd->callback(commandCallback([request, command] {
         request->command = command;
-        runInModule(*request);
-    });
+        return runInModule(*request);
+    }));
     return cmd;
 }
 
@@ -71,10 +75,10 @@ void registerItemCommands(CLI::App& app) {
                      "it was not asked in the last minute");
     calendars->add_flag("--json", request->json, "Print them as a JSON array");
     calendars->add_flag("--refresh", request->refresh, "Ask every account's server now, whenever it was last asked");
-    calendars->callback([request] {
+    calendars->callback(commandCallback([request] {
         request->command = ItemCommand::Calendars;
-        runInModule(*request);
-    });
+        return runInModule(*request);
+    }));
 }
 
 }  // namespace linecal::cli

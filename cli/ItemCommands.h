@@ -10,8 +10,8 @@ namespace linecal::cli {
 
 void registerItemCommands(CLI::App& app);
 
-// Runs the request in the items module, which is loaded now and not before; a failure
-// becomes the matching CLI exception (its exit code).
-void runInModule(const ItemRequest& request);
+// Runs the request in the items module, which is loaded now and not before, and returns the
+// exit code: the module's, or Outcome::CannotRun's when it cannot be loaded.
+int runInModule(const ItemRequest& request);
 
 }  // namespace linecal::cli

@@ -2,6 +2,7 @@
 
 #include "cli/BatchInput.h"
 #include "cli/CliSupport.h"
+#include "cli/ExitCodes.h"
 #include "cli/RecordJson.h"
 #include "parse/Alternatives.h"
 #include "parse/DateContext.h"
@@ -36,7 +37,7 @@ int parseBatch(Date now) {
         appendRecordJson(answer, record, alternativesOf(text, record, now));
         writeAnswer(answer);
     }
-    return outcome.exitCode();
+    return exitCode(outcome.outcome());
 }
 
 }  // namespace
@@ -45,19 +46,17 @@ void registerParseCommand(CLI::App& app) {
     auto options = std::make_shared<ParseOptions>();
     CLI::App* cmd = app.add_subcommand("parse", "Print the record an entry line parses to, as JSON");
     addEntryArguments(*cmd, options->now, options->words, false);
-    cmd->callback([options] {
+    cmd->callback(commandCallback([options] {
         DateContext::Pin pinned;  // one zone and locale for the whole run
         const Date now = nowFrom(options->now);
-        if (readsStandardInput(options->words)) {
-            if (int code = parseBatch(now)) throw CLI::RuntimeError(code);
-            return;
-        }
+        if (readsStandardInput(options->words)) return parseBatch(now);
         std::string answer;
         const icu::UnicodeString text = entryText(options->words);
         const ParsedEntry record = parseEntry(text, now);
         appendRecordJson(answer, record, alternativesOf(text, record, now));
         writeAnswer(answer);
-    });
+        return exitCode(Outcome::Done);
+    }));
 }
 
 }  // namespace linecal::cli

@@ -4,6 +4,7 @@
 #include "cli/ShowCommand.h"
 
 #include "cli/CliSupport.h"
+#include "cli/ExitCodes.h"
 #include "modules/ModuleLayout.h"
 
 #include <fcntl.h>
@@ -80,7 +81,7 @@ int show(const CLI::App& app, const char* flag, const char* what) {
     if (program.empty()) {
         printError("linecal-app is not installed (not beside linecal, not on PATH)",
                    "Install linecal's desktop program, or put the folder that holds linecal-app on PATH.");
-        return 1;
+        return exitCode(Outcome::Failed);
     }
     std::vector<std::string> args{flag};
     for (const char* name : {"--store", "--config"}) {
@@ -93,7 +94,7 @@ int show(const CLI::App& app, const char* flag, const char* what) {
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0) {
         printError(std::string("cannot start linecal-app: ") + std::strerror(errno), "Try again; see the journal if it goes on.");
-        return 1;
+        return exitCode(Outcome::Failed);
     }
     const pid_t child = ::fork();
     if (child == 0) startDesktopProgram(program, args, pipe[1]);
@@ -101,7 +102,7 @@ int show(const CLI::App& app, const char* flag, const char* what) {
     const std::string reply = child > 0 ? awaitReady(pipe[0]) : "";
     ::close(pipe[0]);
     if (child > 0) ::waitpid(child, nullptr, WNOHANG);  // a forwarding start has ended; a new one runs on
-    if (reply == "forwarded" || reply == "started") return 0;
+    if (reply == "forwarded" || reply == "started") return exitCode(Outcome::Done);
     if (reply == "timeout") {
         printError("linecal-app did not answer within " + std::to_string(kWaitMs / 1000) + " s",
                    "See why in the journal: journalctl --user -t linecal-app");
@@ -110,7 +111,7 @@ int show(const CLI::App& app, const char* flag, const char* what) {
                    reply.empty() ? "It ended at once: start it from the desktop session, where a display is set."
                                  : "See why in the journal: journalctl --user -t linecal-app");
     }
-    return 1;
+    return exitCode(Outcome::Failed);
 }
 
 }  // namespace
@@ -119,14 +120,10 @@ void registerShowCommand(CLI::App& app) {
     CLI::App* cmd = app.add_subcommand("show", "Open the desktop program's entry dialog, starting the program when "
                                                "it is not running (bind this to a key where the desktop has no X11 "
                                                "hot keys)");
-    cmd->callback([&app] {
-        if (int code = show(app, "--show", "the entry dialog"); code != 0) throw CLI::RuntimeError(code);
-    });
+    cmd->callback(commandCallback([&app] { return show(app, "--show", "the entry dialog"); }));
     CLI::App* prefs = app.add_subcommand("prefs", "Open the desktop program's preferences, starting the program when "
                                                   "it is not running");
-    prefs->callback([&app] {
-        if (int code = show(app, "--prefs", "its preferences"); code != 0) throw CLI::RuntimeError(code);
-    });
+    prefs->callback(commandCallback([&app] { return show(app, "--prefs", "its preferences"); }));
 }
 
 }  // namespace linecal::cli

@@ -1,6 +1,7 @@
 // linecal: one line of text to a calendar event or to-do, from the terminal.
 #include "cli/AccountsCommand.h"
 #include "cli/CliSupport.h"
+#include "cli/ExitCodes.h"
 #include "cli/HelpAndErrors.h"
 #include "cli/ItemCommands.h"
 #include "cli/ParseCommand.h"
@@ -9,7 +10,6 @@
 #include <CLI/CLI.hpp>
 
 #include <functional>
-#include <iostream>
 
 int main(int argc, char** argv) {
     CLI::App app{"linecal: turn one line of text into a calendar event or to-do", "linecal"};
@@ -30,25 +30,5 @@ int main(int argc, char** argv) {
         }
     };
     fallThrough(app);
-    try {
-        if (linecal::cli::answerHelp(app, argc, argv)) return 0;
-        linecal::cli::requireKnownCommand(app, argc, argv);
-        linecal::cli::parseCommandLine(app, argc, argv);
-        linecal::cli::requireCommand(app);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForVersion& e) {
-        return app.exit(e);
-    } catch (const CLI::RuntimeError& e) {
-        return e.get_exit_code();
-    } catch (const CLI::ParseError& e) {
-        app.exit(e);
-        return 2;
-    } catch (const linecal::cli::UsageError& e) {
-        linecal::cli::printError(e.what(), e.advice);
-        return 2;
-    }
-    return 0;
+    return linecal::cli::runCommandLine(app, argc, argv);
 }

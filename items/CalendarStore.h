@@ -2,19 +2,17 @@
 #pragma once
 
 #include "items/Calendar.h"
+#include "items/Problem.h"
 
 #include <string>
 #include <vector>
 
 namespace linecal {
 
-struct StoreError {
-    StoreError() = default;
-    StoreError(icu::UnicodeString what, icu::UnicodeString toDo)
-        : message(std::move(what)), recoverySuggestion(std::move(toDo)) {}
+// A store's Problem, with what a front end needs to word the remedy its own way or to retry.
+struct StoreError : Problem {
+    using Problem::Problem;
 
-    icu::UnicodeString message;             // what went wrong
-    icu::UnicodeString recoverySuggestion;  // what the user can do about it, worded for the terminal
     // Failures whose remedy each front end words its own way (a terminal option, a preferences
     // pane) say which they are; `path` is the file or folder concerned.
     enum class Kind { Other, NoCalendar, RootNotAFolder };

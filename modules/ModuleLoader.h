@@ -11,7 +11,8 @@
 namespace linecal::modules {
 
 // The entry struct `entry` of module `name` (file lib`name`.so in the layout's module folder)
-// when its version is `version`; otherwise null with `problem` saying what is missing or wrong.
+// when its version is `version`; otherwise null with `problem` saying what is missing or wrong:
+// a cause only, which each caller words with its own remedy (see docs/ARCHITECTURE.md, Errors).
 const ModuleEntry* loadModuleEntry(const ModuleLayout& layout, const std::string& name, const char* entry, int version,
                                    std::string* problem);
 

@@ -22,7 +22,7 @@ public:
     // The desktop's default application for text/calendar, looked up afresh.
     virtual std::optional<CalendarApp> defaultApp() = 0;
     // Starts the application through its desktop entry, with no file to open. False with a
-    // message when it cannot be started.
+    // message when it cannot be started: the cause, which the entry controller words into its notice.
     virtual bool launch(const CalendarApp& app, QString* error) = 0;
     // Hands the address to the desktop's handler for its scheme.
     virtual bool openUrl(const QUrl& url, QString* error) = 0;

@@ -14,7 +14,8 @@ public:
     virtual bool isLaunchAtStartup() const = 0;
     // Whether the state can be changed; when not, why (for the user).
     virtual bool canChange(QString* why) const = 0;
-    // False with the reason when it could not be done; the state is then as before.
+    // False with the reason when it could not be done; the state is then as before. The reason
+    // is a cause, for the log and the check box's tool tip.
     virtual bool setLaunchAtStartup(bool launch, QString* error) = 0;
 };
 

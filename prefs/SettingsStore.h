@@ -29,7 +29,7 @@ public:
     // Why nothing is stored, when the stored settings are damaged; empty otherwise.
     virtual QString damage() const { return {}; }
     // Puts the damaged settings aside and stores from then on, the values set meanwhile first;
-    // false with `error` set when that cannot be done.
+    // false with `error` set when that cannot be done (the cause; the dialog adds what to do).
     virtual bool startFresh(QString* error);
 
     // Typed reads. A value that does not read as the type counts as absent.

@@ -29,7 +29,9 @@ std::filesystem::path defaultAccountsPath();
 std::string accountProblem(const Account& account);
 
 // The accounts in the file's order; none when it does not exist. Nothing, with `problem` set,
-// when it exists but cannot be read: a damaged file is never overwritten.
+// when it exists but cannot be read: a damaged file is never overwritten. Here and below,
+// `problem` is the cause in a few words; the caller words it into the user's Problem with what
+// to do (errors::accountsUnreadable, `linecal accounts`).
 std::optional<std::vector<Account>> readAccounts(const std::filesystem::path& file, std::string* problem);
 // Replaces the file as a whole (temporary file and rename); false with `problem` on failure.
 bool writeAccounts(const std::filesystem::path& file, const std::vector<Account>& accounts, std::string* problem);

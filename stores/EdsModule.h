@@ -38,7 +38,8 @@ inline constexpr int kEdsCalendarModuleVersion = 1;
 inline constexpr const char* kEdsCalendarModuleName = "linecal-eds-calendars";
 inline constexpr const char* kEdsCalendarModuleEntry = "linecal_eds_calendar_module";
 
-// The module, loaded once per process; null with `problem` set when it cannot be loaded.
+// The module, loaded once per process; null with `problem` set when it cannot be loaded
+// (the loader's cause, which errors::desktopCalendarsUnreachable words for the user).
 const EdsCalendarModule* edsCalendarModule(std::string* problem);
 
 }  // namespace linecal

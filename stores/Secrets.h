@@ -14,7 +14,8 @@ class SecretStore {
 public:
     virtual ~SecretStore() = default;
     // The stored password; nothing with `problem` empty when none is stored, or with `problem`
-    // set when the keyring could not be asked.
+    // set when the keyring could not be asked. `problem` is the keyring's cause, for the
+    // caller's message (passwordFor, `linecal accounts`).
     virtual std::optional<std::string> lookup(const Account& account, std::string* problem) = 0;
     virtual bool store(const Account& account, const std::string& password, std::string* problem) = 0;
     // True when nothing is stored for the account afterwards.

@@ -24,7 +24,8 @@ inline constexpr int kServerModuleVersion = 3;
 inline constexpr const char* kServerModuleName = "linecal-caldav";
 inline constexpr const char* kServerModuleEntry = "linecal_server_module";
 
-// The module, loaded once per process; null with `problem` set when it cannot be loaded.
+// The module, loaded once per process; null with `problem` set when it cannot be loaded
+// (the loader's cause, which errors::serversUnavailable words for the user).
 const ServerModule* serverModule(std::string* problem);
 
 }  // namespace linecal

@@ -2,6 +2,7 @@
 // that opens the store and the settings once and remembers the last item once.
 #include "cli/BatchInput.h"
 #include "cli/CliSupport.h"
+#include "cli/ExitCodes.h"
 #include "cli/items/ItemSession.h"
 #include "cli/items/SaveLog.h"
 #include "items/Descriptions.h"
@@ -189,9 +190,9 @@ int addBatch(Adder& adder) {
     outcome.ambiguous = adder.anyAmbiguous();
     if (batchStopRequested()) {
         std::cerr << "linecal: stopped; the entries before line " << input.linesRead() + 1 << " were handled\n";
-        return 128 + batchStopSignal();
+        return exitCodeAfterSignal(batchStopSignal());
     }
-    return outcome.exitCode();
+    return exitCode(outcome.outcome());
 }
 
 }  // namespace
@@ -207,18 +208,18 @@ int runAdd(const ItemRequest& request) {
     ItemSession session(request, ServerRefresh::Never);
     StoreError error;
     if (!session.store.ensureCalendar(&error)) {
-        printStoreError(error);
-        return 1;
+        printProblem(error);
+        return exitCode(Outcome::Failed);
     }
     ensureSelectedCalendar(session.preferences.store(), session.store);
     Adder adder(request, session, now, batch);
-    int code = 0;
+    int code = exitCode(Outcome::Done);
     if (batch) {
         code = addBatch(adder);
     } else {
         adder.add(text, 0);
         adder.commit();
-        code = adder.anyFailed() ? 1 : adder.anyAmbiguous() ? 3 : 0;
+        code = exitCode(adder.anyFailed() ? Outcome::Failed : adder.anyAmbiguous() ? Outcome::Ambiguous : Outcome::Done);
     }
     session.settings.flush();  // the last item, remembered once per run
     if (request.launch)

@@ -32,8 +32,6 @@ ItemSettings commandLineSettings(const ItemSession& session);
 // How `calendars` and `add --json` name the store that holds a calendar: "vdir", "caldav", "eds".
 const char* storeName(StoreKind kind);
 
-// The store's message and what to do, each on its own line of standard error.
-void printStoreError(const StoreError& error);
 // The other readings, each with its reason, preview line and the text that reads that way.
 nlohmann::json otherReadingsJson(const ItemReadings& readings, Date now);
 

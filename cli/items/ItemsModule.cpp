@@ -3,6 +3,7 @@
 // module when a server is asked), loaded only when one runs.
 #include "cli/BatchInput.h"
 #include "cli/CliSupport.h"
+#include "cli/ExitCodes.h"
 #include "cli/items/ItemSession.h"
 #include "items/CalendarMenu.h"
 #include "items/Calendars.h"
@@ -50,11 +51,6 @@ const char* storeName(StoreKind kind) {
     return "vdir";
 }
 
-void printStoreError(const StoreError& error) {
-    std::cerr << "linecal: " << toUtf8(error.message) << '\n';
-    if (!error.recoverySuggestion.isEmpty()) std::cerr << toUtf8(error.recoverySuggestion) << '\n';
-}
-
 namespace {
 
 void previewOne(ItemSession& session, const ItemSettings& settings, const icu::UnicodeString& text, Date now,
@@ -96,7 +92,7 @@ int preview(const ItemRequest& request) {
     const ItemSettings settings = commandLineSettings(session);
     if (!readsStandardInput(request.words)) {
         previewOne(session, settings, entryText(request.words), now, request.json, false);
-        return 0;
+        return exitCode(Outcome::Done);
     }
     LineReader input(STDIN_FILENO);
     BatchOutcome outcome;
@@ -108,7 +104,7 @@ int preview(const ItemRequest& request) {
             outcome.badInput = true;
         }
     }
-    return outcome.exitCode();
+    return exitCode(outcome.outcome());
 }
 
 // Text for a terminal: control characters, which could break a line or drive the terminal, written
@@ -176,7 +172,7 @@ int listCalendars(const ItemRequest& request) {
                             {"offline", offline(*c)}});
         }
         std::cout << list.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
-        return 0;
+        return exitCode(Outcome::Done);
     }
     if (calendars.empty()) {
         const VdirStore& local = session.calendars->local();
@@ -185,11 +181,11 @@ int listCalendars(const ItemRequest& request) {
             std::cerr << "linecal: no calendars in " << local.root().string() << ", and none can be made there: "
                       << toUtf8(why.message) << '\n'
                       << toUtf8(why.recoverySuggestion) << '\n';
-            return 1;
+            return exitCode(Outcome::Failed);
         }
         std::cerr << "linecal: no calendars in " << local.root().string()
                   << "; `linecal add` creates one, `linecal accounts add` adds a server's\n";
-        return 0;
+        return exitCode(Outcome::Done);
     }
     // The same headings as the desktop program's calendar pop-up, a blank line where it has a separator.
     for (const CalendarMenuEntry& entry : menu) {
@@ -205,7 +201,7 @@ int listCalendars(const ItemRequest& request) {
         }
         }
     }
-    return 0;
+    return exitCode(Outcome::Done);
 }
 
 int run(const ItemRequest& request) {
@@ -218,19 +214,11 @@ int run(const ItemRequest& request) {
     case ItemCommand::AccountsList:
     case ItemCommand::AccountsRemove: return runAccounts(request);
     }
-    return 2;
+    return exitCode(Outcome::BadInput);
 }
 
 int runItemCommand(const ItemRequest& request) {
-    try {
-        const int code = run(request);
-        std::fflush(stdout);
-        return code;
-    } catch (const UsageError& e) {
-        std::fflush(stdout);
-        linecal::cli::printError(e.what(), e.advice);
-        return 2;
-    }
+    return runCommand([&] { return run(request); });
 }
 
 }  // namespace
