@@ -36,7 +36,7 @@ private slots:
         QSignalSpy status(portal.get(), &HotKeyService::statusChanged);
         QSignalSpy pressed(portal.get(), &HotKeyService::pressed);
         QCOMPARE(portal->registerHotKey(QStringLiteral("r"), 27, 2304), HotKeyStatus::Pending);
-        QVERIFY(status.wait(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty(), 10000);  // it may have come already
         QCOMPARE(status.front().front().value<HotKeyStatus>(), HotKeyStatus::Active);
         QCOMPARE(portal->triggerDescription(), QStringLiteral("Press CTRL+ALT+r"));
         QTRY_COMPARE_WITH_TIMEOUT(pressed.size(), 1, 5000);
@@ -56,7 +56,7 @@ private slots:
         QSignalSpy status(portal.get(), &HotKeyService::statusChanged);
         QSignalSpy pressed(portal.get(), &HotKeyService::pressed);
         portal->registerHotKey(QStringLiteral("r"), 27, 2304);
-        QVERIFY(status.wait(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty(), 10000);  // it may have come already
         QCOMPARE(status.front().front().value<HotKeyStatus>(), HotKeyStatus::Taken);
         QTest::qWait(400);
         QCOMPARE(pressed.size(), 0);
