@@ -10,7 +10,15 @@ portal=/usr/libexec/xdg-desktop-portal
 
 if [ -z "${LINECAL_PORTAL_SESSION:-}" ]; then
   work=$(mktemp -d)
-  trap 'rm -rf "$work"' EXIT
+  # The document portal, which the bus starts beside the portal, mounts its folder under each run's
+  # runtime folder and may still hold it when the bus has gone: unmount before removing.
+  cleanup() {
+    for doc in "$work"/run-*/doc; do
+      [ -d "$doc" ] && { fusermount3 -u "$doc" 2>/dev/null || fusermount -u "$doc" 2>/dev/null || true; }
+    done
+    rm -rf "$work" 2>/dev/null || true
+  }
+  trap cleanup EXIT
   mkdir -p "$work/portals" "$work/no-portals" "$work/home"
   printf '[portal]\nDBusName=org.freedesktop.impl.portal.desktop.linecaltest\nInterfaces=org.freedesktop.impl.portal.GlobalShortcuts;\nUseIn=linecaltest\n' \
     >"$work/portals/linecaltest.portal"
