@@ -5,7 +5,7 @@ SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; fi
 $SUDO apt-get update -qq
 $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev \
+  build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev \
   libicu-dev libical-dev qt6-base-dev libcli11-dev nlohmann-json3-dev \
   libgtest-dev libgmock-dev googletest libbenchmark-dev \
   locales tzdata khal todoman python3-icalendar hyperfine >/dev/null

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds Release, an engine-and-command-line-only Release (LINECAL_DESKTOP=OFF) and
+# Checks the house style of the C++ files; builds Release, an engine-and-command-line-only
+# Release (LINECAL_DESKTOP=OFF) and
 # Debug+ASan/UBSan; runs every test of the first and last (the fuzz targets' seed corpora
 # replayed among them) and the engine's and command line's tests of the second; then fuzzes
 # the parser, the regex service and the multi-status reader for a minute each, with their
@@ -8,6 +9,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-2}
 fuzz_seconds=${FUZZ_SECONDS:-60}
+
+# The house style first: it takes seconds, the builds take minutes.
+./scripts/check-format.sh
 
 # Warnings fail every gcc build, the sanitizer's included (the tree builds clean in each).
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DLINECAL_BENCH=ON -DCMAKE_COMPILE_WARNING_AS_ERROR=ON >/dev/null
