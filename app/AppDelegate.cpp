@@ -48,7 +48,9 @@ void AppDelegate::connectControllers() {
     connect(window, &PreferencesController::emailsChanged, entry, &EntryController::setUserEmails);
     window->setHotKeyCapture([tray](const QKeyEvent& event) { return tray->takeHotKeyPress(event); });
     connect(tray, &TrayController::hotKeyShown, window, &PreferencesController::showHotKey);
-    connect(tray, &TrayController::dialogRequested, this, [this](std::uint32_t time) { showDialog(Activation{time, {}}); });
+    connect(tray, &TrayController::dialogRequested, this, [this](std::uint32_t time) {
+        showDialog(Activation{time, {}});
+    });
     connect(tray, &TrayController::launchRequested, entry, &EntryController::launchCal);
     connect(tray, &TrayController::preferencesRequested, this, [this] { showPreferences(); });
     connect(tray, &TrayController::quitRequested, this, &AppDelegate::quitRequested);

@@ -43,9 +43,10 @@ struct ProgramOptions {
 
 // Qt takes its own options (-platform, -display …) from what is left over.
 int parseOptions(int argc, char** argv, ProgramOptions& options) {
-    CLI::App cli{"linecal-app: the tray program that turns one line of text into a calendar event or to-do.\n"
-                 "Starting it again (or `linecal show`) opens the entry dialog of the running one.",
-                 "linecal-app"};
+    CLI::App cli{
+        "linecal-app: the tray program that turns one line of text into a calendar event or to-do.\n"
+        "Starting it again (or `linecal show`) opens the entry dialog of the running one.",
+        "linecal-app"};
     cli.allow_extras();
     cli.add_option("--store", options.store, "Calendar folder tree (vdir) to use")->option_text("DIR");
     cli.add_option("--config", options.config, "Settings file to use")->option_text("FILE");
@@ -64,7 +65,8 @@ void reportSettingsProblem(const QString& message) { qCWarning(lcApp, "%s", qUtf
 
 // The local calendars still work when the accounts file cannot be read; the log says why.
 void reportStoreProblem(const StoreError& error) {
-    qCWarning(lcApp, "%s %s", qUtf8Printable(toQString(error.message)), qUtf8Printable(toQString(error.recoverySuggestion)));
+    qCWarning(lcApp, "%s %s", qUtf8Printable(toQString(error.message)),
+              qUtf8Printable(toQString(error.recoverySuggestion)));
 }
 
 }  // namespace
@@ -83,12 +85,14 @@ int runAppProgram(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral(LINECAL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("linecal"));
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("linecal"), QIcon(QStringLiteral(":/icons/linecal.svg"))));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("linecal"), QIcon(QStringLiteral(":/icons/linecal.svg"))));
 
     const QString token = launchActivationToken();
     SingleInstance instance;
-    const QString command =
-        QString::fromLatin1(options.prefs ? kPrefsCommand : options.show ? kShowCommand : kReopenCommand);
+    const QString command = QString::fromLatin1(options.prefs  ? kPrefsCommand
+                                                : options.show ? kShowCommand
+                                                               : kReopenCommand);
     switch (instance.claim(command, token)) {
         case SingleInstance::Role::Secondary:
             notifyLauncher("forwarded\n");
@@ -142,7 +146,8 @@ int runAppProgram(int argc, char** argv) {
     QObject::connect(&instance, &SingleInstance::commandReceived, &delegate,
                      [&delegate](const QString& received, const QString& receivedToken) {
                          const Activation activation{0, receivedToken};
-                         if (received == QLatin1String(kReopenCommand)) delegate.applicationShouldHandleReopen(activation);
+                         if (received == QLatin1String(kReopenCommand))
+                             delegate.applicationShouldHandleReopen(activation);
                          else if (received == QLatin1String(kShowCommand)) delegate.showDialog(activation);
                          else if (received == QLatin1String(kPrefsCommand)) delegate.showPreferences(activation);
                      });
@@ -160,7 +165,12 @@ int runAppProgram(int argc, char** argv) {
     // Server lists arrive on the refresh thread; the delegate hears of them on its own, if it is
     // still there.
     store->refreshInBackground([&app, target = QPointer<AppDelegate>(&delegate)] {
-        QMetaObject::invokeMethod(&app, [target] { if (target) target->calendarsChanged(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &app,
+            [target] {
+                if (target) target->calendarsChanged();
+            },
+            Qt::QueuedConnection);
     });
     if (options.show) delegate.showDialog(Activation{0, token});
     if (options.prefs) delegate.showPreferences(Activation{0, token});

@@ -52,7 +52,6 @@ void EntryController::finishPendingSave() {
 
 void EntryController::setUserEmails(const QStringList& emails) { emails_ = emails; }
 
-
 bool EntryController::isDialogOpen() const { return dialog_->isVisible(); }
 
 void EntryController::showDialog(const Activation& activation) {
@@ -137,9 +136,8 @@ void EntryController::controlTextDidChange() {
     dialog_->setPreview(toQString(ZQeventLine(*item, now)), alarms, from, title.size());
     dialog_->setRepeats(toQString(ZQoccurrencesLine(*item)));
     if (!warning.isEmpty()) dialog_->setWarning(toQString(warning));
-    dialog_->setOtherReading(readings.others.empty()
-                                 ? QString()
-                                 : toQString(ZQotherReadingLine(*readings.others.front().item, *item)));
+    dialog_->setOtherReading(
+        readings.others.empty() ? QString() : toQString(ZQotherReadingLine(*readings.others.front().item, *item)));
 }
 
 void EntryController::takeOtherReading() {
@@ -278,8 +276,9 @@ void EntryController::launchCal() {
                            QUrl::StrictMode);
         QTimer::singleShot(kBusyCalDelayMs, this, [this, address] { findEventInBusyCal(address); });
     } else if (!calApp_) {
-        problem = QStringLiteral("No program is set to open calendar files. Choose one in the desktop's "
-                                 "default applications.");
+        problem = QStringLiteral(
+            "No program is set to open calendar files. Choose one in the desktop's "
+            "default applications.");
     } else if (!showInDesktopCalendar()) {
         if (QString why; !services_.calendarApps->launch(*calApp_, &why))
             problem = QStringLiteral("%1 could not be started: %2.").arg(calAppName_, why);

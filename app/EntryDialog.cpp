@@ -189,9 +189,8 @@ EntryDialog::EntryDialog(QWidget* parent) : QDialog(parent) {
     setTabOrder(helpButton, addButton);
 
     connect(titleField, &QLineEdit::textChanged, this, &EntryDialog::textChanged);
-    connect(addButton, &QPushButton::clicked, this, [this] {
-        emit addRequested(isExactlyCommand(QGuiApplication::keyboardModifiers(), false));
-    });
+    connect(addButton, &QPushButton::clicked, this,
+            [this] { emit addRequested(isExactlyCommand(QGuiApplication::keyboardModifiers(), false)); });
     connect(helpButton, &QToolButton::clicked, this, &EntryDialog::helpClicked);
     connect(freshSettingsButton, &QPushButton::clicked, this, &EntryDialog::freshSettingsRequested);
     connect(otherField, &OtherReadingLabel::clicked, this, &EntryDialog::otherReadingTaken);
@@ -207,7 +206,8 @@ void EntryDialog::setSettingsNotice(const QString& text) {
     settingsNotice->show();
     const int width = qMax(titleField->width(), minimumWidth() - 2 * layout()->contentsMargins().left());
     const int textWidth = width - freshSettingsButton->sizeHint().width() - 6;
-    resizePart(noticeHeight_, qMax(settingsNoticeText->heightForWidth(textWidth), freshSettingsButton->sizeHint().height()) + 6);
+    resizePart(noticeHeight_,
+               qMax(settingsNoticeText->heightForWidth(textWidth), freshSettingsButton->sizeHint().height()) + 6);
     QAccessibleEvent alert(settingsNoticeText, QAccessible::Alert);
     QAccessible::updateAccessibility(&alert);
 }
@@ -233,7 +233,10 @@ QFrame* EntryDialog::makeHelpBox() {
         grid->addWidget(meaning, row, 1);
         ++row;
     }
-    auto* keys = new QLabel(QStringLiteral("Return adds · Ctrl+Return adds and opens the calendar · Esc closes\nAlt+Down takes the other reading offered under the preview, Alt+Up gives it back"), box);
+    auto* keys =
+        new QLabel(QStringLiteral("Return adds · Ctrl+Return adds and opens the calendar · Esc closes\nAlt+Down takes "
+                                  "the other reading offered under the preview, Alt+Up gives it back"),
+                   box);
     keys->setFont(small);
     keys->setForegroundRole(QPalette::PlaceholderText);
     grid->addWidget(keys, row, 0, 1, 2);

@@ -65,7 +65,7 @@ public:
     QLineEdit* titleField;
     PreviewLabel* eventField;
     PreviewLabel* alarmField;
-    FailureLabel* failureField;  // shown in place of the two lines after a failed save
+    FailureLabel* failureField;     // shown in place of the two lines after a failed save
     OtherReadingLabel* otherField;  // "or 12/5/10, 3:00 PM?" where the entry reads two ways
     ZQButton* addButton;
     QToolButton* helpButton;

@@ -6,8 +6,8 @@
 namespace linecal {
 
 bool isExactlyCommand(Qt::KeyboardModifiers modifiers, bool capsLock) {
-    const Qt::KeyboardModifiers counted = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier |
-                                          Qt::MetaModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier;
+    const Qt::KeyboardModifiers counted = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier |
+                                          Qt::KeypadModifier | Qt::GroupSwitchModifier;
     return (modifiers & counted) == Qt::ControlModifier && !capsLock;
 }
 

@@ -60,10 +60,12 @@ PreferencesController::PreferencesController(const AppServices& services, Prefer
     connect(p->menuIconButton, &QCheckBox::toggled, this, &PreferencesController::clickMenuIconButton);
     connect(p->usageCheckbox, &QCheckBox::toggled, this, &PreferencesController::toggleUsageData);
     const SupportLinks& links = services_.support;
-    connect(p->emailButton, &QPushButton::clicked, this, [this] { openSupportLink(services_.support.mail, "Email Button"); });
+    connect(p->emailButton, &QPushButton::clicked, this,
+            [this] { openSupportLink(services_.support.mail, "Email Button"); });
     connect(p->issuesButton, &QPushButton::clicked, this,
             [this] { openSupportLink(services_.support.issues, "Twitter Button"); });
-    connect(p->webButton, &QPushButton::clicked, this, [this] { openSupportLink(services_.support.web, "Web Button"); });
+    connect(p->webButton, &QPushButton::clicked, this,
+            [this] { openSupportLink(services_.support.web, "Web Button"); });
     connect(p->storeButton, &QPushButton::clicked, this,
             [this] { openSupportLink(services_.support.softwareCentre, "App Store Button"); });
     p->showSupportButtons(!links.mail.isEmpty(), !links.issues.isEmpty(), !links.web.isEmpty(),
@@ -118,8 +120,8 @@ void PreferencesController::showPreferences(const Activation& activation) {
 void PreferencesController::fillCalendarMenu() {
     const auto selected = selectedCalendarUID(prefs_.store(), *services_.store);
     const auto calendars = services_.store->calendars();
-    panel_->setCalendarMenu(calendarMenu(calendars, selected ? std::optional(toUnicode(*selected)) : std::nullopt,
-                                         toUnicode(calAppName_)));
+    panel_->setCalendarMenu(
+        calendarMenu(calendars, selected ? std::optional(toUnicode(*selected)) : std::nullopt, toUnicode(calAppName_)));
     panel_->calendarDropdown->setEnabled(!calendars.empty());
 }
 
@@ -168,7 +170,9 @@ void PreferencesController::toggleLaunchAtStartup() {
     if (!services_.loginItems->setLaunchAtStartup(!wasOn, &error)) qCWarning(lcApp, "%s", qUtf8Printable(error));
     showLaunchAtStartup();
     if (!error.isEmpty()) panel_->launchCheckbox->setToolTip(error);
-    else services_.addUsageEvent(QStringLiteral("Launch at Startup Button/") + QString::fromUtf8(stringWithBool(!wasOn)));
+    else
+        services_.addUsageEvent(QStringLiteral("Launch at Startup Button/") +
+                                QString::fromUtf8(stringWithBool(!wasOn)));
 }
 
 void PreferencesController::showUsageConsent() {
@@ -244,7 +248,9 @@ QString PreferencesController::alarmEmail() const {
 
 void PreferencesController::applyStoredAlarm(bool firstLaunch) {
     if (firstLaunch) toggleAlarmEnabled(true, defaultAlarmTime());
-    else toggleAlarmEnabled(prefs_.boolValue(Setting::AlarmEnabled), QString::number(prefs_.intValue(Setting::AlarmMinutes)));
+    else
+        toggleAlarmEnabled(prefs_.boolValue(Setting::AlarmEnabled),
+                           QString::number(prefs_.intValue(Setting::AlarmMinutes)));
 }
 
 void PreferencesController::clickMenuIconButton(bool checked) {

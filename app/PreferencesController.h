@@ -69,7 +69,7 @@ private:
     const AppServices& services_;
     Preferences& prefs_;
     std::unique_ptr<PreferencesPanel> panel_;
-    QStringList emails_;  // the user's own addresses, the e-mail list's entries
+    QStringList emails_;          // the user's own addresses, the e-mail list's entries
     bool emailsAwaited_ = false;  // an address-book answer is on its way
     QString calAppName_ = QStringLiteral("Calendar");
     QString hotKeyKeys_;

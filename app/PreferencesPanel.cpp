@@ -88,8 +88,8 @@ QWidget* PreferencesPanel::alarmSection() {
     // Controls are read out by the words they show, so what is heard matches what is seen.
     alarmCheckbox = new QCheckBox(QStringLiteral("Give new items an alarm"));
     alarmMinutesField = numberField(QStringLiteral("Minutes before the start"));
-    form->addRow(row({alarmCheckbox, alarmMinutesField,
-                      labelFor(QStringLiteral("minutes before the start"), alarmMinutesField)}));
+    form->addRow(row(
+        {alarmCheckbox, alarmMinutesField, labelFor(QStringLiteral("minutes before the start"), alarmMinutesField)}));
 
     alarmTypeDropdown = dropdown(QStringLiteral("Alarm type"));
     alarmTypeDropdown->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -139,10 +139,12 @@ QWidget* PreferencesPanel::systemSection() {
     form->addRow(menuIconButton);
     usageCheckbox = new QCheckBox(QStringLiteral("Keep usage statistics"));
     form->addRow(usageCheckbox);
-    usageYesField = note(QStringLiteral("Off: nothing is recorded. When on, what you use is written to a file on "
-                                        "this computer only; nothing is ever sent anywhere."));
-    usageNoField = note(QStringLiteral("On: what you use is written to ~/.local/state/linecal/usage.jsonl on this "
-                                       "computer only; nothing is ever sent anywhere."));
+    usageYesField =
+        note(QStringLiteral("Off: nothing is recorded. When on, what you use is written to a file on "
+                            "this computer only; nothing is ever sent anywhere."));
+    usageNoField =
+        note(QStringLiteral("On: what you use is written to ~/.local/state/linecal/usage.jsonl on this "
+                            "computer only; nothing is ever sent anywhere."));
     form->addRow(usageYesField);
     form->addRow(usageNoField);
     return box;
@@ -222,7 +224,7 @@ void PreferencesPanel::setEmails(const QStringList& emails) {
     QStandardItem* email = qobject_cast<QStandardItemModel*>(alarmTypeDropdown->model())->item(2);
     email->setEnabled(!emails.isEmpty());
     email->setToolTip(emails.isEmpty() ? QStringLiteral("No e-mail address of yours is known: add your own contact "
-                                                         "with an address in the address book")
+                                                        "with an address in the address book")
                                        : QString());
     const QSignalBlocker quiet(alarmEmailDropdown);
     alarmEmailDropdown->clear();

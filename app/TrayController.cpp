@@ -67,14 +67,16 @@ void TrayController::pulseIcon(const QColor& color, int count) {
 QString TrayController::trayToolTip() const {
     const QString keys = hotKeyShortcut();
     switch (hotKeyStatus_) {
-        case HotKeyStatus::Active: return QStringLiteral("linecal: %1 opens the entry dialog").arg(keys);
+        case HotKeyStatus::Active:
+            return QStringLiteral("linecal: %1 opens the entry dialog").arg(keys);
         case HotKeyStatus::Pending:
             return QStringLiteral("linecal: %1 opens the entry dialog once the desktop agrees").arg(keys);
         case HotKeyStatus::Taken:
             return QStringLiteral("linecal: the hot key %1 is not active, another program uses it").arg(keys);
         case HotKeyStatus::Invalid:
             return QStringLiteral("linecal: the hot key %1 is not active, no key of this keyboard makes it").arg(keys);
-        case HotKeyStatus::Unsupported: break;
+        case HotKeyStatus::Unsupported:
+            break;
     }
     return QStringLiteral("linecal: bind “linecal show” to a key in the desktop's keyboard settings");
 }
@@ -114,14 +116,19 @@ QString TrayController::hotKeyShortcut() const {
 
 bool TrayController::takeHotKeyPress(const QKeyEvent& event) {
     const Qt::KeyboardModifiers modifiers = event.modifiers();
-    HotKeyPress press{modifiers.testFlag(Qt::ControlModifier), modifiers.testFlag(Qt::AltModifier),
-                      modifiers.testFlag(Qt::MetaModifier), modifiers.testFlag(Qt::ShiftModifier), {}};
+    HotKeyPress press{modifiers.testFlag(Qt::ControlModifier),
+                      modifiers.testFlag(Qt::AltModifier),
+                      modifiers.testFlag(Qt::MetaModifier),
+                      modifiers.testFlag(Qt::ShiftModifier),
+                      {}};
     // The key's own character without Shift: Shift+5 stays 5 here, where the event says %.
     const int code = static_cast<int>(event.nativeScanCode() & 0xFFFF);
     if (services_.hotKeys && code) press.character = services_.hotKeys->keyCharacter(code);
     if (press.character.isEmpty()) {
-        if (event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z) press.character = QChar(u'a' + (event.key() - Qt::Key_A));
-        else if (event.key() >= Qt::Key_0 && event.key() <= Qt::Key_9) press.character = QChar(u'0' + (event.key() - Qt::Key_0));
+        if (event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
+            press.character = QChar(u'a' + (event.key() - Qt::Key_A));
+        else if (event.key() >= Qt::Key_0 && event.key() <= Qt::Key_9)
+            press.character = QChar(u'0' + (event.key() - Qt::Key_0));
     }
     auto choice = hotKeyFromPress(press);
     if (!choice) return false;

@@ -10,11 +10,16 @@ namespace {
 
 Qt::KeyboardModifier modifierOfKey(int key) {
     switch (key) {
-        case Qt::Key_Control: return Qt::ControlModifier;
-        case Qt::Key_Shift: return Qt::ShiftModifier;
-        case Qt::Key_Alt: return Qt::AltModifier;
-        case Qt::Key_Meta: return Qt::MetaModifier;
-        default: return Qt::NoModifier;
+        case Qt::Key_Control:
+            return Qt::ControlModifier;
+        case Qt::Key_Shift:
+            return Qt::ShiftModifier;
+        case Qt::Key_Alt:
+            return Qt::AltModifier;
+        case Qt::Key_Meta:
+            return Qt::MetaModifier;
+        default:
+            return Qt::NoModifier;
     }
 }
 

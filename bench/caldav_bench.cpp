@@ -51,8 +51,11 @@ bool runLinecal(const fs::path& root, std::vector<std::string> args, const std::
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     std::vector<std::string> env = {"XDG_CONFIG_HOME=" + (root / "config").string(),
-                                    "XDG_CACHE_HOME=" + (root / "cache").string(), "HOME=" + root.string(),
-                                    "TZ=America/Los_Angeles", "LC_ALL=en_US.UTF-8", "PATH=/usr/bin:/bin"};
+                                    "XDG_CACHE_HOME=" + (root / "cache").string(),
+                                    "HOME=" + root.string(),
+                                    "TZ=America/Los_Angeles",
+                                    "LC_ALL=en_US.UTF-8",
+                                    "PATH=/usr/bin:/bin"};
     std::vector<char*> envp;
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -88,9 +91,15 @@ void BM_AddProcessToServer(benchmark::State& state) {
     ServerSetUp setUp;
     if (!setUp.ready) return state.SkipWithError(("Radicale: " + setUp.server.error()).c_str());
     const fs::path& root = setUp.root.path;
-    const std::vector<std::string> args = {"--store", (root / "calendars").string(), "--config",
-                                           (root / "linecal.conf").string(), "add", "--now", "2010-03-10T15:00",
-                                           "--", "[Team] Standup 9am tomorrow @15m"};
+    const std::vector<std::string> args = {"--store",
+                                           (root / "calendars").string(),
+                                           "--config",
+                                           (root / "linecal.conf").string(),
+                                           "add",
+                                           "--now",
+                                           "2010-03-10T15:00",
+                                           "--",
+                                           "[Team] Standup 9am tomorrow @15m"};
     if (!runLinecal(root, args)) return state.SkipWithError("linecal add failed");
     for (auto _ : state) {
         if (!runLinecal(root, args)) return state.SkipWithError("linecal add failed");
@@ -114,9 +123,11 @@ void BM_ServerPutAlone(benchmark::State& state) {
         item->uid = icu::UnicodeString::fromUTF8(newUID());
         std::string uid;
         item->uid.toUTF8String(uid);
-        auto reply = session.perform({"PUT", setUp.server.url("/alice/team/" + uid + ".ics"),
+        auto reply = session.perform({"PUT",
+                                      setUp.server.url("/alice/team/" + uid + ".ics"),
                                       {"If-None-Match: *", "Content-Type: text/calendar; charset=utf-8"},
-                                      toICalendar(*item, 1268262000), false});
+                                      toICalendar(*item, 1268262000),
+                                      false});
         if (reply.status != 201) return state.SkipWithError("PUT failed");
     }
 }
@@ -129,8 +140,14 @@ void BM_AddBatchToServer(benchmark::State& state) {
     const fs::path& root = setUp.root.path;
     std::string lines;
     for (int i = 0; i < 1000; ++i) lines += "[Team] Item " + std::to_string(i) + " 9am tomorrow\n";
-    const std::vector<std::string> args = {"--store", (root / "calendars").string(), "--config",
-                                           (root / "linecal.conf").string(), "add", "--now", "2010-03-10T15:00", "-"};
+    const std::vector<std::string> args = {"--store",
+                                           (root / "calendars").string(),
+                                           "--config",
+                                           (root / "linecal.conf").string(),
+                                           "add",
+                                           "--now",
+                                           "2010-03-10T15:00",
+                                           "-"};
     const fs::path team = root / "radicale" / "storage" / "collection-root" / RadicaleServer::kUser / "team";
     for (auto _ : state) {
         const bool ran = runLinecal(root, args, lines);
@@ -180,8 +197,12 @@ void BM_KeystrokeWithServerCalendars(benchmark::State& state) {
         writeCachedCalendars(root.path / "cache", account, calendars);
         writeAccounts(root.path / "accounts.conf", {account}, nullptr);
     }
-    auto store = openUserCalendars({root.path / "calendars", root.path / "accounts.conf", root.path / "cache",
-                                    ServerRefresh::Never, std::make_shared<MemorySecrets>(), {}});
+    auto store = openUserCalendars({root.path / "calendars",
+                                    root.path / "accounts.conf",
+                                    root.path / "cache",
+                                    ServerRefresh::Never,
+                                    std::make_shared<MemorySecrets>(),
+                                    {}});
     store->local().ensureCalendar(nullptr);
     store->local().reload();
     if (store->calendars().size() != calendars.size() + 1) return state.SkipWithError("calendars missing");

@@ -22,9 +22,9 @@ using bench::kNow;
 CalendarRef personal(DesktopCalendars& desktop, benchmark::State& state) {
     StoreError why;
     if (!desktop.refresh(&why)) {
-        state.SkipWithError(("EDS did not answer (run under tests/platform/eds_session.sh eds): " +
-                             std::string(toUtf8(why.message)))
-                                .c_str());
+        state.SkipWithError(
+            ("EDS did not answer (run under tests/platform/eds_session.sh eds): " + std::string(toUtf8(why.message)))
+                .c_str());
         return nullptr;
     }
     return desktop.calendarWithUID(u"system-calendar");
@@ -74,8 +74,12 @@ void BM_KeystrokeWithDesktopCalendars(benchmark::State& state) {
         made = true;
     }
     testing::TempDir root;
-    auto store = openUserCalendars({root.path / "calendars", root.path / "accounts.conf", root.path / "cache",
-                                    ServerRefresh::Never, {}, {},
+    auto store = openUserCalendars({root.path / "calendars",
+                                    root.path / "accounts.conf",
+                                    root.path / "cache",
+                                    ServerRefresh::Never,
+                                    {},
+                                    {},
                                     state.range(0) > 0 ? DesktopList::Now : DesktopList::Off});
     store->local().ensureCalendar(nullptr);
     store->local().reload();

@@ -99,7 +99,8 @@ void BM_SaveToVdir(benchmark::State& state) {
     settings.targetCalendarUID = store.calendars().front()->uid;
     auto prototype = currentItem(u"Lunch tomorrow 12pm for 1 hour at Cafe Rio @15m", kNow, settings, store);
     const fs::path folder = root.path / "calendars" / VdirStore::kFirstCalendarFolder;
-    for (int64_t i = 0; i < state.range(0); ++i) std::ofstream(folder / ("existing-" + std::to_string(i) + ".ics")) << "x";
+    for (int64_t i = 0; i < state.range(0); ++i)
+        std::ofstream(folder / ("existing-" + std::to_string(i) + ".ics")) << "x";
     for (auto _ : state) {
         auto item = std::make_unique<Event>(dynamic_cast<const Event&>(*prototype));
         if (!saveItem(store, *item, nullptr)) state.SkipWithError("save failed");
@@ -144,9 +145,15 @@ bool haveLinecal(benchmark::State& state) {
 void BM_AddProcess(benchmark::State& state) {
     if (!haveLinecal(state)) return;
     testing::TempDir root;
-    const std::vector<std::string> args = {"--store", (root.path / "calendars").string(), "--config",
-                                           (root.path / "linecal.conf").string(), "add", "--now",
-                                           "2010-03-10T15:00", "--", "Buy groceries at 4pm tomorrow"};
+    const std::vector<std::string> args = {"--store",
+                                           (root.path / "calendars").string(),
+                                           "--config",
+                                           (root.path / "linecal.conf").string(),
+                                           "add",
+                                           "--now",
+                                           "2010-03-10T15:00",
+                                           "--",
+                                           "Buy groceries at 4pm tomorrow"};
     for (auto _ : state)
         if (!runLinecal(args, "")) state.SkipWithError("linecal add failed");
 }

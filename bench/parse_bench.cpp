@@ -22,7 +22,8 @@ using linecal::bench::pinZoneAndLocale;
 void BM_ParseEntry(benchmark::State& state) {
     pinZoneAndLocale();
     const linecal::DateContext::Pin pinned;
-    icu::UnicodeString text = icu::UnicodeString::fromUTF8(entryCorpus()[static_cast<std::size_t>(state.range(0))].c_str());
+    icu::UnicodeString text =
+        icu::UnicodeString::fromUTF8(entryCorpus()[static_cast<std::size_t>(state.range(0))].c_str());
     for (auto _ : state) benchmark::DoNotOptimize(linecal::parseEntry(text, kNow));
     state.SetLabel(entryCorpus()[static_cast<std::size_t>(state.range(0))].c_str());
 }
@@ -70,7 +71,8 @@ BENCHMARK(BM_ParseCorpusUnpinned);
 
 void BM_Keystroke(benchmark::State& state) {
     pinZoneAndLocale();
-    const icu::UnicodeString line = icu::UnicodeString::fromUTF8("Call Bob @15m [Work] tomorrow 4pm for 30 minutes at the office");
+    const icu::UnicodeString line =
+        icu::UnicodeString::fromUTF8("Call Bob @15m [Work] tomorrow 4pm for 30 minutes at the office");
     int32_t typed = 0;
     for (auto _ : state) {
         typed = typed % line.length() + 1;

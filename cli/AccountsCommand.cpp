@@ -10,8 +10,9 @@ namespace linecal::cli {
 void registerAccountsCommand(CLI::App& app) {
     CLI::App* accounts = app.add_subcommand("accounts", "Manage the CalDAV accounts whose calendars linecal lists");
     accounts->require_subcommand(1);
-    accounts->footer("\nAccounts live in $XDG_CONFIG_HOME/linecal/accounts.conf; passwords in the desktop keyring "
-                     "or behind a --password-command.");
+    accounts->footer(
+        "\nAccounts live in $XDG_CONFIG_HOME/linecal/accounts.conf; passwords in the desktop keyring "
+        "or behind a --password-command.");
 
     auto request = std::make_shared<ItemRequest>();
     auto run = [request](ItemCommand command) {

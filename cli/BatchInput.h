@@ -42,7 +42,10 @@ struct BatchOutcome {
     bool ambiguous = false;  // add --strict refused a line that reads two ways
     // A failed save outweighs a bad line, which outweighs an ambiguous one.
     Outcome outcome() const {
-        return failedSave ? Outcome::Failed : badInput ? Outcome::BadInput : ambiguous ? Outcome::Ambiguous : Outcome::Done;
+        return failedSave  ? Outcome::Failed
+               : badInput  ? Outcome::BadInput
+               : ambiguous ? Outcome::Ambiguous
+                           : Outcome::Done;
     }
 };
 

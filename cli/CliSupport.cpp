@@ -45,16 +45,17 @@ Examples:
 const std::string& entryGrammarHelp() {
     static const std::string text = [] {
         std::string out = kEntryGrammar;
-        out += "\nEveryday phrases are read too (linecal parse lists them under VOK_READ):\n"
-               "  the day after tomorrow, yesterday, last Sunday, 3 days ago\n"
-               "  tonight at 8, tomorrow morning, 3 in the afternoon, at night, midnight\n"
-               "  3-4pm, between 2 and 3pm, July 13-15, Mon-Wed\n"
-               "  on the 1st, first of March, the 3rd of next month\n"
-               "  in half an hour, in a couple of hours, 3 days from now\n"
-               "  next week, this weekend, next month, end of the month, next year, October 2014\n"
-               "  by Friday, due Friday, before 5pm (the word goes with the date)\n"
-               "  Thanksgiving, Christmas Eve, Easter, Good Friday, Passover, Eid al-Fitr, Chinese New Year\n"
-               "A part of the day alone means:";
+        out +=
+            "\nEveryday phrases are read too (linecal parse lists them under VOK_READ):\n"
+            "  the day after tomorrow, yesterday, last Sunday, 3 days ago\n"
+            "  tonight at 8, tomorrow morning, 3 in the afternoon, at night, midnight\n"
+            "  3-4pm, between 2 and 3pm, July 13-15, Mon-Wed\n"
+            "  on the 1st, first of March, the 3rd of next month\n"
+            "  in half an hour, in a couple of hours, 3 days from now\n"
+            "  next week, this weekend, next month, end of the month, next year, October 2014\n"
+            "  by Friday, due Friday, before 5pm (the word goes with the date)\n"
+            "  Thanksgiving, Christmas Eve, Easter, Good Friday, Passover, Eid al-Fitr, Chinese New Year\n"
+            "A part of the day alone means:";
         for (const auto& part : everyday::kPartsOfDay) {
             char hour[16];
             std::snprintf(hour, sizeof hour, " %02d:00", part.hour);
@@ -137,7 +138,8 @@ void parseCommandLine(CLI::App& app, int argc, char** argv) {
         auto target = entryWordTargets().find(current);
         const bool entryCommand = target != entryWordTargets().end();
         if (arg == "--" && entryCommand) {
-            target->second->insert(target->second->end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            target->second->insert(target->second->end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                                   args.end());
             break;
         }
         if (words ? isOption(*current, arg) : arg.size() > 1 && arg[0] == '-') {
@@ -178,8 +180,9 @@ icu::UnicodeString entryLine(const std::string& utf8Text) {
     int32_t length = 0;
     u_strFromUTF8(nullptr, 0, &length, utf8Text.data(), static_cast<int32_t>(utf8Text.size()), &status);
     if (U_FAILURE(status) && status != U_BUFFER_OVERFLOW_ERROR)
-        throw UsageError("the entry text is not valid UTF-8", "Give the text in UTF-8 (check the encoding of the "
-                                                             "terminal or the file it comes from).");
+        throw UsageError("the entry text is not valid UTF-8",
+                         "Give the text in UTF-8 (check the encoding of the "
+                         "terminal or the file it comes from).");
     return icu::UnicodeString::fromUTF8(utf8Text);
 }
 
@@ -240,7 +243,8 @@ std::string rfc3339(Date date) {
     long long y = 0;
     unsigned m = 0, d = 0;
     civilFromDays(days, y, m, d);
-    const unsigned offsetMinutes = static_cast<unsigned>(std::abs(offset)) / 60;  // whole minutes, as ISO 8601's extended form shows them
+    const unsigned offsetMinutes =
+        static_cast<unsigned>(std::abs(offset)) / 60;  // whole minutes, as ISO 8601's extended form shows them
     char out[64];
     std::snprintf(out, sizeof out, "%04lld-%02u-%02uT%02u:%02u:%02u%c%02u:%02u", y, m, d, secondOfDay / 3600,
                   secondOfDay / 60 % 60, secondOfDay % 60, offset < 0 ? '-' : '+', offsetMinutes / 60,

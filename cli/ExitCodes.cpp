@@ -18,11 +18,15 @@ int& commandExitCode() {
 
 int exitCode(Outcome outcome) {
     switch (outcome) {
-    case Outcome::Done: return 0;
-    case Outcome::Failed: return 1;
-    case Outcome::BadInput:
-    case Outcome::CannotRun: return 2;
-    case Outcome::Ambiguous: return 3;
+        case Outcome::Done:
+            return 0;
+        case Outcome::Failed:
+            return 1;
+        case Outcome::BadInput:
+        case Outcome::CannotRun:
+            return 2;
+        case Outcome::Ambiguous:
+            return 3;
     }
     return 1;
 }

@@ -13,11 +13,11 @@
 namespace linecal::cli {
 
 enum class Outcome {
-    Done,        // 0
-    Failed,      // 1: a save, an account, the desktop program
-    BadInput,    // 2: misuse, or a line of a batch that was
-    CannotRun,   // 2: linecal's own module is missing or of another version
-    Ambiguous,   // 3: add --strict refused an entry that reads more than one way
+    Done,       // 0
+    Failed,     // 1: a save, an account, the desktop program
+    BadInput,   // 2: misuse, or a line of a batch that was
+    CannotRun,  // 2: linecal's own module is missing or of another version
+    Ambiguous,  // 3: add --strict refused an entry that reads more than one way
 };
 
 // The exit code of each outcome, as --help states them.

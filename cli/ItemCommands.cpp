@@ -11,7 +11,8 @@ namespace linecal::cli {
 
 int runInModule(const ItemRequest& request) {
     std::string why;
-    const auto* module = modules::loadModule<ItemsModule>(kItemsModuleName, kItemsModuleEntry, kItemsModuleVersion, &why);
+    const auto* module =
+        modules::loadModule<ItemsModule>(kItemsModuleName, kItemsModuleEntry, kItemsModuleVersion, &why);
     if (!module) {
         printError(why, "Reinstall linecal, or set LINECAL_MODULE_DIR to the folder that holds its modules.");
         return exitCode(Outcome::CannotRun);
@@ -40,8 +41,9 @@ void registerItemCommands(CLI::App& app) {
     app.add_option("--store", request->store, "Calendar folder tree (vdir) to use")->option_text("DIR");
     app.add_option("--config", request->config, "Settings file to use")->option_text("FILE");
 
-    CLI::App* preview = entryCommand(app, "preview", "Print the preview line and the alarm line of an entry, saving nothing",
-                                     request, ItemCommand::Preview);
+    CLI::App* preview =
+        entryCommand(app, "preview", "Print the preview line and the alarm line of an entry, saving nothing", request,
+                     ItemCommand::Preview);
     preview->add_flag("--json", request->json,
                       "With -: one JSON object per entry (preview, alarms; or: the other readings where the line "
                       "can be read more than one way)");
@@ -70,9 +72,10 @@ void registerItemCommands(CLI::App& app) {
             return {};
         });
 
-    CLI::App* calendars = app.add_subcommand(
-        "calendars", "List the calendars under their headings, asking each account's server for its list when "
-                     "it was not asked in the last minute");
+    CLI::App* calendars =
+        app.add_subcommand("calendars",
+                           "List the calendars under their headings, asking each account's server for its list when "
+                           "it was not asked in the last minute");
     calendars->add_flag("--json", request->json, "Print them as a JSON array");
     calendars->add_flag("--refresh", request->refresh, "Ask every account's server now, whenever it was last asked");
     calendars->callback(commandCallback([request] {

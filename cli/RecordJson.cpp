@@ -43,14 +43,29 @@ void appendUtf8(std::string& out, char32_t c) {
 void appendEscaped(std::string& out, char32_t c) {
     static const char hex[] = "0123456789abcdef";
     switch (c) {
-    case u'"': out += "\\\""; return;
-    case u'\\': out += "\\\\"; return;
-    case u'\b': out += "\\b"; return;
-    case u'\f': out += "\\f"; return;
-    case u'\n': out += "\\n"; return;
-    case u'\r': out += "\\r"; return;
-    case u'\t': out += "\\t"; return;
-    default: break;
+        case u'"':
+            out += "\\\"";
+            return;
+        case u'\\':
+            out += "\\\\";
+            return;
+        case u'\b':
+            out += "\\b";
+            return;
+        case u'\f':
+            out += "\\f";
+            return;
+        case u'\n':
+            out += "\\n";
+            return;
+        case u'\r':
+            out += "\\r";
+            return;
+        case u'\t':
+            out += "\\t";
+            return;
+        default:
+            break;
     }
     if (c < 0x20) {
         out += "\\u00";

@@ -46,7 +46,7 @@ std::string findDesktopProgram() {
 }
 
 [[noreturn]] void startDesktopProgram(const std::string& program, std::vector<std::string> args, int readyFd) {
-    ::setsid();  // the program outlives this command and its terminal
+    ::setsid();                                      // the program outlives this command and its terminal
     const int ready = ::fcntl(readyFd, F_DUPFD, 3);  // without close-on-exec
     ::setenv("LINECAL_READY_FD", std::to_string(ready).c_str(), 1);
     if (int null = ::open("/dev/null", O_RDWR); null >= 0) {
@@ -93,7 +93,8 @@ int show(const CLI::App& app, const char* flag, const char* what) {
     }
     int pipe[2];
     if (::pipe2(pipe, O_CLOEXEC) != 0) {
-        printError(std::string("cannot start linecal-app: ") + std::strerror(errno), "Try again; see the journal if it goes on.");
+        printError(std::string("cannot start linecal-app: ") + std::strerror(errno),
+                   "Try again; see the journal if it goes on.");
         return exitCode(Outcome::Failed);
     }
     const pid_t child = ::fork();
@@ -117,12 +118,14 @@ int show(const CLI::App& app, const char* flag, const char* what) {
 }  // namespace
 
 void registerShowCommand(CLI::App& app) {
-    CLI::App* cmd = app.add_subcommand("show", "Open the desktop program's entry dialog, starting the program when "
-                                               "it is not running (bind this to a key where the desktop has no X11 "
-                                               "hot keys)");
+    CLI::App* cmd = app.add_subcommand("show",
+                                       "Open the desktop program's entry dialog, starting the program when "
+                                       "it is not running (bind this to a key where the desktop has no X11 "
+                                       "hot keys)");
     cmd->callback(commandCallback([&app] { return show(app, "--show", "the entry dialog"); }));
-    CLI::App* prefs = app.add_subcommand("prefs", "Open the desktop program's preferences, starting the program when "
-                                                  "it is not running");
+    CLI::App* prefs = app.add_subcommand("prefs",
+                                         "Open the desktop program's preferences, starting the program when "
+                                         "it is not running");
     prefs->callback(commandCallback([&app] { return show(app, "--prefs", "its preferences"); }));
 }
 

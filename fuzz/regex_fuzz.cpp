@@ -24,8 +24,8 @@ void guarded(F&& f) {
         f();
     } catch (const RegexException& e) {
         const std::string& reason = e.reason();
-        const bool documented = e.name() == ICURegexException ||
-                                reason.find("The capture argument is not valid.") != std::string::npos;
+        const bool documented =
+            e.name() == ICURegexException || reason.find("The capture argument is not valid.") != std::string::npos;
         if (!documented) throw;
     }
 }
@@ -83,8 +83,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string subject8 = cut == std::string::npos ? std::string() : rest.substr(cut + 1);
     if (pattern8.size() > kMaxPattern || subject8.size() > kMaxSubject) return 0;
 
-    const std::uint32_t flagChoices[] = {0, UREGEX_CASE_INSENSITIVE, UREGEX_COMMENTS, UREGEX_DOTALL, UREGEX_MULTILINE,
-                                         UREGEX_LITERAL, UREGEX_UWORD, UREGEX_ERROR_ON_UNKNOWN_ESCAPES};
+    const std::uint32_t flagChoices[] = {0,
+                                         UREGEX_CASE_INSENSITIVE,
+                                         UREGEX_COMMENTS,
+                                         UREGEX_DOTALL,
+                                         UREGEX_MULTILINE,
+                                         UREGEX_LITERAL,
+                                         UREGEX_UWORD,
+                                         UREGEX_ERROR_ON_UNKNOWN_ESCAPES};
     const std::uint32_t options = flagChoices[control & 7];
     const int capture = (control >> 3) & 3;
 
@@ -104,8 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const icu::UnicodeString replacement("$0$0");
         const std::size_t count =
             replaceOccurrencesOfRegex(target, pattern, &replacement, options, kWholeRange, nullptr);
-        auto copy = stringByReplacingOccurrencesOfRegex(UnicodeText(utf16), pattern, &replacement, options,
-                                                        kWholeRange, nullptr);
+        auto copy = stringByReplacingOccurrencesOfRegex(UnicodeText(utf16), pattern, &replacement, options, kWholeRange,
+                                                        nullptr);
         check(count == 0 ? target == utf16 : (copy && *copy == target));
     });
     return 0;

@@ -31,8 +31,8 @@ struct ItemSettings {
 ParsedEntry withDefaultAlarm(ParsedEntry entry, const ItemSettings& settings);
 
 // Parse, add the default alarm, build, then complete the item with the settings.
-std::unique_ptr<CalendarItem> currentItem(const icu::UnicodeString& text, Date now,
-                                          const ItemSettings& settings, const CalendarStore& store);
+std::unique_ptr<CalendarItem> currentItem(const icu::UnicodeString& text, Date now, const ItemSettings& settings,
+                                          const CalendarStore& store);
 // The same from an already parsed record.
 std::unique_ptr<CalendarItem> currentItemFromEntry(ParsedEntry entry, const ItemSettings& settings,
                                                    const CalendarStore& store);

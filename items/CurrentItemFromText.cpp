@@ -6,8 +6,8 @@
 
 namespace linecal {
 
-std::unique_ptr<CalendarItem> currentItem(const icu::UnicodeString& text, Date now,
-                                          const ItemSettings& settings, const CalendarStore& store) {
+std::unique_ptr<CalendarItem> currentItem(const icu::UnicodeString& text, Date now, const ItemSettings& settings,
+                                          const CalendarStore& store) {
     return currentItemFromEntry(parseEntry(text, now, {settings.otherNumericOrder}), settings, store);
 }
 
@@ -18,7 +18,8 @@ ItemReadings currentReadings(const icu::UnicodeString& text, Date now, const Ite
     std::vector<Alternative> alternatives = alternativesOf(text, record, now, options, most);
     ItemReadings readings{currentItemFromEntry(std::move(record), settings, store), {}};
     for (Alternative& a : alternatives)
-        readings.others.push_back({a.choice, std::move(a.text), currentItemFromEntry(std::move(a.record), settings, store)});
+        readings.others.push_back(
+            {a.choice, std::move(a.text), currentItemFromEntry(std::move(a.record), settings, store)});
     return readings;
 }
 

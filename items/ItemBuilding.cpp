@@ -5,8 +5,7 @@
 namespace linecal {
 namespace {
 
-CalendarRef namedCalendar(const ParsedEntry& entry, const CalendarStore& store,
-                          const icu::UnicodeString& calAppName) {
+CalendarRef namedCalendar(const ParsedEntry& entry, const CalendarStore& store, const icu::UnicodeString& calAppName) {
     if (!entry.calendar) return nullptr;
     auto lookup = calendarLookup(store, calAppName);
     auto found = lookup.find(*entry.calendar);

@@ -10,7 +10,8 @@
 namespace linecal {
 namespace {
 
-const char16_t* const kDayNames[] = {u"Sunday", u"Monday", u"Tuesday", u"Wednesday", u"Thursday", u"Friday", u"Saturday"};
+const char16_t* const kDayNames[] = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
+                                     u"Thursday", u"Friday", u"Saturday"};
 const char16_t* const kPlaces[] = {u"first", u"second", u"third", u"fourth", u"fifth"};
 
 // "Monday", "Monday and Thursday", "Monday, Tuesday and Friday".
@@ -25,13 +26,18 @@ icu::UnicodeString listed(const std::vector<icu::UnicodeString>& items) {
 
 icu::UnicodeString ordinal(int n) {
     const int tens = n % 100, ones = n % 10;
-    const char16_t* suffix = tens >= 11 && tens <= 13 ? u"th" : ones == 1 ? u"st" : ones == 2 ? u"nd" : ones == 3 ? u"rd" : u"th";
+    const char16_t* suffix = tens >= 11 && tens <= 13 ? u"th"
+                             : ones == 1              ? u"st"
+                             : ones == 2              ? u"nd"
+                             : ones == 3              ? u"rd"
+                                                      : u"th";
     return icu::UnicodeString(std::to_string(n).c_str(), -1, US_INV) + suffix;
 }
 
 icu::UnicodeString every(int interval, const char16_t* unit) {
     if (interval <= 1) return icu::UnicodeString(u"every ") + unit;
-    return icu::UnicodeString(u"every ") + icu::UnicodeString(std::to_string(interval).c_str(), -1, US_INV) + u" " + unit + u"s";
+    return icu::UnicodeString(u"every ") + icu::UnicodeString(std::to_string(interval).c_str(), -1, US_INV) + u" " +
+           unit + u"s";
 }
 
 bool sameDays(const Recurrence& r, std::initializer_list<int> days) {
@@ -65,7 +71,8 @@ icu::UnicodeString weekdayNames(const Recurrence& r, bool withPlace) {
 icu::UnicodeString monthAndDay(int month, int day) {
     UErrorCode status = U_ZERO_ERROR;
     const icu::Locale locale = icu::Locale::getDefault();
-    std::unique_ptr<icu::DateTimePatternGenerator> generator(icu::DateTimePatternGenerator::createInstance(locale, status));
+    std::unique_ptr<icu::DateTimePatternGenerator> generator(
+        icu::DateTimePatternGenerator::createInstance(locale, status));
     if (U_FAILURE(status)) return {};
     const icu::UnicodeString pattern = generator->getBestPattern(u"MMMMd", status);
     icu::SimpleDateFormat format(pattern, locale, status);
@@ -78,7 +85,8 @@ icu::UnicodeString monthAndDay(int month, int day) {
 icu::UnicodeString periodWords(const Recurrence& r) {
     using F = Recurrence::Frequency;
     switch (r.frequency) {
-        case F::Daily: return every(r.interval, u"day");
+        case F::Daily:
+            return every(r.interval, u"day");
         case F::Weekly:
             if (r.byDay.empty()) return every(r.interval, u"week");
             if (r.interval <= 1 && sameDays(r, {2, 3, 4, 5, 6})) return u"every weekday";
@@ -88,7 +96,8 @@ icu::UnicodeString periodWords(const Recurrence& r) {
             icu::UnicodeString out = every(r.interval, u"month");
             if (!r.byMonthDay.empty()) {
                 std::vector<icu::UnicodeString> days;
-                for (int d : r.byMonthDay) days.push_back(d < 0 ? icu::UnicodeString(u"the last day") : u"the " + ordinal(d));
+                for (int d : r.byMonthDay)
+                    days.push_back(d < 0 ? icu::UnicodeString(u"the last day") : u"the " + ordinal(d));
                 out += icu::UnicodeString(u" on ") + listed(days);
             } else if (!r.byDay.empty()) {
                 out += icu::UnicodeString(u" on the ") + weekdayNames(r, true);
@@ -97,7 +106,8 @@ icu::UnicodeString periodWords(const Recurrence& r) {
         }
         case F::Yearly: {
             icu::UnicodeString out = every(r.interval, u"year");
-            if (r.byMonth.size() == 1 && r.byMonthDay.size() == 1) out += icu::UnicodeString(u" on ") + monthAndDay(r.byMonth[0], r.byMonthDay[0]);
+            if (r.byMonth.size() == 1 && r.byMonthDay.size() == 1)
+                out += icu::UnicodeString(u" on ") + monthAndDay(r.byMonth[0], r.byMonthDay[0]);
             return out;
         }
     }
@@ -109,11 +119,13 @@ icu::UnicodeString periodWords(const Recurrence& r) {
 icu::UnicodeString repetitionWords(const Recurrence& rule) {
     icu::UnicodeString out = periodWords(rule);
     if (rule.until) {
-        const double day = DateContext::current().fromFields(rule.until->year, rule.until->month, rule.until->day, 12, 0);
+        const double day =
+            DateContext::current().fromFields(rule.until->year, rule.until->month, rule.until->day, 12, 0);
         out += icu::UnicodeString(u" until ") + DateContext::current().formatShort(day, false);
     }
-    if (rule.count) out += icu::UnicodeString(u", ") + icu::UnicodeString(std::to_string(*rule.count).c_str(), -1, US_INV) +
-                           (*rule.count == 1 ? u" time" : u" times");
+    if (rule.count)
+        out += icu::UnicodeString(u", ") + icu::UnicodeString(std::to_string(*rule.count).c_str(), -1, US_INV) +
+               (*rule.count == 1 ? u" time" : u" times");
     return out;
 }
 

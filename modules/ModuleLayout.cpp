@@ -51,9 +51,7 @@ ModuleLayout ModuleLayout::current() {
     return layout;
 }
 
-fs::path ModuleLayout::moduleFile(const std::string& name) const {
-    return moduleFolder_ / ("lib" + name + ".so");
-}
+fs::path ModuleLayout::moduleFile(const std::string& name) const { return moduleFolder_ / ("lib" + name + ".so"); }
 
 fs::path ModuleLayout::findProgram(const std::string& name, const std::string& buildFolder) const {
     if (!program_.empty() && isProgram(program_.parent_path() / name)) return program_.parent_path() / name;

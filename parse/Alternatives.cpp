@@ -7,9 +7,7 @@
 namespace linecal {
 namespace {
 
-bool isWordChar(const icu::UnicodeString& s, int32_t i) {
-    return i >= 0 && i < s.length() && u_isalnum(s.char32At(i));
-}
+bool isWordChar(const icu::UnicodeString& s, int32_t i) { return i >= 0 && i < s.length() && u_isalnum(s.char32At(i)); }
 
 // Every occurrence standing as words of its own, as the phases cut them.
 bool replaceWords(icu::UnicodeString& text, const icu::UnicodeString& typed, const icu::UnicodeString& instead) {
@@ -38,11 +36,16 @@ constexpr Choice kChoices[] = {Choice::DateOrder, Choice::NextWeekday, Choice::W
 
 std::string_view choiceName(Choice choice) {
     switch (choice) {
-        case Choice::DateOrder: return "date-order";
-        case Choice::NextWeekday: return "next-weekday";
-        case Choice::WeekdayToday: return "weekday-today";
-        case Choice::DotTime: return "dot-time";
-        case Choice::PassedDate: return "passed-date";
+        case Choice::DateOrder:
+            return "date-order";
+        case Choice::NextWeekday:
+            return "next-weekday";
+        case Choice::WeekdayToday:
+            return "weekday-today";
+        case Choice::DotTime:
+            return "dot-time";
+        case Choice::PassedDate:
+            return "passed-date";
     }
     return "";
 }

@@ -56,7 +56,7 @@ icu::UnicodeString words(const icu::UnicodeString& matched) {
 void noteDateChoices(ParseState& st, Days& days) {
     auto& out = st.record.choices;
     const std::optional<ParseState::TypedDate>* typed[] = {st.startDayTyped ? &st.startTyped : nullptr,
-                                                         st.endDayTyped ? &st.endTyped : nullptr};
+                                                           st.endDayTyped ? &st.endTyped : nullptr};
     for (const auto* t : typed) {
         if (!t || !*t || !(*t)->otherOrder) continue;
         Date other = *(*t)->otherOrder;
@@ -83,8 +83,7 @@ void noteWeekdayChoices(ParseState& st, Days& days) {
         // is the first one after today, or the week after that where they agree.
         if (baseIsToday)
             out.push_back({Choice::NextWeekday, words(*st.weekdayTyped), days.text(addOneWeek(addOneWeek(base)))});
-        else
-            out.push_back({Choice::NextWeekday, words(*st.weekdayTyped), withoutNext(*st.weekdayTyped)});
+        else out.push_back({Choice::NextWeekday, words(*st.weekdayTyped), withoutNext(*st.weekdayTyped)});
     } else if (baseIsToday) {
         const bool movedAWeek = days.number(st.record.fromDate) > days.todayNumber;
         out.push_back({Choice::WeekdayToday, words(*st.weekdayTyped), days.text(movedAWeek ? base : addOneWeek(base))});

@@ -143,8 +143,9 @@ void DateContext::rememberSpan(double utcMs) {
 bool DateContext::zoneOffset(double ms, bool wall, int32_t& offset) {
     for (int i = 0; i < spanCount_; ++i) {
         const OffsetSpan& span = spans_[i];
-        const bool inside = wall ? span.from + span.fromMargin <= ms - span.offset && ms - span.offset < span.to - span.toMargin
-                                 : span.from <= ms && ms < span.to;
+        const bool inside =
+            wall ? span.from + span.fromMargin <= ms - span.offset && ms - span.offset < span.to - span.toMargin
+                 : span.from <= ms && ms < span.to;
         if (inside) {
             offset = span.offset;
             return true;
@@ -237,7 +238,8 @@ int DateContext::weekday(double seconds) {
             unsigned m = 0, d = 0;
             civilFromDays(days, y, m, d);
             // Day 0, 1 January 1970, was a Thursday: 5 where Sunday is 1.
-            if (y >= kFirstPlainYear && y <= kLastPlainYear) return static_cast<int>(days + 4 - floorDiv(days + 4, 7) * 7) + 1;
+            if (y >= kFirstPlainYear && y <= kLastPlainYear)
+                return static_cast<int>(days + 4 - floorDiv(days + 4, 7) * 7) + 1;
         }
     }
     UErrorCode status = U_ZERO_ERROR;

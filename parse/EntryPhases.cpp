@@ -24,7 +24,7 @@ namespace {
 std::int32_t product32(std::int64_t a, std::int64_t b) {
     std::int64_t p = a * b;
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(p, std::numeric_limits<std::int32_t>::min(),
-                                                             std::numeric_limits<std::int32_t>::max()));
+                                                              std::numeric_limits<std::int32_t>::max()));
 }
 
 std::optional<Date> readDate(const ParseState& st, const icu::UnicodeString& text) {
@@ -56,7 +56,8 @@ bool readAmount(ParseState& st, const icu::UnicodeString& pattern, const char16_
 void readTaskWord(ParseState& st) {
     st.record.task = false;
     if (!st.candidates.taskWord) return;
-    if (auto text = st.firstMatchedText(patterns::taskWord(), hints::literalStart(st.workingText(), {u"odo", u"ask"}, 2))) {
+    if (auto text =
+            st.firstMatchedText(patterns::taskWord(), hints::literalStart(st.workingText(), {u"odo", u"ask"}, 2))) {
         st.cut(*text);
         st.record.task = true;
     }
@@ -98,7 +99,8 @@ std::optional<icu::UnicodeString> nextDateText(const ParseState& st) {
     if (!r.found()) r = firstRangeIn(view, patterns::monthFirstDate(), hints::monthFirstDateStart(view));
     if (!r.found()) return std::nullopt;
     const auto start = static_cast<int32_t>(r.location), end = static_cast<int32_t>(r.end());
-    return icu::UnicodeString(st.workingText(), start, end - start + yearAfterMonthNameDate(st.workingText(), start, end));
+    return icu::UnicodeString(st.workingText(), start,
+                              end - start + yearAfterMonthNameDate(st.workingText(), start, end));
 }
 
 }  // namespace
@@ -143,7 +145,8 @@ void readTimes(ParseState& st) {
         const rx::Range r = firstRangeIn(view, patterns::timeOfDay(), hints::timeStart(view));
         if (!r.found()) return;
         // The view differs from the text only where no time can be.
-        const icu::UnicodeString text(st.workingText(), static_cast<int32_t>(r.location), static_cast<int32_t>(r.length));
+        const icu::UnicodeString text(st.workingText(), static_cast<int32_t>(r.location),
+                                      static_cast<int32_t>(r.length));
         icu::UnicodeString normalised = naturalTimeString(text);
         toUpperRoot(normalised);
         std::optional<Date> at = readDate(st, normalised);

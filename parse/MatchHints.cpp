@@ -52,12 +52,12 @@ std::size_t digitRun(View s, std::size_t i) {
     return end - i;
 }
 
-const NameTable kMonths = {u"jan", u"january", u"feb", u"february", u"ma", u"mar", u"march", u"apr", u"april",
-                           u"may", u"jun", u"june", u"jul", u"july", u"aug", u"august", u"sep", u"september",
-                           u"oct", u"october", u"nov", u"november", u"dec", u"december"};
-const NameTable kWeekdays = {u"mon", u"monday", u"tue", u"tues", u"tuesday", u"wed", u"wednesday", u"thu",
-                             u"thur", u"thurs", u"thursday", u"fri", u"friday", u"sat", u"saturday", u"sun",
-                             u"sunday"};
+const NameTable kMonths = {u"jan",   u"january",   u"feb", u"february", u"ma",  u"mar",      u"march", u"apr",
+                           u"april", u"may",       u"jun", u"june",     u"jul", u"july",     u"aug",   u"august",
+                           u"sep",   u"september", u"oct", u"october",  u"nov", u"november", u"dec",   u"december"};
+const NameTable kWeekdays = {u"mon",       u"monday", u"tue",      u"tues",  u"tuesday",  u"wed",
+                             u"wednesday", u"thu",    u"thur",     u"thurs", u"thursday", u"fri",
+                             u"friday",    u"sat",    u"saturday", u"sun",   u"sunday"};
 
 // After the space at i: one to four digits, a separator, a digit.
 bool numericDateAt(View s, std::size_t i) {
@@ -86,7 +86,8 @@ bool dayMonthAt(View s, std::size_t i) {
 // After the space at i: a month name, a space and a digit.
 bool monthDayAt(View s, std::size_t i) {
     const std::size_t length = letterRun(s, i + 1), end = i + 1 + length;
-    return length >= 2 && end + 1 < s.size() && s[end] == u' ' && isDigit(s[end + 1]) && isName(s, i + 1, length, kMonths);
+    return length >= 2 && end + 1 < s.size() && s[end] == u' ' && isDigit(s[end + 1]) &&
+           isName(s, i + 1, length, kMonths);
 }
 
 template <typename Test>
@@ -132,7 +133,8 @@ int32_t timeStart(const icu::UnicodeString& text) {
         if ((s[i + 1] | 0x20) == u'n') return s.substr(i + 2, 3) == u"oon";
         if (!isDigit(s[i + 1])) return false;
         std::size_t end = i + 1, digits = 0;
-        for (; end < s.size() && (isDigit(s[end]) || s[end] == u':' || s[end] == u'.'); ++end) digits += isDigit(s[end]);
+        for (; end < s.size() && (isDigit(s[end]) || s[end] == u':' || s[end] == u'.'); ++end)
+            digits += isDigit(s[end]);
         const std::size_t after = end < s.size() && s[end] == u' ' ? end + 1 : end;
         const char16_t next = after < s.size() ? (s[after] | 0x20) : 0;
         return digits >= 4 || next == u'a' || next == u'p';
@@ -143,7 +145,9 @@ int32_t amountStart(const icu::UnicodeString& text, const char16_t* word) {
     const View s = view(text), w(word);
     // Between the word and the unit stand only white space, digits and a point;
     // outside ASCII a character may be either of the first two.
-    auto inAmount = [](char16_t c) { return c == u' ' || (c >= 0x09 && c <= 0x0D) || isDigit(c) || c == u'.' || c >= 0x80; };
+    auto inAmount = [](char16_t c) {
+        return c == u' ' || (c >= 0x09 && c <= 0x0D) || isDigit(c) || c == u'.' || c >= 0x80;
+    };
     for (std::size_t at = s.find(w); at != View::npos; at = s.find(w, at + 1)) {
         bool digit = false;
         std::size_t i = at + w.size();
@@ -177,28 +181,38 @@ bool isWholeName(View word, const NameTable& names) {
 namespace {
 
 bool equals(View word, View literal) {
-    return word.size() == literal.size() && std::memcmp(word.data(), literal.data(), word.size() * sizeof(char16_t)) == 0;
+    return word.size() == literal.size() &&
+           std::memcmp(word.data(), literal.data(), word.size() * sizeof(char16_t)) == 0;
 }
 
 void noteLetterWord(View w, Candidates& c) {
     // Only the words a word's first letter can begin are compared.
     switch (w[0] | 0x20) {
-    case u'a': c.atWord = c.atWord || equals(w, u"at"); break;
-    case u'f': c.forWord = c.forWord || equals(w, u"for"); break;
-    case u'i': c.inWord = c.inWord || equals(w, u"in"); break;
-    case u'n':
-        c.noon = c.noon || (w.size() >= 4 && (equals(w.substr(0, 4), u"noon") || equals(w.substr(0, 4), u"Noon")));
-        c.weekday = c.weekday || (w.size() > 4 && equals(w.substr(0, 4), u"next") && isWholeName(w.substr(4), kWeekdays));
-        break;
-    case u't': {
-        // todo, task, today, tomorrow: a capital or not, and a plural for the first two.
-        const View rest = w.substr(1);
-        c.taskWord = c.taskWord || equals(rest, u"odo") || equals(rest, u"odos") || equals(rest, u"ask") || equals(rest, u"asks");
-        c.today = c.today || equals(rest, u"oday");
-        c.tomorrow = c.tomorrow || equals(rest, u"omorrow");
-        break;
-    }
-    default: break;
+        case u'a':
+            c.atWord = c.atWord || equals(w, u"at");
+            break;
+        case u'f':
+            c.forWord = c.forWord || equals(w, u"for");
+            break;
+        case u'i':
+            c.inWord = c.inWord || equals(w, u"in");
+            break;
+        case u'n':
+            c.noon = c.noon || (w.size() >= 4 && (equals(w.substr(0, 4), u"noon") || equals(w.substr(0, 4), u"Noon")));
+            c.weekday =
+                c.weekday || (w.size() > 4 && equals(w.substr(0, 4), u"next") && isWholeName(w.substr(4), kWeekdays));
+            break;
+        case u't': {
+            // todo, task, today, tomorrow: a capital or not, and a plural for the first two.
+            const View rest = w.substr(1);
+            c.taskWord = c.taskWord || equals(rest, u"odo") || equals(rest, u"odos") || equals(rest, u"ask") ||
+                         equals(rest, u"asks");
+            c.today = c.today || equals(rest, u"oday");
+            c.tomorrow = c.tomorrow || equals(rest, u"omorrow");
+            break;
+        }
+        default:
+            break;
     }
     if (w.size() <= 9) {  // "september", "wednesday": the longest names
         c.monthName = c.monthName || isWholeName(w, kMonths);
@@ -212,9 +226,9 @@ void noteWord(View w, Candidates& c) {
         c.digitWord = true;
         // The numeric date's own test, on the word with a space before it.
         const std::size_t digits = digitRun(w, 0);
-        c.numericDate = c.numericDate || (digits >= 1 && digits <= 4 && digits + 1 < w.size() &&
-                                          (w[digits] == u'-' || w[digits] == u'/' || w[digits] == u'.') &&
-                                          isDigit(w[digits + 1]));
+        c.numericDate =
+            c.numericDate || (digits >= 1 && digits <= 4 && digits + 1 < w.size() &&
+                              (w[digits] == u'-' || w[digits] == u'/' || w[digits] == u'.') && isDigit(w[digits + 1]));
     } else if ((first == u'@' || first == u'+') && w.size() > 1 && isDigit(w[1])) {
         (first == u'@' ? c.alarm : c.plus) = true;
     } else if (isLetter(first)) {
@@ -228,7 +242,7 @@ Candidates scanCandidates(const icu::UnicodeString& text) {
     const char16_t* p = text.getBuffer();
     const std::size_t n = static_cast<std::size_t>(text.length());
     Candidates c;
-    std::uint64_t (&ascii)[2] = c.ascii;
+    std::uint64_t(&ascii)[2] = c.ascii;
     for (std::size_t start = 0, i = 0; i <= n; ++i) {
         if (i < n && p[i] != u' ') {
             if (p[i] < 128) ascii[p[i] >> 6] |= std::uint64_t{1} << (p[i] & 63);
@@ -247,9 +261,7 @@ Candidates scanCandidates(const icu::UnicodeString& text) {
 namespace {
 
 // The characters ICU's "." does not cross without the dot-all flag.
-bool isLineTerminator(char16_t c) {
-    return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029;
-}
+bool isLineTerminator(char16_t c) { return (c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029; }
 
 }  // namespace
 

@@ -53,11 +53,11 @@ struct Candidates {
     bool weekday = false;      // a weekday name, perhaps right after "next"
     bool today = false, tomorrow = false;
     bool forWord = false, inWord = false, atWord = false;
-    bool plus = false;   // + and a digit
-    bool point = false;    // a "." anywhere
-    bool comma = false;    // a "," anywhere
-    bool digit = false;    // an ASCII digit anywhere
-    bool bracket = false;  // a "[" anywhere
+    bool plus = false;                // + and a digit
+    bool point = false;               // a "." anywhere
+    bool comma = false;               // a "," anywhere
+    bool digit = false;               // an ASCII digit anywhere
+    bool bracket = false;             // a "[" anywhere
     std::uint64_t ascii[2] = {0, 0};  // which ASCII characters occur, for the everyday phrases' quick tests
     bool has(char16_t u) const { return u < 128 && (ascii[u >> 6] >> (u & 63) & 1) != 0; }
     bool dates() const { return numericDate || (monthName && digitWord); }

@@ -35,7 +35,9 @@ struct Cursor {
         i += word.size();
         return true;
     }
-    void skipSpaces() { while (i < s.size() && s[i] == ' ') ++i; }
+    void skipSpaces() {
+        while (i < s.size() && s[i] == ' ') ++i;
+    }
     // Up to `max` digits; -1 when none.
     int number(int max, int* count = nullptr) {
         int n = 0, k = 0;
@@ -47,8 +49,9 @@ struct Cursor {
 
 // Longest names first so that "march" is not read as "mar" plus junk.
 int monthFromName(Cursor& c) {
-    static const std::array<std::string_view, 12> full{"january", "february", "march", "april", "may", "june",
-                                                       "july", "august", "september", "october", "november", "december"};
+    static const std::array<std::string_view, 12> full{"january",   "february", "march",    "april",
+                                                       "may",       "june",     "july",     "august",
+                                                       "september", "october",  "november", "december"};
     for (int m = 0; m < 12; ++m)
         if (c.eat(full[m])) return m + 1;
     for (int m = 0; m < 12; ++m)
@@ -57,9 +60,9 @@ int monthFromName(Cursor& c) {
 }
 
 int weekdayFromName(Cursor& c) {  // 1 = Sunday .. 7 = Saturday
-    static const std::array<std::string_view, 17> names{"sunday", "sun", "monday", "mon", "tuesday", "tues", "tue",
-                                                        "wednesday", "wed", "thursday", "thurs", "thur", "thu",
-                                                        "friday", "fri", "saturday", "sat"};
+    static const std::array<std::string_view, 17> names{"sunday", "sun",       "monday", "mon",      "tuesday", "tues",
+                                                        "tue",    "wednesday", "wed",    "thursday", "thurs",   "thur",
+                                                        "thu",    "friday",    "fri",    "saturday", "sat"};
     static const std::array<int, 17> days{1, 1, 2, 2, 3, 3, 3, 4, 4, 5, 5, 5, 5, 6, 6, 7, 7};
     for (std::size_t k = 0; k < names.size(); ++k)
         if (c.eat(names[k])) return days[k];
@@ -174,11 +177,20 @@ std::optional<int> zoneOffset(std::string_view zone) {
     if (zone.size() < 2 || zone.size() > 3) return std::nullopt;
     int base = 0;
     switch (zone[0]) {
-        case 'e': base = -5; break;
-        case 'c': base = -6; break;
-        case 'm': base = -7; break;
-        case 'p': base = -8; break;
-        default: return std::nullopt;
+        case 'e':
+            base = -5;
+            break;
+        case 'c':
+            base = -6;
+            break;
+        case 'm':
+            base = -7;
+            break;
+        case 'p':
+            base = -8;
+            break;
+        default:
+            return std::nullopt;
     }
     if (zone[1] == 'd') return base + 1;
     if (zone[1] == 's') return base;
@@ -229,8 +241,8 @@ std::optional<Date> readTime(std::string_view s, Date now) {
     DateContext& ctx = DateContext::current();
     DateFields today = ctx.fields(now.seconds);
     if (offsetHours) {
-        double days = static_cast<double>(daysFromCivil(today.year, static_cast<unsigned>(today.month),
-                                                        static_cast<unsigned>(today.day)));
+        double days = static_cast<double>(
+            daysFromCivil(today.year, static_cast<unsigned>(today.month), static_cast<unsigned>(today.day)));
         return Date{days * 86400 + hour * 3600 + minute * 60 + second - *offsetHours * 3600};
     }
     return Date{ctx.fromFields(today.year, today.month, today.day, hour, minute) + second};
@@ -283,12 +295,14 @@ NumericDateDoubt numericDateDoubt(const icu::UnicodeString& text, Date now, std:
     if (!c.done() || count < 2) return doubt;
     const bool clockLike = count == 2 && s.size() == static_cast<std::size_t>(digits[0] + 3) &&
                            s[static_cast<std::size_t>(digits[0])] == '.' && digits[1] == 2;
-    if (clockLike && parts[0] <= 23 && parts[1] <= 59) doubt.timeText = (parts[0] < 10 ? "0" : "") + std::to_string(parts[0]) + ":" + s.substr(s.size() - 2);
+    if (clockLike && parts[0] <= 23 && parts[1] <= 59)
+        doubt.timeText = (parts[0] < 10 ? "0" : "") + std::to_string(parts[0]) + ":" + s.substr(s.size() - 2);
     const bool eitherWay = digits[0] <= 2 && parts[0] >= 1 && parts[0] <= 12 && parts[1] >= 1 && parts[1] <= 12;
     if (eitherWay && parts[0] != parts[1]) {
         std::string swapped(ordering.empty() ? std::string_view("MDY") : ordering);
         for (char& ch : swapped) ch = ch == 'M' ? 'D' : ch == 'D' ? 'M' : ch;
-        doubt.otherOrder = readNumericDate(s, swapped, DateContext::current().fields(now.seconds).year, &doubt.yearGiven);
+        doubt.otherOrder =
+            readNumericDate(s, swapped, DateContext::current().fields(now.seconds).year, &doubt.yearGiven);
     }
     return doubt;
 }

@@ -26,7 +26,7 @@ std::optional<Date> dateWithNaturalLanguageString(const icu::UnicodeString& text
 struct NumericDateDoubt {
     std::optional<Date> otherOrder;  // at noon, in the year the text gives or this one
     bool yearGiven = false;
-    std::string timeText;            // "10:30" for "10.30", "09:05" for "9.05"; empty when not clock-like
+    std::string timeText;  // "10:30" for "10.30", "09:05" for "9.05"; empty when not clock-like
 };
 NumericDateDoubt numericDateDoubt(const icu::UnicodeString& text, Date now, std::string_view ordering);
 

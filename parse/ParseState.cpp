@@ -68,8 +68,7 @@ std::optional<rx::Strings> ParseState::firstMatch(const icu::UnicodeString& patt
     return firstGroupsIn(workingText(), pattern, start, workingText().length() - start);
 }
 
-std::optional<icu::UnicodeString> ParseState::firstMatchedText(const icu::UnicodeString& pattern,
-                                                               int32_t start) const {
+std::optional<icu::UnicodeString> ParseState::firstMatchedText(const icu::UnicodeString& pattern, int32_t start) const {
     if (start == hints::kNone) return std::nullopt;
     const rx::Range r = firstRangeIn(workingText(), pattern, start);
     if (!r.found()) return std::nullopt;

@@ -47,19 +47,19 @@ struct ChoiceMade {
 };
 
 struct ParsedEntry {
-    icu::UnicodeString title;                   // always; may be empty
-    Date fromDate;                              // always
-    Date toDate;                                // always, never before fromDate
+    icu::UnicodeString title;  // always; may be empty
+    Date fromDate;             // always
+    Date toDate;               // always, never before fromDate
     bool allDay = false;
     bool task = false;
-    AlarmMap alarms;                            // always, possibly empty
-    std::optional<icu::UnicodeString> calendar; // lower-cased tag text, only when tagged
-    std::optional<icu::UnicodeString> location; // only when " at " is followed by text
-    std::vector<icu::UnicodeString> read;       // the everyday phrases read, as typed, in reading order
-    std::optional<Recurrence> recurrence;       // only when the line repeats; the start is its first occurrence
+    AlarmMap alarms;                                // always, possibly empty
+    std::optional<icu::UnicodeString> calendar;     // lower-cased tag text, only when tagged
+    std::optional<icu::UnicodeString> location;     // only when " at " is followed by text
+    std::vector<icu::UnicodeString> read;           // the everyday phrases read, as typed, in reading order
+    std::optional<Recurrence> recurrence;           // only when the line repeats; the start is its first occurrence
     std::optional<icu::UnicodeString> notRepeated;  // why a repetition phrase made no rule
-    std::vector<icu::UnicodeString> notDates;   // dates typed that name no day ("Feb 30"), left in the title
-    std::vector<ChoiceMade> choices;            // where the reading chose; see parse/Alternatives.h
+    std::vector<icu::UnicodeString> notDates;       // dates typed that name no day ("Feb 30"), left in the title
+    std::vector<ChoiceMade> choices;                // where the reading chose; see parse/Alternatives.h
 };
 
 }  // namespace linecal

@@ -42,7 +42,8 @@ const icu::UnicodeString& phaseView(const icu::UnicodeString& text, ViewFor phas
 
 int32_t yearAfterMonthNameDate(const icu::UnicodeString& text, int32_t start, int32_t end) {
     bool monthName = false;
-    for (int32_t i = start; i < end && !monthName; ++i) monthName = (text[i] | 0x20) >= u'a' && (text[i] | 0x20) <= u'z';
+    for (int32_t i = start; i < end && !monthName; ++i)
+        monthName = (text[i] | 0x20) >= u'a' && (text[i] | 0x20) <= u'z';
     if (!monthName || end > text.length()) return 0;
     int32_t year = end;
     if (end > start && text[end - 1] == u',') {
@@ -52,7 +53,8 @@ int32_t yearAfterMonthNameDate(const icu::UnicodeString& text, int32_t start, in
     if (year + 4 >= text.length() || text[year + 4] != u' ') return 0;
     for (int32_t i = year; i < year + 4; ++i)
         if (!isAsciiDigit(text[i])) return 0;
-    const bool century = (text[year] == u'1' && text[year + 1] == u'9') || (text[year] == u'2' && text[year + 1] == u'0');
+    const bool century =
+        (text[year] == u'1' && text[year + 1] == u'9') || (text[year] == u'2' && text[year + 1] == u'0');
     return century ? year + 5 - end : 0;
 }
 

@@ -3,7 +3,6 @@
 #include "parse/CivilDays.h"
 #include "parse/DateContext.h"
 
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -16,10 +15,14 @@ const char* kWeekdayCodes[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
 
 std::string frequencyName(Recurrence::Frequency f) {
     switch (f) {
-        case Recurrence::Frequency::Daily: return "DAILY";
-        case Recurrence::Frequency::Weekly: return "WEEKLY";
-        case Recurrence::Frequency::Monthly: return "MONTHLY";
-        case Recurrence::Frequency::Yearly: return "YEARLY";
+        case Recurrence::Frequency::Daily:
+            return "DAILY";
+        case Recurrence::Frequency::Weekly:
+            return "WEEKLY";
+        case Recurrence::Frequency::Monthly:
+            return "MONTHLY";
+        case Recurrence::Frequency::Yearly:
+            return "YEARLY";
     }
     return "DAILY";
 }
@@ -57,8 +60,8 @@ std::string ruleBody(const Recurrence& r) {
     if (!r.byMonthDay.empty()) out += ";BYMONTHDAY=" + joined(r.byMonthDay, [](int d) { return std::to_string(d); });
     if (!r.byDay.empty()) {
         out += ";BYDAY=" + joined(r.byDay, [](const Recurrence::Weekday& w) {
-            return (w.ordinal ? std::to_string(w.ordinal) : std::string()) + kWeekdayCodes[(w.day + 6) % 7];
-        });
+                   return (w.ordinal ? std::to_string(w.ordinal) : std::string()) + kWeekdayCodes[(w.day + 6) % 7];
+               });
     }
     return out;
 }
@@ -70,8 +73,9 @@ class Expander {
 public:
     Expander(const Recurrence& rule, long long startDay) : rule_(rule), start_(startDay) {
         civilFromDays(startDay, year_, month_, day_);
-        if (rule.until) until_ = daysFromCivil(rule.until->year, static_cast<unsigned>(rule.until->month),
-                                               static_cast<unsigned>(rule.until->day));
+        if (rule.until)
+            until_ = daysFromCivil(rule.until->year, static_cast<unsigned>(rule.until->month),
+                                   static_cast<unsigned>(rule.until->day));
     }
 
     // Calls `visit` with each day on or after the start, in order, until it returns false,
@@ -107,7 +111,9 @@ private:
         const long long step = period * std::max(rule_.interval, 1);
         std::vector<long long> days;
         switch (rule_.frequency) {
-            case F::Daily: days.push_back(start_ + step); break;
+            case F::Daily:
+                days.push_back(start_ + step);
+                break;
             case F::Weekly: {
                 const long long monday = start_ - mondayIndex(start_) + 7 * step;
                 if (rule_.byDay.empty()) days.push_back(monday + mondayIndex(start_));
@@ -122,7 +128,8 @@ private:
             case F::Yearly: {
                 const long long y = year_ + step;
                 if (rule_.byMonth.empty()) {
-                    if (static_cast<int>(day_) <= monthLength(y, month_)) days.push_back(daysFromCivil(y, month_, day_));
+                    if (static_cast<int>(day_) <= monthLength(y, month_))
+                        days.push_back(daysFromCivil(y, month_, day_));
                 }
                 for (int m : rule_.byMonth) monthDays(y, static_cast<unsigned>(m), days);
                 break;

@@ -234,8 +234,10 @@ icu::UnicodeString naturalTimeString(const icu::UnicodeString& input) {
     toLowerRoot(s);
     replaceOccurrences(s, icu::UnicodeString(u"."), icu::UnicodeString(u":"));
     s.append(u"  ");
-    if (contains(s, u"a ") && !contains(s, u"am ")) replaceOccurrences(s, icu::UnicodeString(u"a "), icu::UnicodeString(u"am "));
-    if (contains(s, u"p ") && !contains(s, u"pm ")) replaceOccurrences(s, icu::UnicodeString(u"p "), icu::UnicodeString(u"pm "));
+    if (contains(s, u"a ") && !contains(s, u"am "))
+        replaceOccurrences(s, icu::UnicodeString(u"a "), icu::UnicodeString(u"am "));
+    if (contains(s, u"p ") && !contains(s, u"pm "))
+        replaceOccurrences(s, icu::UnicodeString(u"p "), icu::UnicodeString(u"pm "));
     if (!hasSpaceThenThreeDigits(s) || !firstRange(s, patterns::compactTime()).found()) return s;
     trimWhiteSpace(s);
     insertMinuteColon(s);
@@ -255,8 +257,8 @@ std::optional<std::string> stringByURIEncoding(const icu::UnicodeString& s) {
     std::string out;
     out.reserve(utf8.size() * 3);
     for (unsigned char c : utf8) {
-        bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                          c == '-' || c == '.' || c == '_' || c == '~';
+        bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                          c == '.' || c == '_' || c == '~';
         if (unreserved) {
             out += static_cast<char>(c);
         } else {

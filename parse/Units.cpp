@@ -11,10 +11,20 @@ namespace linecal {
 
 std::int32_t unitSeconds(const icu::UnicodeString& unit) {
     static constexpr std::array<std::pair<std::u16string_view, std::int32_t>, 14> table{{
-        {u"m", 60}, {u"min", 60}, {u"minute", 60}, {u"minutes", 60},
-        {u"h", 3600}, {u"hr", 3600}, {u"hour", 3600}, {u"hours", 3600},
-        {u"d", 86400}, {u"day", 86400}, {u"days", 86400},
-        {u"w", 604800}, {u"week", 604800}, {u"weeks", 604800},
+        {u"m", 60},
+        {u"min", 60},
+        {u"minute", 60},
+        {u"minutes", 60},
+        {u"h", 3600},
+        {u"hr", 3600},
+        {u"hour", 3600},
+        {u"hours", 3600},
+        {u"d", 86400},
+        {u"day", 86400},
+        {u"days", 86400},
+        {u"w", 604800},
+        {u"week", 604800},
+        {u"weeks", 604800},
     }};
     const std::u16string_view text(unit.getBuffer(), static_cast<std::size_t>(unit.length()));
     for (const auto& [name, seconds] : table)

@@ -34,7 +34,8 @@ public:
 // The command that opens `app` on one event of the desktop's calendars (EDS), named by the source
 // that holds it and its own identifier; none for a program that cannot be asked that way.
 // GNOME Calendar can: it names each event "SOURCE:ITEM".
-std::optional<QStringList> commandShowingEvent(const CalendarApp& app, const QString& sourceUid, const QString& itemUid);
+std::optional<QStringList> commandShowingEvent(const CalendarApp& app, const QString& sourceUid,
+                                               const QString& itemUid);
 
 // The freedesktop.org rules (mimeapps.list, desktop entries under the XDG data folders).
 class XdgCalendarApps : public CalendarApps {

@@ -19,14 +19,15 @@ bool sameProgram(const QString& a, const QString& b) {
 }
 
 QByteArray entryText(const QString& program) {
-    return QStringLiteral("[Desktop Entry]\n"
-                          "Type=Application\n"
-                          "Name=linecal\n"
-                          "Comment=Turn one line of text into a calendar event or to-do\n"
-                          "Exec=%1\n"
-                          "Icon=linecal\n"
-                          "Terminal=false\n"
-                          "X-GNOME-Autostart-enabled=true\n")
+    return QStringLiteral(
+               "[Desktop Entry]\n"
+               "Type=Application\n"
+               "Name=linecal\n"
+               "Comment=Turn one line of text into a calendar event or to-do\n"
+               "Exec=%1\n"
+               "Icon=linecal\n"
+               "Terminal=false\n"
+               "X-GNOME-Autostart-enabled=true\n")
         .arg(desktopExecQuoted(program))
         .toUtf8();
 }
@@ -49,7 +50,8 @@ QString desktopExecQuoted(const QString& program) {
     return QLatin1Char('"') + inner + QLatin1Char('"');
 }
 
-XdgAutostart::XdgAutostart(QString folder, QString program) : folder_(std::move(folder)), program_(std::move(program)) {}
+XdgAutostart::XdgAutostart(QString folder, QString program)
+    : folder_(std::move(folder)), program_(std::move(program)) {}
 
 QString XdgAutostart::defaultFolder() {
     return QString::fromStdString((xdgDir(XdgDir::Config) / "autostart").string());
@@ -71,13 +73,15 @@ bool XdgAutostart::canChange(QString* why) const {
     QFileInfo folder(folder_);
     QString problem;
     if (folder.exists() && !folder.isDir()) {
-        problem = QStringLiteral("%1 is a file, not a folder, so the desktop cannot start linecal at login.").arg(folder_);
+        problem =
+            QStringLiteral("%1 is a file, not a folder, so the desktop cannot start linecal at login.").arg(folder_);
     } else if (folder.exists() && ::access(QFile::encodeName(folder_).constData(), W_OK | X_OK) != 0) {
         problem = QStringLiteral("The folder %1 cannot be written.").arg(folder_);
     } else if (!folder.exists()) {
         // It is made on the first switch; its nearest existing parent must take it.
         QFileInfo parent(folder.absolutePath());
-        while (!parent.exists() && parent.absoluteFilePath() != QLatin1String("/")) parent.setFile(parent.absolutePath());
+        while (!parent.exists() && parent.absoluteFilePath() != QLatin1String("/"))
+            parent.setFile(parent.absolutePath());
         if (!parent.isDir() || ::access(QFile::encodeName(parent.absoluteFilePath()).constData(), W_OK | X_OK) != 0)
             problem = QStringLiteral("The folder %1 cannot be made.").arg(folder_);
     }

@@ -47,8 +47,8 @@ namespace linecal {
 std::unique_ptr<PortalHotKeys> PortalHotKeys::create(QDBusConnection bus) {
     if (!bus.isConnected() || !bus.interface()) return nullptr;
     // A portal without the interface (or none at all) answers the version with an error.
-    QDBusMessage ask = QDBusMessage::createMethodCall(kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage ask = QDBusMessage::createMethodCall(
+        kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     ask << kInterface << QStringLiteral("version");
     const QDBusMessage answer = bus.call(ask, QDBus::Block, kAskTimeoutMs);
     if (answer.type() != QDBusMessage::ReplyMessage) return nullptr;
@@ -63,8 +63,9 @@ PortalHotKeys::PortalHotKeys(QDBusConnection bus) : bus_(std::move(bus)) {
 }
 
 QString PortalHotKeys::trigger(const QString& key, int flags) {
-    return joinedHotKey(key.toLower(), flags, {QStringLiteral("CTRL"), QStringLiteral("ALT"), QStringLiteral("SHIFT"),
-                                               QStringLiteral("LOGO")});
+    return joinedHotKey(
+        key.toLower(), flags,
+        {QStringLiteral("CTRL"), QStringLiteral("ALT"), QStringLiteral("SHIFT"), QStringLiteral("LOGO")});
 }
 
 HotKeyStatus PortalHotKeys::registerHotKey(const QString& key, int, int flags) {
@@ -80,9 +81,9 @@ HotKeyStatus PortalHotKeys::registerHotKey(const QString& key, int, int flags) {
 }
 
 void PortalHotKeys::bind() {
-    const QList<Shortcut> shortcuts{
-        {kShortcutId, {{QStringLiteral("description"), QStringLiteral("Open the linecal entry dialog")},
-                       {QStringLiteral("preferred_trigger"), trigger_}}}};
+    const QList<Shortcut> shortcuts{{kShortcutId,
+                                     {{QStringLiteral("description"), QStringLiteral("Open the linecal entry dialog")},
+                                      {QStringLiteral("preferred_trigger"), trigger_}}}};
     request(QStringLiteral("BindShortcuts"),
             {QVariant::fromValue(QDBusObjectPath(session_)), QVariant::fromValue(shortcuts), QString()}, {},
             SLOT(shortcutsBound(uint, QVariantMap)));
@@ -125,7 +126,8 @@ void PortalHotKeys::shortcutsBound(uint response, const QVariantMap& results) {
     description_.clear();
     const auto shortcuts = qdbus_cast<QList<Shortcut>>(results.value(QStringLiteral("shortcuts")));
     for (const Shortcut& shortcut : shortcuts) {
-        if (shortcut.id == kShortcutId) description_ = shortcut.properties.value(QStringLiteral("trigger_description")).toString();
+        if (shortcut.id == kShortcutId)
+            description_ = shortcut.properties.value(QStringLiteral("trigger_description")).toString();
     }
     // 1: the user said no; 2: the desktop could not.
     emit statusChanged(response == 0 ? HotKeyStatus::Active : HotKeyStatus::Taken);

@@ -27,16 +27,14 @@ class BusEndpoint : public QObject {
 public:
     explicit BusEndpoint(SingleInstance* owner) : QObject(owner), owner_(owner) {}
 public slots:
-    void Command(const QString& command, const QString& token) {
-        emit owner_->commandReceived(command, token);
-    }
+    void Command(const QString& command, const QString& token) { emit owner_->commandReceived(command, token); }
+
 private:
     SingleInstance* owner_;
 };
 
 QString runtimePath(const char* name) {
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QLatin1Char('/') +
-           QLatin1String(name);
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) + QLatin1Char('/') + QLatin1String(name);
 }
 
 }  // namespace
@@ -59,7 +57,8 @@ SingleInstance::Role SingleInstance::claimOnBus(const QString& command, const QS
     if (!*busUsable) return Role::Failed;
     channel_ = QStringLiteral("D-Bus name ") + kService;
     // The object is in place before the name is taken, so a caller that finds the name finds it.
-    if (!bus.objectRegisteredAt(kPath)) bus.registerObject(kPath, new BusEndpoint(this), QDBusConnection::ExportAllSlots);
+    if (!bus.objectRegisteredAt(kPath))
+        bus.registerObject(kPath, new BusEndpoint(this), QDBusConnection::ExportAllSlots);
     // A running instance may be ending just as we ask; each round either takes the name or
     // reaches its holder, and stops after a few tries.
     for (int attempt = 0; attempt < kAttempts; ++attempt) {

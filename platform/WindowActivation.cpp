@@ -57,8 +57,8 @@ void bringToFront(QWindow* window, const Activation& activation) {
     window->raise();
     window->requestActivate();
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        const std::uint32_t time = activation.x11Time ? activation.x11Time
-                                                      : startupIdTime(activation.token).value_or(0);
+        const std::uint32_t time =
+            activation.x11Time ? activation.x11Time : startupIdTime(activation.token).value_or(0);
         askWindowManager(window, time);
     }
 }

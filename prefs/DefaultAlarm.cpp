@@ -27,7 +27,9 @@ QString iCalPreferencesPath() {
 }
 
 QString defaultAlarmTime() { return readDefault("Default alarm time", "30"); }
-QString defaultAlarmSound() { return readDefault("Default alarm sound", alarmSoundNames().first().toUtf8().constData()); }
+QString defaultAlarmSound() {
+    return readDefault("Default alarm sound", alarmSoundNames().first().toUtf8().constData());
+}
 
 bool doesiCalPreferencesExist() {
     const QString path = iCalPreferencesPath();

@@ -22,8 +22,9 @@ std::optional<HotKeyChoice> hotKeyFromPress(const HotKeyPress& press) {
 }
 
 QString hotKeyShortcut(const QString& key, int flags) {
-    return joinedHotKey(key.toUpper(), flags, {QStringLiteral("Ctrl"), QStringLiteral("Alt"), QStringLiteral("Shift"),
-                                               QStringLiteral("Meta")});
+    return joinedHotKey(
+        key.toUpper(), flags,
+        {QStringLiteral("Ctrl"), QStringLiteral("Alt"), QStringLiteral("Shift"), QStringLiteral("Meta")});
 }
 
 }  // namespace linecal

@@ -137,7 +137,8 @@ std::optional<IniText::Entry> IniText::entry(const QString& key) const {
         if (line.kind == Line::Group) header = line.text.trimmed();
         if (line.kind != Line::Key || line.key != key) continue;
         const qsizetype equals = line.text.indexOf('=');
-        found = Entry{header, line.text.left(equals).trimmed(), line.text.mid(line.valueStart, line.valueEnd - line.valueStart)};
+        found = Entry{header, line.text.left(equals).trimmed(),
+                      line.text.mid(line.valueStart, line.valueEnd - line.valueStart)};
     }
     return found;
 }
@@ -171,7 +172,8 @@ void IniText::set(const QString& key, const Entry& spelled) {
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*after) + 1, std::move(added));
         return;
     }
-    if (!lines_.empty() && lines_.back().kind != Line::Blank) lines_.push_back(Line{Line::Blank, {}, newline_, {}, {}, 0, 0});
+    if (!lines_.empty() && lines_.back().kind != Line::Blank)
+        lines_.push_back(Line{Line::Blank, {}, newline_, {}, {}, 0, 0});
     lines_.push_back(Line{Line::Group, spelled.header, newline_, group, {}, 0, 0});
     lines_.push_back(std::move(added));
 }

@@ -19,7 +19,7 @@ struct HotKeySetting {
 
 // What an item's settings need beyond the stored ones.
 struct ItemContext {
-    QStringList emails;                          // the user's own addresses, for e-mail alarms
+    QStringList emails;                           // the user's own addresses, for e-mail alarms
     QString calAppName = QStringLiteral("iCal");  // the calendar program, as the item names it
     // No valid selection stored: the store's first calendar, as start-up would have stored it.
     bool firstCalendarWhenNoneSelected = false;

@@ -79,8 +79,8 @@ std::int32_t eventLengthMinutes(const SettingsStore& settings) {
 
 const QStringList& alarmSoundNames() {
     static const QStringList names = {
-        QStringLiteral("alarm-clock-elapsed"), QStringLiteral("bell"),     QStringLiteral("complete"),
-        QStringLiteral("dialog-information"),  QStringLiteral("message"),  QStringLiteral("message-new-instant"),
+        QStringLiteral("alarm-clock-elapsed"), QStringLiteral("bell"),          QStringLiteral("complete"),
+        QStringLiteral("dialog-information"),  QStringLiteral("message"),       QStringLiteral("message-new-instant"),
         QStringLiteral("phone-incoming-call"), QStringLiteral("service-login"),
     };
     return names;
@@ -90,12 +90,16 @@ AlarmChoice alarmChoice(std::int32_t typeIndex, std::int32_t soundIndex, std::in
                         const QStringList& emails) {
     AlarmChoice choice;
     switch (typeIndex) {
-        case 1: choice.action = AlarmAction::Sound; break;
+        case 1:
+            choice.action = AlarmAction::Sound;
+            break;
         case 2:
             choice.emailUnavailable = emails.isEmpty();
             choice.action = choice.emailUnavailable ? AlarmAction::Display : AlarmAction::Email;
             break;
-        default: choice.action = AlarmAction::Display; break;  // the message item, or none
+        default:
+            choice.action = AlarmAction::Display;
+            break;  // the message item, or none
     }
     const auto pick = [](const QStringList& list, std::int32_t index) {
         return list.value(index >= 0 && index < list.size() ? index : 0);

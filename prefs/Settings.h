@@ -77,8 +77,7 @@ void writeSetting(SettingsStore& store, Setting id, const QVariant& value);
 // The stored "Calendar UID" while the store has exactly that calendar; else nothing.
 std::optional<QString> selectedCalendarUID(const SettingsStore& settings, const CalendarStore& store);
 // Stores and flushes the identifier, unless it is null or already the valid selection.
-void setSelectedCalendarUID(SettingsStore& settings, const CalendarStore& store,
-                            const std::optional<QString>& uid);
+void setSelectedCalendarUID(SettingsStore& settings, const CalendarStore& store, const std::optional<QString>& uid);
 // Start-up's rule: with no valid selection, select the store's first calendar (even a read-only one).
 void ensureSelectedCalendar(SettingsStore& settings, const CalendarStore& store);
 

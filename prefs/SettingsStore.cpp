@@ -157,7 +157,9 @@ IniSettings::IniSettings(const QString& path, Warn warn) : path_(path), warn_(st
         if (settings_->status() != QSettings::NoError) {
             problem_ = QStringLiteral("the settings file %1 is damaged").arg(path);
         } else if (!sameKeys(ini->keys(), settings_->allKeys())) {
-            problem_ = QStringLiteral("the settings file %1 is damaged (linecal cannot tell which line holds which setting)").arg(path);
+            problem_ =
+                QStringLiteral("the settings file %1 is damaged (linecal cannot tell which line holds which setting)")
+                    .arg(path);
         }
         if (!problem_.isEmpty()) settings_.reset();
     }
@@ -178,7 +180,8 @@ bool IniSettings::startFresh(QString* error) {
             if (error) *error = QStringLiteral("cannot move %1 aside to %2").arg(path_, aside);
             return false;
         }
-        if (warn_) warn_(QStringLiteral("the damaged settings file is now %1; new settings go to %2").arg(aside, path_));
+        if (warn_)
+            warn_(QStringLiteral("the damaged settings file is now %1; new settings go to %2").arg(aside, path_));
     }
     settings_ = std::make_unique<QSettings>(path_, QSettings::IniFormat);
     problem_.clear();
@@ -215,7 +218,8 @@ void IniSettings::setValue(const QString& key, const QVariant& value) {
 
 bool IniSettings::flush() {
     if (!settings_) {
-        if (warn_ && !warnedUnsaved_) warn_(problem_ + QStringLiteral("; settings not saved (repair or remove the file)"));
+        if (warn_ && !warnedUnsaved_)
+            warn_(problem_ + QStringLiteral("; settings not saved (repair or remove the file)"));
         warnedUnsaved_ = true;
         return false;
     }

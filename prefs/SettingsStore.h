@@ -96,7 +96,7 @@ private:
     std::unique_ptr<QSettings> settings_;
     QHash<QString, QVariant> changed_;  // values set in this run, read before the file's
     QStringList unsaved_;               // their keys while the file does not hold them, in order
-    MemorySettings detached_;  // where writes go while the file is unusable
+    MemorySettings detached_;           // where writes go while the file is unusable
 };
 
 // The integer a text starts with: white space, an optional sign, digits; clamped to 32 bits.

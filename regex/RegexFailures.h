@@ -68,11 +68,11 @@ private:
     std::optional<AssertionFailure> assertion_;
 };
 
-#define RX_CHECK(failures, condition, ...)                                   \
-    do {                                                                      \
-        if (!(condition)) {                                                   \
-            (failures).assertion(#condition, __func__, __LINE__);             \
-            return __VA_ARGS__;                                               \
-        }                                                                     \
+#define RX_CHECK(failures, condition, ...)                        \
+    do {                                                          \
+        if (!(condition)) {                                       \
+            (failures).assertion(#condition, __func__, __LINE__); \
+            return __VA_ARGS__;                                   \
+        }                                                         \
     } while (0)
 }  // namespace linecal::rx::detail

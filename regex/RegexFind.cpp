@@ -34,8 +34,8 @@ bool search(Slot& slot, Range& range, bool advance, UErrorCode& status, Failures
         if (slot.lastMatchRange.found() && range.location == continuationOf(slot)) {
             matched = uregex_findNext(slot.icuRegex, &status);
         } else {
-            matched = uregex_find(slot.icuRegex, static_cast<int32_t>(range.location - slot.setToRange.location),
-                                  &status);
+            matched =
+                uregex_find(slot.icuRegex, static_cast<int32_t>(range.location - slot.setToRange.location), &status);
         }
         slot.lastMatchRange = matched && U_SUCCESS(status) ? groupRange(slot, 0, status) : kNotFoundRange;
         found = slot.lastMatchRange.found();
@@ -86,7 +86,8 @@ bool findAll(Slot& slot, unsigned code, int capture, std::size_t limit, RangeLis
         return false;
     }
     if (code == kSplit && position < slot.setToRange.end()) {
-        RX_CHECK(failures, list.add(Range{position, slot.setToRange.end() - position}) && "range list too small", false);
+        RX_CHECK(failures, list.add(Range{position, slot.setToRange.end() - position}) && "range list too small",
+                 false);
     }
     return true;
 }

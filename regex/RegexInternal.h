@@ -9,7 +9,7 @@ namespace linecal::rx::detail {
 
 // The low four bits select the work; the flags ride above them.
 enum OpCode : unsigned {
-    kLookupOnly = 0,      // capture count, validity: compile and stop
+    kLookupOnly = 0,  // capture count, validity: compile and stop
     kSplit = 1,
     kReplace = 2,
     kFirstRange = 3,
@@ -22,8 +22,8 @@ enum OpCode : unsigned {
 };
 
 struct OpRequest {
-    const Text* text = nullptr;            // null only for kLookupOnly
-    char kind = '-';                       // '+' for operations of the class
+    const Text* text = nullptr;  // null only for kLookupOnly
+    char kind = '-';             // '+' for operations of the class
     const char* opName = "";
     unsigned op = kLookupOnly;
     const icu::UnicodeString* regex = nullptr;
@@ -33,7 +33,7 @@ struct OpRequest {
     const icu::UnicodeString* replacement = nullptr;
     RegexError* error = nullptr;
     icu::UnicodeString* inPlaceTarget = nullptr;  // with kInPlace
-    bool wantMatchedText = false;                  // with kFirstRange
+    bool wantMatchedText = false;                 // with kFirstRange
 };
 
 struct OpResult {

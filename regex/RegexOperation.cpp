@@ -45,43 +45,45 @@ void runLocked(const OpRequest& q, std::int64_t length, std::uint64_t hash, OpRe
     applyTimeLimit(*slot, failures);
 
     switch (code) {
-    case kFirstRange: {
-        UErrorCode status = U_ZERO_ERROR;
-        Range searchRange = slot->setToRange;
-        const bool found = search(*slot, searchRange, false, status, failures);
-        if (found && q.capture != 0) result.range = groupRange(*slot, q.capture, status);
-        else if (found) result.range = slot->lastMatchRange;
-        if (U_FAILURE(status)) {
-            result.range = kNotFoundRange;
-            failures.raiseICU(status);
-        } else if (status < U_ZERO_ERROR && !result.range.found()) {
-            fillError(q.error, *q.regex, q.options, status, nullptr, "The ICU library returned an unexpected error code.");
-        } else if (q.wantMatchedText && result.range.found()) {
-            result.matchedText = substring(*slot, result.range);
+        case kFirstRange: {
+            UErrorCode status = U_ZERO_ERROR;
+            Range searchRange = slot->setToRange;
+            const bool found = search(*slot, searchRange, false, status, failures);
+            if (found && q.capture != 0) result.range = groupRange(*slot, q.capture, status);
+            else if (found) result.range = slot->lastMatchRange;
+            if (U_FAILURE(status)) {
+                result.range = kNotFoundRange;
+                failures.raiseICU(status);
+            } else if (status < U_ZERO_ERROR && !result.range.found()) {
+                fillError(q.error, *q.regex, q.options, status, nullptr,
+                          "The ICU library returned an unexpected error code.");
+            } else if (q.wantMatchedText && result.range.found()) {
+                result.matchedText = substring(*slot, result.range);
+            }
+            return;
         }
-        return;
-    }
-    case kSplit:
-    case kCaptureOfEach:
-    case kAllCaptures:
-    case kFirstCaptures: {
-        RangeList list;
-        const std::size_t limit = code == kFirstCaptures ? 1 : kUnlimited;
-        if (findAll(*slot, code, q.capture, limit, list, failures)) makeArray(*slot, list, q.op & kArrayPerMatch, result);
-        return;
-    }
-    case kReplace: {
-        if (!replaceAll(*slot, *q.replacement, result, failures)) return;
-        if ((q.op & kInPlace) && result.count > 0 && q.inPlaceTarget) {
-            const Range done = slot->setToRange;
-            flushLocked(cache, q.text->identity(), length, hash);
-            q.inPlaceTarget->replace(static_cast<int32_t>(done.location), static_cast<int32_t>(done.length),
-                                     result.replaced);
+        case kSplit:
+        case kCaptureOfEach:
+        case kAllCaptures:
+        case kFirstCaptures: {
+            RangeList list;
+            const std::size_t limit = code == kFirstCaptures ? 1 : kUnlimited;
+            if (findAll(*slot, code, q.capture, limit, list, failures))
+                makeArray(*slot, list, q.op & kArrayPerMatch, result);
+            return;
         }
-        return;
-    }
-    default:
-        RX_CHECK(failures, false && "Unknown regexOp code.");
+        case kReplace: {
+            if (!replaceAll(*slot, *q.replacement, result, failures)) return;
+            if ((q.op & kInPlace) && result.count > 0 && q.inPlaceTarget) {
+                const Range done = slot->setToRange;
+                flushLocked(cache, q.text->identity(), length, hash);
+                q.inPlaceTarget->replace(static_cast<int32_t>(done.location), static_cast<int32_t>(done.length),
+                                         result.replaced);
+            }
+            return;
+        }
+        default:
+            RX_CHECK(failures, false && "Unknown regexOp code.");
     }
 }
 

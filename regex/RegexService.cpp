@@ -21,7 +21,9 @@ const char* const ICURegexRegexErrorKey = "ICURegexRegex";
 const char* const ICURegexRegexOptionsErrorKey = "ICURegexRegexOptions";
 
 RegexException::RegexException(std::string name, std::string reason, std::map<std::string, InfoValue> userInfo)
-    : std::runtime_error(name + ": " + reason), name_(std::move(name)), reason_(std::move(reason)),
+    : std::runtime_error(name + ": " + reason),
+      name_(std::move(name)),
+      reason_(std::move(reason)),
       userInfo_(std::move(userInfo)) {}
 
 // ---- texts ----
@@ -91,8 +93,8 @@ namespace {
 using detail::OpRequest;
 using detail::OpResult;
 
-OpRequest request(const Text& s, const char* name, unsigned op, const icu::UnicodeString& regex,
-                  std::uint32_t options, Range range, int capture, RegexError* error) {
+OpRequest request(const Text& s, const char* name, unsigned op, const icu::UnicodeString& regex, std::uint32_t options,
+                  Range range, int capture, RegexError* error) {
     OpRequest q;
     q.text = &s;
     q.opName = name;

@@ -40,11 +40,11 @@ public:
     virtual ~Text() = default;
     // Stable for the lifetime of the underlying string; used for the identity checks.
     virtual const void* identity() const = 0;
-    virtual std::int64_t length() const = 0;           // in UTF-16 code units
-    virtual const UChar* directUtf16() const = 0;      // null when there is no direct storage
-    virtual void copyUtf16(UChar* dest) const = 0;     // writes length() code units
-    virtual std::uint64_t contentHash() const = 0;     // changes when the content changes
-    virtual const char* className() const = 0;         // for exception reasons
+    virtual std::int64_t length() const = 0;        // in UTF-16 code units
+    virtual const UChar* directUtf16() const = 0;   // null when there is no direct storage
+    virtual void copyUtf16(UChar* dest) const = 0;  // writes length() code units
+    virtual std::uint64_t contentHash() const = 0;  // changes when the content changes
+    virtual const char* className() const = 0;      // for exception reasons
     // True for a missing string (a bogus icu::UnicodeString); operations refuse it.
     virtual bool isNull() const { return false; }
 };
@@ -60,6 +60,7 @@ public:
     std::uint64_t contentHash() const override;
     const char* className() const override { return "UnicodeString"; }
     bool isNull() const override { return s_.isBogus(); }
+
 private:
     const icu::UnicodeString& s_;
 };
@@ -75,6 +76,7 @@ public:
     std::uint64_t contentHash() const override;
     const char* className() const override { return "Utf8Text"; }
     const std::string& utf8() const { return utf8_; }
+
 private:
     std::string utf8_;
     std::int64_t length16_ = 0;
@@ -96,6 +98,7 @@ public:
     const std::string& name() const { return name_; }
     const std::string& reason() const { return reason_; }
     const std::map<std::string, InfoValue>& userInfo() const { return userInfo_; }
+
 private:
     std::string name_, reason_;
     std::map<std::string, InfoValue> userInfo_;
@@ -120,42 +123,65 @@ using OptStrings = std::optional<Strings>;
 Range rangeOfRegex(const Text& s, const icu::UnicodeString& regex);
 Range rangeOfRegex(const Text& s, const icu::UnicodeString& regex, int capture);
 Range rangeOfRegex(const Text& s, const icu::UnicodeString& regex, Range inRange);
-Range rangeOfRegex(const Text& s, const icu::UnicodeString& regex, std::uint32_t options, Range inRange, int capture, RegexError* error);
+Range rangeOfRegex(const Text& s, const icu::UnicodeString& regex, std::uint32_t options, Range inRange, int capture,
+                   RegexError* error);
 
 bool isMatchedByRegex(const Text& s, const icu::UnicodeString& regex);
 bool isMatchedByRegex(const Text& s, const icu::UnicodeString& regex, Range inRange);
-bool isMatchedByRegex(const Text& s, const icu::UnicodeString& regex, std::uint32_t options, Range inRange, RegexError* error);
+bool isMatchedByRegex(const Text& s, const icu::UnicodeString& regex, std::uint32_t options, Range inRange,
+                      RegexError* error);
 
 std::optional<icu::UnicodeString> stringByMatching(const Text& s, const icu::UnicodeString& regex);
 std::optional<icu::UnicodeString> stringByMatching(const Text& s, const icu::UnicodeString& regex, int capture);
 std::optional<icu::UnicodeString> stringByMatching(const Text& s, const icu::UnicodeString& regex, Range inRange);
-std::optional<icu::UnicodeString> stringByMatching(const Text& s, const icu::UnicodeString& regex, std::uint32_t options, Range inRange, int capture, RegexError* error);
+std::optional<icu::UnicodeString> stringByMatching(const Text& s, const icu::UnicodeString& regex,
+                                                   std::uint32_t options, Range inRange, int capture,
+                                                   RegexError* error);
 
 OptStrings componentsMatchedByRegex(const Text& s, const icu::UnicodeString& regex);
 OptStrings componentsMatchedByRegex(const Text& s, const icu::UnicodeString& regex, int capture);
 OptStrings componentsMatchedByRegex(const Text& s, const icu::UnicodeString& regex, Range range);
-OptStrings componentsMatchedByRegex(const Text& s, const icu::UnicodeString& regex, std::uint32_t options, Range range, int capture, RegexError* error);
+OptStrings componentsMatchedByRegex(const Text& s, const icu::UnicodeString& regex, std::uint32_t options, Range range,
+                                    int capture, RegexError* error);
 
 OptStrings captureComponentsMatchedByRegex(const Text& s, const icu::UnicodeString& regex);
 OptStrings captureComponentsMatchedByRegex(const Text& s, const icu::UnicodeString& regex, Range range);
-OptStrings captureComponentsMatchedByRegex(const Text& s, const icu::UnicodeString& regex, std::uint32_t options, Range range, RegexError* error);
+OptStrings captureComponentsMatchedByRegex(const Text& s, const icu::UnicodeString& regex, std::uint32_t options,
+                                           Range range, RegexError* error);
 
-std::optional<std::vector<Strings>> arrayOfCaptureComponentsMatchedByRegex(const Text& s, const icu::UnicodeString& regex);
-std::optional<std::vector<Strings>> arrayOfCaptureComponentsMatchedByRegex(const Text& s, const icu::UnicodeString& regex, Range range);
-std::optional<std::vector<Strings>> arrayOfCaptureComponentsMatchedByRegex(const Text& s, const icu::UnicodeString& regex, std::uint32_t options, Range range, RegexError* error);
+std::optional<std::vector<Strings>> arrayOfCaptureComponentsMatchedByRegex(const Text& s,
+                                                                           const icu::UnicodeString& regex);
+std::optional<std::vector<Strings>> arrayOfCaptureComponentsMatchedByRegex(const Text& s,
+                                                                           const icu::UnicodeString& regex,
+                                                                           Range range);
+std::optional<std::vector<Strings>> arrayOfCaptureComponentsMatchedByRegex(const Text& s,
+                                                                           const icu::UnicodeString& regex,
+                                                                           std::uint32_t options, Range range,
+                                                                           RegexError* error);
 
 OptStrings componentsSeparatedByRegex(const Text& s, const icu::UnicodeString& regex);
 OptStrings componentsSeparatedByRegex(const Text& s, const icu::UnicodeString& regex, Range range);
-OptStrings componentsSeparatedByRegex(const Text& s, const icu::UnicodeString& regex, std::uint32_t options, Range range, RegexError* error);
+OptStrings componentsSeparatedByRegex(const Text& s, const icu::UnicodeString& regex, std::uint32_t options,
+                                      Range range, RegexError* error);
 
-std::optional<icu::UnicodeString> stringByReplacingOccurrencesOfRegex(const Text& s, const icu::UnicodeString& regex, const icu::UnicodeString* replacement);
-std::optional<icu::UnicodeString> stringByReplacingOccurrencesOfRegex(const Text& s, const icu::UnicodeString& regex, const icu::UnicodeString* replacement, Range range);
-std::optional<icu::UnicodeString> stringByReplacingOccurrencesOfRegex(const Text& s, const icu::UnicodeString& regex, const icu::UnicodeString* replacement, std::uint32_t options, Range range, RegexError* error);
+std::optional<icu::UnicodeString> stringByReplacingOccurrencesOfRegex(const Text& s, const icu::UnicodeString& regex,
+                                                                      const icu::UnicodeString* replacement);
+std::optional<icu::UnicodeString> stringByReplacingOccurrencesOfRegex(const Text& s, const icu::UnicodeString& regex,
+                                                                      const icu::UnicodeString* replacement,
+                                                                      Range range);
+std::optional<icu::UnicodeString> stringByReplacingOccurrencesOfRegex(const Text& s, const icu::UnicodeString& regex,
+                                                                      const icu::UnicodeString* replacement,
+                                                                      std::uint32_t options, Range range,
+                                                                      RegexError* error);
 
 // Mutable receiver: replaced in place when the count is not 0.
-std::size_t replaceOccurrencesOfRegex(icu::UnicodeString& s, const icu::UnicodeString& regex, const icu::UnicodeString* replacement);
-std::size_t replaceOccurrencesOfRegex(icu::UnicodeString& s, const icu::UnicodeString& regex, const icu::UnicodeString* replacement, Range range);
-std::size_t replaceOccurrencesOfRegex(icu::UnicodeString& s, const icu::UnicodeString& regex, const icu::UnicodeString* replacement, std::uint32_t options, Range range, RegexError* error);
+std::size_t replaceOccurrencesOfRegex(icu::UnicodeString& s, const icu::UnicodeString& regex,
+                                      const icu::UnicodeString* replacement);
+std::size_t replaceOccurrencesOfRegex(icu::UnicodeString& s, const icu::UnicodeString& regex,
+                                      const icu::UnicodeString* replacement, Range range);
+std::size_t replaceOccurrencesOfRegex(icu::UnicodeString& s, const icu::UnicodeString& regex,
+                                      const icu::UnicodeString* replacement, std::uint32_t options, Range range,
+                                      RegexError* error);
 
 // Capture count of a pattern; -1 when it does not compile.
 std::int64_t captureCountForRegex(const icu::UnicodeString& regex);
@@ -180,9 +206,15 @@ const icu::UnicodeString& keepRegexCompiled(const icu::UnicodeString& regex, std
 void setRegexTimeLimit(std::int32_t units);
 
 // Convenience for the common case of an icu::UnicodeString receiver.
-inline Range rangeOfRegex(const icu::UnicodeString& s, const icu::UnicodeString& regex) { return rangeOfRegex(UnicodeText(s), regex); }
-inline OptStrings componentsMatchedByRegex(const icu::UnicodeString& s, const icu::UnicodeString& regex) { return componentsMatchedByRegex(UnicodeText(s), regex); }
-inline OptStrings captureComponentsMatchedByRegex(const icu::UnicodeString& s, const icu::UnicodeString& regex) { return captureComponentsMatchedByRegex(UnicodeText(s), regex); }
+inline Range rangeOfRegex(const icu::UnicodeString& s, const icu::UnicodeString& regex) {
+    return rangeOfRegex(UnicodeText(s), regex);
+}
+inline OptStrings componentsMatchedByRegex(const icu::UnicodeString& s, const icu::UnicodeString& regex) {
+    return componentsMatchedByRegex(UnicodeText(s), regex);
+}
+inline OptStrings captureComponentsMatchedByRegex(const icu::UnicodeString& s, const icu::UnicodeString& regex) {
+    return captureComponentsMatchedByRegex(UnicodeText(s), regex);
+}
 
 // An internal consistency failure, thrown as NSInternalInconsistencyException once the lock
 // is released.

@@ -85,7 +85,8 @@ bool compileSlot(CacheState& cache, Slot& slot, const OpRequest& q) {
     parseError.line = -1;
     parseError.offset = -1;
     UErrorCode status = U_ZERO_ERROR;
-    slot.icuRegex = uregex_open(slot.regexString.getBuffer(), slot.regexString.length(), q.options, &parseError, &status);
+    slot.icuRegex =
+        uregex_open(slot.regexString.getBuffer(), slot.regexString.length(), q.options, &parseError, &status);
     gCompileCount.fetch_add(1, std::memory_order_relaxed);
     if (U_SUCCESS(status) && slot.icuRegex) {
         slot.captureCount = uregex_groupCount(slot.icuRegex, &status);

@@ -52,9 +52,7 @@ std::string Account::address() const {
     return username + "@" + host();
 }
 
-fs::path defaultAccountsPath() {
-    return xdgDir(XdgDir::Config) / "linecal" / "accounts.conf";
-}
+fs::path defaultAccountsPath() { return xdgDir(XdgDir::Config) / "linecal" / "accounts.conf"; }
 
 std::string accountProblem(const Account& account) {
     if (account.name.empty()) return "the account needs a name";
@@ -69,8 +67,9 @@ std::string accountProblem(const Account& account) {
         const bool userInfo = g_uri_get_userinfo(uri) != nullptr;
         g_uri_unref(uri);
         // The file would keep a password typed into the address.
-        if (userInfo) return "the address must not hold a user name or password: give them with --username and the "
-                             "keyring or --password-command";
+        if (userInfo)
+            return "the address must not hold a user name or password: give them with --username and the "
+                   "keyring or --password-command";
     }
     if (account.username.empty()) return "the account needs a user name";
     for (const std::string* value : {&account.url, &account.username}) {

@@ -18,7 +18,9 @@ using nlohmann::json;
 namespace linecal {
 namespace {
 
-fs::path cacheFile(const fs::path& folder, const Account& account) { return folder / ("caldav-" + account.name + ".json"); }
+fs::path cacheFile(const fs::path& folder, const Account& account) {
+    return folder / ("caldav-" + account.name + ".json");
+}
 fs::path failureFile(const fs::path& folder, const Account& account) {
     return folder / ("caldav-" + account.name + ".failed");
 }
@@ -53,9 +55,7 @@ std::optional<std::time_t> cachedListTime(const fs::path& folder, const Account&
     return st.st_mtime;
 }
 
-fs::path defaultCacheFolder() {
-    return xdgDir(XdgDir::Cache) / "linecal";
-}
+fs::path defaultCacheFolder() { return xdgDir(XdgDir::Cache) / "linecal"; }
 
 std::optional<std::vector<ServerCalendar>> readCachedCalendars(const fs::path& folder, const Account& account,
                                                                bool* basicAuth) {
@@ -121,8 +121,7 @@ std::optional<StoreError> readFailedRefresh(const fs::path& folder, const Accoun
         const json doc = json::parse(*text);
         const auto at = doc.at("time").get<std::int64_t>();
         if (at > now || now - at >= maxAge.count()) return std::nullopt;
-        return StoreError{fromUtf8(cappedText(doc.at("message"))),
-                          fromUtf8(cappedText(doc.at("suggestion")))};
+        return StoreError{fromUtf8(cappedText(doc.at("message"))), fromUtf8(cappedText(doc.at("suggestion")))};
     } catch (const std::exception&) {
         return std::nullopt;
     }
@@ -132,11 +131,11 @@ void writeFailedRefresh(const fs::path& folder, const Account& account, std::tim
     std::string message, suggestion;
     error.message.toUTF8String(message);
     error.recoverySuggestion.toUTF8String(suggestion);
-    const std::string text =
-        json{{"time", static_cast<std::int64_t>(now)}, {"message", message.substr(0, kMaxCachedText)},
-             {"suggestion", suggestion.substr(0, kMaxCachedText)}}
-            .dump(-1, ' ', false, json::error_handler_t::replace) +
-        "\n";
+    const std::string text = json{{"time", static_cast<std::int64_t>(now)},
+                                  {"message", message.substr(0, kMaxCachedText)},
+                                  {"suggestion", suggestion.substr(0, kMaxCachedText)}}
+                                 .dump(-1, ' ', false, json::error_handler_t::replace) +
+                             "\n";
     std::error_code ec;
     fs::create_directories(folder, ec);
     g_file_set_contents(failureFile(folder, account).c_str(), text.data(), static_cast<gssize>(text.size()), nullptr);

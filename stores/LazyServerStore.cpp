@@ -8,7 +8,10 @@ namespace linecal {
 
 LazyServerStore::LazyServerStore(Account account, std::shared_ptr<SecretStore> secrets,
                                  std::filesystem::path cacheFolder, HttpLimits limits)
-    : account_(std::move(account)), secrets_(std::move(secrets)), cacheFolder_(std::move(cacheFolder)), limits_(limits) {}
+    : account_(std::move(account)),
+      secrets_(std::move(secrets)),
+      cacheFolder_(std::move(cacheFolder)),
+      limits_(limits) {}
 
 LazyServerStore::~LazyServerStore() = default;
 

@@ -90,8 +90,8 @@ StoreError accountsUnreadable(const std::string& why) {
 }
 
 StoreError calendarListUnknown(const std::string& host, const icu::UnicodeString& calendar, const StoreError& why) {
-    icu::UnicodeString message = u"Could not reach " + fromUtf8(host) + u"; the list of its calendars is unknown, so [" +
-                                 calendar + u"] was not found";
+    icu::UnicodeString message = u"Could not reach " + fromUtf8(host) +
+                                 u"; the list of its calendars is unknown, so [" + calendar + u"] was not found";
     if (!why.message.isEmpty()) {
         icu::UnicodeString reason = why.message;
         if (reason.endsWith(u".")) reason.truncate(reason.length() - 1);
@@ -150,7 +150,8 @@ StoreError desktopSaveUnfinished(const icu::UnicodeString& title, const std::str
 StoreError noCalendarOfKind(const icu::UnicodeString& title, bool tasks, const icu::UnicodeString& account) {
     const icu::UnicodeString where = account.isEmpty() ? icu::UnicodeString(u"this computer") : account;
     return {u"The calendar " + quoted(title) + (tasks ? u" holds events, not to-dos" : u" holds to-dos, not events") +
-                u", and " + where + (tasks ? u" has no task list to take the to-do." : u" has no calendar to take the event."),
+                u", and " + where +
+                (tasks ? u" has no task list to take the to-do." : u" has no calendar to take the event."),
             tasks ? u"Name a task list in brackets, such as [Tasks], or add one in the desktop's calendar program."
                   : u"Name a calendar of events in brackets, such as [Work]."};
 }

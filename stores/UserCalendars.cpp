@@ -138,9 +138,7 @@ StoreKind UserCalendars::storeKindOf(const Calendar& calendar) const {
     return StoreKind::Vdir;
 }
 
-bool UserCalendars::savesElsewhere(const Calendar& calendar) const {
-    return storeKindOf(calendar) != StoreKind::Vdir;
-}
+bool UserCalendars::savesElsewhere(const Calendar& calendar) const { return storeKindOf(calendar) != StoreKind::Vdir; }
 
 std::vector<CalendarRef> UserCalendars::calendars() const {
     std::vector<CalendarRef> all = local_->calendars();
@@ -194,11 +192,20 @@ std::unique_ptr<UserCalendars> openUserCalendars(const CalendarsOptions& options
     }
 
     switch (options.refresh) {
-        case ServerRefresh::Never: break;
-        case ServerRefresh::IfNotCached: calendars->refreshUnknownLists(); break;
-        case ServerRefresh::Now: calendars->refreshServers(false); break;
-        case ServerRefresh::Asked: calendars->refreshServers(true); break;
-        case ServerRefresh::InBackground: calendars->refreshInBackground(); break;
+        case ServerRefresh::Never:
+            break;
+        case ServerRefresh::IfNotCached:
+            calendars->refreshUnknownLists();
+            break;
+        case ServerRefresh::Now:
+            calendars->refreshServers(false);
+            break;
+        case ServerRefresh::Asked:
+            calendars->refreshServers(true);
+            break;
+        case ServerRefresh::InBackground:
+            calendars->refreshInBackground();
+            break;
     }
     return calendars;
 }

@@ -92,9 +92,9 @@ public:
     bool isOffline(const ServerStore& server) const;
     // Asks the desktop's registry and every server on a background thread, unless a refresh is
     // already running, and calls `changed` on that thread after each list that was read (and
-    // after the desktop's calendars came or went; hop to the GUI thread before touching widgets). calendars() serves the last lists meanwhile; a save to an account waits
-    // for that account's refresh, within the time limits.
-    // `asked`: the user asked, so every server is asked whatever its last answer.
+    // after the desktop's calendars came or went; hop to the GUI thread before touching widgets). calendars() serves
+    // the last lists meanwhile; a save to an account waits for that account's refresh, within the time limits. `asked`:
+    // the user asked, so every server is asked whatever its last answer.
     void refreshInBackground(std::function<void()> changed = {}, bool asked = false);
     // Reads the local calendars again and asks the servers in the background, telling the
     // callback of the last refreshInBackground(); for when the user opens a view of the list.
@@ -132,7 +132,7 @@ private:
     std::filesystem::path cacheFolder_;
     mutable std::mutex failuresMutex_;  // the refresher thread writes, the caller's thread reads
     std::map<std::string, std::pair<std::time_t, StoreError>> failures_;  // by account name
-    std::map<std::string, std::time_t> listsRead_;  // by account name, under failuresMutex_
+    std::map<std::string, std::time_t> listsRead_;                        // by account name, under failuresMutex_
 };
 
 // Opens the local calendars under `storeRoot` and the calendars of every account in the

@@ -120,7 +120,8 @@ std::string folderIdentifier(const std::string& name) {
             id.append(name, static_cast<std::size_t>(start), static_cast<std::size_t>(i - start));
             continue;
         }
-        for (int32_t b = start; b < i; ++b) id.append("/x").append(1, digits[bytes[b] >> 4]).append(1, digits[bytes[b] & 15]);
+        for (int32_t b = start; b < i; ++b)
+            id.append("/x").append(1, digits[bytes[b] >> 4]).append(1, digits[bytes[b] & 15]);
     }
     return id;
 }
@@ -214,9 +215,7 @@ VdirStore::VdirStore(fs::path root) : root_(std::move(root)) {
     for (const fs::path& folder : calendarFolders()) removeStaleTemporaries(folder, now);
 }
 
-fs::path VdirStore::defaultRoot() {
-    return xdgDir(XdgDir::Data) / "linecal" / "calendars";
-}
+fs::path VdirStore::defaultRoot() { return xdgDir(XdgDir::Data) / "linecal" / "calendars"; }
 
 void VdirStore::reload() { calendars_.reset(); }
 
@@ -303,8 +302,12 @@ bool VdirStore::save(CalendarItem& item, StoreError* error) {
     if (fileName.find('/') != std::string::npos || fileName[0] == '.' || fileName.size() > 200) fileName = newUID();
 
     struct Restore {
-        CalendarItem& item; icu::UnicodeString old; bool keep = false;
-        ~Restore() { if (!keep) item.uid = old; }
+        CalendarItem& item;
+        icu::UnicodeString old;
+        bool keep = false;
+        ~Restore() {
+            if (!keep) item.uid = old;
+        }
     } restore{item, item.uid};
     item.uid = uid;
     const std::string data = toICalendar(item, clock ? clock() : std::time(nullptr));

@@ -74,8 +74,9 @@ std::string accountAdvice(const StoreError& error, const std::string& name) {
             advice.replace(at, std::string(itemWords).size(), itemWords[0] == 'A' ? "" : ".");
     }
     if (!advice.empty() && advice.back() != ' ') advice += ' ';
-    return advice + "The account " + name + " is kept: `linecal calendars --refresh` reads its calendars once that "
-                    "is mended.";
+    return advice + "The account " + name +
+           " is kept: `linecal calendars --refresh` reads its calendars once that "
+           "is mended.";
 }
 
 int addAccount(const AccountDetails& details) {
@@ -112,14 +113,16 @@ int addAccount(const AccountDetails& details) {
     auto server = module->openStore(account, keyring, defaultCacheFolder(), {});
     StoreError error;
     if (!server->refresh(&error)) {
-        printError("account " + account.name + " was added, but its calendars could not be read: " + toUtf8(error.message),
-                   accountAdvice(error, account.name));
+        printError(
+            "account " + account.name + " was added, but its calendars could not be read: " + toUtf8(error.message),
+            accountAdvice(error, account.name));
         return exitCode(Outcome::Failed);
     }
     const auto calendars = server->calendars();
     std::cout << "Added " << account.name << " (" << account.address() << ") with " << calendars.size()
               << (calendars.size() == 1 ? " calendar" : " calendars") << '\n';
-    for (const auto& c : calendars) std::cout << "    " << toUtf8(c->title) << (c->isEditable ? "" : "  (read-only)") << '\n';
+    for (const auto& c : calendars)
+        std::cout << "    " << toUtf8(c->title) << (c->isEditable ? "" : "  (read-only)") << '\n';
     return exitCode(Outcome::Done);
 }
 
@@ -164,10 +167,14 @@ int removeAccount(const std::string& name) {
 
 int runAccounts(const ItemRequest& request) {
     switch (request.command) {
-    case ItemCommand::AccountsAdd: return addAccount(request.account);
-    case ItemCommand::AccountsList: return listAccounts();
-    case ItemCommand::AccountsRemove: return removeAccount(request.account.name);
-    default: return exitCode(Outcome::BadInput);
+        case ItemCommand::AccountsAdd:
+            return addAccount(request.account);
+        case ItemCommand::AccountsList:
+            return listAccounts();
+        case ItemCommand::AccountsRemove:
+            return removeAccount(request.account.name);
+        default:
+            return exitCode(Outcome::BadInput);
     }
 }
 

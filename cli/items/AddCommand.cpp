@@ -24,7 +24,10 @@ namespace {
 class Adder {
 public:
     Adder(const ItemRequest& request, ItemSession& session, Date now, bool batch)
-        : request_(request), session_(session), settings_(commandLineSettings(session)), now_(now),
+        : request_(request),
+          session_(session),
+          settings_(commandLineSettings(session)),
+          now_(now),
           log_(request.verbose) {
         session_.store.local().setBatching(batch);
         session_.store.failFastOnceUnreachable();
@@ -147,12 +150,13 @@ private:
             writeAnswer(p.description);
             return;
         }
-        nlohmann::json answer{{"uid", toUtf8(p.item->uid)},
-                              {"calendar", toUtf8(p.item->calendar->uid)},
-                              {"calendarTitle", toUtf8(p.item->calendar->title)},
-                              {"file", p.kind == StoreKind::Vdir ? nlohmann::json(p.file.string()) : nlohmann::json(nullptr)},
-                              {"store", storeName(p.kind)},
-                              {"description", p.description}};
+        nlohmann::json answer{
+            {"uid", toUtf8(p.item->uid)},
+            {"calendar", toUtf8(p.item->calendar->uid)},
+            {"calendarTitle", toUtf8(p.item->calendar->title)},
+            {"file", p.kind == StoreKind::Vdir ? nlohmann::json(p.file.string()) : nlohmann::json(nullptr)},
+            {"store", storeName(p.kind)},
+            {"description", p.description}};
         // A server calendar has no file here: the item's address on the server instead.
         if (p.kind == StoreKind::CalDav) answer["url"] = p.url;
         if (p.line > 0) answer["line"] = p.line;
@@ -219,12 +223,15 @@ int runAdd(const ItemRequest& request) {
     } else {
         adder.add(text, 0);
         adder.commit();
-        code = exitCode(adder.anyFailed() ? Outcome::Failed : adder.anyAmbiguous() ? Outcome::Ambiguous : Outcome::Done);
+        code = exitCode(adder.anyFailed()      ? Outcome::Failed
+                        : adder.anyAmbiguous() ? Outcome::Ambiguous
+                                               : Outcome::Done);
     }
     session.settings.flush();  // the last item, remembered once per run
     if (request.launch)
-        printError("--launch: the command line starts no calendar program",
-                   "Open your calendar program yourself, or save with Ctrl+Return in linecal-app's dialog, which opens it.");
+        printError(
+            "--launch: the command line starts no calendar program",
+            "Open your calendar program yourself, or save with Ctrl+Return in linecal-app's dialog, which opens it.");
     return code;
 }
 

@@ -44,17 +44,20 @@ nlohmann::json otherReadingsJson(const ItemReadings& readings, Date now) {
 
 const char* storeName(StoreKind kind) {
     switch (kind) {
-        case StoreKind::CalDav: return "caldav";
-        case StoreKind::Desktop: return "eds";
-        case StoreKind::Vdir: break;
+        case StoreKind::CalDav:
+            return "caldav";
+        case StoreKind::Desktop:
+            return "eds";
+        case StoreKind::Vdir:
+            break;
     }
     return "vdir";
 }
 
 namespace {
 
-void previewOne(ItemSession& session, const ItemSettings& settings, const icu::UnicodeString& text, Date now,
-                bool json, bool batch) {
+void previewOne(ItemSession& session, const ItemSettings& settings, const icu::UnicodeString& text, Date now, bool json,
+                bool batch) {
     ItemReadings readings = currentReadings(text, now, settings, session.store);
     if (readings.item->unfoundCalendar && session.store.refreshUnknownLists())
         readings = currentReadings(text, now, settings, session.store);
@@ -65,7 +68,8 @@ void previewOne(ItemSession& session, const ItemSettings& settings, const icu::U
     // The third line only for a repetition asked for, the last only where the reading chose:
     // other previews read as before.
     const std::string next = toUtf8(ZQoccurrencesLine(item));
-    const std::string other = readings.others.empty() ? std::string() : "or: " + toUtf8(ZQeventLine(*readings.others.front().item, now));
+    const std::string other =
+        readings.others.empty() ? std::string() : "or: " + toUtf8(ZQeventLine(*readings.others.front().item, now));
     if (json) {
         nlohmann::json answer{{"preview", line}, {"alarms", toUtf8(ZQalarmLine(item))}};
         if (!warning.empty()) answer["warning"] = warning;
@@ -144,9 +148,9 @@ int listCalendars(const ItemRequest& request) {
     };
     for (const auto& server : store.servers()) {
         if (server->state() == ServerStore::State::Offline) {
-            std::cerr << "linecal: account " << server->account().name << " is offline: "
-                      << toUtf8(server->lastError().message) << ' ' << toUtf8(server->lastError().recoverySuggestion)
-                      << '\n';
+            std::cerr << "linecal: account " << server->account().name
+                      << " is offline: " << toUtf8(server->lastError().message) << ' '
+                      << toUtf8(server->lastError().recoverySuggestion) << '\n';
         }
     }
 
@@ -178,8 +182,8 @@ int listCalendars(const ItemRequest& request) {
         const VdirStore& local = session.calendars->local();
         StoreError why;
         if (!local.canMakeCalendar(&why)) {
-            std::cerr << "linecal: no calendars in " << local.root().string() << ", and none can be made there: "
-                      << toUtf8(why.message) << '\n'
+            std::cerr << "linecal: no calendars in " << local.root().string()
+                      << ", and none can be made there: " << toUtf8(why.message) << '\n'
                       << toUtf8(why.recoverySuggestion) << '\n';
             return exitCode(Outcome::Failed);
         }
@@ -190,15 +194,19 @@ int listCalendars(const ItemRequest& request) {
     // The same headings as the desktop program's calendar pop-up, a blank line where it has a separator.
     for (const CalendarMenuEntry& entry : menu) {
         switch (entry.kind) {
-        case CalendarMenuEntry::Kind::Separator: std::cout << '\n'; break;
-        case CalendarMenuEntry::Kind::Heading: std::cout << visible(entry.text) << '\n'; break;
-        case CalendarMenuEntry::Kind::Calendar: {
-            const Calendar& c = *entry.calendar;
-            std::cout << (entry.selected ? "  * " : "    ") << visible(c.title) << "  [" << visible(c.uid) << ']'
-                      << (c.isEditable ? "" : "  (read-only)") << (offline(c) ? "  (offline)" : "")
-                      << (store.storeKindOf(c) == StoreKind::Desktop ? "  (Evolution Data Server)" : "") << '\n';
-            break;
-        }
+            case CalendarMenuEntry::Kind::Separator:
+                std::cout << '\n';
+                break;
+            case CalendarMenuEntry::Kind::Heading:
+                std::cout << visible(entry.text) << '\n';
+                break;
+            case CalendarMenuEntry::Kind::Calendar: {
+                const Calendar& c = *entry.calendar;
+                std::cout << (entry.selected ? "  * " : "    ") << visible(c.title) << "  [" << visible(c.uid) << ']'
+                          << (c.isEditable ? "" : "  (read-only)") << (offline(c) ? "  (offline)" : "")
+                          << (store.storeKindOf(c) == StoreKind::Desktop ? "  (Evolution Data Server)" : "") << '\n';
+                break;
+            }
         }
     }
     return exitCode(Outcome::Done);
@@ -207,12 +215,16 @@ int listCalendars(const ItemRequest& request) {
 int run(const ItemRequest& request) {
     DateContext::Pin pinned;
     switch (request.command) {
-    case ItemCommand::Preview: return preview(request);
-    case ItemCommand::Add: return runAdd(request);
-    case ItemCommand::Calendars: return listCalendars(request);
-    case ItemCommand::AccountsAdd:
-    case ItemCommand::AccountsList:
-    case ItemCommand::AccountsRemove: return runAccounts(request);
+        case ItemCommand::Preview:
+            return preview(request);
+        case ItemCommand::Add:
+            return runAdd(request);
+        case ItemCommand::Calendars:
+            return listCalendars(request);
+        case ItemCommand::AccountsAdd:
+        case ItemCommand::AccountsList:
+        case ItemCommand::AccountsRemove:
+            return runAccounts(request);
     }
     return exitCode(Outcome::BadInput);
 }

@@ -11,19 +11,20 @@ namespace {
 // Group 1 the amount in words, 2 the unit, 3 "and a half" or empty.
 const icu::UnicodeString& inWords() {
     static const icu::UnicodeString& p = keptFolded(icu::UnicodeString(uR"( (?i:in) ((?i:)") + numberWordsPattern() +
-                                      uR"()) ((?i:)" + unitWordsPattern() + uR"()) ((?i:and a half) )?)");
+                                                    uR"()) ((?i:)" + unitWordsPattern() + uR"()) ((?i:and a half) )?)");
     return p;
 }
 // Group 1 the amount, 2 the unit.
 const icu::UnicodeString& fromNow() {
-    static const icu::UnicodeString& p = keptFolded(icu::UnicodeString(uR"( ((?i:)") + numberWordsPattern() +
-                                      uR"()|[0-9]{1,6}) ((?i:)" + unitWordsPattern() + uR"()) (?i:from now) )");
+    static const icu::UnicodeString& p =
+        keptFolded(icu::UnicodeString(uR"( ((?i:)") + numberWordsPattern() + uR"()|[0-9]{1,6}) ((?i:)" +
+                   unitWordsPattern() + uR"()) (?i:from now) )");
     return p;
 }
 // Group 1 the unit ("in half an hour", "half a day from now").
 const icu::UnicodeString& half() {
     static const icu::UnicodeString& p = keptFolded(icu::UnicodeString(uR"( (?:(?i:in) )?(?i:half an?) ((?i:)") +
-                                      unitWordsPattern() + uR"()) (?:(?i:from now) )?)");
+                                                    unitWordsPattern() + uR"()) (?:(?i:from now) )?)");
     return p;
 }
 

@@ -12,11 +12,12 @@ namespace linecal::everyday {
 namespace {
 
 constexpr std::array<std::u16string_view, 31> kOrdinals{
-    u"first", u"second", u"third", u"fourth", u"fifth", u"sixth", u"seventh", u"eighth", u"ninth", u"tenth",
-    u"eleventh", u"twelfth", u"thirteenth", u"fourteenth", u"fifteenth", u"sixteenth", u"seventeenth",
-    u"eighteenth", u"nineteenth", u"twentieth", u"twenty-first", u"twenty-second", u"twenty-third",
-    u"twenty-fourth", u"twenty-fifth", u"twenty-sixth", u"twenty-seventh", u"twenty-eighth", u"twenty-ninth",
-    u"thirtieth", u"thirty-first"};
+    u"first",        u"second",       u"third",          u"fourth",        u"fifth",        u"sixth",
+    u"seventh",      u"eighth",       u"ninth",          u"tenth",         u"eleventh",     u"twelfth",
+    u"thirteenth",   u"fourteenth",   u"fifteenth",      u"sixteenth",     u"seventeenth",  u"eighteenth",
+    u"nineteenth",   u"twentieth",    u"twenty-first",   u"twenty-second", u"twenty-third", u"twenty-fourth",
+    u"twenty-fifth", u"twenty-sixth", u"twenty-seventh", u"twenty-eighth", u"twenty-ninth", u"thirtieth",
+    u"thirty-first"};
 
 #define LINECAL_MONTH \
     uR"(((?i:jan(?:uary)?|feb(?:ruary)?|mar(?:ch)?|apr(?:il)?|may|june?|july?|aug(?:ust)?|sep(?:t(?:ember)?)?|oct(?:ober)?|nov(?:ember)?|dec(?:ember)?)))"
@@ -31,7 +32,8 @@ const icu::UnicodeString& dayOfMonth() {
 }
 // "on 1st", "on 1st of May": group 1 the day, 2 the month.
 const icu::UnicodeString& onDay() {
-    static const icu::UnicodeString& p = keptFolded(uR"( (?i:on) ([0-3]?[0-9](?i:st|nd|rd|th))(?: (?i:of) ()" LINECAL_MONTH uR"())? )");
+    static const icu::UnicodeString& p =
+        keptFolded(uR"( (?i:on) ([0-3]?[0-9](?i:st|nd|rd|th))(?: (?i:of) ()" LINECAL_MONTH uR"())? )");
     return p;
 }
 // Group 1 the day, 2 the month ("first of March"), or 3 the month and 4 the day ("March first").
@@ -92,11 +94,11 @@ std::optional<Date> readDay(const ParseState& st, const icu::UnicodeString& dayT
 void readDayOfMonth(ParseState& st) {
     st.wrap();
     if (!hasOrdinal(st)) return;
-    if (auto g = mentionsMonth(st) ? firstFoldedMatch(st, withMonth(), 0) : std::nullopt;
-        g && g->size() > 4) {
+    if (auto g = mentionsMonth(st) ? firstFoldedMatch(st, withMonth(), 0) : std::nullopt; g && g->size() > 4) {
         const bool dayFirst = !(*g)[1].isEmpty();
         const bool mayAsVerb = !dayFirst && (*g)[3] == u"may";  // "you may first call"
-        if (auto d = mayAsVerb ? std::nullopt : readDay(st, dayFirst ? (*g)[1] : (*g)[4], dayFirst ? (*g)[2] : (*g)[3])) {
+        if (auto d =
+                mayAsVerb ? std::nullopt : readDay(st, dayFirst ? (*g)[1] : (*g)[4], dayFirst ? (*g)[2] : (*g)[3])) {
             placeDay(st, *d, false);
             take(st, (*g)[0]);
         }

@@ -24,25 +24,25 @@ constexpr std::array<NamedDay, 3> kNamedDays{{
 }};
 
 const icu::UnicodeString& namedDay() {
-    static const icu::UnicodeString& p = keptFolded(
-        uR"( (?:(?i:on) )?(?:(?i:the) )?((?i:day after tomorrow|day before yesterday|yesterday)) )");
+    static const icu::UnicodeString& p =
+        keptFolded(uR"( (?:(?i:on) )?(?:(?i:the) )?((?i:day after tomorrow|day before yesterday|yesterday)) )");
     return p;
 }
 const icu::UnicodeString& lastWeekday() {
-    static const icu::UnicodeString& p = keptFolded(
-        uR"( (?:(?i:on) )?(?i:last) ((?i:mon|tue|wed|thu|fri|sat|sun)[a-z]*) )");
+    static const icu::UnicodeString& p =
+        keptFolded(uR"( (?:(?i:on) )?(?i:last) ((?i:mon|tue|wed|thu|fri|sat|sun)[a-z]*) )");
     return p;
 }
 const icu::UnicodeString& amountAgo() {
     static const icu::UnicodeString& p = keptFolded(icu::UnicodeString(uR"( ((?i:)") + numberWordsPattern() +
-                                      uR"()|[0-9]{1,4}) ((?i:days?|weeks?|fortnights?)) (?i:ago) )");
+                                                    uR"()|[0-9]{1,4}) ((?i:days?|weeks?|fortnights?)) (?i:ago) )");
     return p;
 }
 
 bool isWeekdayWord(const icu::UnicodeString& word) {
-    static constexpr std::u16string_view names[] = {u"mon", u"monday", u"tue", u"tues", u"tuesday", u"wed",
-                                                    u"wednesday", u"thu", u"thur", u"thurs", u"thursday", u"fri",
-                                                    u"friday", u"sat", u"saturday", u"sun", u"sunday"};
+    static constexpr std::u16string_view names[] = {u"mon",       u"monday", u"tue",      u"tues",  u"tuesday",  u"wed",
+                                                    u"wednesday", u"thu",    u"thur",     u"thurs", u"thursday", u"fri",
+                                                    u"friday",    u"sat",    u"saturday", u"sun",   u"sunday"};
     icu::UnicodeString lower(word);
     lower.toLower(icu::Locale::getRoot());
     const std::u16string_view s(lower.getBuffer(), static_cast<std::size_t>(lower.length()));
@@ -62,9 +62,8 @@ void placeDaysFromToday(ParseState& st, int days, const icu::UnicodeString& phra
 void readDaysAroundToday(ParseState& st) {
     st.wrap();
     static const WordList kNamedDayWords{u"yesterday", u"day after tomorrow"};
-    auto g = st.candidates.has(u'y') || st.candidates.has(u'Y')
-                 ? firstMatchIfMentioned(st, namedDay(), kNamedDayWords)
-                 : std::nullopt;
+    auto g = st.candidates.has(u'y') || st.candidates.has(u'Y') ? firstMatchIfMentioned(st, namedDay(), kNamedDayWords)
+                                                                : std::nullopt;
     if (g) {
         icu::UnicodeString which((*g)[1]);
         which.toLower(icu::Locale::getRoot());

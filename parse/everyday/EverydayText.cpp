@@ -57,10 +57,11 @@ bool hasOrdinal(const ParseState& st) {
     const bool digits = anyDigitWhere(st.workingText(), [](std::u16string_view s, std::size_t i) {
         if (i + 2 >= s.size()) return false;
         const char16_t a = folded(s[i + 1]), b = folded(s[i + 2]);
-        return (a == u's' && b == u't') || (a == u'n' && b == u'd') || (a == u'r' && b == u'd') || (a == u't' && b == u'h');
+        return (a == u's' && b == u't') || (a == u'n' && b == u'd') || (a == u'r' && b == u'd') ||
+               (a == u't' && b == u'h');
     });
-    static const WordList kOrdinals{u"first", u"second", u"third", u"fourth", u"fifth", u"sixth", u"seventh",
-                                     u"eighth", u"ninth", u"tenth", u"eleventh", u"twelfth", u"teenth", u"tieth"};
+    static const WordList kOrdinals{u"first",  u"second", u"third", u"fourth",   u"fifth",   u"sixth",  u"seventh",
+                                    u"eighth", u"ninth",  u"tenth", u"eleventh", u"twelfth", u"teenth", u"tieth"};
     return digits || mentions(st, kOrdinals);
 }
 
@@ -73,7 +74,8 @@ bool hasYear(const icu::UnicodeString& text) {
 }
 
 bool mentionsMonth(const ParseState& st) {
-    static const WordList kMonths{u"jan", u"feb", u"mar", u"apr", u"may", u"jun", u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"};
+    static const WordList kMonths{u"jan", u"feb", u"mar", u"apr", u"may", u"jun",
+                                  u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"};
     return mentions(st, kMonths);
 }
 
@@ -101,7 +103,8 @@ int32_t findMention(const ParseState& st, const WordList& words, bool earliest) 
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::u16string_view w = words.word(i);
         if (w.empty()) continue;
-        if (w.size() == 1 && w[0] < 128 && !st.candidates.has(w[0]) && !st.candidates.has(static_cast<char16_t>(w[0] & ~0x20)))
+        if (w.size() == 1 && w[0] < 128 && !st.candidates.has(w[0]) &&
+            !st.candidates.has(static_cast<char16_t>(w[0] & ~0x20)))
             continue;
         if (!grams.mayContain(words.probe(i))) continue;
         const int32_t at = occursFolded(text, w, first < 0 ? text.length() : first);
@@ -153,7 +156,9 @@ Ymd today(const ParseState& st) {
     return {f.year, f.month, f.day};
 }
 
-Date dayAtNoon(int year, int month, int day) { return Date{DateContext::current().fromFields(year, month, day, 12, 0)}; }
+Date dayAtNoon(int year, int month, int day) {
+    return Date{DateContext::current().fromFields(year, month, day, 12, 0)};
+}
 
 int daysInMonth(int year, int month) {
     const DateFields f = DateContext::current().fields(dayAtNoon(year, month + 1, 0).seconds);
@@ -205,8 +210,8 @@ int numberByFirstThree(const icu::UnicodeString& text, std::initializer_list<std
 }  // namespace
 
 int monthNumber(const icu::UnicodeString& text) {
-    return numberByFirstThree(text, {u"jan", u"feb", u"mar", u"apr", u"may", u"jun", u"jul", u"aug", u"sep", u"oct",
-                                     u"nov", u"dec"});
+    return numberByFirstThree(
+        text, {u"jan", u"feb", u"mar", u"apr", u"may", u"jun", u"jul", u"aug", u"sep", u"oct", u"nov", u"dec"});
 }
 
 int weekdayNumber(const icu::UnicodeString& text) {

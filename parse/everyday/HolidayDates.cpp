@@ -72,7 +72,8 @@ std::optional<Ymd> otherCalendarDay(OtherCalendar which, int month, int day, int
         if (k.which == which && k.month == month && k.day == day && k.year == gregorianYear && k.zone == zone)
             return k.result;
     if (known.size() >= 256) known.clear();
-    known.push_back({which, month, day, gregorianYear, zone, computeOtherCalendarDay(which, month, day, gregorianYear)});
+    known.push_back(
+        {which, month, day, gregorianYear, zone, computeOtherCalendarDay(which, month, day, gregorianYear)});
     return known.back().result;
 }
 

@@ -17,13 +17,13 @@ namespace linecal::everyday {
 namespace {
 
 enum class Rule {
-    Fixed,          // month, day
-    NthWeekday,     // month, n-th (-1 the last) weekday, plus `shift` days
-    Easter,         // Western Easter plus `shift` days
-    Orthodox,       // Orthodox Easter plus `shift` days
-    Hebrew,         // month and day of the Hebrew calendar (ICU's month numbers)
-    Islamic,        // of the Islamic Umm al-Qura calendar
-    Chinese,        // of the Chinese calendar
+    Fixed,       // month, day
+    NthWeekday,  // month, n-th (-1 the last) weekday, plus `shift` days
+    Easter,      // Western Easter plus `shift` days
+    Orthodox,    // Orthodox Easter plus `shift` days
+    Hebrew,      // month and day of the Hebrew calendar (ICU's month numbers)
+    Islamic,     // of the Islamic Umm al-Qura calendar
+    Chinese,     // of the Chinese calendar
 };
 
 struct Holiday {
@@ -111,8 +111,7 @@ const icu::UnicodeString& holidayPattern() {
                 }
             }
         }
-        return icu::UnicodeString(u" (?:(?i:on|by|due|for) )?((?i:") + alternatives +
-               u"))(?: ((?:19|20)[0-9][0-9]))? ";
+        return icu::UnicodeString(u" (?:(?i:on|by|due|for) )?((?i:") + alternatives + u"))(?: ((?:19|20)[0-9][0-9]))? ";
     }());
     return pattern;
 }
@@ -147,7 +146,8 @@ const Holiday* holidayNamed(const icu::UnicodeString& typed) {
     static const std::vector<std::pair<icu::UnicodeString, const Holiday*>> keys = [] {
         std::vector<std::pair<icu::UnicodeString, const Holiday*>> out;
         for (const Holiday& h : kHolidays)
-            for (auto n : namesOf(h)) out.emplace_back(key(icu::UnicodeString(n.data(), static_cast<int32_t>(n.size()))), &h);
+            for (auto n : namesOf(h))
+                out.emplace_back(key(icu::UnicodeString(n.data(), static_cast<int32_t>(n.size()))), &h);
         return out;
     }();
     const icu::UnicodeString k = key(typed);

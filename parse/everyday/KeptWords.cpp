@@ -27,7 +27,8 @@ const icu::UnicodeString& numericGroup() {
     return p;
 }
 const icu::UnicodeString& amountWithUnit() {
-    static const icu::UnicodeString& p = kept(uR"((?<= )[0-9]+(?:[.,][0-9]+)? ?(?i:kg|lbs?|oz|km|mi|ml|g|m|l|%|x)(?= ))");
+    static const icu::UnicodeString& p =
+        kept(uR"((?<= )[0-9]+(?:[.,][0-9]+)? ?(?i:kg|lbs?|oz|km|mi|ml|g|m|l|%|x)(?= ))");
     return p;
 }
 const icu::UnicodeString& connector() {
@@ -69,7 +70,8 @@ void collect(const ParseState& st, const icu::UnicodeString& pattern, std::vecto
         // Every pattern here has a space before and after its match.
         const int32_t length = groups[0].length();
         int32_t start = text.indexOf(groups[0], from);
-        while (start > 0 && (text[start - 1] != u' ' || start + length >= text.length() || text[start + length] != u' '))
+        while (start > 0 &&
+               (text[start - 1] != u' ' || start + length >= text.length() || text[start + length] != u' '))
             start = text.indexOf(groups[0], start + 1);
         if (start <= 0) return;
         if (!afterAmountWord(text, start)) {
@@ -100,9 +102,8 @@ void keepWords(ParseState& st) {
         });
     }
     if (st.candidates.digit && hasDigitThenUnitLetter(text)) {
-        collect(st, amountWithUnit(), found, [](const icu::UnicodeString&, int32_t) {
-            return std::optional<icu::UnicodeString>(u"");
-        });
+        collect(st, amountWithUnit(), found,
+                [](const icu::UnicodeString&, int32_t) { return std::optional<icu::UnicodeString>(u""); });
     }
     static const WordList kConnectors{u"by", u"due", u"before"};
     if (mentions(st, kConnectors)) {

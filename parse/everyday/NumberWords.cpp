@@ -14,18 +14,30 @@ namespace {
 using Entry = std::pair<std::u16string_view, int>;
 
 constexpr std::array<Entry, 28> kNumberWords{{
-    {u"a", 1}, {u"an", 1}, {u"one", 1}, {u"two", 2}, {u"three", 3}, {u"four", 4}, {u"five", 5},
-    {u"six", 6}, {u"seven", 7}, {u"eight", 8}, {u"nine", 9}, {u"ten", 10}, {u"eleven", 11},
-    {u"twelve", 12}, {u"thirteen", 13}, {u"fourteen", 14}, {u"fifteen", 15}, {u"sixteen", 16},
-    {u"seventeen", 17}, {u"eighteen", 18}, {u"nineteen", 19}, {u"twenty", 20}, {u"thirty", 30},
-    {u"forty", 40}, {u"fifty", 50}, {u"sixty", 60}, {u"a couple of", 2}, {u"a few", 3},
+    {u"a", 1},          {u"an", 1},        {u"one", 1},         {u"two", 2},       {u"three", 3},    {u"four", 4},
+    {u"five", 5},       {u"six", 6},       {u"seven", 7},       {u"eight", 8},     {u"nine", 9},     {u"ten", 10},
+    {u"eleven", 11},    {u"twelve", 12},   {u"thirteen", 13},   {u"fourteen", 14}, {u"fifteen", 15}, {u"sixteen", 16},
+    {u"seventeen", 17}, {u"eighteen", 18}, {u"nineteen", 19},   {u"twenty", 20},   {u"thirty", 30},  {u"forty", 40},
+    {u"fifty", 50},     {u"sixty", 60},    {u"a couple of", 2}, {u"a few", 3},
 }};
 
 constexpr std::array<Entry, 16> kUnitWords{{
-    {u"min", 60}, {u"mins", 60}, {u"minute", 60}, {u"minutes", 60},
-    {u"hr", 3600}, {u"hrs", 3600}, {u"hour", 3600}, {u"hours", 3600},
-    {u"day", 86400}, {u"days", 86400}, {u"week", 604800}, {u"weeks", 604800},
-    {u"fortnight", 1209600}, {u"fortnights", 1209600}, {u"sec", 1}, {u"seconds", 1},
+    {u"min", 60},
+    {u"mins", 60},
+    {u"minute", 60},
+    {u"minutes", 60},
+    {u"hr", 3600},
+    {u"hrs", 3600},
+    {u"hour", 3600},
+    {u"hours", 3600},
+    {u"day", 86400},
+    {u"days", 86400},
+    {u"week", 604800},
+    {u"weeks", 604800},
+    {u"fortnight", 1209600},
+    {u"fortnights", 1209600},
+    {u"sec", 1},
+    {u"seconds", 1},
 }};
 
 icu::UnicodeString lowerCase(const icu::UnicodeString& text) {

@@ -81,7 +81,8 @@ void readPartThenHour(ParseState& st) {
     } else if (st.startTime == NoTime) {
         st.startTime = clockOffset(st, part->hour, 0);
     }
-    if (!(*g)[1].isEmpty() || icu::UnicodeString(part->word, -1, US_INV) == icu::UnicodeString(u"tonight")) nameToday(st);
+    if (!(*g)[1].isEmpty() || icu::UnicodeString(part->word, -1, US_INV) == icu::UnicodeString(u"tonight"))
+        nameToday(st);
     take(st, (*g)[0]);
 }
 

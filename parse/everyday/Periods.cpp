@@ -27,7 +27,7 @@ const icu::UnicodeString& monthYear() {
 std::optional<Date> periodDay(const ParseState& st, icu::UnicodeString which) {
     which.toLower(icu::Locale::getRoot());
     const Ymd t = today(st);
-    const int weekday = weekdayOf(st.now);                 // 1 = Sunday
+    const int weekday = weekdayOf(st.now);                   // 1 = Sunday
     const int toSaturday = weekday == 1 ? -1 : 7 - weekday;  // on Sunday the weekend began yesterday
     if (which == u"next week") return dayAtNoon(t.year, t.month, t.day + (9 - weekday) % 7 + (weekday == 2 ? 7 : 0));
     if (which == u"this weekend") return dayAtNoon(t.year, t.month, t.day + toSaturday);

@@ -101,8 +101,8 @@ icu::UnicodeString digitsOf(const icu::UnicodeString& day) {
 }
 
 bool readDayRange(ParseState& st) {
-    if (auto g = firstFoldedMatch(st, monthDays(), 0); g && g->size() > 3 &&
-                                                 placeDays(st, (*g)[1], digitsOf((*g)[2]), digitsOf((*g)[3]), (*g)[0]))
+    if (auto g = firstFoldedMatch(st, monthDays(), 0);
+        g && g->size() > 3 && placeDays(st, (*g)[1], digitsOf((*g)[2]), digitsOf((*g)[3]), (*g)[0]))
         return true;
     auto g = firstFoldedMatch(st, daysMonth(), 0);
     return g && g->size() > 3 && placeDays(st, (*g)[3], digitsOf((*g)[1]), digitsOf((*g)[2]), (*g)[0]);

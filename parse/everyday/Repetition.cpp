@@ -18,7 +18,8 @@ namespace {
 
 using Frequency = Recurrence::Frequency;
 
-#define LINECAL_WD uR"((?:mon(?:day)?|tue(?:s(?:day)?)?|wed(?:nesday)?|thu(?:r(?:s(?:day)?)?)?|fri(?:day)?|sat(?:urday)?|sun(?:day)?))"
+#define LINECAL_WD \
+    uR"((?:mon(?:day)?|tue(?:s(?:day)?)?|wed(?:nesday)?|thu(?:r(?:s(?:day)?)?)?|fri(?:day)?|sat(?:urday)?|sun(?:day)?))"
 #define LINECAL_WDS uR"((?:mondays|tuesdays|wednesdays|thursdays|fridays|saturdays|sundays))"
 #define LINECAL_AND uR"((?:, and |, | and | & |,))"
 #define LINECAL_NTH uR"((?:first|second|third|fourth|fifth|last|1st|2nd|3rd|4th|5th))"
@@ -35,7 +36,8 @@ struct Kind {
 };
 
 bool mayHoldPlace(const ParseState& st) {
-    static const WordList kPlaces{u"first", u"second", u"third", u"fourth", u"fifth", u"last", u"1st", u"2nd", u"3rd", u"4th", u"5th"};
+    static const WordList kPlaces{u"first", u"second", u"third", u"fourth", u"fifth", u"last",
+                                  u"1st",   u"2nd",    u"3rd",   u"4th",    u"5th"};
     return mentions(st, kPlaces);
 }
 bool mayHoldLastDay(const ParseState& st) {
@@ -53,12 +55,13 @@ bool mayHoldEvery(const ParseState& st) {
     return mentions(st, kEvery);
 }
 bool mayHoldPlural(const ParseState& st) {
-    static const WordList kPlurals{u"mondays", u"tuesdays", u"wednesdays", u"thursdays", u"fridays", u"saturdays", u"sundays"};
+    static const WordList kPlurals{u"mondays", u"tuesdays",  u"wednesdays", u"thursdays",
+                                   u"fridays", u"saturdays", u"sundays"};
     return mentions(st, kPlurals);
 }
 bool mayHoldOneWord(const ParseState& st) {
-    static const WordList kOneWords{u"daily", u"weekly", u"biweekly", u"fortnightly", u"monthly", u"yearly", u"annually",
-                                    u"weekdays", u"weekends", u"nightly"};
+    static const WordList kOneWords{u"daily",  u"weekly",   u"biweekly", u"fortnightly", u"monthly",
+                                    u"yearly", u"annually", u"weekdays", u"weekends",    u"nightly"};
     return mentions(st, kOneWords);
 }
 
@@ -104,8 +107,9 @@ bool dayNumber(const icu::UnicodeString& digits, std::vector<int>& into) {
 
 // "every 2nd and 4th Tuesday": group 1 the places, 2 the weekday.
 const icu::UnicodeString& nthWeekday() {
-    static const icu::UnicodeString& p = keptFolded(uR"( (?:on )?)" LINECAL_EVERY uR"( ()" LINECAL_NTH
-                                                    uR"((?:)" LINECAL_AND LINECAL_NTH uR"()*) ()" LINECAL_WD uR"()(?: of (?:the|every|each) month)? )");
+    static const icu::UnicodeString& p =
+        keptFolded(uR"( (?:on )?)" LINECAL_EVERY uR"( ()" LINECAL_NTH uR"((?:)" LINECAL_AND
+                       LINECAL_NTH uR"()*) ()" LINECAL_WD uR"()(?: of (?:the|every|each) month)? )");
     return p;
 }
 bool readNthWeekday(const rx::Strings& g, const ParseState&, Recurrence& rule, int&) {
@@ -132,8 +136,8 @@ bool readLastDay(const rx::Strings&, const ParseState&, Recurrence& rule, int&) 
 
 // "every other Tuesday", "every mon, tue and fri": group 1 "other", 2 the names.
 const icu::UnicodeString& weekdayList() {
-    static const icu::UnicodeString& p = keptFolded(uR"( (?:on )?)" LINECAL_EVERY uR"( (?:(other) )?()" LINECAL_WD
-                                                    uR"((?:)" LINECAL_AND LINECAL_WD uR"()*) )");
+    static const icu::UnicodeString& p = keptFolded(
+        uR"( (?:on )?)" LINECAL_EVERY uR"( (?:(other) )?()" LINECAL_WD uR"((?:)" LINECAL_AND LINECAL_WD uR"()*) )");
     return p;
 }
 bool readWeekdayList(const rx::Strings& g, const ParseState&, Recurrence& rule, int&) {
@@ -144,7 +148,8 @@ bool readWeekdayList(const rx::Strings& g, const ParseState&, Recurrence& rule, 
 
 // "Mondays", "on Mondays and Thursdays".
 const icu::UnicodeString& pluralWeekdays() {
-    static const icu::UnicodeString& p = keptFolded(uR"( (?:on |every )?()" LINECAL_WDS uR"((?:)" LINECAL_AND LINECAL_WDS uR"()*) )");
+    static const icu::UnicodeString& p =
+        keptFolded(uR"( (?:on |every )?()" LINECAL_WDS uR"((?:)" LINECAL_AND LINECAL_WDS uR"()*) )");
     return p;
 }
 bool readPluralWeekdays(const rx::Strings& g, const ParseState&, Recurrence& rule, int&) {
@@ -187,9 +192,9 @@ bool readYearlyDate(const rx::Strings& g, const ParseState&, Recurrence& rule, i
 // "every other week", "every 3 days", "every weekday", "every morning":
 // group 1 "other", 2 a number, 3 the unit.
 const icu::UnicodeString& everyUnit() {
-    static const icu::UnicodeString& p = keptFolded(icu::UnicodeString(uR"( )") + LINECAL_EVERY + uR"( (?:(other) |([0-9]{1,3}|)" +
-                                                    numberWordsPattern() +
-                                                    uR"() )?(day|week|month|year|weekday|workday|business day|weekend|morning|afternoon|evening|night)s? )");
+    static const icu::UnicodeString& p = keptFolded(
+        icu::UnicodeString(uR"( )") + LINECAL_EVERY + uR"( (?:(other) |([0-9]{1,3}|)" + numberWordsPattern() +
+        uR"() )?(day|week|month|year|weekday|workday|business day|weekend|morning|afternoon|evening|night)s? )");
     return p;
 }
 bool readEveryUnit(const rx::Strings& g, const ParseState&, Recurrence& rule, int& partHour) {
@@ -228,7 +233,8 @@ bool readOneWord(const rx::Strings& g, const ParseState&, Recurrence& rule, int&
     else if (w == u"weekly") rule.frequency = Frequency::Weekly;
     else if (w == u"biweekly" || w == u"fortnightly") rule.frequency = Frequency::Weekly, rule.interval = 2;
     else if (w == u"monthly") rule.frequency = Frequency::Monthly;
-    else if (w == u"weekdays") rule.frequency = Frequency::Weekly, rule.byDay = {{0, 2}, {0, 3}, {0, 4}, {0, 5}, {0, 6}};
+    else if (w == u"weekdays")
+        rule.frequency = Frequency::Weekly, rule.byDay = {{0, 2}, {0, 3}, {0, 4}, {0, 5}, {0, 6}};
     else if (w == u"weekends") rule.frequency = Frequency::Weekly, rule.byDay = {{0, 7}, {0, 1}};
     else rule.frequency = Frequency::Yearly;
     return true;
@@ -244,8 +250,8 @@ const icu::UnicodeString& untilDate() {
 }
 // "10 times", "for 10 times": group 1 the count.
 const icu::UnicodeString& timesCount() {
-    static const icu::UnicodeString& p = keptFolded(icu::UnicodeString(uR"( (?:for )?([0-9]{1,4}|)") + numberWordsPattern() +
-                                                    uR"() times )");
+    static const icu::UnicodeString& p =
+        keptFolded(icu::UnicodeString(uR"( (?:for )?([0-9]{1,4}|)") + numberWordsPattern() + uR"() times )");
     return p;
 }
 // "for 6 weeks": group 1 the amount, 2 the unit.
@@ -334,19 +340,15 @@ void takeEveryOnly(ParseState& st, const icu::UnicodeString& phrase) {
 
 void readRepetition(ParseState& st) {
     st.wrap();
-    static const WordList kWords{u"every", u"each", u"daily", u"weekly", u"monthly", u"yearly", u"annually", u"nightly",
-                                 u"fortnightly", u"weekdays", u"weekends", u"mondays", u"tuesdays",
-                                 u"wednesdays", u"thursdays", u"fridays", u"saturdays", u"sundays"};
+    static const WordList kWords{u"every",    u"each",       u"daily",       u"weekly",   u"monthly",   u"yearly",
+                                 u"annually", u"nightly",    u"fortnightly", u"weekdays", u"weekends",  u"mondays",
+                                 u"tuesdays", u"wednesdays", u"thursdays",   u"fridays",  u"saturdays", u"sundays"};
     if (!mentions(st, kWords)) return;
     static const Kind kinds[] = {
-        {nthWeekday(), readNthWeekday, mayHoldPlace},
-        {lastDayOfMonth(), readLastDay, mayHoldLastDay},
-        {yearlyDate(), readYearlyDate, mayHoldMonth},
-        {monthDay(), readMonthDay, mayHoldDayNumber},
-        {weekdayList(), readWeekdayList, mayHoldWeekday},
-        {everyUnit(), readEveryUnit, mayHoldEvery},
-        {pluralWeekdays(), readPluralWeekdays, mayHoldPlural},
-        {oneWord(), readOneWord, mayHoldOneWord},
+        {nthWeekday(), readNthWeekday, mayHoldPlace},          {lastDayOfMonth(), readLastDay, mayHoldLastDay},
+        {yearlyDate(), readYearlyDate, mayHoldMonth},          {monthDay(), readMonthDay, mayHoldDayNumber},
+        {weekdayList(), readWeekdayList, mayHoldWeekday},      {everyUnit(), readEveryUnit, mayHoldEvery},
+        {pluralWeekdays(), readPluralWeekdays, mayHoldPlural}, {oneWord(), readOneWord, mayHoldOneWord},
     };
     for (const Kind& kind : kinds) {
         if (!kind.mayHold(st)) continue;
@@ -371,7 +373,8 @@ void readRepetition(ParseState& st) {
         if (!readEnd(st, rule)) {
             st.working.assign(before, kWrapsLeft);
             st.record.read.resize(readBefore);
-            st.record.notRepeated = icu::UnicodeString(u"Not repeated: the end of the series is not a date linecal reads.");
+            st.record.notRepeated =
+                icu::UnicodeString(u"Not repeated: the end of the series is not a date linecal reads.");
             return;
         }
         st.repeat = rule;
@@ -403,8 +406,8 @@ void finishRepetition(ParseState& st) {
     r.toDate = Date{first->seconds + length};
     if (st.repeatSpanDays > 0 || st.repeatSpanMonths > 0) {
         const DateFields f = DateContext::current().fields(first->seconds);
-        const Date end{DateContext::current().fromFields(f.year, f.month + st.repeatSpanMonths, f.day + st.repeatSpanDays,
-                                                         f.hour, f.minute)};
+        const Date end{DateContext::current().fromFields(f.year, f.month + st.repeatSpanMonths,
+                                                         f.day + st.repeatSpanDays, f.hour, f.minute)};
         rule.count = std::max(1, occurrencesBefore(rule, *first, r.allDay, end));
     }
     r.recurrence = rule;

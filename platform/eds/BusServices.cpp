@@ -13,8 +13,8 @@ constexpr char kBusName[] = "org.freedesktop.DBus";
 constexpr char kBusPath[] = "/org/freedesktop/DBus";
 constexpr char kBusInterface[] = "org.freedesktop.DBus";
 
-Variant callBus(GDBusConnection* bus, const char* method, GVariant* parameters, const char* replyType,
-                int timeoutMs, GCancellable* cancellable, ErrorSlot& error) {
+Variant callBus(GDBusConnection* bus, const char* method, GVariant* parameters, const char* replyType, int timeoutMs,
+                GCancellable* cancellable, ErrorSlot& error) {
     return Variant(g_dbus_connection_call_sync(bus, kBusName, kBusPath, kBusInterface, method, parameters,
                                                G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE, timeoutMs,
                                                cancellable, error.out()));
@@ -38,7 +38,8 @@ bool isActivatable(GDBusConnection* bus, const char* name, const Deadline& deadl
     Variant names(g_variant_get_child_value(reply.get(), 0));
     gsize count = 0;
     const gchar** list = g_variant_get_strv(names.get(), &count);
-    const bool found = std::any_of(list, list + count, [name](const gchar* entry) { return std::strcmp(entry, name) == 0; });
+    const bool found =
+        std::any_of(list, list + count, [name](const gchar* entry) { return std::strcmp(entry, name) == 0; });
     g_free(list);  // the strings belong to the variant
     return found;
 }
@@ -48,8 +49,8 @@ bool isActivatable(GDBusConnection* bus, const char* name, const Deadline& deadl
 std::string start(GDBusConnection* bus, const char* name, const char* what, const Deadline& deadline,
                   GCancellable* cancellable) {
     ErrorSlot error;
-    Variant owned = callBus(bus, "NameHasOwner", g_variant_new("(s)", name), "(b)", deadline.remainingMs(),
-                            cancellable, error);
+    Variant owned =
+        callBus(bus, "NameHasOwner", g_variant_new("(s)", name), "(b)", deadline.remainingMs(), cancellable, error);
     if (!owned) return failure("the session bus", "answer", deadline, error);
     gboolean hasOwner = FALSE;
     g_variant_get(owned.get(), "(b)", &hasOwner);
@@ -59,8 +60,8 @@ std::string start(GDBusConnection* bus, const char* name, const char* what, cons
     if (!isActivatable(bus, name, deadline, cancellable, &problem)) {
         return problem.empty() ? std::string(what) + " is not on the session bus" : problem;
     }
-    Variant started = callBus(bus, "StartServiceByName", g_variant_new("(su)", name, 0u), "(u)",
-                              deadline.remainingMs(), cancellable, error);
+    Variant started = callBus(bus, "StartServiceByName", g_variant_new("(su)", name, 0u), "(u)", deadline.remainingMs(),
+                              cancellable, error);
     return started ? std::string() : failure(what, "start", deadline, error);
 }
 

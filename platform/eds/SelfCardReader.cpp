@@ -75,7 +75,8 @@ SelfCard readContact(const std::string& uid, GCancellable* cancellable) {
     Object<ESource> source(e_source_registry_ref_source(registry.get(), kBuiltinBookUid));
     if (!source) return problem("Evolution Data Server has no built-in address book");
     // (guint32)-1: do not wait for a remote backend to come online; 0 would wait for ever.
-    Object<EClient> client(e_book_client_connect_sync(source.get(), static_cast<guint32>(-1), cancellable, error.out()));
+    Object<EClient> client(
+        e_book_client_connect_sync(source.get(), static_cast<guint32>(-1), cancellable, error.out()));
     if (!client) return problem(std::string("cannot open the built-in address book: ") + error.message());
 
     EContact* found = nullptr;

@@ -8,11 +8,16 @@ namespace {
 
 int priorityOf(QtMsgType type) {
     switch (type) {
-        case QtDebugMsg: return LOG_DEBUG;
-        case QtInfoMsg: return LOG_INFO;
-        case QtWarningMsg: return LOG_WARNING;
-        case QtCriticalMsg: return LOG_CRIT;
-        case QtFatalMsg: return LOG_ALERT;
+        case QtDebugMsg:
+            return LOG_DEBUG;
+        case QtInfoMsg:
+            return LOG_INFO;
+        case QtWarningMsg:
+            return LOG_WARNING;
+        case QtCriticalMsg:
+            return LOG_CRIT;
+        case QtFatalMsg:
+            return LOG_ALERT;
     }
     return LOG_INFO;
 }

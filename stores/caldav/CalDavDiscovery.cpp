@@ -16,9 +16,11 @@ struct Reply {
 
 std::optional<Reply> propfind(HttpSession& session, const Account& account, const std::string& url, int depth,
                               const char* body, bool followRedirects, StoreError* error, bool* unreachable = nullptr) {
-    HttpRequest request{"PROPFIND", url,
+    HttpRequest request{"PROPFIND",
+                        url,
                         {"Depth: " + std::to_string(depth), "Content-Type: application/xml; charset=utf-8"},
-                        body, followRedirects};
+                        body,
+                        followRedirects};
     HttpResponse response = session.perform(request);
     if (unreachable) *unreachable = response.failure != HttpFailure::None;
     if (response.failure != HttpFailure::None || response.status != 207) {

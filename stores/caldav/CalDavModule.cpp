@@ -16,5 +16,5 @@ std::unique_ptr<SecretStore> keyring() { return std::make_unique<KeyringSecrets>
 }  // namespace
 }  // namespace linecal
 
-LINECAL_MODULE_ENTRY const linecal::ServerModule linecal_server_module{{linecal::kServerModuleVersion},
-                                                                       linecal::openStore, linecal::keyring};
+LINECAL_MODULE_ENTRY const linecal::ServerModule linecal_server_module{
+    {linecal::kServerModuleVersion}, linecal::openStore, linecal::keyring};

@@ -65,7 +65,10 @@ bool holdsItem(const std::string& ics, const std::string& uid) {
 
 CalDavStore::CalDavStore(Account account, std::shared_ptr<SecretStore> secrets, std::filesystem::path cacheFolder,
                          HttpLimits limits)
-    : account_(std::move(account)), secrets_(std::move(secrets)), cacheFolder_(std::move(cacheFolder)), limits_(limits) {}
+    : account_(std::move(account)),
+      secrets_(std::move(secrets)),
+      cacheFolder_(std::move(cacheFolder)),
+      limits_(limits) {}
 
 CalDavStore::~CalDavStore() { cancel(); }
 
@@ -178,8 +181,12 @@ bool CalDavStore::save(CalendarItem& item, bool isTask, StoreError* error) {
     if (!errors::alarmsComplete(item, error)) return false;
 
     struct Restore {
-        CalendarItem& item; icu::UnicodeString old; bool keep = false;
-        ~Restore() { if (!keep) item.uid = old; }
+        CalendarItem& item;
+        icu::UnicodeString old;
+        bool keep = false;
+        ~Restore() {
+            if (!keep) item.uid = old;
+        }
     } restore{item, item.uid};
     // An identifier the caller brings is a retry of a save whose outcome was unknown: the
     // item already under that name is this one.
@@ -201,12 +208,16 @@ bool CalDavStore::save(CalendarItem& item, bool isTask, StoreError* error) {
         }
     }
     switch (put.outcome) {
-        case PutOutcome::Stored: restore.keep = true; return true;
+        case PutOutcome::Stored:
+            restore.keep = true;
+            return true;
         case PutOutcome::Unknown:
             restore.keep = true;  // the caller retries with the identifier the item may be stored under
             return fail(error, errors::outcomeUnknown(account_, put.response, title, item.uid));
-        case PutOutcome::NotStored: return fail(error, errors::notStored(account_, put.response.status, title));
-        case PutOutcome::Failed: break;
+        case PutOutcome::NotStored:
+            return fail(error, errors::notStored(account_, put.response.status, title));
+        case PutOutcome::Failed:
+            break;
     }
     return fail(error, saveError(put.response, title));
 }

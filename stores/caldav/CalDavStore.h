@@ -85,7 +85,7 @@ private:
     std::unique_ptr<HttpSession> session_;
     bool basicAuth_ = false;  // from the cache: the server asks for Basic alone
     std::atomic<long> connections_{0};
-    std::string lastSavedUrl_;  // guarded by sessionMutex_
+    std::string lastSavedUrl_;               // guarded by sessionMutex_
     std::optional<StoreError> unreachable_;  // guarded by sessionMutex_: set once the server did not answer
 };
 

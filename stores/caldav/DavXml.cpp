@@ -18,7 +18,7 @@ constexpr const char* kApple = "http://apple.com/ns/ical/";
 
 // What linecal keeps of a server's words: enough for any real calendar, little enough that a
 // hostile reply cannot fill the memory or the cache.
-constexpr std::size_t kMaxText = 8192;        // an href, a status line
+constexpr std::size_t kMaxText = 8192;  // an href, a status line
 constexpr std::size_t kMaxDisplayName = 1024;
 constexpr std::size_t kMaxColor = 64;
 constexpr std::size_t kMaxResources = 10000;
@@ -189,9 +189,8 @@ bool declaresDocumentType(const std::string& xml) {
     // Case-blind, and wherever it stands: comments and strings are no hiding place worth allowing.
     static const std::string kMarks[] = {"<!doctype", "<!entity"};
     for (const auto& mark : kMarks) {
-        auto it = std::search(xml.begin(), xml.end(), mark.begin(), mark.end(), [](char a, char b) {
-            return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b;
-        });
+        auto it = std::search(xml.begin(), xml.end(), mark.begin(), mark.end(),
+                              [](char a, char b) { return (a >= 'A' && a <= 'Z' ? a - 'A' + 'a' : a) == b; });
         if (it != xml.end()) return true;
     }
     return false;

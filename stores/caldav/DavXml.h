@@ -29,8 +29,8 @@ struct Resource {
 };
 
 // The resources of a 207 reply; nothing, with `problem` set (the cause, for the discovery's
-// StoreError), when it is not a multi-status document or declares a document type or entities. Texts are capped: a display name at 1 KiB,
-// a colour at 64 bytes (a longer one is dropped), an href at 8 KiB (a longer one drops its
+// StoreError), when it is not a multi-status document or declares a document type or entities. Texts are capped: a
+// display name at 1 KiB, a colour at 64 bytes (a longer one is dropped), an href at 8 KiB (a longer one drops its
 // resource); at most 10,000 resources.
 std::optional<std::vector<Resource>> parseMultistatus(const std::string& xml, std::string* problem);
 

@@ -36,19 +36,27 @@ int progress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 
 HttpFailure failureOf(CURLcode code) {
     switch (code) {
-        case CURLE_OK: return HttpFailure::None;
-        case CURLE_COULDNT_CONNECT: return HttpFailure::Refused;
-        case CURLE_COULDNT_RESOLVE_HOST: return HttpFailure::NameNotFound;
-        case CURLE_OPERATION_TIMEDOUT: return HttpFailure::TimedOut;
-        case CURLE_FILESIZE_EXCEEDED: return HttpFailure::TooLarge;
-        case CURLE_ABORTED_BY_CALLBACK: return HttpFailure::Cancelled;
+        case CURLE_OK:
+            return HttpFailure::None;
+        case CURLE_COULDNT_CONNECT:
+            return HttpFailure::Refused;
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return HttpFailure::NameNotFound;
+        case CURLE_OPERATION_TIMEDOUT:
+            return HttpFailure::TimedOut;
+        case CURLE_FILESIZE_EXCEEDED:
+            return HttpFailure::TooLarge;
+        case CURLE_ABORTED_BY_CALLBACK:
+            return HttpFailure::Cancelled;
         case CURLE_PEER_FAILED_VERIFICATION:
         case CURLE_SSL_CERTPROBLEM:
         case CURLE_SSL_CACERT_BADFILE:
         case CURLE_SSL_ISSUER_ERROR:
         case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-        case CURLE_SSL_INVALIDCERTSTATUS: return HttpFailure::Certificate;
-        default: return HttpFailure::Other;
+        case CURLE_SSL_INVALIDCERTSTATUS:
+            return HttpFailure::Certificate;
+        default:
+            return HttpFailure::Other;
     }
 }
 

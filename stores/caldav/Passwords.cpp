@@ -26,7 +26,14 @@ const SecretSchema* schema() {
                                     {"url", SECRET_SCHEMA_ATTRIBUTE_STRING},
                                     {"username", SECRET_SCHEMA_ATTRIBUTE_STRING},
                                     {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING}},
-                                   0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+                                   0,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr,
+                                   nullptr};
     return &s;
 }
 
@@ -57,16 +64,18 @@ void collect(pid_t pid, int out, std::chrono::steady_clock::time_point deadline,
     };
     for (;;) {
         siginfo_t info{};
-        const bool exited = ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-                            info.si_pid == pid;
+        const bool exited =
+            ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
         if (exited) {
             // Whatever it printed is in the pipe by now; something it left running may hold the
             // pipe open, and is not waited for.
             ::fcntl(out, F_SETFL, O_NONBLOCK);
-            for (int i = 0; i < 64 && !eof && take(); ++i) {}
+            for (int i = 0; i < 64 && !eof && take(); ++i) {
+            }
             return;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) {
             run.timedOut = true;
             return;
@@ -119,7 +128,8 @@ std::optional<std::string> runCommand(const Account& account, std::chrono::milli
     collect(pid, pipeEnds[0], std::chrono::steady_clock::now() + limit, run);
     ::close(pipeEnds[0]);
     ::kill(-pid, SIGKILL);  // all of it when it ran out of time, else what it left running
-    while (::waitpid(pid, &run.status, 0) < 0 && errno == EINTR) {}
+    while (::waitpid(pid, &run.status, 0) < 0 && errno == EINTR) {
+    }
     if (run.timedOut) {
         return fail("did not finish within " + seconds(limit) +
                     " seconds; run it yourself to see why, or change it with `linecal accounts add`");

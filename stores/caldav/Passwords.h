@@ -19,8 +19,8 @@ public:
 };
 
 // The account's password: its command's first output line when it has a command, else the
-// keyring's. Nothing, with `problem` saying what to do (errors::noPassword's advice), when neither gives one. A command that
-// has not finished within `commandLimit` is stopped with everything it started.
+// keyring's. Nothing, with `problem` saying what to do (errors::noPassword's advice), when neither gives one. A command
+// that has not finished within `commandLimit` is stopped with everything it started.
 std::optional<std::string> passwordFor(const Account& account, SecretStore& secrets, std::string* problem,
                                        std::chrono::milliseconds commandLimit = std::chrono::seconds(10));
 

@@ -36,7 +36,8 @@ StoreError noAnswer(const Account& account, const HttpResponse& response) {
                         u" points at a CalDAV server (`linecal accounts list`)."};
         case HttpFailure::Cancelled:
             return {u"The request to " + host(account) + u" was cancelled.", u"Add the item again."};
-        case HttpFailure::ForeignHost: return foreignAddress(account, response.detail);
+        case HttpFailure::ForeignHost:
+            return foreignAddress(account, response.detail);
         default:
             return {u"Could not talk to " + host(account) + u" (" + detail + u").",
                     u"Check the network connection and the address of account " + name(account) +
@@ -55,11 +56,14 @@ StoreError serverFailed(const Account& account, const HttpResponse& response, co
         // A redirect took the request elsewhere, and the password stayed behind: the account
         // itself was not refused.
         const icu::UnicodeString other = fromUtf8(urlHostAndPort(response.finalUrl));
-        return {other + u", where " + host(account) + u" sent linecal, asked for a password; linecal gives the "
-                    u"password of account " + name(account) + u" only to " + host(account) + u".",
-                u"If your calendars are on " + other + u", add an account with that address "
-                    u"(`linecal accounts add`); otherwise ask the administrator of " + host(account) +
-                    u" about the redirect."};
+        return {other + u", where " + host(account) +
+                    u" sent linecal, asked for a password; linecal gives the "
+                    u"password of account " +
+                    name(account) + u" only to " + host(account) + u".",
+                u"If your calendars are on " + other +
+                    u", add an account with that address "
+                    u"(`linecal accounts add`); otherwise ask the administrator of " +
+                    host(account) + u" about the redirect."};
     }
     if (status == 401) {
         return {host(account) + u" refused the user name or password of account " + name(account) + u".",
@@ -127,17 +131,19 @@ StoreError foreignAddress(const Account& account, const std::string& url) {
     const icu::UnicodeString own = fromUtf8(urlHostAndPort(account.url));
     const bool downgrade = urlHost(url) == urlHost(account.url);
     return {u"The server at " + own + u" named an address at " + (downgrade ? fromUtf8(url) : other) +
-                u"; linecal sends the password of account " + name(account) + u" only to " + fromUtf8(urlOrigin(account.url)) +
-                u" and did not follow it.",
-            u"If your calendars are at " + other + u", add an account with that address (`linecal accounts add`); "
-                u"otherwise ask the administrator of " + own + u" why it names another server."};
+                u"; linecal sends the password of account " + name(account) + u" only to " +
+                fromUtf8(urlOrigin(account.url)) + u" and did not follow it.",
+            u"If your calendars are at " + other +
+                u", add an account with that address (`linecal accounts add`); "
+                u"otherwise ask the administrator of " +
+                own + u" why it names another server."};
 }
 
 StoreError outcomeUnknown(const Account& account, const HttpResponse& response, const icu::UnicodeString& title,
                           const icu::UnicodeString& uid) {
     StoreError error{host(account) + u" did not confirm the save into " + what(title) + u" (" +
                          (response.failure == HttpFailure::TimedOut ? icu::UnicodeString(u"no answer in time")
-                                                                     : fromUtf8(response.detail)) +
+                                                                    : fromUtf8(response.detail)) +
                          u"); the item may have reached the server.",
                      u"Look for it in the calendar before adding it again; a retry with the same identifier cannot "
                      u"store it twice."};

@@ -64,7 +64,8 @@ const Source* EdsCalendarStore::targetFor(const Source& source, bool tasks) cons
         if (other.tasks != tasks || other.account != source.account || !other.calendar->isEditable) continue;
         if (toUtf8(other.calendar->uid) == preferred) return &other;
         // Failing the account's default, the one of the same name (EDS's own "Personal" pair).
-        if (!chosen || (other.calendar->title == source.calendar->title && chosen->calendar->title != source.calendar->title))
+        if (!chosen ||
+            (other.calendar->title == source.calendar->title && chosen->calendar->title != source.calendar->title))
             chosen = &other;
     }
     return chosen;
@@ -96,7 +97,9 @@ bool EdsCalendarStore::save(CalendarItem& item, bool tasks, StoreError* error) {
         CalendarItem& item;
         icu::UnicodeString old;
         bool keep = false;
-        ~Restore() { if (!keep) item.uid = old; }
+        ~Restore() {
+            if (!keep) item.uid = old;
+        }
     } restore{item, item.uid};
     item.uid = uid;
     const std::string text = toICalendar(item, std::time(nullptr));
@@ -104,19 +107,25 @@ bool EdsCalendarStore::save(CalendarItem& item, bool tasks, StoreError* error) {
 
     using Result = SaveOutcome::Result;
     switch (outcome.result) {
-        case Result::Saved: break;
-        case Result::Unreachable: return fail(error, errors::desktopSaveUnreachable(title, outcome.why));
-        case Result::Gone: return fail(error, errors::calendarGone(title, {}));
-        case Result::ReadOnly: return fail(error, errors::desktopCalendarReadOnly(title));
-        case Result::Duplicate: return fail(error, errors::duplicateUID(uid));
-        case Result::Refused: return fail(error, errors::desktopSaveRefused(title, outcome.why));
+        case Result::Saved:
+            break;
+        case Result::Unreachable:
+            return fail(error, errors::desktopSaveUnreachable(title, outcome.why));
+        case Result::Gone:
+            return fail(error, errors::calendarGone(title, {}));
+        case Result::ReadOnly:
+            return fail(error, errors::desktopCalendarReadOnly(title));
+        case Result::Duplicate:
+            return fail(error, errors::duplicateUID(uid));
+        case Result::Refused:
+            return fail(error, errors::desktopSaveRefused(title, outcome.why));
         case Result::TimedOut:
             return fail(error, errors::desktopSaveUnfinished(
                                    title, "no answer within " + std::to_string(limits_.save.count() / 1000) + " s",
                                    outcome.sent, uid));
         case Result::Died:
-            return fail(error, errors::desktopSaveUnfinished(title, "the calendar service stopped (" + outcome.why + ")",
-                                                             outcome.sent, uid));
+            return fail(error, errors::desktopSaveUnfinished(
+                                   title, "the calendar service stopped (" + outcome.why + ")", outcome.sent, uid));
     }
     restore.keep = true;
     if (!outcome.uid.empty()) item.uid = fromUtf8(outcome.uid);

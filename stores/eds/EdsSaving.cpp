@@ -108,7 +108,8 @@ SaveOutcome saveComponent(const std::string& sourceUid, bool tasks, const std::s
     if (!client) return failed(Result::Unreachable, error, false, watchdog);
     if (e_client_is_readonly(client.get())) return {Result::ReadOnly, {}, "the calendar is read-only", false};
     auto* cal = E_CAL_CLIENT(client.get());
-    if (!addZones(cal, calendar.get(), cancellable.get(), error)) return failed(Result::Refused, error, false, watchdog);
+    if (!addZones(cal, calendar.get(), cancellable.get(), error))
+        return failed(Result::Refused, error, false, watchdog);
 
     gchar* uid = nullptr;
     if (!e_cal_client_create_object_sync(cal, body.get(), E_CAL_OPERATION_FLAG_NONE, &uid, cancellable.get(),

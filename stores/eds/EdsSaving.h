@@ -19,9 +19,9 @@ struct SaveOutcome {
         Died,         // the daemon went away before it answered
     };
     Result result = Result::Refused;
-    std::string uid;     // the identifier EDS gave the saved object
-    std::string why;     // what EDS said, for the message
-    bool sent = false;   // the object itself went out: after a time-out or a death it may be stored
+    std::string uid;    // the identifier EDS gave the saved object
+    std::string why;    // what EDS said, for the message
+    bool sent = false;  // the object itself went out: after a time-out or a death it may be stored
 };
 
 // `icalendar` is a VCALENDAR holding the zones it uses and one VEVENT (or VTODO, with `tasks`).

@@ -87,8 +87,6 @@ struct AppFixture {
     std::unique_ptr<AppDelegate> app;
 };
 
-inline QString stored(const SettingsStore& settings, Setting id) {
-    return settings.value(settingKey(id)).toString();
-}
+inline QString stored(const SettingsStore& settings, Setting id) { return settings.value(settingKey(id)).toString(); }
 
 }  // namespace linecal::testing

@@ -32,8 +32,8 @@ struct XdgTree {
     // A desktop entry put there by hand: no index lists its types.
     void writeEntry(const std::string& id, const std::string& name, const std::string& exec, const std::string& types) {
         fs::create_directories(applications());
-        std::ofstream(applications() / id) << "[Desktop Entry]\nType=Application\nName=" << name
-                                            << "\nExec=" << exec << "\nMimeType=" << types << "\n";
+        std::ofstream(applications() / id) << "[Desktop Entry]\nType=Application\nName=" << name << "\nExec=" << exec
+                                           << "\nMimeType=" << types << "\n";
     }
     void setDefault(const std::string& id) {
         fs::create_directories(dir.path / "config");
@@ -132,8 +132,9 @@ private slots:
         QVERIFY(app.entry().addEvent(true));
         QVERIFY(f.apps.opened.empty());
         QTRY_COMPARE_WITH_TIMEOUT(f.apps.opened.size(), size_t(1), 6000);
-        QCOMPARE(f.apps.opened.front().toString(QUrl::FullyEncoded),
-                 QStringLiteral("busycalevent://find/Work%2FHome/Caf%C3%A9%20%26%20cake%3F/2010-03-15T16%3A00%3A00-0700"));
+        QCOMPARE(
+            f.apps.opened.front().toString(QUrl::FullyEncoded),
+            QStringLiteral("busycalevent://find/Work%2FHome/Caf%C3%A9%20%26%20cake%3F/2010-03-15T16%3A00%3A00-0700"));
         QVERIFY(f.apps.launched.empty());
     }
 

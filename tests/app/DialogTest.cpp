@@ -33,11 +33,16 @@ private slots:
         QTest::addColumn<int>("minutes");
         QTest::addColumn<QString>("alarms");
         QTest::addColumn<QString>("alarmLine");
-        QTest::newRow("same key replaces") << "Call Bob @30m" << true << 30 << "30m" << "30m alarm";
-        QTest::newRow("another key adds") << "Call Bob @15m" << true << 30 << "15m,30m" << "15m, 30m alarms";
-        QTest::newRow("same time, other key") << "Call Bob @1h" << true << 60 << "1h,60m" << "1h, 60m alarms";
-        QTest::newRow("default off") << "Call Bob @1h" << false << 60 << "1h" << "1h alarm";
-        QTest::newRow("none at all") << "Call Bob" << false << 30 << "" << "No alarms";
+        QTest::newRow("same key replaces") << "Call Bob @30m" << true << 30 << "30m"
+                                           << "30m alarm";
+        QTest::newRow("another key adds") << "Call Bob @15m" << true << 30 << "15m,30m"
+                                          << "15m, 30m alarms";
+        QTest::newRow("same time, other key") << "Call Bob @1h" << true << 60 << "1h,60m"
+                                              << "1h, 60m alarms";
+        QTest::newRow("default off") << "Call Bob @1h" << false << 60 << "1h"
+                                     << "1h alarm";
+        QTest::newRow("none at all") << "Call Bob" << false << 30 << ""
+                                     << "No alarms";
     }
     void defaultAlarmJoinsTheTypedOnes() {
         QFETCH(QString, entry);
@@ -115,7 +120,8 @@ private slots:
         QCOMPARE(f.apps.launched, std::vector<QString>{QStringLiteral("fakecal.desktop")});
         const auto& events = f.usage.events;
         QCOMPARE(std::vector<QString>(events.end() - 2, events.end()),
-                 (std::vector<QString>{QStringLiteral("Launch iCal Menu Item/Fake Calendar"), QStringLiteral("Reminders/Yes")}));
+                 (std::vector<QString>{QStringLiteral("Launch iCal Menu Item/Fake Calendar"),
+                                       QStringLiteral("Reminders/Yes")}));
     }
 
     void onlyExactlyCtrlCounts() {
@@ -178,8 +184,9 @@ private slots:
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
         app.showDialog();
-        f.type(QStringLiteral("Quarterly planning review with the whole product, design and support teams, "
-                              "and two guests from finance, tomorrow at 5pm"));
+        f.type(
+            QStringLiteral("Quarterly planning review with the whole product, design and support teams, "
+                           "and two guests from finance, tomorrow at 5pm"));
         const QString line = f.dialog().eventField->line(), shown = f.dialog().eventField->text();
         auto item = app.entry().currentItem();
         const QString title = toQString(*item->title);
@@ -250,7 +257,7 @@ private slots:
         QVERIFY(!f.dialog().addButton->isEnabled());
         QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("Saving to Personal…"));
         QVERIFY(!app.entry().addEvent(false));  // a second Return while it goes adds nothing
-        app.entry().hideDialog();                // closed and opened again meanwhile: still on its way
+        app.entry().hideDialog();               // closed and opened again meanwhile: still on its way
         app.showDialog();
         QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("Saving to Personal…"));
         QVERIFY(!f.dialog().addButton->isEnabled());

@@ -51,11 +51,16 @@ private slots:
     void numberFieldsBecomeTheNumberTheyStartWith_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("trailing letters") << "15abc" << "15";
-        QTest::newRow("no number") << "abc" << "0";
-        QTest::newRow("negative") << "-5" << "0";
-        QTest::newRow("more than a week") << "10081" << "10080";
-        QTest::newRow("beyond 32 bits") << "99999999999" << "10080";
+        QTest::newRow("trailing letters") << "15abc"
+                                          << "15";
+        QTest::newRow("no number") << "abc"
+                                   << "0";
+        QTest::newRow("negative") << "-5"
+                                  << "0";
+        QTest::newRow("more than a week") << "10081"
+                                          << "10080";
+        QTest::newRow("beyond 32 bits") << "99999999999"
+                                        << "10080";
         QTest::newRow("a megabyte of digits") << QString(1 << 20, QLatin1Char('7')) << "10080";
     }
     void numberFieldsBecomeTheNumberTheyStartWith() {
@@ -153,8 +158,9 @@ private slots:
         // Shift+5 arrives as %; the key still makes 5.
         f.hotKeys.keyboard[QStringLiteral("5")] = 14;
         f.hotKeys.answer_ = HotKeyStatus::Taken;
-        QKeyEvent all = press(Qt::Key_Percent, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier,
-                              14, QStringLiteral("%"));
+        QKeyEvent all =
+            press(Qt::Key_Percent, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier | Qt::MetaModifier, 14,
+                  QStringLiteral("%"));
         QCoreApplication::sendEvent(field, &all);
         QCOMPARE(f.hotKeys.registrations.back(), std::make_pair(14, 6912));
         QCOMPARE(field->text(), QStringLiteral("Ctrl+Alt+Shift+Meta+5  (not active)"));
@@ -236,7 +242,8 @@ private slots:
         QVERIFY(p.usageNoField->isHidden());
         p.usageCheckbox->setChecked(false);  // whatever the box shows, the stored "off" turns on
         app.preferencesWindow().toggleUsageData();
-        QVERIFY(app.preferences().boolValue(Setting::UsageEnabled) && f.usage.enabled && f.updater.sendsSystemProfile());
+        QVERIFY(app.preferences().boolValue(Setting::UsageEnabled) && f.usage.enabled &&
+                f.updater.sendsSystemProfile());
         QVERIFY(p.usageCheckbox->isChecked());
         QVERIFY(p.usageYesField->isHidden());
         QVERIFY(!p.usageNoField->isHidden());
@@ -267,7 +274,8 @@ private slots:
         QCOMPARE(f.apps.opened.size(), 1u);
         QCOMPARE(f.apps.opened.back(), QUrl(QStringLiteral("mailto:help@localhost")));
         QVERIFY(p.supportProblemField->isVisible());
-        QCOMPARE(p.supportProblemField->text(), QStringLiteral("Could not open mailto:help@localhost: no program opens it."));
+        QCOMPARE(p.supportProblemField->text(),
+                 QStringLiteral("Could not open mailto:help@localhost: no program opens it."));
 
         f.apps.succeed = true;
         QTest::mouseClick(p.webButton, Qt::LeftButton);
@@ -305,7 +313,11 @@ private slots:
         f.markLaunchedBefore();
         AppDelegate& app = f.launch();
         PreferencesPanel& p = *app.preferencesWindow().panel();
-        const struct { int type; bool soundEnabled, soundShown, emailShown; AlarmAction action; } kinds[] = {
+        const struct {
+            int type;
+            bool soundEnabled, soundShown, emailShown;
+            AlarmAction action;
+        } kinds[] = {
             {0, false, true, false, AlarmAction::Display},
             {1, true, true, false, AlarmAction::Sound},
             // No address of the user's is known here: an e-mail alarm could not be saved.
@@ -343,11 +355,14 @@ private slots:
         AppDelegate& app = f.launch();
         app.showDialog();
         f.type(QStringLiteral("Call Bob tomorrow 3pm"));
-        QCOMPARE(f.dialog().alarmField->line(), QStringLiteral("30m alarm; a message, as no e-mail address of yours is known"));
+        QCOMPARE(f.dialog().alarmField->line(),
+                 QStringLiteral("30m alarm; a message, as no e-mail address of yours is known"));
         QVERIFY(app.entry().addEvent(false));
-        const std::string text = readFile(dir.path / "calendars" / "personal" / (f.lastEventUid().toStdString() + ".ics"));
+        const std::string text =
+            readFile(dir.path / "calendars" / "personal" / (f.lastEventUid().toStdString() + ".ics"));
         QVERIFY2(text.find("ACTION:DISPLAY") != std::string::npos, text.c_str());
-        QCOMPARE(stored(f.settings, Setting::AlarmTypeIndex), QStringLiteral("2"));  // kept for when the address is back
+        QCOMPARE(stored(f.settings, Setting::AlarmTypeIndex),
+                 QStringLiteral("2"));  // kept for when the address is back
     }
 
     void addressesThatComeLateKeepTheStoredChoice() {
@@ -368,7 +383,8 @@ private slots:
         QVERIFY(book.done);
         book.done({QStringLiteral("me@example.org"), QStringLiteral("work@example.org")}, {});
         QCOMPARE(app.preferencesWindow().alarmEmail(), QStringLiteral("work@example.org"));
-        QCOMPARE(app.preferencesWindow().panel()->alarmEmailDropdown->currentText(), QStringLiteral("work@example.org"));
+        QCOMPARE(app.preferencesWindow().panel()->alarmEmailDropdown->currentText(),
+                 QStringLiteral("work@example.org"));
         QCOMPARE(stored(f.settings, Setting::AlarmEmailIndex), QStringLiteral("1"));
     }
 
@@ -408,7 +424,10 @@ private slots:
         StoreError error;
         QVERIFY(vdir.ensureCalendar(&error));
         MemoryAddressBook book({QStringLiteral("me@example.org"), QStringLiteral("work@example.org")});
-        const struct { int type, sound, email; const char* expected; } kinds[] = {
+        const struct {
+            int type, sound, email;
+            const char* expected;
+        } kinds[] = {
             {0, 0, 0, "ACTION:DISPLAY"},
             {1, 1, 0, "ACTION:AUDIO"},
             {2, 0, 1, "ATTENDEE:mailto:work@example.org"},
@@ -430,16 +449,18 @@ private slots:
             if (k.type == 1) QVERIFY(text.find(alarmSoundNames().at(1).toStdString()) != std::string::npos);
         }
         // A reader nobody here wrote takes all three.
-        if (QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("command -v khal >/dev/null")}) != 0)
+        if (QProcess::execute(QStringLiteral("sh"),
+                              {QStringLiteral("-c"), QStringLiteral("command -v khal >/dev/null")}) != 0)
             QSKIP("khal is not installed");
         const QString conf = QString::fromStdString((dir.path / "khal.conf").string());
-        std::ofstream(conf.toStdString()) << "[calendars]\n[[personal]]\npath = " << (dir.path / "calendars" / "personal").string()
-                                          << "\n[locale]\ntimeformat = %H:%M\ndateformat = %Y-%m-%d\n"
-                                             "longdateformat = %Y-%m-%d\ndatetimeformat = %Y-%m-%d %H:%M\n"
-                                             "longdatetimeformat = %Y-%m-%d %H:%M\n";
+        std::ofstream(conf.toStdString())
+            << "[calendars]\n[[personal]]\npath = " << (dir.path / "calendars" / "personal").string()
+            << "\n[locale]\ntimeformat = %H:%M\ndateformat = %Y-%m-%d\n"
+               "longdateformat = %Y-%m-%d\ndatetimeformat = %Y-%m-%d %H:%M\n"
+               "longdatetimeformat = %Y-%m-%d %H:%M\n";
         QProcess khal;
-        khal.start(QStringLiteral("khal"), {QStringLiteral("-c"), conf, QStringLiteral("list"), QStringLiteral("2010-03-11"),
-                                            QStringLiteral("1d")});
+        khal.start(QStringLiteral("khal"), {QStringLiteral("-c"), conf, QStringLiteral("list"),
+                                            QStringLiteral("2010-03-11"), QStringLiteral("1d")});
         QVERIFY(khal.waitForFinished(30000));
         QCOMPARE(QString::fromUtf8(khal.readAllStandardOutput()).count(QStringLiteral("Call Bob")), 3);
     }

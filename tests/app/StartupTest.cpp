@@ -99,7 +99,6 @@ private slots:
         QVERIFY(app.tray().trayToolTip().contains(QStringLiteral("Ctrl+Alt+R opens")));
     }
 
-
     void aStoredCalendarThatIsGoneIsReplacedByTheFirst() {
         AppFixture f;
         f.store.addCalendar({u"work", u"Work", CalCalendarTypeLocal, {}, true});

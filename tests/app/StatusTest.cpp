@@ -20,9 +20,10 @@ class StatusTest : public QObject {
     Q_OBJECT
 private slots:
     void opacityRisesAndFalls() {
-        const std::pair<std::int64_t, double> samples[] = {
-            {0, 0.0}, {200, 0.35}, {400, 0.7}, {600, 0.35}, {800, 0.0}, {1000, 0.35}, {-5, 0.0}};
-        for (auto [ms, opacity] : samples) QVERIFY2(qFuzzyCompare(1 + IconPulse::opacityAt(ms), 1 + opacity), qPrintable(QString::number(ms)));
+        const std::pair<std::int64_t, double> samples[] = {{0, 0.0},   {200, 0.35},  {400, 0.7}, {600, 0.35},
+                                                           {800, 0.0}, {1000, 0.35}, {-5, 0.0}};
+        for (auto [ms, opacity] : samples)
+            QVERIFY2(qFuzzyCompare(1 + IconPulse::opacityAt(ms), 1 + opacity), qPrintable(QString::number(ms)));
     }
 
     void aPulseLastsItsCountOfCycles() {

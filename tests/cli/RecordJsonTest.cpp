@@ -39,8 +39,8 @@ std::string treeDump(const ParsedEntry& e) {
 // Text weighted towards what JSON escapes: controls, quotes, backslashes, DEL,
 // non-ASCII, surrogate pairs and lone surrogates.
 icu::UnicodeString randomText(std::mt19937& rng) {
-    static const char16_t pool[] = {u'a', u'Z', u' ', u'"', u'\\', u'/', 0x00, 0x01, 0x08, 0x09, 0x0A, 0x0C, 0x0D,
-                                    0x1F, 0x7F, 0xE9, 0x2028, 0xFFFD, 0xD83C, 0xDF89, 0xDC00, 0xD800};
+    static const char16_t pool[] = {u'a', u'Z', u' ', u'"', u'\\', u'/',   0x00,   0x01,   0x08,   0x09,   0x0A,
+                                    0x0C, 0x0D, 0x1F, 0x7F, 0xE9,  0x2028, 0xFFFD, 0xD83C, 0xDF89, 0xDC00, 0xD800};
     icu::UnicodeString s;
     const int n = static_cast<int>(rng() % 12);
     for (int i = 0; i < n; ++i) s.append(pool[rng() % (sizeof pool / sizeof pool[0])]);
@@ -85,7 +85,7 @@ TEST_F(RecordJsonTest, SameBytesAsTheTreeDumpForRandomRecords) {
             e.task = rng() % 2;
             for (int a = static_cast<int>(rng() % 4); a > 0; --a)
                 e.alarms[rng() % 3 ? icu::UnicodeString::fromUTF8(std::to_string(rng() % 200) + "mhdw"[rng() % 4])
-                                   : randomText(rng)] = static_cast<std::int32_t>(rng()) ;
+                                   : randomText(rng)] = static_cast<std::int32_t>(rng());
             if (rng() % 2) e.calendar = randomText(rng);
             if (rng() % 2) e.location = randomText(rng);
             for (int r = static_cast<int>(rng() % 3); r > 0; --r) e.read.push_back(randomText(rng));

@@ -84,10 +84,13 @@ TEST_F(Items, NamedCalendarIsFoundByLowerCaseTitle) {
     store.addCalendar({u"a", u"Work", CalCalendarTypeLocal, {}, true});
     auto later = store.addCalendar({u"b", u"work", CalCalendarTypeLocal, {}, true});
     auto team = store.addCalendar({u"c", u"Team", CalCalendarTypeCalDAV, {}, true});
-    const struct { const char16_t* name; const char16_t* app; CalendarRef found; } cases[] = {
+    const struct {
+        const char16_t* name;
+        const char16_t* app;
+        CalendarRef found;
+    } cases[] = {
         {u"work", u"iCal", later},  // the later of two equal names wins
-        {u"work", u"BusyCal", later},
-        {u"team", u"iCal", team},
+        {u"work", u"BusyCal", later},   {u"team", u"iCal", team},
         {u"team", u"BusyCal", nullptr},  // BusyCal sees local calendars only
         {u"Work", u"iCal", nullptr},     // the record's name is compared exactly
     };
@@ -102,9 +105,19 @@ TEST_F(Items, NamedCalendarIsFoundByLowerCaseTitle) {
 TEST_F(Items, DefaultAlarmJoinsTheTypedOnesAndEveryAlarmGetsThePreferredAction) {
     settings.alarmSound = icu::UnicodeString(u"bell");
     settings.alarmEmail = icu::UnicodeString(u"me@example.org");
-    const struct { bool enabled; std::int32_t minutes; AlarmAction action; AlarmMap typed; const char* alarms; } cases[] = {
+    const struct {
+        bool enabled;
+        std::int32_t minutes;
+        AlarmAction action;
+        AlarmMap typed;
+        const char* alarms;
+    } cases[] = {
         {true, 30, AlarmAction::Sound, {{u"30m", 30}}, " / 30m -1800 sound bell"},  // replaces the one with its key
-        {true, 30, AlarmAction::Email, {{u"15m", 15}}, " / 15m -900 email me@example.org / 30m -1800 email me@example.org"},
+        {true,
+         30,
+         AlarmAction::Email,
+         {{u"15m", 15}},
+         " / 15m -900 email me@example.org / 30m -1800 email me@example.org"},
         {true, 60, AlarmAction::Display, {{u"1h", 60}}, " / 1h -3600 display / 60m -3600 display"},  // another key
         {false, 60, AlarmAction::Sound, {{u"1h", 60}}, " / 1h -3600 sound bell"},
         {false, 60, AlarmAction::Display, {}, ""},
@@ -122,7 +135,13 @@ TEST_F(Items, SettingsCompleteTheCalendarAndTheLength) {
     store.addCalendar({u"h1", u"Home", CalCalendarTypeLocal, {}, true});
     store.addCalendar({u"w1", u"Work", CalCalendarTypeLocal, {}, true});
     settings.alarmEnabled = false;
-    const struct { const char16_t* target; const char16_t* named; bool task; int minutes, length; const char* item; } cases[] = {
+    const struct {
+        const char16_t* target;
+        const char16_t* named;
+        bool task;
+        int minutes, length;
+        const char* item;
+    } cases[] = {
         {u"h1", nullptr, false, 0, 60, "'Call Bob' 0..60 [Home]"},  // unnamed: the target calendar
         {u"h1", u"work", false, 0, 60, "'Call Bob' 0..60 [Work]"},
         {u"deleted", nullptr, false, 0, 0, "'Call Bob' 0..0"},
@@ -143,7 +162,11 @@ TEST_F(Items, SettingsCompleteTheCalendarAndTheLength) {
 }
 
 TEST_F(Items, HeadingsNameTheAccountOrTheType) {
-    const struct { const char16_t* type; std::optional<icu::UnicodeString> notes; const char* heading; } cases[] = {
+    const struct {
+        const char16_t* type;
+        std::optional<icu::UnicodeString> notes;
+        const char* heading;
+    } cases[] = {
         {CalCalendarTypeCalDAV, u"bob@gmail.com", "bob@gmail.com (Google)"},
         {CalCalendarTypeCalDAV, u"bob@yahoo.com and bob@gmail.com", "bob@yahoo.com and bob@gmail.com (Google)"},
         {CalCalendarTypeCalDAV, u"bob@yahoo.com", "bob@yahoo.com (Yahoo)"},
@@ -169,8 +192,12 @@ std::string menuText(const std::vector<CalendarMenuEntry>& menu) {
     std::string text;
     for (const auto& entry : menu) {
         switch (entry.kind) {
-            case CalendarMenuEntry::Kind::Heading: text.append("# ").append(utf8(entry.text)); break;
-            case CalendarMenuEntry::Kind::Separator: text.append("--"); break;
+            case CalendarMenuEntry::Kind::Heading:
+                text.append("# ").append(utf8(entry.text));
+                break;
+            case CalendarMenuEntry::Kind::Separator:
+                text.append("--");
+                break;
             case CalendarMenuEntry::Kind::Calendar:
                 text.append(utf8(entry.text)).append(entry.enabled ? "" : " (off)").append(entry.selected ? " *" : "");
                 break;

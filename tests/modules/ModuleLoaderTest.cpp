@@ -85,8 +85,9 @@ TEST_F(ModuleTrees, AMovedTreeTakesItsModulesAlongAndNeverTheOldOnes) {
     const fs::path copy = makeTree("copy", nullptr);
     const auto copied = ModuleLayout::forProgram(copy / linecal::modules::programSubfolder() / "linecal");
     EXPECT_EQ(probe(copied, &problem), nullptr);
-    EXPECT_NE(problem.find((copy / linecal::modules::moduleSubfolder() / "liblinecal-probe.so").string() + " is missing"),
-              std::string::npos)
+    EXPECT_NE(
+        problem.find((copy / linecal::modules::moduleSubfolder() / "liblinecal-probe.so").string() + " is missing"),
+        std::string::npos)
         << problem;
 }
 
@@ -102,14 +103,16 @@ TEST_F(ModuleTrees, AModuleOfAnotherVersionOrKindIsRefusedWithAReason) {
     problem.clear();
     const fs::path right = makeTree("right");
     const auto rightLayout = ModuleLayout::forProgram(right / linecal::modules::programSubfolder() / "linecal");
-    EXPECT_EQ(loadModule<ProbeModule>(rightLayout, "linecal-probe", "linecal_other_module", kProbeVersion, &problem), nullptr);
+    EXPECT_EQ(loadModule<ProbeModule>(rightLayout, "linecal-probe", "linecal_other_module", kProbeVersion, &problem),
+              nullptr);
     EXPECT_NE(problem.find("no linecal_other_module"), std::string::npos) << problem;
 
     // Not a shared object at all.
     const fs::path broken = makeTree("broken", nullptr);
     std::ofstream(broken / linecal::modules::moduleSubfolder() / "liblinecal-probe.so") << "not a library";
     problem.clear();
-    EXPECT_EQ(probe(ModuleLayout::forProgram(broken / linecal::modules::programSubfolder() / "linecal"), &problem), nullptr);
+    EXPECT_EQ(probe(ModuleLayout::forProgram(broken / linecal::modules::programSubfolder() / "linecal"), &problem),
+              nullptr);
     EXPECT_NE(problem.find("cannot load "), std::string::npos) << problem;
 }
 
@@ -131,8 +134,8 @@ TEST(BuildTree, ThisBuildsModulesLoadFromTheTestsOwnLocation) {
     const auto layout = ModuleLayout::current();
     EXPECT_EQ(fs::canonical(layout.moduleFolder()), fs::canonical(BUILT_MODULE_FOLDER));
     std::string problem;
-    const auto* items = loadModule<linecal::cli::ItemsModule>(linecal::cli::kItemsModuleName, linecal::cli::kItemsModuleEntry,
-                                                               linecal::cli::kItemsModuleVersion, &problem);
+    const auto* items = loadModule<linecal::cli::ItemsModule>(
+        linecal::cli::kItemsModuleName, linecal::cli::kItemsModuleEntry, linecal::cli::kItemsModuleVersion, &problem);
     ASSERT_NE(items, nullptr) << problem;
     EXPECT_NE(items->run, nullptr);
 }
@@ -143,10 +146,12 @@ TEST(BuildTree, TheEnvironmentNamesAnotherModuleFolder) {
     ::unsetenv("LINECAL_MODULE_DIR");
     EXPECT_EQ(layout.moduleFolder(), fs::path("/nonexistent/linecal-modules"));
     std::string problem;
-    EXPECT_EQ(loadModule<linecal::cli::ItemsModule>(layout, linecal::cli::kItemsModuleName, linecal::cli::kItemsModuleEntry,
-                                                     linecal::cli::kItemsModuleVersion, &problem),
-              nullptr);
-    EXPECT_NE(problem.find("/nonexistent/linecal-modules/liblinecal-items.so is missing"), std::string::npos) << problem;
+    EXPECT_EQ(
+        loadModule<linecal::cli::ItemsModule>(layout, linecal::cli::kItemsModuleName, linecal::cli::kItemsModuleEntry,
+                                              linecal::cli::kItemsModuleVersion, &problem),
+        nullptr);
+    EXPECT_NE(problem.find("/nonexistent/linecal-modules/liblinecal-items.so is missing"), std::string::npos)
+        << problem;
 }
 
 }  // namespace

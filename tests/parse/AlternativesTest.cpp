@@ -55,21 +55,39 @@ TEST(Alternatives, MonthFirstLocale) {
     const Date wednesday = local(2010, 3, 10, 15, 0);
     expectOthers(
         {
-            {"Call Ann 5/12 at 3pm", local(2010, 5, 12, 15), {{"date-order", local(2010, 12, 5, 15), local(2010, 12, 5, 15), "Call Ann 5 Dec at 3pm"}}},
-            {"Trip 5/6 to 5/8", local(2010, 5, 6), {{"date-order", local(2010, 6, 5), local(2010, 8, 5), "Trip 5 Jun to 5 Aug"}}},
-            {"Pay 5/12/2026", local(2026, 5, 12), {{"date-order", local(2026, 12, 5), local(2026, 12, 5), "Pay 5 Dec 2026"}}},
-            {"Lunch next Friday", local(2010, 3, 19), {{"next-weekday", local(2010, 3, 12), local(2010, 3, 12), "Lunch Friday"}}},
+            {"Call Ann 5/12 at 3pm",
+             local(2010, 5, 12, 15),
+             {{"date-order", local(2010, 12, 5, 15), local(2010, 12, 5, 15), "Call Ann 5 Dec at 3pm"}}},
+            {"Trip 5/6 to 5/8",
+             local(2010, 5, 6),
+             {{"date-order", local(2010, 6, 5), local(2010, 8, 5), "Trip 5 Jun to 5 Aug"}}},
+            {"Pay 5/12/2026",
+             local(2026, 5, 12),
+             {{"date-order", local(2026, 12, 5), local(2026, 12, 5), "Pay 5 Dec 2026"}}},
+            {"Lunch next Friday",
+             local(2010, 3, 19),
+             {{"next-weekday", local(2010, 3, 12), local(2010, 3, 12), "Lunch Friday"}}},
             // Typed on a Wednesday: the reading is already the first one after today.
-            {"Lunch next Wed", local(2010, 3, 17), {{"next-weekday", local(2010, 3, 24), local(2010, 3, 24), "Lunch 24 Mar"}}},
-            {"Lunch Wednesday", local(2010, 3, 10), {{"weekday-today", local(2010, 3, 17), local(2010, 3, 17), "Lunch 17 Mar"}}},
+            {"Lunch next Wed",
+             local(2010, 3, 17),
+             {{"next-weekday", local(2010, 3, 24), local(2010, 3, 24), "Lunch 24 Mar"}}},
+            {"Lunch Wednesday",
+             local(2010, 3, 10),
+             {{"weekday-today", local(2010, 3, 17), local(2010, 3, 17), "Lunch 17 Mar"}}},
             // 9am has passed, so the reading moved a week; the other keeps today.
-            {"Lunch Wednesday at 9am", local(2010, 3, 17, 9), {{"weekday-today", local(2010, 3, 10, 9), local(2010, 3, 10, 9), "Lunch 10 Mar at 9am"}}},
-            {"Meet 10.30", local(2010, 10, 30), {{"dot-time", local(2010, 3, 11, 10, 30), local(2010, 3, 11, 10, 30), "Meet 10:30"}}},
+            {"Lunch Wednesday at 9am",
+             local(2010, 3, 17, 9),
+             {{"weekday-today", local(2010, 3, 10, 9), local(2010, 3, 10, 9), "Lunch 10 Mar at 9am"}}},
+            {"Meet 10.30",
+             local(2010, 10, 30),
+             {{"dot-time", local(2010, 3, 11, 10, 30), local(2010, 3, 11, 10, 30), "Meet 10:30"}}},
             {"Review 1/5",
              local(2011, 1, 5),
              {{"date-order", local(2010, 5, 1), local(2010, 5, 1), "Review 1 May"},
               {"passed-date", local(2010, 1, 5), local(2010, 1, 5), "Review 5 Jan 2010"}}},
-            {"Party Feb 14", local(2011, 2, 14), {{"passed-date", local(2010, 2, 14), local(2010, 2, 14), "Party 14 Feb 2010"}}},
+            {"Party Feb 14",
+             local(2011, 2, 14),
+             {{"passed-date", local(2010, 2, 14), local(2010, 2, 14), "Party 14 Feb 2010"}}},
             // No choice made: the day cannot be the month, a weekday not today, a
             // capital Next, equal parts, a leading year, a time, a typed year.
             {"Call Ann 5/13 at 3pm", local(2010, 5, 13, 15), {}},
@@ -89,7 +107,9 @@ TEST(Alternatives, DayFirstLocale) {
     const Date wednesday = local(2010, 3, 10, 15, 0);
     expectOthers(
         {
-            {"Call Ann 5/12 at 3pm", local(2010, 12, 5, 15), {{"date-order", local(2010, 5, 12, 15), local(2010, 5, 12, 15), "Call Ann 12 May at 3pm"}}},
+            {"Call Ann 5/12 at 3pm",
+             local(2010, 12, 5, 15),
+             {{"date-order", local(2010, 5, 12, 15), local(2010, 5, 12, 15), "Call Ann 12 May at 3pm"}}},
             {"Lunch 13/5", local(2010, 5, 13), {}},
             // Day 10 of month 30 is no date, so no choice was made.
             {"Meet 10.30", local(2010, 3, 10, 16, 15), {}},
@@ -102,12 +122,16 @@ TEST(Alternatives, DottedLocale) {
     const Date wednesday = local(2010, 3, 10, 15, 0);
     expectOthers(
         {
-            {"Essen 5.12.", local(2010, 12, 5), {{"date-order", local(2010, 5, 12), local(2010, 5, 12), "Essen 12 May"}}},
+            {"Essen 5.12.",
+             local(2010, 12, 5),
+             {{"date-order", local(2010, 5, 12), local(2010, 5, 12), "Essen 12 May"}}},
             {"Essen 10.11",
              local(2010, 11, 10),
              {{"date-order", local(2010, 10, 11), local(2010, 10, 11), "Essen 11 Oct"},
               {"dot-time", local(2010, 3, 11, 10, 11), local(2010, 3, 11, 10, 11), "Essen 10:11"}}},
-            {"Essen 3.4.11", local(2011, 4, 3), {{"date-order", local(2011, 3, 4), local(2011, 3, 4), "Essen 4 Mar 2011"}}},
+            {"Essen 3.4.11",
+             local(2011, 4, 3),
+             {{"date-order", local(2011, 3, 4), local(2011, 3, 4), "Essen 4 Mar 2011"}}},
             {"Essen 24.12.", local(2010, 12, 24), {}},
         },
         wednesday);
@@ -115,9 +139,9 @@ TEST(Alternatives, DottedLocale) {
 
 TEST(Alternatives, EachRewrittenLineReadsItsWayWithoutThatChoice) {
     const std::vector<const char*> lines = {
-        "Call Ann 5/12 at 3pm", "Trip 5/6 to 6/8", "Review 1/5",      "Lunch next Friday", "Lunch next Wed at 9am",
-        "Lunch Wednesday",      "Lunch Wed 9am",   "Meet 10.30",      "Essen 10.11",       "Party Feb 14 at 8pm",
-        "Pay 1/2/2011",         "Gym 9.05",        "Dec 5 to Jan 2",  "Tea 5/12 next Sat",
+        "Call Ann 5/12 at 3pm", "Trip 5/6 to 6/8", "Review 1/5",     "Lunch next Friday", "Lunch next Wed at 9am",
+        "Lunch Wednesday",      "Lunch Wed 9am",   "Meet 10.30",     "Essen 10.11",       "Party Feb 14 at 8pm",
+        "Pay 1/2/2011",         "Gym 9.05",        "Dec 5 to Jan 2", "Tea 5/12 next Sat",
     };
     // A Wednesday in March and one in late December, when dates without a year wrap.
     for (const auto& [zone, locale] : {std::pair{"America/Los_Angeles", "en_US"}, std::pair{"Europe/London", "en_GB"},
@@ -130,7 +154,8 @@ TEST(Alternatives, EachRewrittenLineReadsItsWayWithoutThatChoice) {
 }
 
 TEST(Alternatives, ATakenOrderOfNumericDatesTurnsTheLocalesIntoTheOtherReading) {
-    for (const auto& [zone, locale] : {std::pair{"America/Los_Angeles", "en_US"}, std::pair{"Europe/Berlin", "de_DE"}}) {
+    for (const auto& [zone, locale] :
+         {std::pair{"America/Los_Angeles", "en_US"}, std::pair{"Europe/Berlin", "de_DE"}}) {
         SCOPED_TRACE(locale);
         PinnedZoneAndLocale pin(zone, locale);
         const Date now = local(2010, 3, 10, 15, 0);

@@ -93,8 +93,8 @@ TEST_F(EntryText, DurationsAndOffsets) {
         const char* text;
         double duration;  // end minus start
     } cases[] = {
-        {"Meeting for 2 hours", 7200}, {"Meeting for 90 minutes", 5400}, {"Meeting for 1 hr", 3600},
-        {"Trip for 3 days", 3 * 86400}, {"Trip for 1 week", 604800}, {"Meeting for 2 wks", 0},
+        {"Meeting for 2 hours", 7200},           {"Meeting for 90 minutes", 5400}, {"Meeting for 1 hr", 3600},
+        {"Trip for 3 days", 3 * 86400},          {"Trip for 1 week", 604800},      {"Meeting for 2 wks", 0},
         {"Meeting for 99999 weeks", 2147483647},
     };
     for (const auto& c : cases) {

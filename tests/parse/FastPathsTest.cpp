@@ -25,10 +25,10 @@ namespace {
 // White_Space character, its near misses (other controls, ZWSP, BOM), "at",
 // digits and surrogates.
 icu::UnicodeString randomText(std::mt19937& rng, int maxLength) {
-    static const char16_t pool[] = {u' ', u' ', u' ', u' ', u'a', u't', u'a', u't', u'x', u'1', u'4', u'0',
-                                    u'p', u'm', 0x09, 0x0A, 0x0B, 0x0C, 0x0D, 0x1C, 0x1F, 0x08, 0x00, 0x85,
-                                    0xA0, 0x1680, 0x180E, 0x2000, 0x200A, 0x200B, 0x2028, 0x2029, 0x202F,
-                                    0x205F, 0x3000, 0xFEFF, 0xD83D, 0xDE00};
+    static const char16_t pool[] = {u' ',   u' ',   u' ',   u' ',   u'a',   u't',   u'a',   u't',   u'x',   u'1',
+                                    u'4',   u'0',   u'p',   u'm',   0x09,   0x0A,   0x0B,   0x0C,   0x0D,   0x1C,
+                                    0x1F,   0x08,   0x00,   0x85,   0xA0,   0x1680, 0x180E, 0x2000, 0x200A, 0x200B,
+                                    0x2028, 0x2029, 0x202F, 0x205F, 0x3000, 0xFEFF, 0xD83D, 0xDE00};
     icu::UnicodeString s;
     const int n = static_cast<int>(rng() % static_cast<unsigned>(maxLength + 1));
     for (int i = 0; i < n; ++i) s.append(pool[rng() % (sizeof pool / sizeof pool[0])]);
@@ -73,7 +73,8 @@ TEST(FastPaths, TrimAndTidyMatchTheirRegexForms) {
 
 TEST(FastPaths, CaseMappingIsTheRootLocales) {
     std::mt19937 rng(20);
-    static const char16_t pool[] = {u'a', u'Z', u'm', u'P', u'@', u'[', u'`', u'{', u'0', u' ', 0x7F, 0xDF, 0x130, 0x3A3, 0xFB00};
+    static const char16_t pool[] = {u'a', u'Z', u'm', u'P', u'@',  u'[',  u'`',  u'{',
+                                    u'0', u' ', 0x7F, 0xDF, 0x130, 0x3A3, 0xFB00};
     for (int i = 0; i < 20000; ++i) {
         icu::UnicodeString text;
         const bool ascii = i % 2 == 0;
@@ -92,11 +93,12 @@ TEST(FastPaths, CompactTimesNeedASpaceAndThreeDigits) {
     // Times with the shapes the pattern reads, among noise: the normalised form
     // must be what running the pattern on every text gives.
     std::mt19937 rng(16);
-    static const char16_t* parts[] = {u" ", u"  ", u"1", u"12", u"4", u"30", u"0", u"9", u"am", u"pm", u"a",
-                                      u"p", u"PM", u" est", u"x", u":", u".", u"\u00a0", u"\t"};
+    static const char16_t* parts[] = {u" ", u"  ", u"1",  u"12",   u"4", u"30", u"0", u"9",      u"am", u"pm",
+                                      u"a", u"p",  u"PM", u" est", u"x", u":",  u".", u"\u00a0", u"\t"};
     for (int i = 0; i < 20000; ++i) {
         icu::UnicodeString text(u" ");
-        for (int k = static_cast<int>(rng() % 6); k >= 0; --k) text.append(parts[rng() % (sizeof parts / sizeof parts[0])]);
+        for (int k = static_cast<int>(rng() % 6); k >= 0; --k)
+            text.append(parts[rng() % (sizeof parts / sizeof parts[0])]);
         text.append(u" ");
         icu::UnicodeString lowered(text);
         lowered.toLower();
@@ -125,9 +127,11 @@ TEST(FastPaths, CuttingInPlaceIsReplacingWithOneSpace) {
             return w;
         };
         const bool longNeedle = i % 20 == 0;
-        const icu::UnicodeString needle = word(longNeedle ? 65 + static_cast<int>(rng() % 10) : 1 + static_cast<int>(rng() % 4));
+        const icu::UnicodeString needle =
+            word(longNeedle ? 65 + static_cast<int>(rng() % 10) : 1 + static_cast<int>(rng() % 4));
         icu::UnicodeString text = word(static_cast<int>(rng() % 40));
-        for (int k = static_cast<int>(rng() % 4); k > 0; --k) text.insert(static_cast<int32_t>(rng() % (text.length() + 1)), needle);
+        for (int k = static_cast<int>(rng() % 4); k > 0; --k)
+            text.insert(static_cast<int32_t>(rng() % (text.length() + 1)), needle);
         // ICU's own replacement as the yardstick for both forms.
         icu::UnicodeString expected(text), replaced(text);
         expected.findAndReplace(needle, u" ");
@@ -142,11 +146,12 @@ TEST(FastPaths, CuttingInPlaceIsReplacingWithOneSpace) {
 // Words near and on the patterns' words, so that flags come out both ways.
 icu::UnicodeString randomWord(std::mt19937& rng) {
     static const char16_t* words[] = {
-        u"todo", u"Todos", u"tasks", u"todoo", u"@15m", u"@x", u"@2", u"+3d", u"+", u"5/12", u"12.5.11", u"2011-04-02",
-        u"5", u"14,", u"5th", u"1630", u"4pm", u"10:30am", u"0930", u"noon", u"Noon", u"noonish", u"May", u"ma",
-        u"Sept", u"march", u"MAY", u"Fri", u"nextMon", u"next", u"thurs", u"Tues", u"today", u"Tomorrow", u"for",
-        u"in", u"at", u"For", u"1.5", u"hours", u"days", u"m", u"[Work]", u"x", u"EST", u"PM", u"a", u",", u"2012",
-        u"\u00a0", u"\t", u"\u0663"};
+        u"todo", u"Todos",   u"tasks",      u"todoo",   u"@15m",   u"@x",    u"@2",       u"+3d",   u"+",
+        u"5/12", u"12.5.11", u"2011-04-02", u"5",       u"14,",    u"5th",   u"1630",     u"4pm",   u"10:30am",
+        u"0930", u"noon",    u"Noon",       u"noonish", u"May",    u"ma",    u"Sept",     u"march", u"MAY",
+        u"Fri",  u"nextMon", u"next",       u"thurs",   u"Tues",   u"today", u"Tomorrow", u"for",   u"in",
+        u"at",   u"For",     u"1.5",        u"hours",   u"days",   u"m",     u"[Work]",   u"x",     u"EST",
+        u"PM",   u"a",       u",",          u"2012",    u"\u00a0", u"\t",    u"\u0663"};
     return icu::UnicodeString(words[rng() % (sizeof words / sizeof words[0])]).unescape();
 }
 
@@ -222,8 +227,8 @@ std::vector<double> probeInstants(const icu::TimeZone& zone, std::mt19937& rng) 
 // letter case, is found, also after cuts have brought words next to each other.
 TEST(FastPaths, TheCharacterIndexNeverMissesAWordThatOccurs) {
     std::mt19937 rng(1207);
-    static const char16_t letters[] = {u'a', u'e', u'n', u't', u'o', u'y', u'A', u'N', u'T', u' ', u' ', u'-', u'5',
-                                       0xE9, 0x2013};
+    static const char16_t letters[] = {u'a', u'e', u'n', u't', u'o', u'y', u'A',  u'N',
+                                       u'T', u' ', u' ', u'-', u'5', 0xE9, 0x2013};
     auto pick = [&](int n) {
         std::u16string s;
         for (int i = 0; i < n; ++i) s += letters[rng() % (sizeof letters / sizeof letters[0])];
@@ -245,8 +250,8 @@ TEST(FastPaths, TheCharacterIndexNeverMissesAWordThatOccurs) {
         const int32_t space = now.indexOf(u' ', 1 + static_cast<int32_t>(rng() % std::max(1, now.length() - 1)));
         const int32_t next = space < 0 ? -1 : now.indexOf(u' ', space + 1);
         if (next > space + 1) st.cut(icu::UnicodeString(now, space, next - space + 1));
-        const std::u16string after = lower(std::u16string(st.workingText().getBuffer(),
-                                                          static_cast<std::size_t>(st.workingText().length())));
+        const std::u16string after =
+            lower(std::u16string(st.workingText().getBuffer(), static_cast<std::size_t>(st.workingText().length())));
         for (int k = 0; k < 20; ++k) {
             std::u16string word = lower(pick(2 + static_cast<int>(rng() % 4)));
             while (!word.empty() && word.front() == u' ') word.erase(0, 1);
@@ -255,7 +260,8 @@ TEST(FastPaths, TheCharacterIndexNeverMissesAWordThatOccurs) {
             const bool occurs = after.find(word) != std::u16string::npos;
             const bool said = st.grams().mayContain(word);
             if (occurs) {
-                EXPECT_TRUE(said) << "missed \"" << testing::u8(icu::UnicodeString(word.data(), static_cast<int32_t>(word.size())))
+                EXPECT_TRUE(said) << "missed \""
+                                  << testing::u8(icu::UnicodeString(word.data(), static_cast<int32_t>(word.size())))
                                   << "\" in \"" << testing::u8(st.workingText()) << "\"";
                 ++yes;
             } else if (!said) {

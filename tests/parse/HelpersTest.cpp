@@ -61,7 +61,8 @@ TEST(DateContextFields, AgreeWithTheCalendar) {
         icu::GregorianCalendar cal(icu::TimeZone::createDefault(), status);
         cal.setLenient(true);
         for (int round = 0; round < 4000; ++round) {
-            const int year = round % 10 == 0 ? 1550 + static_cast<int>(rng() % 100) : 1990 + static_cast<int>(rng() % 60);
+            const int year =
+                round % 10 == 0 ? 1550 + static_cast<int>(rng() % 100) : 1990 + static_cast<int>(rng() % 60);
             const int month = static_cast<int>(rng() % 14), day = static_cast<int>(rng() % 34);
             const int hour = static_cast<int>(rng() % 28) - 2, minute = static_cast<int>(rng() % 70) - 5;
             cal.clear();
@@ -87,14 +88,16 @@ TEST(DateContextFields, AgreeWithTheCalendar) {
         const auto* zoneRules = dynamic_cast<const icu::BasicTimeZone*>(&cal.getTimeZone());
         icu::TimeZoneTransition change;
         UDate from = local(2009, 1, 1).seconds * 1000.0;
-        for (int changes = 0; zoneRules && changes < 6 && zoneRules->getNextTransition(from, false, change); ++changes) {
+        for (int changes = 0; zoneRules && changes < 6 && zoneRules->getNextTransition(from, false, change);
+             ++changes) {
             from = change.getTime();
             const DateFields around = ctx.fields(from / 1000.0 - 7200);
             for (int quarter = 0; quarter < 20; ++quarter) {
                 cal.clear();
                 cal.set(around.year, around.month - 1, around.day, around.hour, around.minute + 15 * quarter);
-                EXPECT_EQ(ctx.fromFields(around.year, around.month, around.day, around.hour, around.minute + 15 * quarter),
-                          cal.getTime(status) / 1000.0)
+                EXPECT_EQ(
+                    ctx.fromFields(around.year, around.month, around.day, around.hour, around.minute + 15 * quarter),
+                    cal.getTime(status) / 1000.0)
                     << zone << " near " << from / 1000.0 << " + " << quarter;
             }
         }
@@ -113,8 +116,8 @@ TEST(DateOrder, FollowsTheLocaleShortDatePattern) {
 }
 
 TEST_F(DateHelpers, NaturalDateReaderRejectsWhatItCannotRead) {
-    for (const char* text : {" Feb 30 ", " 13/40 ", " 555-1234 ", " 25PM ", " 4:75PM ", " Ma 5 ", " xyz ",
-                             " 4PM XST ", ""}) {
+    for (const char* text :
+         {" Feb 30 ", " 13/40 ", " 555-1234 ", " 25PM ", " 4:75PM ", " Ma 5 ", " xyz ", " 4PM XST ", ""}) {
         EXPECT_FALSE(dateWithNaturalLanguageString(icu::UnicodeString::fromUTF8(text), now_, "MDYH")) << text;
     }
     EXPECT_EQ(dateWithNaturalLanguageString(u" NOON PDT ", now_), Date{local(2010, 3, 10, 11).seconds});
@@ -124,8 +127,12 @@ TEST_F(DateHelpers, NaturalDateReaderRejectsWhatItCannotRead) {
 
 TEST(TextHelpers, ZQtrimCollapsesSpacesAndDoubledAt) {
     const std::pair<const char16_t*, const char16_t*> cases[] = {
-        {u"  Lunch   with  Bob ", u"Lunch with Bob"}, {u"Dinner at at Joe's", u"Dinner at Joe's"},
-        {u"chat at home", u"chat home"}, {u"", u""}, {u"     ", u""}, {u"a\t\tb\t", u"a\t\tb"},
+        {u"  Lunch   with  Bob ", u"Lunch with Bob"},
+        {u"Dinner at at Joe's", u"Dinner at Joe's"},
+        {u"chat at home", u"chat home"},
+        {u"", u""},
+        {u"     ", u""},
+        {u"a\t\tb\t", u"a\t\tb"},
         {u"a           b", u"a  b"},  // eleven spaces keep two
     };
     for (auto [in, out] : cases) EXPECT_EQ(ZQtrim(in), icu::UnicodeString(out)) << u8(in);
@@ -133,8 +140,8 @@ TEST(TextHelpers, ZQtrimCollapsesSpacesAndDoubledAt) {
 
 TEST(TextHelpers, NaturalTimeStringNormalisesCompactTimes) {
     const std::pair<const char16_t*, const char16_t*> cases[] = {
-        {u" 4pm ", u" 4pm   "},    {u" 9a ", u" 9am   "},      {u" 430pm ", u"4:30pm"},
-        {u" 430p ", u"4:30pm"},    {u" 1130am ", u"11:30am"},  {u" 1630 ", u"16:30"},
+        {u" 4pm ", u" 4pm   "},       {u" 9a ", u" 9am   "},     {u" 430pm ", u"4:30pm"},
+        {u" 430p ", u"4:30pm"},       {u" 1130am ", u"11:30am"}, {u" 1630 ", u"16:30"},
         {u" 4.30PM ", u" 4:30pm   "}, {u" 430 pm ", u"4:30 pm"}, {u" a am ", u" a am   "},
     };
     for (auto [in, out] : cases) EXPECT_EQ(naturalTimeString(in), icu::UnicodeString(out)) << u8(in);
@@ -159,18 +166,22 @@ namespace {
 // would have matched, nor start past the first match: checked over texts built
 // from the patterns' own words.
 TEST(MatchHints, NeverHideAMatch) {
-    const char* tokens[] = {"May", "ma", "Ma", "Main", "Sept", "sep", "December", "5th", "12", "3/4", "1.2.", "10.30",
-                            "next", "nextFri", "Fri", "sun", "Sunday", "thurs", "Thur", "tues", "4pm", "noon", "EST",
-                            "1630", "x", "@", "@5m", "[", "]", "today", "Tomorrow", "for", "in", "+2d", "2", "hours",
-                            "at", "-", "todo", "Tasks", "2011", "4 pm", "12:30a", "Noon", "3rd", "1.5", "hrs", "min", "mutes", "wk",
-                            "\t", "\u00a0", "\u0663"};
+    const char* tokens[] = {"May",  "ma",   "Ma",    "Main",     "Sept",    "sep",  "December", "5th",    "12",
+                            "3/4",  "1.2.", "10.30", "next",     "nextFri", "Fri",  "sun",      "Sunday", "thurs",
+                            "Thur", "tues", "4pm",   "noon",     "EST",     "1630", "x",        "@",      "@5m",
+                            "[",    "]",    "today", "Tomorrow", "for",     "in",   "+2d",      "2",      "hours",
+                            "at",   "-",    "todo",  "Tasks",    "2011",    "4 pm", "12:30a",   "Noon",   "3rd",
+                            "1.5",  "hrs",  "min",   "mutes",    "wk",      "\t",   "\u00a0",   "\u0663"};
     using Hint = int32_t (*)(const icu::UnicodeString&);
     const std::pair<const icu::UnicodeString*, Hint> checks[] = {
         {&patterns::monthFirstDate(), hints::monthFirstDateStart},
         {&patterns::dayFirstDate(), hints::dayFirstDateStart},
         {&patterns::timeOfDay(), hints::timeStart},
         {&patterns::weekday(), hints::weekdayStart},
-        {&patterns::taskWord(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u"odo", u"ask"}, 2); }},
+        {&patterns::taskWord(),
+         [](const icu::UnicodeString& t) {
+             return hints::literalStart(t, {u"odo", u"ask"}, 2);
+         }},
         {&patterns::today(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u"oday"}, 2); }},
         {&patterns::tomorrow(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u"omorrow"}, 2); }},
         {&patterns::alarmMarker(), [](const icu::UnicodeString& t) { return hints::literalStart(t, {u" @"}); }},

@@ -75,7 +75,9 @@ protected:
         }
     }
     template <std::size_t N>
-    void expectReadings(const Reading (&cases)[N]) { expectReadings(cases, now_); }
+    void expectReadings(const Reading (&cases)[N]) {
+        expectReadings(cases, now_);
+    }
 };
 
 }  // namespace linecal::testing

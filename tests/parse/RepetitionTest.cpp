@@ -35,7 +35,8 @@ struct Case {
 
 TEST_F(Repetition, EachPhraseMakesItsRuleAndStartsOnItsFirstDay) {
     const Case cases[] = {
-        {"Standup every weekday at 9:30am", "FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR;WKST=MO", local(2026, 12, 8, 9, 30), false, "Standup"},
+        {"Standup every weekday at 9:30am", "FREQ=WEEKLY;BYDAY=MO,TU,WE,TH,FR;WKST=MO", local(2026, 12, 8, 9, 30),
+         false, "Standup"},
         {"Rent on the 1st every month", "FREQ=MONTHLY;BYMONTHDAY=1;WKST=MO", local(2027, 1, 1), true, "Rent"},
         {"Rent every month on the 15th", "FREQ=MONTHLY;BYMONTHDAY=15;WKST=MO", local(2026, 12, 15), true, "Rent"},
         {"Bins every other Tuesday", "FREQ=WEEKLY;INTERVAL=2;BYDAY=TU;WKST=MO", local(2026, 12, 8), true, "Bins"},
@@ -43,15 +44,18 @@ TEST_F(Repetition, EachPhraseMakesItsRuleAndStartsOnItsFirstDay) {
         {"Gym every mon, tue and fri", "FREQ=WEEKLY;BYDAY=MO,TU,FR;WKST=MO", local(2026, 12, 7), true, "Gym"},
         {"Standup Mondays at 10am", "FREQ=WEEKLY;BYDAY=MO;WKST=MO", local(2026, 12, 14, 10), false, "Standup"},
         {"Market on weekends", "FREQ=WEEKLY;BYDAY=SA,SU;WKST=MO", local(2026, 12, 12), true, "Market"},
-        {"Pay bills every last day of the month", "FREQ=MONTHLY;BYMONTHDAY=-1;WKST=MO", local(2026, 12, 31), true, "Pay bills"},
-        {"Book club every 3rd Friday at 7pm", "FREQ=MONTHLY;BYDAY=3FR;WKST=MO", local(2026, 12, 18, 19), false, "Book club"},
+        {"Pay bills every last day of the month", "FREQ=MONTHLY;BYMONTHDAY=-1;WKST=MO", local(2026, 12, 31), true,
+         "Pay bills"},
+        {"Book club every 3rd Friday at 7pm", "FREQ=MONTHLY;BYDAY=3FR;WKST=MO", local(2026, 12, 18, 19), false,
+         "Book club"},
         {"Board every last Friday", "FREQ=MONTHLY;BYDAY=-1FR;WKST=MO", local(2026, 12, 25), true, "Board"},
         {"Club every 2nd and 4th Tuesday", "FREQ=MONTHLY;BYDAY=2TU,4TU;WKST=MO", local(2026, 12, 8), true, "Club"},
         {"Birthday every May 5", "FREQ=YEARLY;BYMONTH=5;BYMONTHDAY=5;WKST=MO", local(2027, 5, 5), true, "Birthday"},
         {"Birthday every 5 May", "FREQ=YEARLY;BYMONTH=5;BYMONTHDAY=5;WKST=MO", local(2027, 5, 5), true, "Birthday"},
         {"Party every year on Christmas", "FREQ=YEARLY;WKST=MO", local(2026, 12, 25), true, "Party"},
         {"Review every 2 weeks", "FREQ=WEEKLY;INTERVAL=2;WKST=MO", local(2026, 12, 7), true, "Review"},
-        {"Water plants every 3 days at 8am", "FREQ=DAILY;INTERVAL=3;WKST=MO", local(2026, 12, 8, 8), false, "Water plants"},
+        {"Water plants every 3 days at 8am", "FREQ=DAILY;INTERVAL=3;WKST=MO", local(2026, 12, 8, 8), false,
+         "Water plants"},
         {"Dentist every six months", "FREQ=MONTHLY;INTERVAL=6;WKST=MO", local(2026, 12, 7), true, "Dentist"},
         {"Report monthly", "FREQ=MONTHLY;WKST=MO", local(2026, 12, 7), true, "Report"},
         {"Taxes annually", "FREQ=YEARLY;WKST=MO", local(2026, 12, 7), true, "Taxes"},
@@ -63,7 +67,8 @@ TEST_F(Repetition, EachPhraseMakesItsRuleAndStartsOnItsFirstDay) {
         // Six weeks of three days each; "for 2 hours" stays a length.
         {"Yoga every mon, tue and fri at 7am for 6 weeks", "FREQ=WEEKLY;BYDAY=MO,TU,FR;COUNT=18;WKST=MO",
          local(2026, 12, 8, 7), false, "Yoga"},
-        {"Lesson every Wednesday at 4pm for 2 hours", "FREQ=WEEKLY;BYDAY=WE;WKST=MO", local(2026, 12, 9, 16), false, "Lesson"},
+        {"Lesson every Wednesday at 4pm for 2 hours", "FREQ=WEEKLY;BYDAY=WE;WKST=MO", local(2026, 12, 9, 16), false,
+         "Lesson"},
         {"Call mom every Sunday until 6/30", "FREQ=WEEKLY;BYDAY=SU;UNTIL=20270630;WKST=MO", local(2026, 12, 13), true,
          "Call mom"},
         {"Run every day through January", "FREQ=DAILY;UNTIL=20270131;WKST=MO", local(2026, 12, 7), true, "Run"},
@@ -113,7 +118,8 @@ TEST_F(Repetition, TheLastDayOfASeriesIsItsLastOccurrence) {
     const ParsedEntry timed = parse("Run every day at 9am until Dec 10");
     // 23:59:59 on 10 December in Los Angeles is 07:59:59 the next day in UTC.
     EXPECT_EQ(rule(timed), "FREQ=DAILY;UNTIL=20261211T075959Z;WKST=MO");
-    EXPECT_EQ(next(timed, 10), (std::vector<Date>{local(2026, 12, 8, 9), local(2026, 12, 9, 9), local(2026, 12, 10, 9)}));
+    EXPECT_EQ(next(timed, 10),
+              (std::vector<Date>{local(2026, 12, 8, 9), local(2026, 12, 9, 9), local(2026, 12, 10, 9)}));
     const ParsedEntry allDay = parse("Run every day until Dec 10");
     EXPECT_EQ(next(allDay, 10).size(), 4u);  // 7 to 10 December
     // A month alone runs to its end; a passed month is next year's.

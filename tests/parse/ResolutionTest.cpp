@@ -10,7 +10,9 @@ using Resolved = Reading;
 class Resolution : public ParseFixture {
 protected:
     template <std::size_t N>
-    void expectResolved(const Resolved (&cases)[N]) { expectReadings(cases); }
+    void expectResolved(const Resolved (&cases)[N]) {
+        expectReadings(cases);
+    }
 };
 
 TEST_F(Resolution, WorkedExamplesAtWednesdayAfternoon) {
@@ -101,7 +103,9 @@ TEST_F(Resolution, DatesStayInTheirYear) {
 
 TEST_F(Resolution, DefaultStartStepsToTheQuarterHourAfterAnHour) {
     const std::pair<int, Date> cases[] = {
-        {0, local(2010, 3, 10, 11, 15)}, {5, local(2010, 3, 10, 11, 15)}, {25, local(2010, 3, 10, 11, 30)},
+        {0, local(2010, 3, 10, 11, 15)},
+        {5, local(2010, 3, 10, 11, 15)},
+        {25, local(2010, 3, 10, 11, 30)},
         {53, local(2010, 3, 10, 12, 0)},
     };
     for (auto [minute, expected] : cases) {
@@ -121,12 +125,8 @@ TEST(ResolutionAcrossZones, NumericDatesFollowTheLocaleOrder) {
         const char* text;
         int month, day;
     } cases[] = {
-        {"en_US", "Review 5/12", 5, 12},
-        {"de_DE", "Review 5.12.", 12, 5},
-        {"de_DE", "Review 5/12", 12, 5},
-        {"sv_SE", "Review 2010-05-12", 5, 12},
-        {"sv_SE", "Review 5/12", 5, 12},
-        {"en_GB", "Review 5/12/10", 12, 5},
+        {"en_US", "Review 5/12", 5, 12},       {"de_DE", "Review 5.12.", 12, 5}, {"de_DE", "Review 5/12", 12, 5},
+        {"sv_SE", "Review 2010-05-12", 5, 12}, {"sv_SE", "Review 5/12", 5, 12},  {"en_GB", "Review 5/12/10", 12, 5},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.locale) + " " + c.text);

@@ -82,7 +82,8 @@ TEST_F(Robustness, AdversarialLinesKeepTheirMeaning) {
 // The one-pass bounds must find exactly the match the pattern finds alone, over
 // texts of brackets, spaces, line breaks and surrogates.
 TEST(CalendarTagBounds, AgreeWithThePattern) {
-    const char16_t* pieces[] = {u" [", u"] ", u" ", u"[", u"]", u"a", u"\n", u"\r", u"\u2028", u"\u0085", u"\t", u"\U0001F600", u"\xd800"};
+    const char16_t* pieces[] = {u" [", u"] ",     u" ",      u"[",  u"]",          u"a",     u"\n",
+                                u"\r", u"\u2028", u"\u0085", u"\t", u"\U0001F600", u"\xd800"};
     std::mt19937 rng(5);
     int tags = 0;
     for (int round = 0; round < 20000; ++round) {

@@ -133,10 +133,10 @@ SilentName::SilentName(const char* name, Ping ping) : state_(new State) {
     g_dbus_connection_add_filter(state->connection.get(), swallowCalls,
                                  new Filter{state->calls, ping == Ping::Answered},
                                  [](gpointer data) { delete static_cast<Filter*>(data); });
-    GVariant* reply = g_dbus_connection_call_sync(
-        state->connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "RequestName", g_variant_new("(su)", name, 4u /* do not queue */), G_VARIANT_TYPE("(u)"),
-        G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &error);
+    GVariant* reply = g_dbus_connection_call_sync(state->connection.get(), "org.freedesktop.DBus",
+                                                  "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
+                                                  g_variant_new("(su)", name, 4u /* do not queue */),
+                                                  G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &error);
     check(reply != nullptr, error, "owning the silent name");
     guint32 result = 0;
     g_variant_get(reply, "(u)", &result);

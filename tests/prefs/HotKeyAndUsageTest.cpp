@@ -26,8 +26,8 @@ TEST(HotKeys, APressNeedsACommandModifierAndOneLetterOrDigit) {
         {{false, false, false, true, QStringLiteral("r")}, -1, ""},   // Shift alone
         {{false, false, false, false, QStringLiteral("r")}, -1, ""},  // nothing at all
         {{true, false, false, false, QStringLiteral(",")}, -1, ""},   // not a letter or digit
-        {{true, false, false, false, QString()}, -1, ""},              // a modifier on its own
-        {{true, false, false, false, QStringLiteral("ab")}, -1, ""},   // two characters
+        {{true, false, false, false, QString()}, -1, ""},             // a modifier on its own
+        {{true, false, false, false, QStringLiteral("ab")}, -1, ""},  // two characters
         // Letters outside ASCII have no key of their own that the X11 grab could find.
         {{true, true, false, false, QStringLiteral("é")}, -1, ""},
         {{true, true, false, false, QStringLiteral("٣")}, -1, ""},
@@ -76,9 +76,11 @@ TEST(Usage, RecordedOnlyWithConsentAndTheSwitchIsKept) {
     const auto recorded = lines(again.logPath());
     ASSERT_EQ(recorded.size(), 2u);
     EXPECT_EQ(recorded[0].value(QStringLiteral("event")).toString(), QStringLiteral("Reminders/No"));
-    EXPECT_EQ(recorded[1].value(QStringLiteral("properties")).toObject().value(QStringLiteral("Calendars/Total")).toString(),
-              QStringLiteral("2"));
-    EXPECT_TRUE(QDateTime::fromString(recorded[0].value(QStringLiteral("time")).toString(), Qt::ISODateWithMs).isValid());
+    EXPECT_EQ(
+        recorded[1].value(QStringLiteral("properties")).toObject().value(QStringLiteral("Calendars/Total")).toString(),
+        QStringLiteral("2"));
+    EXPECT_TRUE(
+        QDateTime::fromString(recorded[0].value(QStringLiteral("time")).toString(), Qt::ISODateWithMs).isValid());
     EXPECT_FALSE(LocalUsageStats(folder).isTrackingEnabled());
 }
 

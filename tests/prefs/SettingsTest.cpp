@@ -43,24 +43,38 @@ protected:
 // A setting read as its type; "none" for a string that stands for nothing.
 std::string read(const SettingsStore& s, Setting id) {
     switch (settingDef(id).type) {
-        case SettingType::Boolean: return boolSetting(s, id) ? "true" : "false";
-        case SettingType::Integer: return std::to_string(intSetting(s, id));
-        case SettingType::String: return stringSetting(s, id).value_or(QStringLiteral("none")).toStdString();
+        case SettingType::Boolean:
+            return boolSetting(s, id) ? "true" : "false";
+        case SettingType::Integer:
+            return std::to_string(intSetting(s, id));
+        case SettingType::String:
+            return stringSetting(s, id).value_or(QStringLiteral("none")).toStdString();
     }
     return {};
 }
 
 TEST_F(Prefs, StoredValuesWinElseTheFallbacks) {
-    const struct { Setting id; QVariant stored; const char* expected; } cases[] = {
-        {Setting::Hotkey, {}, "r"},                 {Setting::CalendarUID, {}, "none"},
-        {Setting::HotkeyFlags, {}, "2304"},         {Setting::HotkeyFlags, 0, "2304"},  // a zero modifier is absent
-        {Setting::HotkeyFlags, 4352, "4352"},       {Setting::HotkeyCode, 0, "0"},
-        {Setting::AlarmEnabled, {}, "true"},        {Setting::HideHelp, {}, "false"},
-        {Setting::AlarmEnabled, false, "false"},    {Setting::AlarmEnabled, "no", "false"},
+    const struct {
+        Setting id;
+        QVariant stored;
+        const char* expected;
+    } cases[] = {
+        {Setting::Hotkey, {}, "r"},
+        {Setting::CalendarUID, {}, "none"},
+        {Setting::HotkeyFlags, {}, "2304"},
+        {Setting::HotkeyFlags, 0, "2304"},  // a zero modifier is absent
+        {Setting::HotkeyFlags, 4352, "4352"},
+        {Setting::HotkeyCode, 0, "0"},
+        {Setting::AlarmEnabled, {}, "true"},
+        {Setting::HideHelp, {}, "false"},
+        {Setting::AlarmEnabled, false, "false"},
+        {Setting::AlarmEnabled, "no", "false"},
         {Setting::AlarmEnabled, "sometimes", "true"},  // unreadable counts as absent
         // An integer is the one its text starts with, clamped to 32 bits; text without one is absent.
-        {Setting::AlarmMinutes, {}, "30"},          {Setting::AlarmMinutes, " 45 minutes", "45"},
-        {Setting::AlarmMinutes, "x15", "30"},       {Setting::AlarmMinutes, "-99999999999", "-2147483648"},
+        {Setting::AlarmMinutes, {}, "30"},
+        {Setting::AlarmMinutes, " 45 minutes", "45"},
+        {Setting::AlarmMinutes, "x15", "30"},
+        {Setting::AlarmMinutes, "-99999999999", "-2147483648"},
     };
     for (const auto& c : cases) {
         MemorySettings s;
@@ -69,7 +83,8 @@ TEST_F(Prefs, StoredValuesWinElseTheFallbacks) {
     }
     // "EventLength" is text too, read the same way; empty or absent is no length, a week at most.
     EXPECT_EQ(eventLengthMinutes(settings), 0);
-    for (auto [text, minutes] : {std::pair{"", 0}, {" 15x", 15}, {"x15", 0}, {"10081", 10080}, {"99999999999", 10080}}) {
+    for (auto [text, minutes] :
+         {std::pair{"", 0}, {" 15x", 15}, {"x15", 0}, {"10081", 10080}, {"99999999999", 10080}}) {
         settings.setValue(QStringLiteral("EventLength"), QString::fromUtf8(text));
         EXPECT_EQ(eventLengthMinutes(settings), minutes) << text;
     }
@@ -109,7 +124,11 @@ TEST_F(Prefs, SelectionIsValidOnlyWhileItsCalendarExistsAndIsWrittenWhenItChange
 // The alarm pop-ups: type, sound and address by index; past the end of its list, the first entry.
 TEST_F(Prefs, ItemSettingsFollowTheAlarmPopUps) {
     const QStringList emails = {QStringLiteral("a@example.org"), QStringLiteral("b@example.org")};
-    const struct { int type, sound, email; QStringList emails; const char* expected; } cases[] = {
+    const struct {
+        int type, sound, email;
+        QStringList emails;
+        const char* expected;
+    } cases[] = {
         {1, 1, 0, emails, "sound bell a@example.org"},
         {2, 99, 1, emails, "email alarm-clock-elapsed b@example.org"},
         {2, 0, 1, {}, "display alarm-clock-elapsed -"},  // no address: a message, which can be saved
@@ -122,7 +141,8 @@ TEST_F(Prefs, ItemSettingsFollowTheAlarmPopUps) {
         settings.setValue(QStringLiteral("AlarmEmailIndex"), c.email);
         const ItemSettings s = Preferences(settings).itemSettings(store, {c.emails});
         const std::string action = std::array{"display", "sound", "email"}[static_cast<int>(s.alarmAction)];
-        EXPECT_EQ(action + " " + utf8(s.alarmSound.value_or(u"-")) + " " + utf8(s.alarmEmail.value_or(u"-")), c.expected);
+        EXPECT_EQ(action + " " + utf8(s.alarmSound.value_or(u"-")) + " " + utf8(s.alarmEmail.value_or(u"-")),
+                  c.expected);
         EXPECT_EQ(utf8(s.targetCalendarUID.value_or(u"-")), "home");
     }
 }
@@ -159,7 +179,10 @@ TEST_F(Prefs, PreferencesAnnounceWritesAndBuildItemSettingsFromTheStore) {
 // A missing file is created with its folder. One that cannot be read, or is not text, gives the
 // fallbacks, keeps writes for this run, warns on opening and on flushing, and is left as it is.
 TEST_F(Prefs, IniFileIsUsedWhenWholeAndNeverOverwrittenWhenNot) {
-    const struct { const char* name; std::optional<std::string> bytes; } cases[] = {
+    const struct {
+        const char* name;
+        std::optional<std::string> bytes;
+    } cases[] = {
         {"missing, in a missing folder", std::nullopt},
         {"not UTF-8", "[General]\nAlarmMinutes=45\nEventLength=\xff\xfe\n"},
         {"NUL bytes", std::string("[General]\nAlarmMinutes=45\0\0\0", 28)},
@@ -184,9 +207,14 @@ TEST_F(Prefs, IniFileIsUsedWhenWholeAndNeverOverwrittenWhenNot) {
         EXPECT_EQ(ini.flush(), !c.bytes);
         EXPECT_EQ(warnings.size(), c.bytes ? 2u : 0u) << "one on opening, one for the unsaved settings";
         for (const auto& warning : warnings) EXPECT_TRUE(warning.contains(conf));
-        for (const auto& warning : warnings) EXPECT_FALSE(warning.contains(QStringLiteral("cannot save"))) << warning.toStdString();
-        if (c.bytes) { EXPECT_EQ(fs::is_directory(file) ? std::string() : testing::readFile(file), *c.bytes); }
-        if (!c.bytes) { EXPECT_EQ(stringSetting(IniSettings(conf), Setting::LastEventUID), QStringLiteral("E-1")); }
+        for (const auto& warning : warnings)
+            EXPECT_FALSE(warning.contains(QStringLiteral("cannot save"))) << warning.toStdString();
+        if (c.bytes) {
+            EXPECT_EQ(fs::is_directory(file) ? std::string() : testing::readFile(file), *c.bytes);
+        }
+        if (!c.bytes) {
+            EXPECT_EQ(stringSetting(IniSettings(conf), Setting::LastEventUID), QStringLiteral("E-1"));
+        }
     }
 }
 
@@ -242,7 +270,8 @@ TEST_F(Prefs, IniFileIsNotWrittenWhenNothingChanged) {
     const auto before = fileState(file);
     ::usleep(20000);
     {
-        IniSettings ini(QString::fromStdString(file.string()), [](const QString& w) { ADD_FAILURE() << w.toStdString(); });
+        IniSettings ini(QString::fromStdString(file.string()),
+                        [](const QString& w) { ADD_FAILURE() << w.toStdString(); });
         ASSERT_TRUE(ini.isUsable());
         EXPECT_TRUE(ini.flush());
         writeSetting(ini, Setting::CalendarUID, QStringLiteral("home"));
@@ -260,10 +289,17 @@ TEST_F(Prefs, IniFileKeepsItsLayoutWhenAValueChanges) {
     std::ofstream(file, std::ios::binary) << kHandWritten;
     const QString conf = QString::fromStdString(file.string());
     const QVariant odd[] = {
-        QStringLiteral(" leading and trailing "), QStringLiteral("a, b; c = d"), QStringLiteral("\"quoted\" 'x'"),
-        QStringLiteral("Café ☕ 日本"), QStringLiteral("@at"), QStringLiteral("back\\slash\ttab\nnewline"),
-        QString(), QStringList{QStringLiteral("one, two"), QStringLiteral("@three"), QStringLiteral(" ")},
-        QStringList{}, 7, true,
+        QStringLiteral(" leading and trailing "),
+        QStringLiteral("a, b; c = d"),
+        QStringLiteral("\"quoted\" 'x'"),
+        QStringLiteral("Café ☕ 日本"),
+        QStringLiteral("@at"),
+        QStringLiteral("back\\slash\ttab\nnewline"),
+        QString(),
+        QStringList{QStringLiteral("one, two"), QStringLiteral("@three"), QStringLiteral(" ")},
+        QStringList{},
+        7,
+        true,
     };
     {
         IniSettings ini(conf, [](const QString& w) { ADD_FAILURE() << w.toStdString(); });
@@ -308,7 +344,11 @@ TEST_F(Prefs, IniFileKeepsItsLayoutWhenAValueChanges) {
 // A new key goes after the last of its group, keys before any header counting as [General]; a
 // group the file lacks is added at the end, after a blank line.
 TEST(IniLines, NewKeysGoToTheirGroup) {
-    const struct { const char* before; const char* key; const char* after; } cases[] = {
+    const struct {
+        const char* before;
+        const char* key;
+        const char* after;
+    } cases[] = {
         {"", "b", "[General]\nb=2\n"},
         {"a=1", "b", "a=1\nb=2\n"},
         {"; only a comment\n", "b", "; only a comment\n\n[General]\nb=2\n"},

@@ -82,10 +82,10 @@ TEST(RegexCache, AKeptPatternIsNeverPushedOutAndItsSlotMateStillWorks) {
 
 TEST(RegexCache, TheParsersPatternsEachHaveASlot) {
     using namespace linecal::patterns;
-    const UnicodeString* all[] = {&taskWord(), &alarmMarker(), &calendarTag(), &monthFirstDate(), &dayFirstDate(),
-                                  &timeOfDay(), &weekday(), &today(), &tomorrow(), &duration(), &relativeOffset(),
-                                  &plusOffset(), &location(), &trailingSpace(), &leadingSpace(), &compactTime(),
-                                  &amountPoint(), &yearComma()};
+    const UnicodeString* all[] = {&taskWord(),       &alarmMarker(), &calendarTag(), &monthFirstDate(), &dayFirstDate(),
+                                  &timeOfDay(),      &weekday(),     &today(),       &tomorrow(),       &duration(),
+                                  &relativeOffset(), &plusOffset(),  &location(),    &trailingSpace(),  &leadingSpace(),
+                                  &compactTime(),    &amountPoint(), &yearComma()};
     std::set<std::size_t> slots;
     for (const UnicodeString* p : all) {
         EXPECT_TRUE(isRegexValid(*p)) << S(*p);
@@ -171,7 +171,11 @@ TEST(RegexCache, ThousandsOfMatchesAreAllReturned) {
 
 TEST(RegexCache, ManyThreadsShareTheCache) {
     const SlotPair pair = findSlotPair();
-    struct Job { UnicodeString pattern; std::string subject; bool utf8; };
+    struct Job {
+        UnicodeString pattern;
+        std::string subject;
+        bool utf8;
+    };
     const std::vector<Job> jobs = {
         {pair.first, std::string(60, 'a'), false},
         {pair.second, std::string(61, 'a'), true},
@@ -197,8 +201,8 @@ TEST(RegexCache, ManyThreadsShareTheCache) {
                 auto all = componentsMatchedByRegex(text, job.pattern);
                 auto first = stringByMatching(text, job.pattern);
                 auto replaced = stringByReplacingOccurrencesOfRegex(text, job.pattern, &replacement);
-                if (!all || S(*all) != expected[t] || !first || S(*first) != expected[t].front() ||
-                    !replaced || *replaced != oracleReplace(job.pattern, direct, replacement)) {
+                if (!all || S(*all) != expected[t] || !first || S(*first) != expected[t].front() || !replaced ||
+                    *replaced != oracleReplace(job.pattern, direct, replacement)) {
                     ++mismatches;
                 }
             }

@@ -23,6 +23,7 @@ public:
     void copyUtf16(UChar*) const override { throw std::runtime_error("storage went away"); }
     std::uint64_t contentHash() const override { return 1; }
     const char* className() const override { return "FakeText"; }
+
 private:
     std::int64_t length_;
 };
@@ -41,38 +42,61 @@ TEST(RegexFailure, MisuseRaisesTheNamedExceptionWithItsReason) {
     const UnicodeText text(s);
     // A replacement of a billion code units that costs no memory: read-only zero pages.
     constexpr int32_t kHugeUnits = 1'100'000'000;
-    void* pages = mmap(nullptr, kHugeUnits * sizeof(UChar), PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    void* pages =
+        mmap(nullptr, kHugeUnits * sizeof(UChar), PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     ASSERT_NE(pages, MAP_FAILED);
     const UnicodeString huge(false, static_cast<const UChar*>(pages), kHugeUnits);
     const std::vector<FailureCase> cases = {
-        {"pattern missing", [&] { rangeOfRegex(text, bogus); },
-         "NSInvalidArgumentException", "*** -[UnicodeString rangeOfRegex:]: The regular expression argument is NULL."},
-        {"pattern missing, class operation", [&] { captureCountForRegex(bogus); },
-         "NSInvalidArgumentException", "*** +[UnicodeString captureCountForRegex:]: The regular expression argument is NULL."},
-        {"string missing", [&] { componentsMatchedByRegex(UnicodeText(bogus), a); },
-         "NSInternalInconsistencyException", "*** -[UnicodeString componentsMatchedByRegex:]: The match string argument is NULL."},
+        {"pattern missing", [&] { rangeOfRegex(text, bogus); }, "NSInvalidArgumentException",
+         "*** -[UnicodeString rangeOfRegex:]: The regular expression argument is NULL."},
+        {"pattern missing, class operation", [&] { captureCountForRegex(bogus); }, "NSInvalidArgumentException",
+         "*** +[UnicodeString captureCountForRegex:]: The regular expression argument is NULL."},
+        {"string missing", [&] { componentsMatchedByRegex(UnicodeText(bogus), a); }, "NSInternalInconsistencyException",
+         "*** -[UnicodeString componentsMatchedByRegex:]: The match string argument is NULL."},
         {"replacement missing", [&] { stringByReplacingOccurrencesOfRegex(text, a, nullptr); },
-         "NSInvalidArgumentException", "*** -[UnicodeString stringByReplacingOccurrencesOfRegex:withString:]: The replacement string argument is NULL."},
-        {"replacement bogus, in place", [&] { UnicodeString m("a"); replaceOccurrencesOfRegex(m, a, &bogus); },
-         "NSInvalidArgumentException", "*** -[UnicodeString replaceOccurrencesOfRegex:withString:]: The replacement string argument is NULL."},
-        {"range past the end", [&] { rangeOfRegex(text, a, 0, Range{2, 2}, 0, nullptr); },
-         "NSRangeException", "*** -[UnicodeString rangeOfRegex:options:inRange:capture:error:]: Range or index out of bounds."},
-        {"rest of the string from past the end", [&] { componentsSeparatedByRegex(Utf8Text("abc"), a, Range{4, kWholeRange.length}); },
+         "NSInvalidArgumentException",
+         "*** -[UnicodeString stringByReplacingOccurrencesOfRegex:withString:]: The replacement string argument is "
+         "NULL."},
+        {"replacement bogus, in place",
+         [&] {
+             UnicodeString m("a");
+             replaceOccurrencesOfRegex(m, a, &bogus);
+         },
+         "NSInvalidArgumentException",
+         "*** -[UnicodeString replaceOccurrencesOfRegex:withString:]: The replacement string argument is NULL."},
+        {"range past the end",
+         [&] {
+             rangeOfRegex(text, a, 0, Range{2, 2}, 0, nullptr);
+         },
+         "NSRangeException",
+         "*** -[UnicodeString rangeOfRegex:options:inRange:capture:error:]: Range or index out of bounds."},
+        {"rest of the string from past the end",
+         [&] {
+             componentsSeparatedByRegex(Utf8Text("abc"), a, Range{4, kWholeRange.length});
+         },
          "NSRangeException", "*** -[Utf8Text componentsSeparatedByRegex:range:]: Range or index out of bounds."},
-        {"range length overflowing", [&] { isMatchedByRegex(text, a, Range{1, kWholeRange.length - 1}); },
+        {"range length overflowing",
+         [&] {
+             isMatchedByRegex(text, a, Range{1, kWholeRange.length - 1});
+         },
          "NSRangeException", "*** -[UnicodeString isMatchedByRegex:inRange:]: Range or index out of bounds."},
-        {"string too long", [&] { componentsMatchedByRegex(FakeText(INT32_MAX), a); },
-         "NSRangeException", "*** -[FakeText componentsMatchedByRegex:]: String length exceeds INT_MAX."},
-        {"capture above the count", [&] { rangeOfRegex(text, UnicodeString("(a)"), 2); },
-         "NSInvalidArgumentException", "*** -[UnicodeString rangeOfRegex:capture:]: The capture argument is not valid."},
-        {"capture negative", [&] { componentsMatchedByRegex(text, a, -1); },
-         "NSInvalidArgumentException", "*** -[UnicodeString componentsMatchedByRegex:capture:]: The capture argument is not valid."},
+        {"string too long", [&] { componentsMatchedByRegex(FakeText(INT32_MAX), a); }, "NSRangeException",
+         "*** -[FakeText componentsMatchedByRegex:]: String length exceeds INT_MAX."},
+        {"capture above the count", [&] { rangeOfRegex(text, UnicodeString("(a)"), 2); }, "NSInvalidArgumentException",
+         "*** -[UnicodeString rangeOfRegex:capture:]: The capture argument is not valid."},
+        {"capture negative", [&] { componentsMatchedByRegex(text, a, -1); }, "NSInvalidArgumentException",
+         "*** -[UnicodeString componentsMatchedByRegex:capture:]: The capture argument is not valid."},
         {"ICU fails while replacing", [&] { stringByReplacingOccurrencesOfRegex(text, a, &dollar); },
-         "ICURegexException", "*** -[UnicodeString stringByReplacingOccurrencesOfRegex:withString:]: ICU regular expression error #8, U_INDEX_OUTOFBOUNDS_ERROR."},
-        {"ICU fails while matching", [&] { rangeOfRegex(UnicodeString(3'000'000, U'a', 3'000'000), UnicodeString("(a|b)*c")); },
-         "ICURegexException", "*** -[UnicodeString rangeOfRegex:]: ICU regular expression error #66321, U_REGEX_STACK_OVERFLOW."},
-        {"replacement too long", [&] { stringByReplacingOccurrencesOfRegex(text, a, &huge); },
-         "NSRangeException", "*** -[UnicodeString stringByReplacingOccurrencesOfRegex:withString:]: Replacement string length exceeds INT_MAX."},
+         "ICURegexException",
+         "*** -[UnicodeString stringByReplacingOccurrencesOfRegex:withString:]: ICU regular expression error #8, "
+         "U_INDEX_OUTOFBOUNDS_ERROR."},
+        {"ICU fails while matching",
+         [&] { rangeOfRegex(UnicodeString(3'000'000, U'a', 3'000'000), UnicodeString("(a|b)*c")); },
+         "ICURegexException",
+         "*** -[UnicodeString rangeOfRegex:]: ICU regular expression error #66321, U_REGEX_STACK_OVERFLOW."},
+        {"replacement too long", [&] { stringByReplacingOccurrencesOfRegex(text, a, &huge); }, "NSRangeException",
+         "*** -[UnicodeString stringByReplacingOccurrencesOfRegex:withString:]: Replacement string length exceeds "
+         "INT_MAX."},
     };
     for (const FailureCase& c : cases) {
         try {
@@ -83,8 +107,10 @@ TEST(RegexFailure, MisuseRaisesTheNamedExceptionWithItsReason) {
             EXPECT_EQ(e.reason(), c.reason) << c.what;
             if (e.name() == ICURegexException) {
                 EXPECT_EQ(std::get<std::string>(e.userInfo().at(ICURegexErrorNameErrorKey)) + ".",
-                          std::string(c.reason).substr(std::string(c.reason).rfind(' ') + 1)) << c.what;
-                EXPECT_TRUE(e.userInfo().count(ICURegexRegexErrorKey) && e.userInfo().count("NSLocalizedFailureReason"));
+                          std::string(c.reason).substr(std::string(c.reason).rfind(' ') + 1))
+                    << c.what;
+                EXPECT_TRUE(e.userInfo().count(ICURegexRegexErrorKey) &&
+                            e.userInfo().count("NSLocalizedFailureReason"));
             }
         }
     }
@@ -105,7 +131,8 @@ TEST(RegexFailure, ATimeLimitEndsRunawayMatches) {
     };
     const Runaway cases[] = {
         {"exponential", UnicodeString("(a+)+b"), UnicodeString(40, U'a', 40), 0},
-        {"looping", UnicodeString::fromUTF8("\n(\n$\n+\n?i+()\u00ce)?"), UnicodeString(u"\u00001\u0000", 3), UREGEX_COMMENTS},
+        {"looping", UnicodeString::fromUTF8("\n(\n$\n+\n?i+()\u00ce)?"), UnicodeString(u"\u00001\u0000", 3),
+         UREGEX_COMMENTS},
     };
     const UnicodeString replacement("x");
     setRegexTimeLimit(100);
@@ -135,8 +162,10 @@ TEST(RegexFailure, PatternsThatDoNotCompileGiveEmptyResultsAndAnError) {
     const UnicodeString s("a(b");
     const UnicodeText text(s);
     const InvalidCase cases[] = {
-        {"(", 0, U_REGEX_MISMATCHED_PAREN, "The error U_REGEX_MISMATCHED_PAREN occurred at line 1, column 1: (<<HERE>>"},
-        {"ab{2,1}c", 0, U_REGEX_MAX_LT_MIN, "The error U_REGEX_MAX_LT_MIN occurred at line 1, column 8: ab{2,1}<<HERE>>c"},
+        {"(", 0, U_REGEX_MISMATCHED_PAREN,
+         "The error U_REGEX_MISMATCHED_PAREN occurred at line 1, column 1: (<<HERE>>"},
+        {"ab{2,1}c", 0, U_REGEX_MAX_LT_MIN,
+         "The error U_REGEX_MAX_LT_MIN occurred at line 1, column 8: ab{2,1}<<HERE>>c"},
         {"a", 0x80000000u, U_REGEX_INVALID_FLAG, "The error U_REGEX_INVALID_FLAG occurred."},
     };
     for (const InvalidCase& c : cases) {

@@ -23,14 +23,12 @@ TEST_P(Components, EveryMatchLeftToRight) {
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(S(*got), c.expected);
 }
-INSTANTIATE_TEST_SUITE_P(Regex, Components, ::testing::Values(
-    ListCase{"a1b22c333", "\\d+", {"1", "22", "333"}},
-    ListCase{"", "a*", {}},
-    ListCase{"abc", "z", {}},
-    // Empty matches give empty strings, advance one unit and stop at the end.
-    ListCase{"abc", "x*", {"", "", ""}},
-    ListCase{"ab", "a*", {"a", ""}},
-    ListCase{"a😀b", "x*", {"", "", ""}}));  // past the pair as a whole
+INSTANTIATE_TEST_SUITE_P(Regex, Components,
+                         ::testing::Values(ListCase{"a1b22c333", "\\d+", {"1", "22", "333"}}, ListCase{"", "a*", {}},
+                                           ListCase{"abc", "z", {}},
+                                           // Empty matches give empty strings, advance one unit and stop at the end.
+                                           ListCase{"abc", "x*", {"", "", ""}}, ListCase{"ab", "a*", {"a", ""}},
+                                           ListCase{"a😀b", "x*", {"", "", ""}}));  // past the pair as a whole
 
 class Split : public ::testing::TestWithParam<ListCase> {};
 TEST_P(Split, PiecesBetweenMatchesWithTheirGroups) {
@@ -40,15 +38,15 @@ TEST_P(Split, PiecesBetweenMatchesWithTheirGroups) {
     ASSERT_TRUE(got.has_value());
     EXPECT_EQ(S(*got), c.expected);
 }
-INSTANTIATE_TEST_SUITE_P(Regex, Split, ::testing::Values(
-    ListCase{"a,b,,c", ",", {"a", "b", "", "c"}},
-    ListCase{",a,b,", ",", {"", "a", "b"}},  // no empty tail
-    ListCase{"abc", ",", {"abc"}},
-    ListCase{"", ",", {}},
-    ListCase{"abc", "x*", {"a", "b", "c"}},  // an empty match at the current position is skipped
-    ListCase{"a, b ,c", "\\s*,\\s*", {"a", "b", "c"}},
-    ListCase{"a1b22c", "(\\d)+", {"a", "1", "b", "2", "c"}},
-    ListCase{"k=v;x", "(=)|(;)", {"k", "=", "", "v", "", ";", "x"}}));
+INSTANTIATE_TEST_SUITE_P(
+    Regex, Split,
+    ::testing::Values(ListCase{"a,b,,c", ",", {"a", "b", "", "c"}},
+                      ListCase{",a,b,", ",", {"", "a", "b"}},  // no empty tail
+                      ListCase{"abc", ",", {"abc"}}, ListCase{"", ",", {}},
+                      ListCase{"abc", "x*", {"a", "b", "c"}},  // an empty match at the current position is skipped
+                      ListCase{"a, b ,c", "\\s*,\\s*", {"a", "b", "c"}},
+                      ListCase{"a1b22c", "(\\d)+", {"a", "1", "b", "2", "c"}},
+                      ListCase{"k=v;x", "(=)|(;)", {"k", "=", "", "v", "", ";", "x"}}));
 
 TEST(RegexFamily, CaptureComponentsOfTheFirstMatch) {
     UnicodeString text("at 12 and 3.5");

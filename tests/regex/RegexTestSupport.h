@@ -16,7 +16,10 @@ using Utf8List = std::vector<std::string>;
 
 inline UnicodeString U(const std::string& utf8) { return UnicodeString::fromUTF8(utf8); }
 
-inline std::string S(const UnicodeString& s) { std::string out; return s.toUTF8String(out); }
+inline std::string S(const UnicodeString& s) {
+    std::string out;
+    return s.toUTF8String(out);
+}
 
 inline Utf8List S(const linecal::rx::Strings& v) {
     Utf8List out;

@@ -49,9 +49,10 @@ TEST(AccountsFile, KeepsEveryAccountInOrderAndNeverAPassword) {
 TEST(AccountsFile, ADamagedFileIsReportedAndLeftAlone) {
     testing::TempDir dir;
     const auto file = dir.path / "accounts.conf";
-    for (const std::string& text : {std::string("[work\nurl=https://x/\n"), std::string("[w\xff]\nurl=https://x/\n"),
-                                   std::string("[work]\nurl=ftp://x/\nusername=a\n"),
-                                   std::string("[work]\nurl=https://x/\n"), std::string("[a b]\nurl=https://x/\nusername=a\n")}) {
+    for (const std::string& text :
+         {std::string("[work\nurl=https://x/\n"), std::string("[w\xff]\nurl=https://x/\n"),
+          std::string("[work]\nurl=ftp://x/\nusername=a\n"), std::string("[work]\nurl=https://x/\n"),
+          std::string("[a b]\nurl=https://x/\nusername=a\n")}) {
         std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
         std::string problem;
         EXPECT_FALSE(readAccounts(file, &problem)) << text;
@@ -148,8 +149,9 @@ TEST(Passwords, ACommandThatHangsIsStoppedWithEverythingItStarted) {
     account.passwordCommand = "echo $$ > '" + pidFile + "'; printf partial; sleep 8; echo never";
     std::string problem;
     EXPECT_FALSE(passwordFor(account, keyring, &problem, std::chrono::milliseconds(300)));
-    EXPECT_EQ(problem, "the password command of account work did not finish within 0.3 seconds; run it yourself to "
-                       "see why, or change it with `linecal accounts add`");
+    EXPECT_EQ(problem,
+              "the password command of account work did not finish within 0.3 seconds; run it yourself to "
+              "see why, or change it with `linecal accounts add`");
     EXPECT_TRUE(stopped(std::stoi(readFile(pidFile)))) << "the command's process group is stopped";
 
     account.passwordCommand = "echo $$ > '" + pidFile + "'; (sleep 8; :) & echo pw";
@@ -193,9 +195,10 @@ TEST(MultiStatus, ReadsThePropertiesAnyPrefixCarries) {
     EXPECT_TRUE((*resources)[2].isCalendar);
     EXPECT_FALSE((*resources)[2].mayWriteContent()) << "a write privilege of another namespace is not DAV:write";
 
-    for (const std::string& bad : {std::string("<multistatus xmlns=\"DAV:\">"), std::string("<multistatus/>"),
-                                  std::string("<!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
-                                              "<multistatus xmlns=\"DAV:\"><response><href>&e;</href></response></multistatus>")}) {
+    for (const std::string& bad :
+         {std::string("<multistatus xmlns=\"DAV:\">"), std::string("<multistatus/>"),
+          std::string("<!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/passwd\">]>"
+                      "<multistatus xmlns=\"DAV:\"><response><href>&e;</href></response></multistatus>")}) {
         auto parsed = dav::parseMultistatus(bad, &problem);
         if (parsed) {
             ASSERT_EQ(parsed->size(), 1u) << bad;

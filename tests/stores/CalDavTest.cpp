@@ -108,15 +108,20 @@ TEST_F(CalDav, DiscoveryFromTheHostOrThePrincipalFindsEveryCalendarAndItsRights)
         std::ifstream cached(dir.path / "cache" / "caldav-rad.json");
         const std::string text{std::istreambuf_iterator<char>(cached), {}};
         EXPECT_NE(text.find(server.url("/alice/team/")), std::string::npos) << text;
-        EXPECT_EQ(text.find(RadicaleServer::kPassword), std::string::npos) << "the password reached the cache: " << text;
+        EXPECT_EQ(text.find(RadicaleServer::kPassword), std::string::npos)
+            << "the password reached the cache: " << text;
     }
 }
 
 TEST_F(CalDav, OneListWithTheLocalCalendarsServedFromTheCacheWhileTheServerIsDown) {
     const fs::path accounts = dir.path / "accounts.conf";
     ASSERT_TRUE(writeAccounts(accounts, {accountAt(server.url())}, nullptr));
-    CalendarsOptions options{dir.path / "calendars", accounts, dir.path / "cache", ServerRefresh::IfNotCached,
-                             std::make_shared<MemorySecrets>(), {}};
+    CalendarsOptions options{dir.path / "calendars",
+                             accounts,
+                             dir.path / "cache",
+                             ServerRefresh::IfNotCached,
+                             std::make_shared<MemorySecrets>(),
+                             {}};
     {
         auto all = openUserCalendars(options);
         ASSERT_TRUE(all->ensureCalendar(nullptr));
@@ -148,8 +153,12 @@ TEST_F(CalDav, OneListWithTheLocalCalendarsServedFromTheCacheWhileTheServerIsDow
 TEST_F(CalDav, ABackgroundRefreshFillsTheListWithoutBlockingIt) {
     const fs::path accounts = dir.path / "accounts.conf";
     ASSERT_TRUE(writeAccounts(accounts, {accountAt(server.url())}, nullptr));
-    auto all = openUserCalendars({dir.path / "calendars", accounts, dir.path / "cache", ServerRefresh::Never,
-                                  std::make_shared<MemorySecrets>(), {}});
+    auto all = openUserCalendars({dir.path / "calendars",
+                                  accounts,
+                                  dir.path / "cache",
+                                  ServerRefresh::Never,
+                                  std::make_shared<MemorySecrets>(),
+                                  {}});
     EXPECT_TRUE(all->calendars().empty()) << "nothing cached yet, and nothing asked";
     std::promise<void> changed;
     all->refreshInBackground([&] { changed.set_value(); });
@@ -178,7 +187,9 @@ TEST_F(CalDav, AnEventAndAToDoAreSavedWithEveryProperty) {
     EXPECT_STREQ(icaltimezone_get_tzid(const_cast<icaltimezone*>(start.zone)), "Europe/Berlin");
     icalcomponent* alarm = icalcomponent_get_first_component(vevent, ICAL_VALARM_COMPONENT);
     ASSERT_NE(alarm, nullptr);
-    EXPECT_EQ(icaldurationtype_as_int(icalproperty_get_trigger(icalcomponent_get_first_property(alarm, ICAL_TRIGGER_PROPERTY)).duration), -900);
+    EXPECT_EQ(icaldurationtype_as_int(
+                  icalproperty_get_trigger(icalcomponent_get_first_property(alarm, ICAL_TRIGGER_PROPERTY)).duration),
+              -900);
 
     Task task;
     task.title = u"Pay rent";
@@ -209,9 +220,10 @@ TEST_F(CalDav, TheServerFindsARepeatingEventOnTheDaysOfItsRule) {
     ASSERT_TRUE(saveItem(*s, e, &error)) << utf8(error.message);
     auto found = [&](const char* from, const char* to) {
         const std::string query =
-            std::string(R"(<?xml version="1.0" encoding="utf-8"?>)"
-                        R"(<C:calendar-query xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:caldav"><D:prop><D:getetag/></D:prop>)"
-                        R"(<C:filter><C:comp-filter name="VCALENDAR"><C:comp-filter name="VEVENT"><C:time-range start=")") +
+            std::string(
+                R"(<?xml version="1.0" encoding="utf-8"?>)"
+                R"(<C:calendar-query xmlns:D="DAV:" xmlns:C="urn:ietf:params:xml:ns:caldav"><D:prop><D:getetag/></D:prop>)"
+                R"(<C:filter><C:comp-filter name="VCALENDAR"><C:comp-filter name="VEVENT"><C:time-range start=")") +
             from + R"(" end=")" + to + R"("/></C:comp-filter></C:comp-filter></C:filter></C:calendar-query>)";
         auto reply = server.request("REPORT", "/alice/team/", query, {"Depth: 1", "Content-Type: application/xml"});
         EXPECT_EQ(reply.status, 207) << reply.body;
@@ -219,7 +231,7 @@ TEST_F(CalDav, TheServerFindsARepeatingEventOnTheDaysOfItsRule) {
     };
     // The days of the series, from the rule as linecal expands it.
     const auto days = occurrences(weekdays, *e.startDate, false, 100);
-    EXPECT_EQ(days.size(), 15u);  // 11 to 31 March
+    EXPECT_EQ(days.size(), 15u);                                  // 11 to 31 March
     EXPECT_TRUE(found("20100325T000000Z", "20100326T000000Z"));   // Thursday 25 March
     EXPECT_FALSE(found("20100327T000000Z", "20100328T000000Z"));  // Saturday 27 March
     EXPECT_FALSE(found("20100401T000000Z", "20100402T000000Z"));  // after the last day
@@ -361,7 +373,8 @@ TEST_F(CalDav, BrokenServersAndMissingPasswordsGiveClearErrors) {
     } cases[] = {
         {accountAt(silent.url()), quick, "127.0.0.1 did not answer in time."},
         {accountAt(junk.url()), {}, "The reply from 127.0.0.1 is not valid CalDAV: the reply is not well-formed XML."},
-        {accountAt(notDav.url()), {},
+        {accountAt(notDav.url()),
+         {},
          "The reply from 127.0.0.1 is not valid CalDAV: the reply is not a WebDAV multi-status document."},
         {accountAt(server.url()), tiny, "The reply from 127.0.0.1 is larger than 10 MB."},
         {accountAt(failing500.url()), {}, "127.0.0.1 failed with a server error (HTTP 503)."},
@@ -388,7 +401,8 @@ TEST(CalDavCertificates, AnUntrustedCertificateIsNeverAccepted) {
     CalDavStore s(accountAt(server.url()), std::make_shared<MemorySecrets>(), dir.path / "cache");
     StoreError error;
     EXPECT_FALSE(s.refresh(&error));
-    EXPECT_EQ(utf8(error.message).rfind("The certificate of 127.0.0.1 cannot be trusted (", 0), 0u) << utf8(error.message);
+    EXPECT_EQ(utf8(error.message).rfind("The certificate of 127.0.0.1 cannot be trusted (", 0), 0u)
+        << utf8(error.message);
     EXPECT_NE(utf8(error.recoverySuggestion).find("trust store"), std::string::npos);
 }
 
@@ -397,7 +411,8 @@ TEST(CalDavConnection, OneConnectionCarriesEverySave) {
     testing::TempDir dir;
     testing::FakeServer accepts("HTTP/1.1 201 Created\r\nContent-Length: 0\r\n\r\n");
     const Account account = accountAt(accepts.url());
-    ASSERT_TRUE(writeCachedCalendars(dir.path, account, {{accepts.url("/cal/"), "/cal/", "Cal", "", {"VEVENT"}, true}}));
+    ASSERT_TRUE(
+        writeCachedCalendars(dir.path, account, {{accepts.url("/cal/"), "/cal/", "Cal", "", {"VEVENT"}, true}}));
     CalDavStore s(account, std::make_shared<MemorySecrets>(), dir.path);
     ASSERT_TRUE(s.loadCache());
     for (int i = 0; i < 3; ++i) {

@@ -45,7 +45,9 @@ FakeServer::~FakeServer() {
     ::close(listener_);
 }
 
-std::string FakeServer::url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+std::string FakeServer::url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+}
 
 void FakeServer::serve() {
     std::map<int, std::string> clients;  // socket to unread input

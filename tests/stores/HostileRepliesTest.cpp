@@ -18,7 +18,8 @@ std::string calendarReply(const std::string& name, const std::string& color, con
     return R"(<?xml version="1.0"?>)" + prologue +
            R"(<d:multistatus xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav" xmlns:a="http://apple.com/ns/ical/">)"
            R"(<d:response><d:href>/cal/</d:href><d:propstat><d:prop><d:resourcetype><c:calendar/></d:resourcetype>)"
-           "<d:displayname>" + name + "</d:displayname><a:calendar-color>" + color +
+           "<d:displayname>" +
+           name + "</d:displayname><a:calendar-color>" + color +
            "</a:calendar-color></d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>"
            "</d:multistatus>";
 }
@@ -61,8 +62,8 @@ TEST(HostileReplies, TextsAreCappedWithoutSplittingACharacter) {
 
 TEST(HostileReplies, AMultistatusAnswerToAPutCarriesItsOwnStatus) {
     auto reply = [](const std::string& status) {
-        return R"(<d:multistatus xmlns:d="DAV:"><d:response><d:href>/cal/x.ics</d:href><d:status>HTTP/1.1 )" +
-               status + "</d:status></d:response></d:multistatus>";
+        return R"(<d:multistatus xmlns:d="DAV:"><d:response><d:href>/cal/x.ics</d:href><d:status>HTTP/1.1 )" + status +
+               "</d:status></d:response></d:multistatus>";
     };
     EXPECT_EQ(dav::multistatusFailure(reply("507 Insufficient Storage")), 507);
     EXPECT_EQ(dav::multistatusFailure(reply("201 Created")), 0);
@@ -111,10 +112,10 @@ TEST(HostileReplies, ACacheThatIsHugeOrDamagedIsIgnored) {
         return std::string(std::istreambuf_iterator<char>(in), {});
     }();
     const std::string cases[] = {
-        valid.substr(0, valid.size() / 2),                                // cut short
-        valid + std::string(2 * 1024 * 1024, ' '),                        // valid JSON, 2 MB
+        valid.substr(0, valid.size() / 2),                                                           // cut short
+        valid + std::string(2 * 1024 * 1024, ' '),                                                   // valid JSON, 2 MB
         std::string(valid).replace(valid.find("\"Cal\""), 5, "\"" + std::string(9000, 'x') + "\""),  // a long title
-        "[1, 2, 3]",                                                      // another shape
+        "[1, 2, 3]",                                                                                 // another shape
     };
     for (const auto& text : cases) {
         std::ofstream(file, std::ios::trunc) << text;

@@ -72,8 +72,7 @@ RadicaleServer::RadicaleServer(const fs::path& folder, bool tls) : folder_(folde
         std::ostringstream config;
         config << "[server]\nhosts = 127.0.0.1:" << port_ << "\n";
         if (tls_) config << "ssl = True\ncertificate = " << cert << "\nkey = " << key << "\n";
-        config
-               << "[auth]\ntype = htpasswd\nhtpasswd_filename = " << (folder_ / "users").string()
+        config << "[auth]\ntype = htpasswd\nhtpasswd_filename = " << (folder_ / "users").string()
                << "\nhtpasswd_encryption = plain\ndelay = 0\n"
                << "[rights]\ntype = from_file\nfile = " << (folder_ / "rights").string() << "\n"
                << "[storage]\nfilesystem_folder = " << (folder_ / "storage").string() << "\n"
@@ -164,8 +163,9 @@ HttpResponse RadicaleServer::request(const std::string& method, const std::strin
 bool RadicaleServer::makeCalendar(const std::string& name, const std::string& title,
                                   const std::vector<std::string>& components) {
     // Built piece by piece: g++ 12 warns falsely (-Wrestrict) about one long concatenation.
-    std::string body = "<?xml version=\"1.0\" encoding=\"utf-8\"?><C:mkcalendar xmlns:D=\"DAV:\" "
-                       "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:set><D:prop><D:displayname>";
+    std::string body =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?><C:mkcalendar xmlns:D=\"DAV:\" "
+        "xmlns:C=\"urn:ietf:params:xml:ns:caldav\"><D:set><D:prop><D:displayname>";
     body += title;
     body += "</D:displayname><C:supported-calendar-component-set>";
     for (const auto& c : components) {

@@ -45,7 +45,8 @@ std::vector<double> expandFile(const std::string& text, std::size_t max) {
     for (icaltimetype t = icalrecur_iterator_next(it); !icaltime_is_null_time(t) && out.size() < max;
          t = icalrecur_iterator_next(it)) {
         if (t.is_date) t.hour = 12;  // all-day days are held at noon
-        out.push_back(static_cast<double>(icaltime_as_timet_with_zone(t, t.is_date ? icaltimezone_get_builtin_timezone("America/Los_Angeles") : zone)));
+        out.push_back(static_cast<double>(icaltime_as_timet_with_zone(
+            t, t.is_date ? icaltimezone_get_builtin_timezone("America/Los_Angeles") : zone)));
     }
     icalrecur_iterator_free(it);
     return out;
@@ -56,11 +57,12 @@ TEST(RepeatingFiles, TheFileGivesTheDaysThePreviewPromised) {
     MemoryStore store;
     ItemSettings settings;
     const Date monday = local(2026, 12, 7, 17, 30);
-    for (const char* entry : {"Standup every weekday at 9:30am", "Rent on the 1st every month", "x every 31st at 8am",
-                              "Pay bills every last day of the month", "Leap every Feb 29", "Book club every 3rd Friday at 7pm",
-                              "Call mom every Sunday at 6pm until March 28", "Bins every other Tuesday at 7am",
-                              "Meds daily at 8am 10 times", "todo water plants every 3 days at 8am",
-                              "Yoga every mon, tue and fri at 7am for 6 weeks"}) {
+    for (const char* entry :
+         {"Standup every weekday at 9:30am", "Rent on the 1st every month", "x every 31st at 8am",
+          "Pay bills every last day of the month", "Leap every Feb 29", "Book club every 3rd Friday at 7pm",
+          "Call mom every Sunday at 6pm until March 28", "Bins every other Tuesday at 7am",
+          "Meds daily at 8am 10 times", "todo water plants every 3 days at 8am",
+          "Yoga every mon, tue and fri at 7am for 6 weeks"}) {
         SCOPED_TRACE(entry);
         auto item = currentItem(icu::UnicodeString::fromUTF8(entry), monday, settings, store);
         ASSERT_TRUE(item->recurrence);
@@ -73,7 +75,8 @@ TEST(RepeatingFiles, TheFileGivesTheDaysThePreviewPromised) {
         const auto promised = occurrences(*item->recurrence, start, allDay, 30);
         const auto fromFile = expandFile(toICalendar(*item, 0), 30);
         ASSERT_EQ(fromFile.size(), promised.size());
-        for (std::size_t i = 0; i < promised.size(); ++i) EXPECT_EQ(fromFile[i], promised[i].seconds) << "occurrence " << i;
+        for (std::size_t i = 0; i < promised.size(); ++i)
+            EXPECT_EQ(fromFile[i], promised[i].seconds) << "occurrence " << i;
         // The preview's own line lists the first of them.
         EXPECT_NE(utf8(ZQoccurrencesLine(*item)).find("Next: "), std::string::npos);
     }
@@ -95,12 +98,23 @@ TEST(RepeatingFiles, TheOwnExpansionGivesLibicalsDays) {
         return r;
     };
     std::vector<Recurrence> rules = {
-        rule(F::Daily, 1, {}, {}), rule(F::Daily, 3, {}, {}), rule(F::Weekly, 1, {}, {}),
-        rule(F::Weekly, 1, {{0, 2}, {0, 3}, {0, 4}, {0, 5}, {0, 6}}, {}), rule(F::Weekly, 2, {{0, 3}}, {}),
-        rule(F::Weekly, 3, {{0, 1}, {0, 7}}, {}), rule(F::Monthly, 1, {}, {31}), rule(F::Monthly, 1, {}, {-1}),
-        rule(F::Monthly, 2, {}, {15}), rule(F::Monthly, 1, {{3, 6}}, {}), rule(F::Monthly, 1, {{2, 3}, {4, 3}}, {}),
-        rule(F::Monthly, 1, {{-1, 6}}, {}), rule(F::Monthly, 1, {{5, 2}}, {}), rule(F::Monthly, 6, {}, {}),
-        rule(F::Yearly, 1, {}, {29}, {2}), rule(F::Yearly, 1, {}, {5}, {5}), rule(F::Yearly, 2, {}, {}),
+        rule(F::Daily, 1, {}, {}),
+        rule(F::Daily, 3, {}, {}),
+        rule(F::Weekly, 1, {}, {}),
+        rule(F::Weekly, 1, {{0, 2}, {0, 3}, {0, 4}, {0, 5}, {0, 6}}, {}),
+        rule(F::Weekly, 2, {{0, 3}}, {}),
+        rule(F::Weekly, 3, {{0, 1}, {0, 7}}, {}),
+        rule(F::Monthly, 1, {}, {31}),
+        rule(F::Monthly, 1, {}, {-1}),
+        rule(F::Monthly, 2, {}, {15}),
+        rule(F::Monthly, 1, {{3, 6}}, {}),
+        rule(F::Monthly, 1, {{2, 3}, {4, 3}}, {}),
+        rule(F::Monthly, 1, {{-1, 6}}, {}),
+        rule(F::Monthly, 1, {{5, 2}}, {}),
+        rule(F::Monthly, 6, {}, {}),
+        rule(F::Yearly, 1, {}, {29}, {2}),
+        rule(F::Yearly, 1, {}, {5}, {5}),
+        rule(F::Yearly, 2, {}, {}),
     };
     Recurrence until = rules[3];
     until.until = Recurrence::Day{2027, 11, 9};

@@ -62,7 +62,8 @@ struct Calendars {
         server = one.get();
         server->loadCache();
         servers.push_back(std::move(one));
-        user = std::make_unique<UserCalendars>(std::make_unique<VdirStore>(cache / "calendars"), std::move(servers), cache);
+        user = std::make_unique<UserCalendars>(std::make_unique<VdirStore>(cache / "calendars"), std::move(servers),
+                                               cache);
     }
     int asked = 0;
     CountingServer* server;

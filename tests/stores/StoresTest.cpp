@@ -29,7 +29,8 @@ Parsed parse(const std::string& text) { return Parsed(icalparser_parse_string(te
 std::string properties(icalcomponent* c, std::initializer_list<icalproperty_kind> kinds) {
     std::string out;
     for (auto kind : kinds) {
-        for (icalproperty* p = icalcomponent_get_first_property(c, kind); p; p = icalcomponent_get_next_property(c, kind)) {
+        for (icalproperty* p = icalcomponent_get_first_property(c, kind); p;
+             p = icalcomponent_get_next_property(c, kind)) {
             char* text = icalproperty_as_ical_string_r(p);
             if (!out.empty()) out += ' ';
             out.append(text, std::strcspn(text, "\r\n"));
@@ -53,17 +54,42 @@ AlarmRef alarm(double trigger, AlarmAction action) {
 }
 
 TEST(ICalendarText, DatesAreWallTimesOfTheUsersZoneThatReadBackExactly) {
-    const struct { const char* zone; bool task, allDay; int from[5], to[5]; const char* expected; } cases[] = {
-        {"America/Los_Angeles", false, false, {2010, 7, 4, 21, 30}, {2010, 11, 7, 1, 30},  // summer; an hour that repeats
+    const struct {
+        const char* zone;
+        bool task, allDay;
+        int from[5], to[5];
+        const char* expected;
+    } cases[] = {
+        {"America/Los_Angeles",
+         false,
+         false,
+         {2010, 7, 4, 21, 30},
+         {2010, 11, 7, 1, 30},  // summer; an hour that repeats
          "DTSTART;TZID=America/Los_Angeles:20100704T213000 DTEND;TZID=America/Los_Angeles:20101107T013000 "
          "TRIGGER:-PT2H +zone"},
-        {"Europe/Berlin", false, false, {2010, 3, 10, 16, 15}, {2010, 3, 10, 16, 15},  // DTEND must be later
+        {"Europe/Berlin",
+         false,
+         false,
+         {2010, 3, 10, 16, 15},
+         {2010, 3, 10, 16, 15},  // DTEND must be later
          "DTSTART;TZID=Europe/Berlin:20100310T161500 DURATION:PT0S TRIGGER:-PT2H +zone"},
-        {"Europe/Berlin", false, true, {2010, 3, 12, 12, 0}, {2010, 3, 14, 12, 0},  // the end is exclusive
+        {"Europe/Berlin",
+         false,
+         true,
+         {2010, 3, 12, 12, 0},
+         {2010, 3, 14, 12, 0},  // the end is exclusive
          "DTSTART;VALUE=DATE:20100312 DTEND;VALUE=DATE:20100315 TRIGGER:-PT2H"},
-        {"Etc/UTC", false, false, {2010, 3, 10, 16, 15}, {2010, 3, 10, 17, 45},  // a zone libical lacks
+        {"Etc/UTC",
+         false,
+         false,
+         {2010, 3, 10, 16, 15},
+         {2010, 3, 10, 17, 45},  // a zone libical lacks
          "DTSTART:20100310T161500Z DTEND:20100310T174500Z TRIGGER:-PT2H"},
-        {"Europe/Berlin", true, false, {2010, 3, 11, 12, 0}, {2010, 3, 11, 12, 0},  // alarms count from the due date
+        {"Europe/Berlin",
+         true,
+         false,
+         {2010, 3, 11, 12, 0},
+         {2010, 3, 11, 12, 0},  // alarms count from the due date
          "DUE;TZID=Europe/Berlin:20100311T120000 TRIGGER;RELATED=END:-PT2H +zone"},
     };
     for (const auto& c : cases) {
@@ -82,14 +108,17 @@ TEST(ICalendarText, DatesAreWallTimesOfTheUsersZoneThatReadBackExactly) {
         auto calendar = parse(toICalendar(item, 0));
         EXPECT_EQ(icalrestriction_check(calendar.get()), 1);
         icalcomponent* inner = icalcomponent_get_first_real_component(calendar.get());
-        std::string dates = properties(inner, {ICAL_DTSTART_PROPERTY, ICAL_DTEND_PROPERTY, ICAL_DURATION_PROPERTY,
-                                               ICAL_DUE_PROPERTY}) + " " +
-                            properties(icalcomponent_get_first_component(inner, ICAL_VALARM_COMPONENT), {ICAL_TRIGGER_PROPERTY});
+        std::string dates =
+            properties(inner, {ICAL_DTSTART_PROPERTY, ICAL_DTEND_PROPERTY, ICAL_DURATION_PROPERTY, ICAL_DUE_PROPERTY}) +
+            " " + properties(icalcomponent_get_first_component(inner, ICAL_VALARM_COMPONENT), {ICAL_TRIGGER_PROPERTY});
         if (icalcomponent_get_first_component(calendar.get(), ICAL_VTIMEZONE_COMPONENT)) dates += " +zone";
         EXPECT_EQ(dates, c.expected);
         if (c.allDay) continue;
-        EXPECT_EQ(readBack(inner, c.task ? ICAL_DUE_PROPERTY : ICAL_DTSTART_PROPERTY), static_cast<time_t>(from.seconds));
-        if (to.seconds > from.seconds) { EXPECT_EQ(readBack(inner, ICAL_DTEND_PROPERTY), static_cast<time_t>(to.seconds)); }
+        EXPECT_EQ(readBack(inner, c.task ? ICAL_DUE_PROPERTY : ICAL_DTSTART_PROPERTY),
+                  static_cast<time_t>(from.seconds));
+        if (to.seconds > from.seconds) {
+            EXPECT_EQ(readBack(inner, ICAL_DTEND_PROPERTY), static_cast<time_t>(to.seconds));
+        }
     }
 }
 
@@ -145,7 +174,8 @@ protected:
     // Every file under the root with its contents, to show that a failed save left all as it was.
     std::set<std::pair<std::string, std::string>> snapshot() {
         std::set<std::pair<std::string, std::string>> files;
-        for (auto& f : fs::recursive_directory_iterator(root)) files.emplace(f.path(), f.is_directory() ? "" : readFile(f));
+        for (auto& f : fs::recursive_directory_iterator(root))
+            files.emplace(f.path(), f.is_directory() ? "" : readFile(f));
         return files;
     }
     // What the item files in the work calendar hold, apart from TAKEN.ics.
@@ -193,14 +223,22 @@ TEST_F(Vdir, CalendarsAreTheFoldersWithTheirMetadata) {
 // Metadata that is not a small regular file gives the folder's name instead of blocking on a FIFO
 // or reading a device without end; a long one is cut at 1 KiB. A link to a regular file is read.
 TEST_F(Vdir, MetadataIsReadOnlyFromSmallRegularFiles) {
-    const struct { const char* folder; std::function<void(const fs::path&)> make; std::string title; } cases[] = {
+    const struct {
+        const char* folder;
+        std::function<void(const fs::path&)> make;
+        std::string title;
+    } cases[] = {
         {"fifo", [](const fs::path& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0644), 0); }, "fifo"},
         {"zero", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); }, "zero"},
         {"folder", [](const fs::path& f) { fs::create_directory(f); }, "folder"},
         {"long", [](const fs::path& f) { std::ofstream(f) << std::string(5000, 'a'); }, std::string(1024, 'a')},
         {"cut-in-a-letter", [](const fs::path& f) { std::ofstream(f) << std::string(1023, 'a') << "\xc3\xa9"; },
          std::string(1023, 'a')},
-        {"linked", [&](const fs::path& f) { std::ofstream(temp.path / "title") << "Linked\n"; fs::create_symlink(temp.path / "title", f); },
+        {"linked",
+         [&](const fs::path& f) {
+             std::ofstream(temp.path / "title") << "Linked\n";
+             fs::create_symlink(temp.path / "title", f);
+         },
          "Linked"},
     };
     for (const auto& c : cases) {
@@ -252,7 +290,10 @@ TEST_F(Vdir, FoldersWhoseNamesAreNotUtf8TakeSaves) {
 // hour old: only regular files under the store's own temporary names, in its calendar folders.
 TEST_F(Vdir, OpeningRemovesTemporaryFilesLeftAnHourAgo) {
     std::ofstream(temp.path / "outside") << "keep";
-    const struct { fs::path path; bool old, removed; } cases[] = {
+    const struct {
+        fs::path path;
+        bool old, removed;
+    } cases[] = {
         {root / "work" / "A.ics.Ab12Cd.tmp", true, true},
         {root / "work" / "displayname.x9Y8z7.tmp", true, true},
         {root / "work" / "B.ics.Ab12Cd.tmp", false, false},  // a save under way in another process
@@ -299,9 +340,20 @@ TEST_F(Vdir, SavesAreWholeOrLeaveTheFoldersAsTheyWere) {
         return step == failing ? ENOSPC : 0;
     };
     auto in = [&](const char16_t* uid) { return [&, uid](Event& e) { e.calendar = store.calendarWithUID(uid); }; };
-    const struct { const char* name; std::function<void(Event&)> setUp; std::optional<SaveStep> step; const char* fix; } cases[] = {
+    const struct {
+        const char* name;
+        std::function<void(Event&)> setUp;
+        std::optional<SaveStep> step;
+        const char* fix;
+    } cases[] = {
         {"read-only calendar", in(u"archive"), {}, "writable"},
-        {"folder removed", [&](Event& e) { in(u"gone")(e); fs::remove_all(root / "gone"); }, {}, "restore"},
+        {"folder removed",
+         [&](Event& e) {
+             in(u"gone")(e);
+             fs::remove_all(root / "gone");
+         },
+         {},
+         "restore"},
         {"no calendar", [](Event& e) { e.calendar = nullptr; }, {}, "Name a calendar"},
         {"e-mail alarm without address", [](Event& e) { e.alarms = {alarm(0, AlarmAction::Email)}; }, {}, "address"},
         {"identifier taken", [](Event& e) { e.uid = u"TAKEN"; }, {}, "new identifier"},

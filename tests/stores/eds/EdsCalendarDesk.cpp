@@ -39,9 +39,9 @@ Object<ECalClient> client(const std::string& sourceUid, bool tasks) {
     Object<ESource> source(e_source_registry_ref_source(registry(), sourceUid.c_str()));
     check(source != nullptr, nullptr, "finding source " + sourceUid);
     GError* error = nullptr;
-    EClient* opened = e_cal_client_connect_sync(source.get(), tasks ? E_CAL_CLIENT_SOURCE_TYPE_TASKS
-                                                                      : E_CAL_CLIENT_SOURCE_TYPE_EVENTS,
-                                                static_cast<guint32>(-1), nullptr, &error);
+    EClient* opened = e_cal_client_connect_sync(
+        source.get(), tasks ? E_CAL_CLIENT_SOURCE_TYPE_TASKS : E_CAL_CLIENT_SOURCE_TYPE_EVENTS,
+        static_cast<guint32>(-1), nullptr, &error);
     check(opened != nullptr, error, "opening source " + sourceUid);
     return Object<ECalClient>(E_CAL_CLIENT(opened));
 }
@@ -62,8 +62,8 @@ std::string addSource(const NewSource& wanted) {
     e_source_set_parent(source.get(), wanted.parent.empty() ? nullptr : wanted.parent.c_str());
     e_source_set_display_name(source.get(), wanted.title.c_str());
     e_source_set_enabled(source.get(), wanted.enabled);
-    auto* backend = static_cast<ESourceBackend*>(
-        e_source_get_extension(source.get(), wanted.tasks ? E_SOURCE_EXTENSION_TASK_LIST : E_SOURCE_EXTENSION_CALENDAR));
+    auto* backend = static_cast<ESourceBackend*>(e_source_get_extension(
+        source.get(), wanted.tasks ? E_SOURCE_EXTENSION_TASK_LIST : E_SOURCE_EXTENSION_CALENDAR));
     e_source_backend_set_backend_name(backend, wanted.backend.c_str());
     if (!wanted.user.empty() || !wanted.host.empty()) {
         auto* auth = static_cast<ESourceAuthentication*>(
@@ -101,7 +101,8 @@ std::vector<std::string> readObjects(const std::string& sourceUid, bool tasks) {
     GError* error = nullptr;
     check(e_cal_client_get_object_list_sync(cal.get(), "#t", &objects, nullptr, &error), error, "listing objects");
     std::vector<std::string> texts;
-    for (GSList* each = objects; each; each = each->next) texts.push_back(text(static_cast<ICalComponent*>(each->data)));
+    for (GSList* each = objects; each; each = each->next)
+        texts.push_back(text(static_cast<ICalComponent*>(each->data)));
     g_slist_free_full(objects, g_object_unref);
     return texts;
 }
@@ -126,10 +127,10 @@ int ownerPid(const char* name) {
     GError* error = nullptr;
     Object<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error));
     check(bus != nullptr, error, "connecting to the session bus");
-    GVariant* reply = g_dbus_connection_call_sync(bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                  "org.freedesktop.DBus", "GetConnectionUnixProcessID",
-                                                  g_variant_new("(s)", name), G_VARIANT_TYPE("(u)"),
-                                                  G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &error);
+    GVariant* reply =
+        g_dbus_connection_call_sync(bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                    "GetConnectionUnixProcessID", g_variant_new("(s)", name), G_VARIANT_TYPE("(u)"),
+                                    G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, &error);
     if (!reply) {
         g_clear_error(&error);
         return 0;

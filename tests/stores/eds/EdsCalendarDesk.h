@@ -10,10 +10,10 @@ namespace linecal::testing {
 
 struct NewSource {
     std::string title;
-    bool tasks = false;          // a task list; otherwise a calendar
+    bool tasks = false;  // a task list; otherwise a calendar
     std::string backend = "local";
     std::string parent = "local-stub";
-    std::string user = {};       // the sign-in, for an account's calendar
+    std::string user = {};  // the sign-in, for an account's calendar
     std::string host = {};
     bool enabled = true;
 };

@@ -87,7 +87,8 @@ public:
         return count;
     }
     std::unique_ptr<UserCalendars> open(DesktopList desktop = DesktopList::Now) const {
-        return openUserCalendars({store(), root_ / "accounts.conf", root_ / "cache", ServerRefresh::Never, {}, {}, desktop});
+        return openUserCalendars(
+            {store(), root_ / "accounts.conf", root_ / "cache", ServerRefresh::Never, {}, {}, desktop});
     }
 
 private:
@@ -135,7 +136,9 @@ std::string itemOfFile(const std::string& path, bool tasks) {
 
 class Session : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_EQ(testing::sessionKind(), expected()) << "run through tests/platform/eds_session.sh"; }
+    void SetUp() override {
+        ASSERT_EQ(testing::sessionKind(), expected()) << "run through tests/platform/eds_session.sh";
+    }
     virtual std::string expected() const = 0;
 };
 
@@ -146,8 +149,10 @@ protected:
     static void SetUpTestSuite() {
         work_ = addSource({.title = "Work"});
         chores_ = addSource({.title = "Chores", .tasks = true});
-        team_ = addSource({.title = "Team", .backend = "caldav", .parent = "", .user = "alice", .host = "dav.example.com"});
-        addSource({.title = "Family", .backend = "google", .parent = "", .user = "bob@gmail.com", .host = "www.google.com"});
+        team_ =
+            addSource({.title = "Team", .backend = "caldav", .parent = "", .user = "alice", .host = "dav.example.com"});
+        addSource(
+            {.title = "Family", .backend = "google", .parent = "", .user = "bob@gmail.com", .host = "www.google.com"});
         addSource({.title = "Old", .enabled = false});
     }
     static std::string work_, chores_, team_;
@@ -193,7 +198,7 @@ TEST_F(EdsCalendars, ListsEnabledSourcesWithTheirKindsAndAccounts) {
     }
     // EDS's: its default calendar first, the calendars before the task lists (its default first).
     EXPECT_EQ(first, (std::vector<std::string>{"On This Computer", "  Files", "  Personal", "  Work", "  Personal",
-                                                "  Chores"}));
+                                               "  Chores"}));
     EXPECT_EQ(toUtf8(calendars[1]->uid), "system-calendar");
     EXPECT_EQ(toUtf8(calendars[3]->uid), "system-task-list");
 }
@@ -227,8 +232,7 @@ TEST_F(EdsCalendars, SavesEveryPropertyTheFilesHold) {
         bool task;
     };
     for (const Entry& entry : {Entry{"Review at 3pm tomorrow for 90 minutes @15m at Room 4", false},
-                               Entry{"Standup every weekday at 9:30am @1h", false},
-                               Entry{"Trip July 13-15", false},
+                               Entry{"Standup every weekday at 9:30am @1h", false}, Entry{"Trip July 13-15", false},
                                Entry{"Pay rent on the 1st every month until June 30", false},
                                Entry{"todo File taxes by Dec 10 5pm @1h", true}}) {
         SCOPED_TRACE(entry.text);
@@ -323,7 +327,8 @@ TEST_F(EdsStalled, ASaveEndsAtItsLimitOrWhenTheDaemonGoesAway) {
     EXPECT_FALSE(desktop.saveEvent(event, 0, &error));
     EXPECT_EQ(toUtf8(error.message),
               "Evolution Data Server did not finish saving into “Personal”: no answer within 1 s.");
-    EXPECT_EQ(toUtf8(error.recoverySuggestion), "Not saved: add the item again once the desktop's calendar service answers.");
+    EXPECT_EQ(toUtf8(error.recoverySuggestion),
+              "Not saved: add the item again once the desktop's calendar service answers.");
     EXPECT_FALSE(error.outcomeUnknown);
     EXPECT_TRUE(event.uid.isEmpty()) << "a failed save leaves the item as it was";
 
