@@ -1,6 +1,7 @@
 // Server calendars: `linecal add` into a Radicale on loopback as a whole process, many saves
 // through one account's store, and the keystroke with ten server calendars in the list.
 #include "EntryCorpus.h"
+#include "KeystrokeLoop.h"
 #include "TestSupport.h"
 #include "RadicaleServer.h"
 
@@ -206,20 +207,7 @@ void BM_KeystrokeWithServerCalendars(benchmark::State& state) {
     store->local().ensureCalendar(nullptr);
     store->local().reload();
     if (store->calendars().size() != calendars.size() + 1) return state.SkipWithError("calendars missing");
-    ItemSettings settings;
-    settings.targetCalendarUID = store->calendars().front()->uid;
-    settings.eventLengthMinutes = 60;
-    std::vector<icu::UnicodeString> entries;
-    for (const auto& entry : bench::entryCorpus()) entries.push_back(icu::UnicodeString::fromUTF8(entry));
-    std::size_t i = 0;
-    for (auto _ : state) {
-        auto item = currentItem(entries[i], kNow, settings, *store);
-        auto line = ZQeventLine(*item, kNow);
-        auto alarms = ZQalarmLine(*item);
-        benchmark::DoNotOptimize(line);
-        benchmark::DoNotOptimize(alarms);
-        i = (i + 1) % entries.size();
-    }
+    bench::keystrokesAgainst(state, *store);
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_KeystrokeWithServerCalendars)->Arg(0)->Arg(10)->Unit(benchmark::kMicrosecond);

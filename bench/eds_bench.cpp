@@ -2,6 +2,7 @@
 // into the local backend, and the keystroke with twenty EDS calendars in the list. Run it on a
 // bus of its own: tests/platform/eds_session.sh eds build/bench/eds_bench
 #include "EntryCorpus.h"
+#include "KeystrokeLoop.h"
 #include "TestSupport.h"
 #include "EdsCalendarDesk.h"
 
@@ -85,20 +86,7 @@ void BM_KeystrokeWithDesktopCalendars(benchmark::State& state) {
     store->local().reload();
     if (state.range(0) > 0 && store->calendars().size() < static_cast<std::size_t>(state.range(0)) + 1)
         return state.SkipWithError("EDS calendars missing (run under tests/platform/eds_session.sh eds)");
-    ItemSettings settings;
-    settings.targetCalendarUID = store->calendars().front()->uid;
-    settings.eventLengthMinutes = 60;
-    std::vector<icu::UnicodeString> entries;
-    for (const auto& entry : bench::entryCorpus()) entries.push_back(icu::UnicodeString::fromUTF8(entry));
-    std::size_t i = 0;
-    for (auto _ : state) {
-        auto item = currentItem(entries[i], kNow, settings, *store);
-        auto line = ZQeventLine(*item, kNow);
-        auto alarms = ZQalarmLine(*item);
-        benchmark::DoNotOptimize(line);
-        benchmark::DoNotOptimize(alarms);
-        i = (i + 1) % entries.size();
-    }
+    bench::keystrokesAgainst(state, *store);
 }
 BENCHMARK(BM_KeystrokeWithDesktopCalendars)->Arg(0)->Arg(20)->Unit(benchmark::kMicrosecond);
 

@@ -4,6 +4,7 @@
 #include "stores/ICalendarWriter.h"
 #include "stores/NewUID.h"
 #include "stores/StoreErrors.h"
+#include "stores/UidDuringSave.h"
 #include "text/Utf8.h"
 
 #include <fcntl.h>
@@ -301,15 +302,7 @@ bool VdirStore::save(CalendarItem& item, StoreError* error) {
     std::string fileName = uidText;
     if (fileName.find('/') != std::string::npos || fileName[0] == '.' || fileName.size() > 200) fileName = newUID();
 
-    struct Restore {
-        CalendarItem& item;
-        icu::UnicodeString old;
-        bool keep = false;
-        ~Restore() {
-            if (!keep) item.uid = old;
-        }
-    } restore{item, item.uid};
-    item.uid = uid;
+    UidDuringSave restore(item, uid);
     const std::string data = toICalendar(item, clock ? clock() : std::time(nullptr));
     const std::string file = fileName + ".ics";
     if (batching_) {
@@ -322,7 +315,7 @@ bool VdirStore::save(CalendarItem& item, StoreError* error) {
         if (err == EEXIST) return fail(error, errors::duplicateUID(uid));
         if (err != 0) return fail(error, errors::writeFailed(err, item.calendar->title, folder.string()));
     }
-    restore.keep = true;
+    restore.keep();
     lastSavedFile_ = folder / file;
     return true;
 }

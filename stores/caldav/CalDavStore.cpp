@@ -3,6 +3,7 @@
 #include "stores/CalendarCache.h"
 #include "stores/ICalendarWriter.h"
 #include "stores/NewUID.h"
+#include "stores/UidDuringSave.h"
 #include "stores/caldav/DavXml.h"
 #include "stores/caldav/Passwords.h"
 #include "stores/caldav/ServerErrors.h"
@@ -180,14 +181,7 @@ bool CalDavStore::save(CalendarItem& item, bool isTask, StoreError* error) {
     if (!isTask && !target.holds("VEVENT")) return fail(error, errors::noEvents(account_, title));
     if (!errors::alarmsComplete(item, error)) return false;
 
-    struct Restore {
-        CalendarItem& item;
-        icu::UnicodeString old;
-        bool keep = false;
-        ~Restore() {
-            if (!keep) item.uid = old;
-        }
-    } restore{item, item.uid};
+    UidDuringSave restore(item, item.uid);
     // An identifier the caller brings is a retry of a save whose outcome was unknown: the
     // item already under that name is this one.
     const bool retry = !item.uid.isEmpty();
@@ -209,10 +203,10 @@ bool CalDavStore::save(CalendarItem& item, bool isTask, StoreError* error) {
     }
     switch (put.outcome) {
         case PutOutcome::Stored:
-            restore.keep = true;
+            restore.keep();
             return true;
         case PutOutcome::Unknown:
-            restore.keep = true;  // the caller retries with the identifier the item may be stored under
+            restore.keep();  // the caller retries with the identifier the item may be stored under
             return fail(error, errors::outcomeUnknown(account_, put.response, title, item.uid));
         case PutOutcome::NotStored:
             return fail(error, errors::notStored(account_, put.response.status, title));

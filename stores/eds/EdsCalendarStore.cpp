@@ -3,6 +3,7 @@
 #include "stores/ICalendarWriter.h"
 #include "stores/NewUID.h"
 #include "stores/StoreErrors.h"
+#include "stores/UidDuringSave.h"
 #include "stores/eds/EdsSaving.h"
 #include "stores/eds/EdsSession.h"
 #include "text/Utf8.h"
@@ -93,15 +94,7 @@ bool EdsCalendarStore::save(CalendarItem& item, bool tasks, StoreError* error) {
     if (!target.calendar->isEditable) return fail(error, errors::desktopCalendarReadOnly(title));
 
     const icu::UnicodeString uid = item.uid.isEmpty() ? fromUtf8(newUID()) : item.uid;
-    struct Restore {
-        CalendarItem& item;
-        icu::UnicodeString old;
-        bool keep = false;
-        ~Restore() {
-            if (!keep) item.uid = old;
-        }
-    } restore{item, item.uid};
-    item.uid = uid;
+    UidDuringSave restore(item, uid);
     const std::string text = toICalendar(item, std::time(nullptr));
     const SaveOutcome outcome = saveComponent(toUtf8(target.calendar->uid), tasks, text, limits_.save);
 
@@ -127,7 +120,7 @@ bool EdsCalendarStore::save(CalendarItem& item, bool tasks, StoreError* error) {
             return fail(error, errors::desktopSaveUnfinished(
                                    title, "the calendar service stopped (" + outcome.why + ")", outcome.sent, uid));
     }
-    restore.keep = true;
+    restore.keep();
     if (!outcome.uid.empty()) item.uid = fromUtf8(outcome.uid);
     item.calendar = target.calendar;  // a to-do aimed at a calendar went to the account's task list
     std::lock_guard lock(mutex_);
