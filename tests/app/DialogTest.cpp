@@ -488,7 +488,8 @@ private slots:
         QCOMPARE(stored(f.settings, Setting::NumericDatesOtherOrder), QStringLiteral("true"));
         // The order taken reads the next numeric date, and the locale's is now the other reading.
         f.type(QStringLiteral("Tea 6/11"));
-        auto* tea = dynamic_cast<Event*>(app.entry().currentItem().get());
+        const auto teaItem = app.entry().currentItem();
+        auto* tea = dynamic_cast<const Event*>(teaItem.get());
         QVERIFY(tea && tea->startDate && *tea->startDate == local(2010, 11, 6));
         QCOMPARE(f.dialog().otherField->text(), QStringLiteral("or 6/11/10?"));
 

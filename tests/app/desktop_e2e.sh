@@ -441,6 +441,7 @@ start_app "$work/notray.log"
 notray_app=$app_pid
 wait_dialog || true
 check "without a tray a later start opens the dialog" open "$(shown)"
+wait_field focused Entry >/dev/null  # a key sent before the window has the focus goes nowhere
 xdotool key Escape
 wait_closed || true
 check "which hides again, the program staying" "closed running" "$(shown) $(alive "$notray_app" && echo running || echo gone)"
