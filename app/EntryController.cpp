@@ -147,9 +147,8 @@ void EntryController::takeOtherReading() {
     // A numeric date read the other way: the user's order from now on.
     const bool flip = offered.choice == Choice::DateOrder;
     if (flip) prefs_.set(Setting::NumericDatesOtherOrder, !prefs_.boolValue(Setting::NumericDatesOtherOrder));
-    dialog_->setText(offered.text);
     taken_ = Taken{before, offered.text, flip};
-    controlTextDidChange();
+    dialog_->setText(offered.text);  // the preview follows the text's change
 }
 
 void EntryController::giveBackOtherReading() {
@@ -158,8 +157,7 @@ void EntryController::giveBackOtherReading() {
     taken_.reset();
     if (taken.orderFlipped)
         prefs_.set(Setting::NumericDatesOtherOrder, !prefs_.boolValue(Setting::NumericDatesOtherOrder));
-    dialog_->setText(taken.before);
-    controlTextDidChange();
+    dialog_->setText(taken.before);  // the preview follows the text's change
 }
 
 ItemSettings EntryController::itemSettings() const {

@@ -132,6 +132,18 @@ void appendRfc3339(std::string& out, Date date) {
     appendDigits(out, offsetMinutes % 60, 2);
 }
 
+namespace {
+
+// "KEY":"2010-03-11T16:00:00-08:00",
+void appendDateField(std::string& out, const char* key, Date date) {
+    appendKey(out, key);
+    out += '"';
+    appendRfc3339(out, date);
+    out += "\",";
+}
+
+}  // namespace
+
 void appendAlternativesJson(std::string& out, const std::vector<Alternative>& alternatives) {
     out += '[';
     for (std::size_t i = 0; i < alternatives.size(); ++i) {
@@ -141,17 +153,11 @@ void appendAlternativesJson(std::string& out, const std::vector<Alternative>& al
         appendKey(out, VOK_ALL_DAY);
         appendBool(out, a.record.allDay);
         out += ',';
-        appendKey(out, VOK_FROM_DATE);
-        out += '"';
-        appendRfc3339(out, a.record.fromDate);
-        out += "\",";
+        appendDateField(out, VOK_FROM_DATE, a.record.fromDate);
         appendKey(out, VOK_TITLE);
         appendJsonString(out, a.record.title);
         out += ',';
-        appendKey(out, VOK_TO_DATE);
-        out += '"';
-        appendRfc3339(out, a.record.toDate);
-        out += "\",";
+        appendDateField(out, VOK_TO_DATE, a.record.toDate);
         appendKey(out, "reason");
         out += '"';
         out += choiceName(a.choice);
@@ -196,10 +202,7 @@ void appendRecordJson(std::string& out, const ParsedEntry& e, const std::vector<
         appendJsonString(out, *e.calendar);
     }
     out += ',';
-    appendKey(out, VOK_FROM_DATE);
-    out += '"';
-    appendRfc3339(out, e.fromDate);
-    out += "\",";
+    appendDateField(out, VOK_FROM_DATE, e.fromDate);
     if (e.location) {
         appendKey(out, VOK_LOCATION);
         appendJsonString(out, *e.location);
